@@ -1,0 +1,44 @@
+#include "core/CMemoryReader.h"
+
+#include <cstring>
+
+void CMemoryReader::clear()
+{
+    data_ = nullptr;
+    size_ = 0;
+    position_ = 0;
+}
+
+void CMemoryReader::open(const void* data, std::uint32_t size)
+{
+    data_ = static_cast<const std::uint8_t*>(data);
+    size_ = data_ ? size : 0;
+    position_ = 0;
+}
+
+std::uint32_t CMemoryReader::read(void* buffer, std::uint32_t count)
+{
+    const std::uint32_t available = remaining();
+    if (count > available)
+        count = available;
+    if (count > 0)
+        std::memcpy(buffer, data_ + position_, count);
+    position_ += count;
+    return count;
+}
+
+void CMemoryReader::seek(std::int64_t offset, int origin)
+{
+    std::int64_t target;
+    switch (origin) {
+    case Start: target = offset; break;
+    case End: target = std::int64_t(size_) + offset; break;
+    case Current: target = position_ + offset; break;
+    default: return;
+    }
+    if (target < 0)
+        target = 0;
+    if (target > std::int64_t(size_))
+        target = size_;
+    position_ = target;
+}
