@@ -47,9 +47,9 @@ bool CAppGL::createGLWindow(unsigned int width, unsigned int height, bool framed
     format.samples = 0;
     // The visual is chosen when the window is made, so the format goes first.
     platform().setPixelFormat(format);
+    deleteContext();
     if (!createWindow(width, height, framed, resizable, fullscreen))
         return false;
-    deleteContext();
     if (!createContext())
         return false;
 

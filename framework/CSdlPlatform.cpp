@@ -78,8 +78,19 @@ CPlatform::WindowHandle CSdlPlatform::createWindow(int width, int height, bool f
         flags |= SDL_WINDOW_BORDERLESS;
     if (resizable)
         flags |= SDL_WINDOW_RESIZABLE;
-    SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                          std::max(width, 1), std::max(height, 1), flags);
+    const int w = std::max(width, 1);
+    const int h = std::max(height, 1);
+    SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, w, h, flags);
+    if (window == nullptr && format_.samples == 0) {
+        // SDL's sizes are minimums; like choosing the closest format, settle
+        // for any double-buffered RGBA format the display offers.
+        CPixelFormat closest;
+        closest.colourBits = 0;
+        closest.depthBits = 0;
+        closest.stencilBits = 0;
+        applyPixelFormat(closest);
+        window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, w, h, flags);
+    }
     if (window == nullptr)
         return nullptr;
     translator_.setClientSize(width, height);
