@@ -1,6 +1,7 @@
 // The extension loader against a fake driver: which names resolve, what the
 // driver lists, and how often the lookup is asked.
 #include "render/CExtensionLoader.h"
+#include "image/CImage.h"
 #include "render/TextureUpload.h"
 
 #include <gtest/gtest.h>
@@ -165,6 +166,10 @@ TEST(TextureUpload, DoesNothingWithoutARenderer)
     const std::uint8_t pixels[4 * 4] = {};
     std::uint32_t id = 42;
     EXPECT_FALSE(uploadSquarePixels(pixels, 2, 4, 32, id, true, false, false));
+    EXPECT_EQ(id, 42u);
+    CImage square;
+    ASSERT_TRUE(square.create(4, 4, 4, 32));
+    EXPECT_FALSE(uploadSquareTexture(square, id, false, true, true));
     EXPECT_EQ(id, 42u);
     deleteTexture(id);   // no GL call, no crash
     deleteTexture(0);
