@@ -3,7 +3,6 @@
 
 #include "core/CMatrix.h"
 #include "core/CVector.h"
-#include "render/CExtensionLoader.h"
 #include "render/Renderer.h"
 
 #include <GL/gl.h>
@@ -16,11 +15,6 @@ namespace {
 
 SDL_Window* window = nullptr;
 SDL_GLContext context = nullptr;
-
-void* sdlLookup(const char* name)
-{
-    return SDL_GL_GetProcAddress(name);
-}
 
 class GLEnvironment : public ::testing::Environment {
 public:
@@ -40,7 +34,6 @@ public:
         if (context == nullptr)
             return;
         SDL_GL_MakeCurrent(window, context);
-        extensionLoader().setProcLookup(sdlLookup);
         initialiseRenderer();
     }
 
