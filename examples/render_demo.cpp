@@ -217,14 +217,15 @@ private:
     int frameCount = 0;
 };
 
-RenderDemo application;
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc > 1)
         outputFolder = argv[1];
+    // NOTE: a local rather than a static application, so that it is gone
+    // before the framework's process-wide platform object is destroyed.
+    RenderDemo application;
     runApplicationMain(argc, argv);
     return demoPassed ? 0 : 1;
 }
