@@ -86,9 +86,9 @@ TEST_F(CExtensionLoaderTest, MissingEntryPointFailsAndKeepsEarlierOnes)
     EXPECT_EQ(fake.asked, (std::vector<std::string>{"glClientActiveTextureARB"}));
 }
 
-TEST_F(CExtensionLoaderTest, VertexAndFragmentShaderShareOneGroup)
+TEST_F(CExtensionLoaderTest, ShaderNamesShareOneGroupAndFramebuffersUseCoreNames)
 {
-    fake.extensions = "GL_ARB_vertex_shader GL_ARB_fragment_shader";
+    fake.extensions = "GL_ARB_vertex_shader GL_ARB_fragment_shader GL_ARB_framebuffer_object";
     exportAll(GLEntryPoint::CreateShader, GLEntryPoint::GetProgramInfoLog);
     EXPECT_TRUE(loader.load("GL_ARB_fragment_shader"));
     EXPECT_EQ(fake.asked.size(), 24u);
@@ -97,11 +97,7 @@ TEST_F(CExtensionLoaderTest, VertexAndFragmentShaderShareOneGroup)
     fake.asked.clear();
     EXPECT_TRUE(loader.load("GL_ARB_vertex_shader"));
     EXPECT_TRUE(fake.asked.empty());
-}
 
-TEST_F(CExtensionLoaderTest, FramebufferGroupUsesTheCoreNames)
-{
-    fake.extensions = "GL_ARB_framebuffer_object";
     exportAll(GLEntryPoint::BindRenderbuffer, GLEntryPoint::CheckFramebufferStatus);
     EXPECT_TRUE(loader.load("GL_ARB_framebuffer_object"));
     EXPECT_EQ(fake.asked.size(), 10u);
@@ -137,27 +133,16 @@ TEST_F(CExtensionLoaderTest, OtherNamesAreASubstringSearchOfTheList)
     EXPECT_FALSE(loader.load(String()));
     EXPECT_TRUE(fake.asked.empty());
 
-    fake.listsNothing = true;
-    EXPECT_FALSE(loader.load("GL_ARB_texture_float"));
-}
-
-TEST_F(CExtensionLoaderTest, NamesCompareCaseSensitivelyAndWindowsGroupIsAbsent)
-{
+    // Group names compare case-sensitively: this is only a listed name.
     fake.extensions = "gl_arb_multitexture WGL_ARB_extensions_string";
     exportAll(GLEntryPoint::ActiveTextureARB, GLEntryPoint::ClientActiveTextureARB);
-    // Not the known group, so only a substring test: listed in lower case.
     EXPECT_TRUE(loader.load("gl_arb_multitexture"));
     EXPECT_TRUE(fake.asked.empty());
+    // The Windows pixel-format group has no counterpart here.
     EXPECT_FALSE(loader.load("WGL_ARB_extensions_string"));
-}
 
-TEST(CExtensionLoader, WithoutLookupOrListNothingIsAvailable)
-{
-    CExtensionLoader loader(nullptr, nullptr);
-    EXPECT_FALSE(loader.load("GL_ARB_multitexture"));
-    EXPECT_FALSE(loader.load("GL_ARB_anything"));
-    EXPECT_STREQ(glEntryPointName(GLEntryPoint::GetProgramInfoLog), "glGetProgramInfoLog");
-    EXPECT_STREQ(glEntryPointName(GLEntryPoint::Count), "");
+    fake.listsNothing = true;
+    EXPECT_FALSE(loader.load("GL_ARB_texture_float"));
 }
 
 TEST(TextureUpload, DoesNothingWithoutARenderer)

