@@ -7,10 +7,13 @@ namespace {
 
 CPlatform* installed = nullptr;
 
+// Never destroyed: the application object is itself a static, and its
+// destructor still closes the window through the platform at process exit,
+// after function-local statics made later would already be gone.
 CSdlPlatform& sdlPlatform()
 {
-    static CSdlPlatform instance;
-    return instance;
+    static CSdlPlatform* const instance = new CSdlPlatform;
+    return *instance;
 }
 
 }
