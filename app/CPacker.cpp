@@ -182,7 +182,7 @@ struct Side {
 
     bool rulesOut(i64 width, i64 height) const
     {
-        if (width > roomWidth || height > roomHeight)
+        if (closed || width > roomWidth || height > roomHeight)
             return true;
         for (std::int32_t i = 0; i < blockedCount; ++i) {
             if (width >= blockedWidth[i] && height >= blockedHeight[i])
@@ -214,50 +214,139 @@ struct Side {
     }
 };
 
-// The sides of one kind in entry order; closed sides are dropped in batches.
+// What a side, or a run of sides, may still take: for every height 2^j an
+// upper bound on the width of a candidate that is not ruled out yet.
+struct Reach {
+    static constexpr int levels = 15; // 1 .. 16384; taller candidates use the last
+    std::int32_t width[levels];
+
+    static int levelOf(i64 height)
+    {
+        int level = 0;
+        while (level + 1 < levels && (i64(1) << (level + 1)) <= height)
+            ++level;
+        return level;
+    }
+
+    static Reach of(const Side& side)
+    {
+        Reach reach;
+        for (int j = 0; j < levels; ++j) {
+            const i64 height = i64(1) << j;
+            i64 width = side.closed || height > side.roomHeight ? 0 : std::min<i64>(side.roomWidth, INT32_MAX);
+            for (std::int32_t i = 0; i < side.blockedCount; ++i) {
+                if (side.blockedHeight[i] <= height)
+                    width = std::min<i64>(width, side.blockedWidth[i] - 1);
+            }
+            reach.width[j] = static_cast<std::int32_t>(width);
+        }
+        return reach;
+    }
+
+    void widen(const Reach& other)
+    {
+        for (int j = 0; j < levels; ++j)
+            width[j] = std::max(width[j], other.width[j]);
+    }
+};
+
+// The sides of one kind in entry order. Blocks of sides and groups of blocks
+// carry the widest Reach of their members, so a candidate skips whole runs
+// of sides that cannot take it. The summaries are upper bounds: a side that
+// learns something leaves its block's summary stale until the block has been
+// walked without success, and is then summed up again.
 class SideList {
 public:
     void clear()
     {
         sides_.clear();
-        closedCount_ = 0;
+        reaches_.clear();
+        blocks_.clear();
+        groups_.clear();
     }
-    void add(const Side& side) { sides_.push_back(side); }
 
-    // The first open side whose edge-aligned width x height candidate collides
-    // with nothing placed, or nullptr.
+    void add(const Side& side)
+    {
+        const Reach reach = Reach::of(side);
+        if (sides_.size() % blockSize == 0)
+            blocks_.push_back(reach);
+        else
+            blocks_.back().widen(reach);
+        if (sides_.size() % (blockSize * groupSize) == 0)
+            groups_.push_back(reach);
+        else
+            groups_.back().widen(reach);
+        sides_.push_back(side);
+        reaches_.push_back(reach);
+    }
+
+    // The first side whose edge-aligned width x height candidate collides
+    // with nothing placed, or nullptr. The pointer is valid until add().
     const Side* findRoom(i64 width, i64 height, const OccupancyGrid& grid, const std::vector<Shape>& placed)
     {
-        if (closedCount_ * 2 > sides_.size())
-            dropClosed();
-        for (Side& side : sides_) {
-            if (side.closed || side.rulesOut(width, height))
+        const int level = Reach::levelOf(height);
+        for (std::size_t group = 0; group < groups_.size(); ++group) {
+            if (groups_[group].width[level] < width)
+                continue;
+            const std::size_t blockEnd = std::min(blocks_.size(), (group + 1) * groupSize);
+            bool learned = false;
+            for (std::size_t block = group * groupSize; block < blockEnd; ++block) {
+                if (blocks_[block].width[level] < width)
+                    continue;
+                if (const Side* side = findInBlock(block, width, height, grid, placed, learned))
+                    return side;
+            }
+            if (learned)
+                groups_[group] = summarise(blocks_, group * groupSize, blockEnd);
+        }
+        return nullptr;
+    }
+
+private:
+    static constexpr std::size_t blockSize = 16;
+    static constexpr std::size_t groupSize = 32;
+
+    const Side* findInBlock(std::size_t block, i64 width, i64 height, const OccupancyGrid& grid,
+                            const std::vector<Shape>& placed, bool& learned)
+    {
+        const std::size_t begin = block * blockSize;
+        const std::size_t end = std::min(sides_.size(), begin + blockSize);
+        bool blockLearned = false;
+        for (std::size_t i = begin; i < end; ++i) {
+            Side& side = sides_[i];
+            if (side.rulesOut(width, height))
                 continue;
             const Shape candidate = shapeOf(side.cornerX, side.cornerY, width, height);
             const std::int32_t hit = grid.findCollision(candidate, placed);
             if (hit < 0)
                 return &side;
             const Shape& other = placed[static_cast<std::size_t>(hit)];
-            if (!other.isSolid())
-                continue;
-            side.block(std::max<std::int32_t>(1, other.x0 - side.cornerX + 1),
-                       std::max<std::int32_t>(1, other.y0 - side.cornerY + 1));
-            if (side.closed)
-                ++closedCount_;
+            if (other.isSolid()) {
+                side.block(std::max<std::int32_t>(1, other.x0 - side.cornerX + 1),
+                           std::max<std::int32_t>(1, other.y0 - side.cornerY + 1));
+                reaches_[i] = Reach::of(side);
+                blockLearned = true;
+            }
+        }
+        if (blockLearned) {
+            blocks_[block] = summarise(reaches_, begin, end);
+            learned = true;
         }
         return nullptr;
     }
 
-private:
-    void dropClosed()
+    static Reach summarise(const std::vector<Reach>& parts, std::size_t begin, std::size_t end)
     {
-        sides_.erase(std::remove_if(sides_.begin(), sides_.end(), [](const Side& s) { return s.closed; }),
-                     sides_.end());
-        closedCount_ = 0;
+        Reach reach{};
+        for (std::size_t i = begin; i < end; ++i)
+            reach.widen(parts[i]);
+        return reach;
     }
 
     std::vector<Side> sides_;
-    std::size_t closedCount_ = 0;
+    std::vector<Reach> reaches_; // per side
+    std::vector<Reach> blocks_;
+    std::vector<Reach> groups_;
 };
 
 // One run of pack(): the limits, the options and both indexes.
