@@ -215,7 +215,9 @@ struct Side {
 };
 
 // What a side, or a run of sides, may still take: for every height 2^j an
-// upper bound on the width of a candidate that is not ruled out yet.
+// upper bound on the width of a candidate that is not ruled out yet. A
+// candidate of height h is judged at the level of the largest 2^j <= h. Only
+// the levels that the run's heights use are kept up to date.
 struct Reach {
     static constexpr int levels = 15; // 1 .. 16384; taller candidates use the last
     std::int32_t width[levels];
@@ -227,55 +229,38 @@ struct Reach {
             ++level;
         return level;
     }
-
-    static Reach of(const Side& side)
-    {
-        Reach reach;
-        for (int j = 0; j < levels; ++j) {
-            const i64 height = i64(1) << j;
-            i64 width = side.closed || height > side.roomHeight ? 0 : std::min<i64>(side.roomWidth, INT32_MAX);
-            for (std::int32_t i = 0; i < side.blockedCount; ++i) {
-                if (side.blockedHeight[i] <= height)
-                    width = std::min<i64>(width, side.blockedWidth[i] - 1);
-            }
-            reach.width[j] = static_cast<std::int32_t>(width);
-        }
-        return reach;
-    }
-
-    void widen(const Reach& other)
-    {
-        for (int j = 0; j < levels; ++j)
-            width[j] = std::max(width[j], other.width[j]);
-    }
 };
 
 // The sides of one kind in entry order. Blocks of sides and groups of blocks
 // carry the widest Reach of their members, so a candidate skips whole runs
 // of sides that cannot take it. The summaries are upper bounds: a side that
-// learns something leaves its block's summary stale until the block has been
+// learns something leaves its group's summary stale until the group has been
 // walked without success, and is then summed up again.
 class SideList {
 public:
-    void clear()
+    // Empties the list for a run whose candidate heights lie in
+    // [minHeight, maxHeight].
+    void clear(i64 minHeight, i64 maxHeight)
     {
         sides_.clear();
         reaches_.clear();
         blocks_.clear();
         groups_.clear();
+        low_ = Reach::levelOf(minHeight);
+        high_ = Reach::levelOf(maxHeight);
     }
 
     void add(const Side& side)
     {
-        const Reach reach = Reach::of(side);
+        const Reach reach = reachOf(side);
         if (sides_.size() % blockSize == 0)
             blocks_.push_back(reach);
         else
-            blocks_.back().widen(reach);
+            widen(blocks_.back(), reach);
         if (sides_.size() % (blockSize * groupSize) == 0)
             groups_.push_back(reach);
         else
-            groups_.back().widen(reach);
+            widen(groups_.back(), reach);
         sides_.push_back(side);
         reaches_.push_back(reach);
     }
@@ -284,7 +269,7 @@ public:
     // with nothing placed, or nullptr. The pointer is valid until add().
     const Side* findRoom(i64 width, i64 height, const OccupancyGrid& grid, const std::vector<Shape>& placed)
     {
-        const int level = Reach::levelOf(height);
+        const int level = std::clamp(Reach::levelOf(height), low_, high_);
         for (std::size_t group = 0; group < groups_.size(); ++group) {
             if (groups_[group].width[level] < width)
                 continue;
@@ -324,7 +309,7 @@ private:
             if (other.isSolid()) {
                 side.block(std::max<std::int32_t>(1, other.x0 - side.cornerX + 1),
                            std::max<std::int32_t>(1, other.y0 - side.cornerY + 1));
-                reaches_[i] = Reach::of(side);
+                reaches_[i] = reachOf(side);
                 blockLearned = true;
             }
         }
@@ -335,11 +320,32 @@ private:
         return nullptr;
     }
 
-    static Reach summarise(const std::vector<Reach>& parts, std::size_t begin, std::size_t end)
+    Reach reachOf(const Side& side) const
     {
-        Reach reach{};
-        for (std::size_t i = begin; i < end; ++i)
-            reach.widen(parts[i]);
+        Reach reach;
+        for (int j = low_; j <= high_; ++j) {
+            const i64 height = i64(1) << j;
+            i64 width = side.closed || height > side.roomHeight ? 0 : std::min<i64>(side.roomWidth, INT32_MAX);
+            for (std::int32_t i = 0; i < side.blockedCount; ++i) {
+                if (side.blockedHeight[i] <= height)
+                    width = std::min<i64>(width, side.blockedWidth[i] - 1);
+            }
+            reach.width[j] = static_cast<std::int32_t>(width);
+        }
+        return reach;
+    }
+
+    void widen(Reach& reach, const Reach& other) const
+    {
+        for (int j = low_; j <= high_; ++j)
+            reach.width[j] = std::max(reach.width[j], other.width[j]);
+    }
+
+    Reach summarise(const std::vector<Reach>& parts, std::size_t begin, std::size_t end) const
+    {
+        Reach reach = parts[begin];
+        for (std::size_t i = begin + 1; i < end; ++i)
+            widen(reach, parts[i]);
         return reach;
     }
 
@@ -347,6 +353,8 @@ private:
     std::vector<Reach> reaches_; // per side
     std::vector<Reach> blocks_;
     std::vector<Reach> groups_;
+    int low_ = 0;
+    int high_ = Reach::levels - 1;
 };
 
 // One run of pack(): the limits, the options and both indexes.
@@ -404,8 +412,16 @@ private:
         grid_.reset(extentWidth, extentHeight, shift);
         shapes_.clear();
         shapes_.reserve(entries_.size());
-        besideSides_.clear();
-        belowSides_.clear();
+        i64 minHeight = INT32_MAX, maxHeight = 1;
+        for (const PackEntry& e : entries_) {
+            if (e.height > 0) {
+                minHeight = std::min<i64>(minHeight, e.height);
+                maxHeight = std::max<i64>(maxHeight, e.height);
+            }
+        }
+        minHeight = std::min(minHeight, maxHeight);
+        besideSides_.clear(minHeight, maxHeight);
+        belowSides_.clear(minHeight, maxHeight);
     }
 
     // Registers entry n, just placed, with the grid and the side lists.
