@@ -580,9 +580,29 @@ bool CPacker::pack(std::uint32_t maxWidth, std::uint32_t maxHeight)
     return run.run();
 }
 
+// Whether pack(side, side) must fail, judged without running it: an entry too
+// large for the square, or (edge alignment, where placed images never
+// overlap) more image area than the square holds. Skipping such squares
+// changes nothing but the time taken, since a later successful pack sets
+// every position afresh.
+static bool cannotFit(const std::vector<PackEntry>& entries, PackAlign alignment, i64 spacing, i64 side)
+{
+    i64 area = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const PackEntry& e = entries[i];
+        const i64 reserve = i == 0 ? spacing : 1;
+        if (e.width + reserve > side || e.height + reserve > side)
+            return true;
+        area += i64(std::max(e.width, 0)) * std::max(e.height, 0);
+    }
+    return alignment == AlignEdge && area > side * side;
+}
+
 std::optional<CanvasSize> CPacker::packCanvas(bool tightPack)
 {
     for (std::uint32_t side = 64; side <= maxImageSide; side *= 2) {
+        if (side < maxImageSide && cannotFit(entries_, alignment_, spacing_, side))
+            continue;
         if (!pack(side, side))
             continue;
         if (!tightPack)
