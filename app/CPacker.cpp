@@ -288,7 +288,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t blockSize = 16;
+    static constexpr std::size_t blockSize = 8;
     static constexpr std::size_t groupSize = 32;
 
     const Side* findInBlock(std::size_t block, i64 width, i64 height, const OccupancyGrid& grid,
