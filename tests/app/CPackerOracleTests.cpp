@@ -205,3 +205,31 @@ TEST(CPackerOracle, SolidRectanglesCollideWhenRangesOverlap)
         ASSERT_EQ(referenceCollides(a, b), overlap);
     }
 }
+
+// Enough entries that the side lists span several summary groups (and the
+// sizes force the search through 256, 512 and 1024).
+TEST(CPackerOracle, HundredsOfSpritesMatchThePlainLoop)
+{
+    std::mt19937 rng(99);
+    const int count = caseScale == 4 ? 500 : 250;
+    for (int round = 0; round < 2; ++round) {
+        RandomCase c;
+        c.options.alignment = round == 0 ? AlignEdge : AlignCentre;
+        c.options.spacing = static_cast<std::uint32_t>(round);
+        for (int i = 0; i < count; ++i) {
+            ReferenceRect r;
+            r.width = pick(rng, 2, 40);
+            r.height = pick(rng, 2, 40);
+            c.rects.push_back(r);
+        }
+        std::vector<ReferenceRect> expected = c.rects;
+        std::uint32_t width = 0, height = 0;
+        ASSERT_TRUE(referenceCanvas(expected, c.options, true, width, height));
+        CPacker packer = packerFor(c);
+        const std::optional<CanvasSize> size = packer.packCanvas(true);
+        ASSERT_TRUE(size.has_value());
+        EXPECT_EQ(size->width, width);
+        EXPECT_EQ(size->height, height);
+        expectSamePositions(packer, expected, c);
+    }
+}
