@@ -126,6 +126,22 @@ public:
         }
     }
 
+    // Whether a listed solid rectangle covers all of the solid shape.
+    bool covers(const Shape& shape, const std::vector<Shape>& placed) const
+    {
+        const Cells cells = cellsOf(shape);
+        std::int32_t node = heads_[static_cast<std::size_t>(cells.row0) * columns_ + cells.column0];
+        while (node >= 0) {
+            const Node& n = nodes_[static_cast<std::size_t>(node)];
+            const Shape& other = placed[static_cast<std::size_t>(n.index)];
+            if (other.isSolid() && other.x0 <= shape.x0 && other.y0 <= shape.y0 && shape.x1 <= other.x1
+                && shape.y1 <= other.y1)
+                return true;
+            node = n.next;
+        }
+        return false;
+    }
+
     // Index of some placed rectangle that collides with candidate, or -1.
     std::int32_t findCollision(const Shape& candidate, const std::vector<Shape>& placed) const
     {
@@ -413,7 +429,9 @@ private:
         shapes_.clear();
         shapes_.reserve(entries_.size());
         i64 minHeight = INT32_MAX, maxHeight = 1;
+        anyDegenerate_ = false;
         for (const PackEntry& e : entries_) {
+            anyDegenerate_ = anyDegenerate_ || e.width == 0 || e.height == 0;
             if (e.height > 0) {
                 minHeight = std::min<i64>(minHeight, e.height);
                 maxHeight = std::max<i64>(maxHeight, e.height);
@@ -429,7 +447,12 @@ private:
     {
         const PackEntry& e = entries_[n];
         shapes_.push_back(shapeOf(e.x, e.y, e.width, e.height));
-        grid_.insert(static_cast<std::int32_t>(n), shapes_.back());
+        // A solid candidate that meets a rectangle lying wholly inside
+        // another one meets that other one too, so with no zero-size entry
+        // about (whose test is not a plain overlap) the inner one need not
+        // be listed. Centred layouts pile images up this way.
+        if (anyDegenerate_ || !shapes_.back().isSolid() || !grid_.covers(shapes_.back(), shapes_))
+            grid_.insert(static_cast<std::int32_t>(n), shapes_.back());
         const i64 right = i64(e.x) + e.width;
         const i64 bottom = i64(e.y) + e.height;
         Side side{};
@@ -529,6 +552,7 @@ private:
     const i64 maxWidth_;
     const i64 maxHeight_;
     OccupancyGrid grid_;
+    bool anyDegenerate_ = false;
     std::vector<Shape> shapes_;
     SideList besideSides_;
     SideList belowSides_;
