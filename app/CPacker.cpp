@@ -13,13 +13,18 @@
 //   room while a layout runs (placed entries never move), so a candidate that
 //   collided with a solid rectangle proves that every candidate at least as
 //   wide and as high collides too; such candidates are skipped without a
-//   test, and a side whose corner pixel is covered is dropped for good.
+//   test, and a side whose corner pixel is covered is closed for good.
+//   Blocks and groups of sides carry, per height level, the widest candidate
+//   any member may still take, so whole runs of full sides are skipped.
 //
 // Zero-width or zero-height entries are rare (an image that did not decode)
-// and follow the corner-and-edge rule below, which is not monotonic in the
-// size; a zero-size candidate therefore walks every earlier entry the plain
-// way (still using the grid for the collision test), and a collision with a
+// and follow the corner-and-edge rule below rather than a plain overlap; a
+// zero-size candidate therefore walks every earlier entry the plain way
+// (still using the grid for the collision test), and a collision with a
 // zero-size rectangle never teaches a side anything.
+//
+// The canvas search also skips squares that surely fail (an entry larger
+// than the square, or more area than it holds when nothing overlaps).
 #include "app/CPacker.h"
 
 #include "image/ImageLimits.h"
