@@ -1,5 +1,8 @@
 // CXMLWriter: the fixed text layout of saved XML files, and the safe save.
 //
+// The escaping is chosen so that everything written reads back unchanged
+// through CXMLDocument (apart from the reader's own rule for element text).
+//
 // The text is assembled in a std::string and converted once at the end:
 // String reallocates on every change, which would make a large tree
 // quadratic to write.
@@ -17,17 +20,26 @@ namespace {
 
 const char xmlHeader[] = "<?xml version=\"1.0\"?>\n\n";
 
-void appendEscaped(std::string& out, const String& value)
+enum class Escape { Text, Attribute };
+
+// NOTE: a line feed is written as a reference to character 10 so it reads
+// back as a line feed. In attribute values, tabs and carriage returns are
+// written as references too: XML readers normalize literal white space in
+// attribute values to spaces.
+void appendEscaped(std::string& out, const String& value, Escape mode)
 {
     const char* bytes = value.c_str();
     for (std::uint32_t i = 0; i < value.length(); ++i) {
-        switch (bytes[i]) {
+        const char c = bytes[i];
+        switch (c) {
         case '"': out += "&#34;"; break;
         case '&': out += "&#38;"; break;
         case '<': out += "&#60;"; break;
         case '>': out += "&#62;"; break;
         case '\n': out += "&#10;"; break;
-        default: out += bytes[i]; break;
+        case '\t': out += mode == Escape::Attribute ? "&#9;" : "\t"; break;
+        case '\r': out += mode == Escape::Attribute ? "&#13;" : "\r"; break;
+        default: out += c; break;
         }
     }
 }
@@ -49,7 +61,7 @@ void appendNode(std::string& out, const CXMLNode& node, int depth)
         out += ' ';
         appendString(out, attribute->name());
         out += "=\"";
-        appendEscaped(out, attribute->value());
+        appendEscaped(out, attribute->value(), Escape::Attribute);
         out += '"';
     }
     if (node.childCount() == 0) {
@@ -57,7 +69,7 @@ void appendNode(std::string& out, const CXMLNode& node, int depth)
             out += " />\n";
         } else {
             out += '>';
-            appendEscaped(out, node.text());
+            appendEscaped(out, node.text(), Escape::Text);
             out += "</";
             appendString(out, node.name());
             out += ">\n";
@@ -100,7 +112,14 @@ bool writeAll(std::FILE* file, const std::string& text)
 String CXMLWriter::escape(const String& value)
 {
     std::string out;
-    appendEscaped(out, value);
+    appendEscaped(out, value, Escape::Text);
+    return toLibraryString(out);
+}
+
+String CXMLWriter::escapeAttribute(const String& value)
+{
+    std::string out;
+    appendEscaped(out, value, Escape::Attribute);
     return toLibraryString(out);
 }
 

@@ -5,7 +5,8 @@
 // with neither children nor text, text written only for elements without
 // children, and no line feed after the root's end tag. A file starts with the
 // header line <?xml version="1.0"?> and one empty line. Names are written as
-// they are, unchecked; no comments or namespaces.
+// they are, unchecked (nor are attribute names checked for repeats, which a
+// reader refuses); no comments or namespaces.
 #pragma once
 
 #include "core/String.h"
@@ -13,12 +14,15 @@
 
 class CXMLWriter {
 public:
-    // Escapes an attribute value or element text: double quote, ampersand,
-    // less-than, greater-than and line feed become character references
-    // ("&#34;", "&#38;", "&#60;", "&#62;", "&#10;"); every other byte,
-    // including apostrophes, tabs, carriage returns and bytes of 128 and above,
-    // is copied unchanged.
+    // Escapes element text: double quote, ampersand, less-than, greater-than
+    // and line feed become character references ("&#34;", "&#38;", "&#60;",
+    // "&#62;", "&#10;"); every other byte, including apostrophes, tabs,
+    // carriage returns and bytes of 128 and above, is copied unchanged.
     static String escape(const String& value);
+    // Escapes an attribute value: as escape, and also tab and carriage return
+    // ("&#9;", "&#13;"), which a reader would otherwise turn into spaces when
+    // it normalizes the value.
+    static String escapeAttribute(const String& value);
 
     // The text of node and its subtree, indented for depth (0 for a root).
     static String toString(const CXMLNode& node, int depth);
