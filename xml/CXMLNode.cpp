@@ -15,8 +15,9 @@ CXMLNode::CXMLNode(const CXMLNode& other) : parent_(other.parent_)
 CXMLNode& CXMLNode::operator=(const CXMLNode& other)
 {
     if (this != &other) {
+        CXMLNode* parent = other.parent_;  // other may be a descendant that the copy destroys
         copyContentFrom(other);
-        parent_ = other.parent_;
+        parent_ = parent;
     }
     return *this;
 }
