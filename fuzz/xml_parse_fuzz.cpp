@@ -12,7 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     CXMLDocument document;
-    document.parse(text.c_str());
+    const std::string reason = document.parseDetailed(text.c_str());
+    if (!reason.empty() && reason.rfind("XML: ", 0) != 0)
+        __builtin_trap();
 
     // Walk and write what was built; a copy must write the same text.
     const String written = CXMLWriter::toString(document, 0);

@@ -32,6 +32,7 @@ public:
         parser_ = XML_ParserCreate(nullptr);
         if (parser_ == nullptr) {
             failed_ = true;
+            reason_ = "XML: cannot create the parser";
             return;
         }
         XML_SetUserData(parser_, this);
@@ -41,6 +42,7 @@ public:
 
     ~CParseRun()
     {
+        document_.cursor_ = nullptr;  // meaningful only while parsing
         if (parser_ != nullptr)
             XML_ParserFree(parser_);
     }
@@ -54,7 +56,7 @@ public:
         while (!failed_ && count > 0) {
             const int chunk = count > std::size_t(INT_MAX) ? INT_MAX : int(count);
             if (XML_Parse(parser_, bytes, chunk, XML_FALSE) != XML_STATUS_OK)
-                failed_ = true;
+                fail();
             bytes += chunk;
             count -= std::size_t(chunk);
         }
@@ -62,8 +64,22 @@ public:
     }
 
     bool succeeded() const { return !failed_; }
+    const std::string& reason() const { return reason_; }
 
 private:
+    void fail()
+    {
+        failed_ = true;
+        const std::string where = "line " + std::to_string(XML_GetCurrentLineNumber(parser_)) + ", column " +
+                                  std::to_string(XML_GetCurrentColumnNumber(parser_) + 1);
+        if (stopped_) {
+            reason_ = "XML: elements nested deeper than " + std::to_string(maxDepth) + " levels at " + where;
+        } else {
+            const XML_LChar* message = XML_ErrorString(XML_GetErrorCode(parser_));
+            reason_ = "XML: " + std::string(message ? message : "parse error") + " at " + where;
+        }
+    }
+
     static void XMLCALL onStart(void* userData, const XML_Char* name, const XML_Char** attributes)
     {
         static_cast<CParseRun*>(userData)->elementStart(name, attributes);
@@ -135,6 +151,7 @@ private:
     std::uint32_t depth_ = 0;
     bool stopped_ = false;
     bool failed_ = false;
+    std::string reason_;
 };
 
 CXMLDocument::CXMLDocument(const CXMLDocument& other) : CXMLNode(other), complete_(other.complete_)
@@ -151,19 +168,30 @@ CXMLDocument& CXMLDocument::operator=(const CXMLDocument& other)
 
 bool CXMLDocument::parse(const char* text)
 {
+    return parseDetailed(text).empty();
+}
+
+std::string CXMLDocument::parseDetailed(const char* text)
+{
     CParseRun run(*this);
     if (text == nullptr)
-        return false;
-    return run.feed(text, std::strlen(text)) && run.succeeded();
+        return "XML: no text";
+    run.feed(text, std::strlen(text));
+    return run.reason();
 }
 
 bool CXMLDocument::load(const String& path)
 {
+    return loadDetailed(path).empty();
+}
+
+std::string CXMLDocument::loadDetailed(const String& path)
+{
     if (path.c_str() == nullptr)
-        return false;
+        return "XML: no file name";
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
-        return false;
+        return "XML: cannot open " + std::string(path.c_str());
 
     // The file is streamed to the parser in blocks rather than read whole, so
     // memory follows the tree, not the file size. The first block is read
@@ -173,24 +201,24 @@ bool CXMLDocument::load(const String& path)
     std::size_t count = std::fread(block.data(), 1, block.size(), file);
     if (std::ferror(file)) {
         std::fclose(file);
-        return false;
+        return "XML: cannot read " + std::string(path.c_str());
     }
 
     CParseRun run(*this);
-    bool ok = run.succeeded();
-    while (ok && count > 0) {
+    while (run.succeeded() && count > 0) {
         // A zero byte ends the text, as it would end a zero-terminated string.
         const void* zero = std::memchr(block.data(), 0, count);
         const std::size_t usable = zero ? std::size_t(static_cast<const char*>(zero) - block.data()) : count;
-        ok = run.feed(block.data(), usable);
+        run.feed(block.data(), usable);
         if (zero != nullptr || count < block.size())
             break;
         count = std::fread(block.data(), 1, block.size(), file);
     }
-    if (std::ferror(file))
-        ok = false;
+    const bool readFailed = std::ferror(file) != 0;
     std::fclose(file);
-    return ok;
+    if (!run.succeeded())
+        return run.reason();
+    return readFailed ? "XML: cannot read " + std::string(path.c_str()) : std::string();
 }
 
 bool CXMLDocument::save(const String& path, const CXMLNode& node)

@@ -18,6 +18,7 @@
 #include "xml/CXMLNode.h"
 
 #include <cstdint>
+#include <string>
 
 typedef struct XML_ParserStruct* XML_Parser;
 
@@ -30,6 +31,11 @@ public:
     CXMLDocument(const CXMLDocument& other);
     CXMLDocument& operator=(const CXMLDocument& other);
     ~CXMLDocument() = default;
+
+    // As load and parse, but the result tells why they failed: empty on
+    // success, else a reason prefixed "XML: " (for the command line).
+    std::string loadDetailed(const String& path);
+    std::string parseDetailed(const char* text);
 
     // Reads the file and parses it. A zero byte in the file ends the text
     // there. False when the file cannot be opened (the tree is then

@@ -120,6 +120,7 @@ TEST(CXMLDocument, WellFormednessErrorFailsButKeepsEarlierNodes)
     ASSERT_EQ(document.childCount(), 2u);
     EXPECT_EQ(str(document.child(1)->name()), "b");
 
+    EXPECT_EQ(document.parseDetailed("<r>\n<b></c></r>"), "XML: mismatched tag at line 2, column 6");
     EXPECT_FALSE(document.parse("<r a=\"1\" a=\"2\"/>"));    // duplicate attribute
     EXPECT_FALSE(document.parse("<r/><s/>"));               // second root
     EXPECT_FALSE(document.parse("<r>&undefined;</r>"));
@@ -159,6 +160,7 @@ TEST(CXMLDocument, UnopenableOrUnreadableFileLeavesTheTree)
     EXPECT_FALSE(document.load(tempPath("does-not-exist.xml").c_str()));
     EXPECT_FALSE(document.load(::testing::TempDir().c_str()));  // a folder
     EXPECT_FALSE(document.load(String()));
+    EXPECT_EQ(document.loadDetailed("/nonexistent/x.xml"), "XML: cannot open /nonexistent/x.xml");
     EXPECT_EQ(str(document.name()), "sprite");
     EXPECT_EQ(document.childCount(), 2u);
 }
@@ -177,7 +179,9 @@ TEST(CXMLDocument, RefusesNestingBeyondTheLimit)
     EXPECT_TRUE(document.parse(nested(CXMLDocument::maxDepth).c_str()));
     EXPECT_TRUE(document.isComplete());
 
-    EXPECT_FALSE(document.parse(nested(CXMLDocument::maxDepth + 1).c_str()));
+    EXPECT_EQ(document.parseDetailed(nested(CXMLDocument::maxDepth + 1).c_str()).rfind(
+                  "XML: elements nested deeper than 256 levels at line 1", 0),
+              0u);
     std::uint32_t depth = 1;
     for (const CXMLNode* node = &document; node->childCount() > 0; node = node->child(0))
         ++depth;
