@@ -207,12 +207,3 @@ TEST(CXMLDocument, EntityExpansionIsBounded)
     CXMLDocument document;
     EXPECT_FALSE(document.parse(text.c_str()));
 }
-
-TEST(CXMLDocument, IgnoresCommentsAndProcessingInstructions)
-{
-    CXMLDocument document;
-    ASSERT_TRUE(document.parse("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!-- note --><r><?pi x?>"
-                               "<a v=\"\xE9\"/><!-- inner --></r><!-- after -->"));
-    EXPECT_EQ(document.childCount(), 1u);
-    EXPECT_EQ(str(document.child(0)->attributeValue("v")), "\xC3\xA9");  // converted to UTF-8
-}

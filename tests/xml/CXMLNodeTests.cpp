@@ -48,12 +48,8 @@ TEST(CXMLAttribute, AsBoolReadsTrueInAnyCaseOrAPositiveLeadingInteger)
 
 TEST(CXMLAttribute, IntegerValuesAreDecimalText)
 {
-    CXMLAttribute attribute("x", -42);
-    EXPECT_EQ(str(attribute.value()), "-42");
-    attribute.setValue(2147483647);
-    EXPECT_EQ(str(attribute.value()), "2147483647");
-    attribute.setValue(0);
-    EXPECT_EQ(str(attribute.value()), "0");
+    EXPECT_EQ(str(CXMLAttribute("x", -42).value()), "-42");
+    EXPECT_EQ(str(CXMLAttribute("x", 2147483647).value()), "2147483647");
 }
 
 TEST(CXMLNode, FindAttributeCountsOccurrencesFromOne)
@@ -114,14 +110,6 @@ TEST(CXMLNode, AssigningFromOwnDescendantIsSafe)
     EXPECT_EQ(str(moved.name()), "middle");
     ASSERT_EQ(moved.childCount(), 1u);
     expectParentLinks(moved);
-}
-
-TEST(CXMLNode, MovedNodesRelinkTheirChildren)
-{
-    CXMLNode source = sampleTree();
-    CXMLNode target(std::move(source));
-    expectParentLinks(target);
-    EXPECT_EQ(target.childCount(), 2u);
 }
 
 TEST(CXMLNode, ChildPointersSurviveAddingSiblings)

@@ -116,21 +116,6 @@ TEST(CXMLWriter, AttributeValuesSurviveSaveAndLoad)
     EXPECT_EQ(str(document.child(0)->attributeValue("mixed")), "\"&<>'\t\n\xC3\xA9");
 }
 
-TEST(CXMLWriter, ElementTextSurvivesWhenItArrivesInOneRun)
-{
-    // The reader keeps only the last run of character data, and expat splits
-    // text at references; plain text comes back whole.
-    CXMLNode root(String("root"));
-    CXMLNode label(String("label"));
-    label.text() = String("Spacing: 4 px, it's fine");
-    root.addChild(label);
-    const std::string path = tempPath("text.xml");
-    ASSERT_TRUE(CXMLDocument::save(path.c_str(), root));
-    CXMLDocument document;
-    ASSERT_TRUE(document.load(path.c_str()));
-    EXPECT_EQ(str(document.child(0)->text()), "Spacing: 4 px, it's fine");
-}
-
 TEST(CXMLWriter, FailedSaveKeepsTheExistingFileAndLeavesNoTemporary)
 {
     const std::string folder = tempPath("folder");
@@ -178,14 +163,4 @@ TEST(CXMLWriter, SaveReplacesAnExistingFileKeepingItsPermissions)
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
-}
-
-TEST(CXMLWriter, LargeTreesAreWrittenInLinearTime)
-{
-    CXMLNode sprite(String("sprite"));
-    for (int i = 0; i < 50000; ++i)
-        sprite.addChild(frame("image", i, i, 16, 16));
-    const String text = CXMLWriter::toString(sprite, 0);
-    EXPECT_GT(text.length(), 50000u * 50u);
-    EXPECT_EQ(str(text).substr(text.length() - 9), "</sprite>");
 }
