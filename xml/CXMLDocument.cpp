@@ -1,7 +1,7 @@
 // CXMLDocument: fills the tree by running expat over a file or a text.
 //
 // The text is fed as a stream that has not ended (isFinal false), so a
-// document that stops early is not an error. Each element start appends a
+// document that stops early is not an error; one without any element is. Each element start appends a
 // child to the cursor node and moves the cursor onto it; each end moves it
 // back to the parent. Of an element's character data only the last run that
 // expat delivers is kept, and runs whose first byte, read as a signed 8-bit
@@ -63,8 +63,20 @@ public:
         return !failed_;
     }
 
+    // Ends the run after the last bytes. The stream is not declared ended,
+    // so unclosed elements are no error; but a text in which no element
+    // started at all (empty, or not XML) is refused rather than passed off
+    // as an empty document. Returns the reason, empty on success.
+    const std::string& finish()
+    {
+        if (!failed_ && document_.name().isEmpty()) {
+            failed_ = true;
+            reason_ = "XML: no element found";
+        }
+        return reason_;
+    }
+
     bool succeeded() const { return !failed_; }
-    const std::string& reason() const { return reason_; }
 
 private:
     void fail()
@@ -177,7 +189,7 @@ std::string CXMLDocument::parseDetailed(const char* text)
     if (text == nullptr)
         return "XML: no text";
     run.feed(text, std::strlen(text));
-    return run.reason();
+    return run.finish();
 }
 
 bool CXMLDocument::load(const String& path)
@@ -216,9 +228,9 @@ std::string CXMLDocument::loadDetailed(const String& path)
     }
     const bool readFailed = std::ferror(file) != 0;
     std::fclose(file);
-    if (!run.succeeded())
-        return run.reason();
-    return readFailed ? "XML: cannot read " + std::string(path.c_str()) : std::string();
+    if (readFailed)
+        return "XML: cannot read " + std::string(path.c_str());
+    return run.finish();
 }
 
 bool CXMLDocument::save(const String& path, const CXMLNode& node)

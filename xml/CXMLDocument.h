@@ -9,6 +9,7 @@
 // NOTE: the text is fed to expat as a stream that has not ended, so a document
 // that merely stops early (unclosed elements) parses without error and keeps
 // what was read; isComplete() tells whether the outermost element was closed.
+// A text in which no element starts at all (empty, or not XML) is refused.
 // Well-formedness errors, entity expansion beyond expat's amplification limits
 // and nesting deeper than maxDepth make parse return false, keeping the nodes
 // built before the stop.

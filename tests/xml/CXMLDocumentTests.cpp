@@ -106,10 +106,11 @@ TEST(CXMLDocument, TruncatedDocumentKeepsWhatWasReadWithoutError)
     EXPECT_TRUE(document.parse("<r><a/><b x=\"1"));
     EXPECT_EQ(document.childCount(), 1u);
 
-    // No element at all: success, but an empty tree that is not complete.
-    EXPECT_TRUE(document.parse(""));
-    EXPECT_TRUE(document.name().isEmpty());
-    EXPECT_FALSE(document.isComplete());
+    // No element at all is refused, even where expat would wait for more.
+    for (const char* noElement : {"", "  \n", "hello", "<!-- c -->", "<a"}) {
+        EXPECT_EQ(document.parseDetailed(noElement), "XML: no element found") << noElement;
+        EXPECT_TRUE(document.name().isEmpty());
+    }
 }
 
 TEST(CXMLDocument, WellFormednessErrorFailsButKeepsEarlierNodes)
