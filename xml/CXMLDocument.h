@@ -4,7 +4,9 @@
 // of the outermost element and its children are that element's children.
 // Only elements, attributes and one run of character data per element are
 // kept; comments, processing instructions, declarations and namespaces are
-// not represented.
+// not represented. NOTE: of an element's character data only the last run
+// that expat delivers is kept, and runs starting with a control byte or a
+// non-ASCII byte are dropped, so indentation leaves text empty.
 //
 // NOTE: the text is fed to expat as a stream that has not ended, so a document
 // that merely stops early (unclosed elements) parses without error and keeps
@@ -20,8 +22,6 @@
 
 #include <cstdint>
 #include <string>
-
-typedef struct XML_ParserStruct* XML_Parser;
 
 class CXMLDocument : public CXMLNode {
 public:
