@@ -169,14 +169,20 @@ bool parseBmp(const std::uint8_t* bytes, std::size_t length, BmpLayout& layout, 
 {
     if (length > std::numeric_limits<std::uint32_t>::max())
         return fail(error, "BMP: file is larger than 4 GiB");
-    if (bytes == nullptr || length < headersSize)
-        return fail(error, "BMP: file is too short for its header");
+    // The info header's size comes first, so that files with the old 12-byte
+    // core header are named as such even when shorter than our header.
     CMemoryReader reader;
     reader.open(bytes, std::uint32_t(length));
+    reader.seek(fileHeaderSize, CMemoryReader::Start);
+    if (bytes == nullptr || length < fileHeaderSize + 4)
+        return fail(error, "BMP: file is too short for its header");
+    const std::uint32_t headerSize = readU32(reader);
+    if (headerSize < infoHeaderSize)
+        return fail(error, "BMP: info header of " + std::to_string(headerSize) + " bytes is not supported");
+    if (length < headersSize)
+        return fail(error, "BMP: file is too short for its header");
     const BmpHeader h = readHeader(reader);
 
-    if (h.headerSize < infoHeaderSize)
-        return fail(error, "BMP: info header of " + std::to_string(h.headerSize) + " bytes is not supported");
     if (h.compression != 0)
         return fail(error, "BMP: compressed files are not supported");
     if (h.bitsPerPixel != 8 && h.bitsPerPixel != 24 && h.bitsPerPixel != 32)
