@@ -89,15 +89,14 @@ bool decompress(const JpegInput& input, bool headerOnly, std::uint64_t pixelLimi
         jpeg_mem_src(&info, input.bytes, static_cast<unsigned long>(input.length));
 
     jpeg_read_header(&info, TRUE);
-    bool accepted = false;
-    if (info.jpeg_color_space != JCS_GRAYSCALE && info.jpeg_color_space != JCS_YCbCr && info.jpeg_color_space != JCS_RGB)
+    bool accepted = checkImageSize(info.image_width, info.image_height, "JPEG", &image->error);
+    if (info.jpeg_color_space != JCS_GRAYSCALE && info.jpeg_color_space != JCS_YCbCr && info.jpeg_color_space != JCS_RGB) {
         image->error = "JPEG: only grey and RGB colour are supported";
-    else if (!checkImageSize(info.image_width, info.image_height, "JPEG", &image->error))
-        ;  // the error names the size
-    else if (std::uint64_t(info.image_width) * info.image_height > pixelLimit)
+        accepted = false;
+    } else if (accepted && std::uint64_t(info.image_width) * info.image_height > pixelLimit) {
         image->error = "JPEG: picture exceeds the pixel limit";
-    else
-        accepted = true;
+        accepted = false;
+    }
     if (!accepted) {
         jpeg_destroy_decompress(&info);
         return false;
