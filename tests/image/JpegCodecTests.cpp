@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include <jpeglib.h>
 
 namespace {
 
@@ -46,6 +49,39 @@ Bytes writeGradientJpeg(const std::string& path, std::uint32_t width, std::uint3
     std::string error;
     EXPECT_TRUE(writeJpegFile(path.c_str(), width, height, channels * 8, pixels.data(), 95, &error)) << error;
     return readBytes(path);
+}
+
+// A 16 x 8 progressive colour JPEG, written straight through libjpeg (our
+// writer only writes baseline files).
+Bytes makeProgressiveJpeg(const Bytes& pixels)
+{
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = 16;
+    info.image_height = 8;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 95, TRUE);
+    jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    Bytes row(16 * 3);
+    while (info.next_scanline < info.image_height) {
+        const std::uint8_t* source = pixels.data() + row.size() * (7 - info.next_scanline);
+        std::copy(source, source + row.size(), row.begin());
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    Bytes file(buffer, buffer + size);
+    jpeg_destroy_compress(&info);
+    std::free(buffer);
+    return file;
 }
 
 TEST(JpegCodec, RoundTripsGreyAndColourCloseToTheOriginal)
@@ -158,6 +194,30 @@ TEST(JpegCodec, RefusesCorruptFilesWithoutEndingTheProcess)
     EXPECT_FALSE(decodeJpegImage(nullptr, 0));
     EXPECT_EQ(queryJpegWidth(folder.path("missing.jpg").c_str()), -1);
     EXPECT_EQ(loadJpeg(folder.path("missing.jpg").c_str()), nullptr);
+}
+
+TEST(JpegCodec, ReadsProgressiveFilesButRefusesEndlessScans)
+{
+    const Bytes pixels = makeGradient(16, 8, 3);
+    const Bytes file = makeProgressiveJpeg(pixels);
+    const DecodedImage image = decodeJpegImage(file.data(), file.size());
+    ASSERT_TRUE(image) << image.error;
+    EXPECT_LT(meanDifference(image.pixels.get(), pixels.data(), pixels.size()), 3.0);
+
+    // Repeating the last scan is only a warning to the library, but thousands
+    // of scans would each revisit the whole picture.
+    std::size_t lastScan = 0;
+    for (std::size_t i = 0; i + 1 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xDA)
+            lastScan = i;
+    ASSERT_NE(lastScan, 0u);
+    Bytes endless(file.begin(), file.end() - 2);
+    for (int i = 0; i < 1001; ++i)
+        endless.insert(endless.end(), file.begin() + std::ptrdiff_t(lastScan), file.end() - 2);
+    endless.insert(endless.end(), {0xFF, 0xD9});
+    const DecodedImage refused = decodeJpegImage(endless.data(), endless.size());
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(refused.error, "JPEG: more than 1000 scans");
 }
 
 TEST(JpegCodec, LoadsTruncatedScanDataAndHonoursThePixelLimit)
