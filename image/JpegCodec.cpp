@@ -1,0 +1,257 @@
+// JPEG codec over libjpeg. The library reports fatal errors through its error
+// manager's error_exit, which must not return; ours jumps back with longjmp to
+// the function that started the library work, which then destroys the codec
+// object. NOTE: longjmp skips C++ destructors, so every function that calls
+// setjmp keeps only plain data in its own frame; pixel blocks and messages
+// live in the caller's frame and are reached through pointers.
+
+#include "image/JpegCodec.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace {
+
+// Progressive files with more scans than this are refused: each scan makes the
+// library revisit the whole picture, so a small file could keep it busy for
+// minutes.
+constexpr int maxScans = 1000;
+
+struct JpegErrorManager {
+    jpeg_error_mgr base;  // first, so the library's pointer to it is ours too
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void onFatalError(j_common_ptr info)
+{
+    auto* manager = reinterpret_cast<JpegErrorManager*>(info->err);
+    (*info->err->format_message)(info, manager->message);
+    std::longjmp(manager->jump, 1);
+}
+
+// Warnings are counted by the library and otherwise ignored; nothing is printed.
+void onOutputMessage(j_common_ptr) {}
+
+void onProgress(j_common_ptr info)
+{
+    if (!info->is_decompressor)
+        return;
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > maxScans) {
+        auto* manager = reinterpret_cast<JpegErrorManager*>(info->err);
+        std::snprintf(manager->message, sizeof manager->message, "more than %d scans", maxScans);
+        std::longjmp(manager->jump, 1);
+    }
+}
+
+jpeg_error_mgr* setupErrors(JpegErrorManager& manager)
+{
+    jpeg_std_error(&manager.base);
+    manager.base.error_exit = onFatalError;
+    manager.base.output_message = onOutputMessage;
+    manager.message[0] = '\0';
+    return &manager.base;
+}
+
+// Where the compressed data comes from: a memory block or an open file.
+struct JpegInput {
+    const std::uint8_t* bytes = nullptr;
+    std::size_t length = 0;
+    std::FILE* file = nullptr;
+};
+
+// Reads the header and, unless headerOnly, the whole picture into image.
+// Sets image->width, height and bitsPerPixel in either case; on failure sets
+// image->error and leaves image->pixels null.
+bool decompress(const JpegInput& input, bool headerOnly, std::uint64_t pixelLimit, DecodedImage* image)
+{
+    jpeg_decompress_struct info{};
+    JpegErrorManager errors;
+    jpeg_progress_mgr progress{};
+    info.err = setupErrors(errors);
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        image->pixels.reset();
+        image->error = std::string("JPEG: ") + errors.message;
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    progress.progress_monitor = onProgress;
+    info.progress = &progress;
+    if (input.file != nullptr)
+        jpeg_stdio_src(&info, input.file);
+    else
+        jpeg_mem_src(&info, input.bytes, static_cast<unsigned long>(input.length));
+
+    jpeg_read_header(&info, TRUE);
+    bool accepted = false;
+    if (info.jpeg_color_space != JCS_GRAYSCALE && info.jpeg_color_space != JCS_YCbCr && info.jpeg_color_space != JCS_RGB)
+        image->error = "JPEG: only grey and RGB colour are supported";
+    else if (!checkImageSize(info.image_width, info.image_height, "JPEG", &image->error))
+        ;  // the error names the size
+    else if (std::uint64_t(info.image_width) * info.image_height > pixelLimit)
+        image->error = "JPEG: picture exceeds the pixel limit";
+    else
+        accepted = true;
+    if (!accepted) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    image->width = info.image_width;
+    image->height = info.image_height;
+    image->bitsPerPixel = info.jpeg_color_space == JCS_GRAYSCALE ? 8 : 24;
+    if (headerOnly) {
+        jpeg_destroy_decompress(&info);
+        return true;
+    }
+
+    info.dct_method = JDCT_FLOAT;
+    jpeg_start_decompress(&info);
+    const std::size_t rowSize = std::size_t(info.output_width) * info.output_components;
+    image->pixels.reset(new std::uint8_t[rowSize * info.output_height]);
+    while (info.output_scanline < info.output_height) {
+        // Scanline s from the top is row height - 1 - s of the bottom-up block.
+        JSAMPROW row = image->pixels.get() + rowSize * (info.output_height - 1 - info.output_scanline);
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+bool decodeFile(const char* path, bool headerOnly, DecodedImage* image)
+{
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        image->error = std::string("JPEG: cannot open ") + path;
+        return false;
+    }
+    JpegInput input;
+    input.file = file;
+    const bool ok = decompress(input, headerOnly, maxImagePixels, image);
+    std::fclose(file);
+    return ok;
+}
+
+// Compresses the picture into file. row is a buffer of one row, so that the
+// caller's pixels are only read. On failure message holds the library's text.
+bool compress(std::FILE* file, std::uint32_t width, std::uint32_t height, int components, const std::uint8_t* pixels,
+              int quality, std::uint8_t* row, char* message)
+{
+    jpeg_compress_struct info{};
+    JpegErrorManager errors;
+    info.err = setupErrors(errors);
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_compress(&info);
+        std::memcpy(message, errors.message, JMSG_LENGTH_MAX);
+        return false;
+    }
+    jpeg_create_compress(&info);
+    info.image_width = width;
+    info.image_height = height;
+    info.input_components = components;
+    info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_stdio_dest(&info, file);
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    info.dct_method = JDCT_FLOAT;
+    info.optimize_coding = TRUE;
+
+    jpeg_start_compress(&info, TRUE);
+    const std::size_t rowSize = std::size_t(width) * components;
+    while (info.next_scanline < info.image_height) {
+        std::memcpy(row, pixels + rowSize * (height - 1 - info.next_scanline), rowSize);
+        JSAMPROW rows[1] = {row};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return true;
+}
+
+bool fail(std::string* error, std::string message)
+{
+    if (error != nullptr)
+        *error = std::move(message);
+    return false;
+}
+
+}  // namespace
+
+DecodedImage decodeJpegImage(const std::uint8_t* bytes, std::size_t length, std::uint64_t pixelLimit)
+{
+    DecodedImage image;
+    if (bytes == nullptr || length == 0)
+        return DecodedImage::failure("JPEG: file is empty");
+    JpegInput input;
+    input.bytes = bytes;
+    input.length = length;
+    decompress(input, false, pixelLimit, &image);
+    return image;
+}
+
+DecodedImage readJpegFile(const char* path)
+{
+    DecodedImage image;
+    decodeFile(path, false, &image);
+    return image;
+}
+
+std::unique_ptr<std::uint8_t[]> loadJpeg(const char* path)
+{
+    return readJpegFile(path).pixels;
+}
+
+int queryJpegWidth(const char* path)
+{
+    DecodedImage header;
+    return decodeFile(path, true, &header) ? int(header.width) : -1;
+}
+
+int queryJpegHeight(const char* path)
+{
+    DecodedImage header;
+    return decodeFile(path, true, &header) ? int(header.height) : -1;
+}
+
+int queryJpegBitsPerPixel(const char* path)
+{
+    DecodedImage header;
+    return decodeFile(path, true, &header) ? int(header.bitsPerPixel) : -1;
+}
+
+bool writeJpegFile(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                   const std::uint8_t* pixels, int quality, std::string* error)
+{
+    if (bitsPerPixel != 8 && bitsPerPixel != 24)
+        return fail(error, "JPEG: " + std::to_string(bitsPerPixel) + " bits per pixel cannot be written");
+    if (pixels == nullptr)
+        return fail(error, "JPEG: no pixels to write");
+    if (!checkImageSize(width, height, "JPEG", error))
+        return false;
+
+    const int components = int(bitsPerPixel / 8);
+    std::vector<std::uint8_t> row(std::size_t(width) * components);
+    char message[JMSG_LENGTH_MAX] = {};
+    std::FILE* file = std::fopen(path, "wb");
+    if (file == nullptr)
+        return fail(error, std::string("JPEG: cannot open ") + path + " for writing");
+    const bool written = compress(file, width, height, components, pixels, std::clamp(quality, 0, 100), row.data(), message);
+    const bool closed = std::fclose(file) == 0;
+    if (!written)
+        return fail(error, std::string("JPEG: ") + message);
+    if (!closed)
+        return fail(error, std::string("JPEG: writing ") + path + " failed");
+    return true;
+}
+
+void saveJpeg(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+              const std::uint8_t* pixels, int quality)
+{
+    writeJpegFile(path, width, height, bitsPerPixel, pixels, quality, nullptr);
+}

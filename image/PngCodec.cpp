@@ -1,0 +1,544 @@
+// PngCodec: chunk walking, row filters and file handling for the PNG reader
+// and writer. Byte layouts follow the PNG standard (all integers big-endian).
+#include "image/PngCodec.h"
+
+#include "core/CMemoryReader.h"
+#include "image/CCrc32.h"
+#include "image/CZlibCodec.h"
+#include "image/ImageLimits.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace {
+
+constexpr std::uint8_t pngSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
+constexpr std::uint32_t maxChunkLength = 0x7FFFFFFFu;  // the PNG standard's limit
+// Deflate cannot expand data by more than 1032:1 (258 bytes from two bits),
+// so image data shorter than this share of the raw size is refused before the
+// raw buffer is allocated.
+constexpr std::uint64_t maxInflateRatio = 1032;
+
+// IHDR data, 13 bytes in this order (the PNG standard, section 11.2.2).
+struct PngHeader {
+    static constexpr std::uint32_t size = 13;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint8_t bitDepth = 0;
+    std::uint8_t colourType = 0;
+    std::uint8_t compressionMethod = 0;
+    std::uint8_t filterMethod = 0;
+    std::uint8_t interlaceMethod = 0;
+};
+
+std::uint32_t readBigEndian32(const std::uint8_t* bytes)
+{
+    return (std::uint32_t(bytes[0]) << 24) | (std::uint32_t(bytes[1]) << 16) | (std::uint32_t(bytes[2]) << 8) |
+           std::uint32_t(bytes[3]);
+}
+
+void writeBigEndian32(std::uint8_t* bytes, std::uint32_t value)
+{
+    bytes[0] = std::uint8_t(value >> 24);
+    bytes[1] = std::uint8_t(value >> 16);
+    bytes[2] = std::uint8_t(value >> 8);
+    bytes[3] = std::uint8_t(value);
+}
+
+PngHeader parseHeader(const std::uint8_t* bytes)
+{
+    PngHeader header;
+    header.width = readBigEndian32(bytes);
+    header.height = readBigEndian32(bytes + 4);
+    header.bitDepth = bytes[8];
+    header.colourType = bytes[9];
+    header.compressionMethod = bytes[10];
+    header.filterMethod = bytes[11];
+    header.interlaceMethod = bytes[12];
+    return header;
+}
+
+// Chunk type comparison: the four letters without regard to case.
+bool isChunkType(const std::uint8_t* type, const char* name)
+{
+    for (int i = 0; i < 4; ++i) {
+        const std::uint8_t letter = type[i] >= 'a' && type[i] <= 'z' ? std::uint8_t(type[i] - 32) : type[i];
+        if (letter != std::uint8_t(name[i]))
+            return false;
+    }
+    return true;
+}
+
+bool isEnd(const std::uint8_t* type)
+{
+    return std::memcmp(type, "IEND", 4) == 0;
+}
+
+std::string printableType(const std::uint8_t* type)
+{
+    std::string text;
+    for (int i = 0; i < 4; ++i)
+        text += (type[i] >= 0x20 && type[i] < 0x7F) ? char(type[i]) : '?';
+    return text;
+}
+
+// Bytes per pixel for a supported colour type at bit depth 8, else 0.
+std::uint32_t bytesPerPixelOf(std::uint8_t colourType)
+{
+    switch (colourType) {
+    case 0: return 1;
+    case 4: return 2;
+    case 2: return 3;
+    case 6: return 4;
+    default: return 0;
+    }
+}
+
+// Checks that the IHDR describes a picture this reader decodes.
+bool checkHeader(const PngHeader& header, std::string* error)
+{
+    std::string reason;
+    if (header.compressionMethod != 0)
+        reason = "PNG: compression method " + std::to_string(header.compressionMethod) + " is not supported";
+    else if (header.filterMethod != 0)
+        reason = "PNG: filter method " + std::to_string(header.filterMethod) + " is not supported";
+    else if (header.bitDepth != 8)
+        reason = "PNG: bit depth " + std::to_string(header.bitDepth) + " is not supported";
+    else if (header.colourType == 3)
+        reason = "PNG: palette images are not supported";
+    else if (bytesPerPixelOf(header.colourType) == 0)
+        reason = "PNG: colour type " + std::to_string(header.colourType) + " is not supported";
+    else if (header.interlaceMethod == 1)
+        reason = "PNG: interlaced images are not supported";
+    else if (header.interlaceMethod != 0)
+        reason = "PNG: interlace method " + std::to_string(header.interlaceMethod) + " is not supported";
+    else
+        return checkImageSize(header.width, header.height, "PNG", error);
+    if (error != nullptr)
+        *error = std::move(reason);
+    return false;
+}
+
+int paethPredictor(int a, int b, int c)
+{
+    // p = a + b - c; the distances |p - a|, |p - b|, |p - c| without forming p.
+    const int pa = std::abs(b - c);
+    const int pb = std::abs(a - c);
+    const int pc = std::abs(a + b - 2 * c);
+    if (pa <= pb && pa <= pc)
+        return a;
+    return pb <= pc ? b : c;
+}
+
+// Undoes one row's filter. `prior` is the decoded row above (zeros for the
+// first row). The pixel size is a template argument so that each of the four
+// variants gets its own tight loop.
+template <std::size_t N>
+void unfilterRow(std::uint8_t filter, const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* prior,
+                 std::size_t length)
+{
+    switch (filter) {
+    case 0:
+        std::memcpy(out, in, length);
+        break;
+    case 1:
+        for (std::size_t i = 0; i < N && i < length; ++i)
+            out[i] = in[i];
+        for (std::size_t i = N; i < length; ++i)
+            out[i] = std::uint8_t(in[i] + out[i - N]);
+        break;
+    case 2:
+        for (std::size_t i = 0; i < length; ++i)
+            out[i] = std::uint8_t(in[i] + prior[i]);
+        break;
+    case 3:
+        for (std::size_t i = 0; i < N && i < length; ++i)
+            out[i] = std::uint8_t(in[i] + (prior[i] >> 1));
+        for (std::size_t i = N; i < length; ++i)
+            out[i] = std::uint8_t(in[i] + ((out[i - N] + prior[i]) >> 1));
+        break;
+    default:  // 4, Paeth
+        for (std::size_t i = 0; i < N && i < length; ++i)
+            out[i] = std::uint8_t(in[i] + prior[i]);  // a = c = 0: the predictor is b
+        for (std::size_t i = N; i < length; ++i)
+            out[i] = std::uint8_t(in[i] + paethPredictor(out[i - N], prior[i], prior[i - N]));
+        break;
+    }
+}
+
+template <std::size_t N>
+bool unfilterImage(const std::uint8_t* raw, std::uint8_t* block, std::uint32_t width, std::uint32_t height,
+                   std::string& error)
+{
+    const std::size_t stride = std::size_t(width) * N;
+    const std::vector<std::uint8_t> zeros(stride, 0);
+    const std::uint8_t* prior = zeros.data();
+    for (std::uint32_t row = 0; row < height; ++row) {
+        const std::uint8_t* in = raw + std::size_t(row) * (stride + 1);
+        if (in[0] > 4) {
+            error = "PNG: row " + std::to_string(row) + " has unknown filter type " + std::to_string(in[0]);
+            return false;
+        }
+        // File rows are top-down; the block is bottom-up.
+        std::uint8_t* out = block + std::size_t(height - 1 - row) * stride;
+        unfilterRow<N>(in[0], in + 1, out, prior, stride);
+        prior = out;
+    }
+    return true;
+}
+
+// Applies Sub to the first row and Paeth to every later row, writing
+// height x (1 + stride) bytes; `block` is bottom-up, the output top-down.
+template <std::size_t N>
+void filterImage(const std::uint8_t* block, std::uint8_t* filtered, std::uint32_t width, std::uint32_t height)
+{
+    const std::size_t stride = std::size_t(width) * N;
+    for (std::uint32_t row = 0; row < height; ++row) {
+        const std::uint8_t* in = block + std::size_t(height - 1 - row) * stride;
+        std::uint8_t* out = filtered + std::size_t(row) * (stride + 1);
+        if (row == 0) {
+            out[0] = 1;
+            for (std::size_t i = 0; i < N && i < stride; ++i)
+                out[1 + i] = in[i];
+            for (std::size_t i = N; i < stride; ++i)
+                out[1 + i] = std::uint8_t(in[i] - in[i - N]);
+            continue;
+        }
+        const std::uint8_t* above = in + stride;  // the row above in the picture
+        out[0] = 4;
+        for (std::size_t i = 0; i < N && i < stride; ++i)
+            out[1 + i] = std::uint8_t(in[i] - above[i]);
+        for (std::size_t i = N; i < stride; ++i)
+            out[1 + i] = std::uint8_t(in[i] - paethPredictor(in[i - N], above[i], above[i - N]));
+    }
+}
+
+// Where the image data lives in the file: each IDAT's offset and length.
+struct ImageDataPiece {
+    std::size_t offset;
+    std::size_t length;
+};
+
+// Reads a whole file into memory.
+bool readWholeFile(const char* path, std::vector<std::uint8_t>& bytes, std::string& error)
+{
+    std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
+    if (file == nullptr) {
+        error = std::string("PNG: cannot open ") + (path ? path : "(null)");
+        return false;
+    }
+    bool ok = std::fseek(file, 0, SEEK_END) == 0;
+    const long size = ok ? std::ftell(file) : -1;
+    ok = ok && size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
+    if (ok && std::uint64_t(size) > std::numeric_limits<std::uint32_t>::max()) {
+        error = "PNG: file is too large";
+        std::fclose(file);
+        return false;
+    }
+    if (ok) {
+        bytes.resize(std::size_t(size));
+        ok = size == 0 || std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    }
+    std::fclose(file);
+    if (!ok)
+        error = std::string("PNG: cannot read ") + path;
+    return ok;
+}
+
+// Finds the IHDR of a file by reading chunk headers only.
+bool readHeaderFromFile(const char* path, PngHeader& header)
+{
+    std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
+    if (file == nullptr)
+        return false;
+    bool found = false;
+    std::uint8_t bytes[PngHeader::size];
+    if (std::fread(bytes, 1, 8, file) == 8 && std::memcmp(bytes, pngSignature, 8) == 0) {
+        while (std::fread(bytes, 1, 8, file) == 8) {
+            const std::uint32_t length = readBigEndian32(bytes);
+            std::uint8_t type[4];
+            std::memcpy(type, bytes + 4, 4);
+            if (length > maxChunkLength || isEnd(type) || isChunkType(type, "IDAT"))
+                break;  // no IHDR before the image data: not a usable file
+            if (isChunkType(type, "IHDR")) {
+                if (length >= PngHeader::size && std::fread(bytes, 1, PngHeader::size, file) == PngHeader::size) {
+                    header = parseHeader(bytes);
+                    found = true;
+                }
+                break;
+            }
+            if (std::fseek(file, long(length) + 4, SEEK_CUR) != 0)
+                break;
+        }
+    }
+    std::fclose(file);
+    return found;
+}
+
+// Width or height from the header, or -1 (see the header's contract).
+int querySide(const char* path, bool wantWidth)
+{
+    PngHeader header;
+    if (!readHeaderFromFile(path, header) || !checkImageSize(header.width, header.height, "PNG", nullptr))
+        return -1;
+    return int(wantWidth ? header.width : header.height);
+}
+
+void appendChunk(std::vector<std::uint8_t>& out, const char* type, const std::uint8_t* data, std::uint32_t length,
+                 const CCrc32& crc)
+{
+    const std::size_t start = out.size();
+    out.resize(start + 12 + length);
+    std::uint8_t* at = out.data() + start;
+    writeBigEndian32(at, length);
+    std::memcpy(at + 4, type, 4);
+    if (length > 0)
+        std::memcpy(at + 8, data, length);
+    writeBigEndian32(at + 8 + length, crc.update(at + 4, 4 + std::size_t(length), 0));
+}
+
+const CCrc32& pngCrc()
+{
+    static const CCrc32 crc(CCrc32::pngPolynomial);
+    return crc;
+}
+
+}  // namespace
+
+DecodedImage decodePngImage(const std::uint8_t* bytes, std::size_t length)
+{
+    if (bytes == nullptr || length < 8 || std::memcmp(bytes, pngSignature, 8) != 0)
+        return DecodedImage::failure("PNG: not a PNG file (bad signature)");
+    if (length > std::numeric_limits<std::uint32_t>::max())
+        return DecodedImage::failure("PNG: file is too large");
+
+    CMemoryReader reader;
+    reader.open(bytes, std::uint32_t(length));
+    reader.seek(8, CMemoryReader::Start);
+    PngHeader header;
+    bool haveHeader = false;
+    std::vector<ImageDataPiece> pieces;
+    std::size_t dataLength = 0;
+    std::string error;
+
+    std::uint8_t chunk[8];
+    while (reader.read(chunk, 8) == 8) {
+        const std::uint32_t chunkLength = readBigEndian32(chunk);
+        const std::uint8_t* type = chunk + 4;
+        if (isEnd(type))
+            break;
+        if (chunkLength > maxChunkLength || chunkLength > reader.remaining())
+            return DecodedImage::failure("PNG: chunk " + printableType(type) + " runs past the end of the file");
+        const std::size_t dataOffset = reader.position();
+        if (isChunkType(type, "IHDR")) {
+            if (haveHeader)
+                return DecodedImage::failure("PNG: more than one IHDR chunk");
+            if (chunkLength < PngHeader::size)
+                return DecodedImage::failure("PNG: IHDR chunk is too short");
+            header = parseHeader(bytes + dataOffset);
+            if (!checkHeader(header, &error))
+                return DecodedImage::failure(error);
+            haveHeader = true;
+        } else if (isChunkType(type, "IDAT")) {
+            if (!haveHeader)
+                return DecodedImage::failure("PNG: IDAT chunk before IHDR");
+            if (chunkLength > 0)
+                pieces.push_back({dataOffset, chunkLength});
+            dataLength += chunkLength;
+        }
+        reader.seek(std::int64_t(chunkLength) + 4, CMemoryReader::Current);  // data and the unchecked CRC
+    }
+    if (!haveHeader)
+        return DecodedImage::failure("PNG: no IHDR chunk");
+    if (dataLength == 0)
+        return DecodedImage::failure("PNG: no image data");
+
+    const std::uint32_t bytesPerPixel = bytesPerPixelOf(header.colourType);
+    const std::size_t stride = std::size_t(header.width) * bytesPerPixel;
+    const std::size_t rawSize = std::size_t(header.height) * (stride + 1);
+    if (rawSize > dataLength * maxInflateRatio + 64)
+        return DecodedImage::failure("PNG: image data is too short for the picture");
+
+    // Join the pieces in file order (a single IDAT is inflated in place).
+    std::vector<std::uint8_t> joined;
+    const std::uint8_t* compressed = bytes + pieces.front().offset;
+    if (pieces.size() > 1) {
+        joined.resize(dataLength);
+        std::size_t at = 0;
+        for (const ImageDataPiece& piece : pieces) {
+            std::memcpy(joined.data() + at, bytes + piece.offset, piece.length);
+            at += piece.length;
+        }
+        compressed = joined.data();
+    }
+
+    std::unique_ptr<std::uint8_t[]> raw(new (std::nothrow) std::uint8_t[rawSize]);
+    std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[stride * header.height]);
+    if (!raw || !block)
+        return DecodedImage::failure("PNG: out of memory");
+    if (CZlibCodec::uncompress(compressed, dataLength, raw.get(), rawSize, false) != rawSize)
+        return DecodedImage::failure("PNG: image data is damaged or does not match the picture size");
+    joined = {};
+
+    bool ok = false;
+    switch (bytesPerPixel) {
+    case 1: ok = unfilterImage<1>(raw.get(), block.get(), header.width, header.height, error); break;
+    case 2: ok = unfilterImage<2>(raw.get(), block.get(), header.width, header.height, error); break;
+    case 3: ok = unfilterImage<3>(raw.get(), block.get(), header.width, header.height, error); break;
+    default: ok = unfilterImage<4>(raw.get(), block.get(), header.width, header.height, error); break;
+    }
+    if (!ok)
+        return DecodedImage::failure(error);
+
+    DecodedImage result;
+    result.pixels = std::move(block);
+    result.width = header.width;
+    result.height = header.height;
+    result.bitsPerPixel = bytesPerPixel * 8;
+    return result;
+}
+
+DecodedImage readPngFile(const char* path)
+{
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!readWholeFile(path, bytes, error))
+        return DecodedImage::failure(error);
+    return decodePngImage(bytes.data(), bytes.size());
+}
+
+std::unique_ptr<std::uint8_t[]> decodePng(const std::uint8_t* bytes, std::size_t length)
+{
+    return decodePngImage(bytes, length).pixels;
+}
+
+std::unique_ptr<std::uint8_t[]> loadPng(const char* path)
+{
+    return readPngFile(path).pixels;
+}
+
+int queryPngWidth(const char* path)
+{
+    return querySide(path, true);
+}
+
+int queryPngHeight(const char* path)
+{
+    return querySide(path, false);
+}
+
+int queryPngBitsPerPixel(const char* path)
+{
+    PngHeader header;
+    if (!readHeaderFromFile(path, header) || !checkHeader(header, nullptr))
+        return -1;
+    return int(bytesPerPixelOf(header.colourType) * 8);
+}
+
+std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                                    const std::uint8_t* pixels, std::string* error)
+{
+    std::uint8_t colourType;
+    switch (bitsPerPixel) {
+    case 8: colourType = 0; break;
+    case 16: colourType = 4; break;
+    case 24: colourType = 2; break;
+    case 32: colourType = 6; break;
+    default:
+        if (error != nullptr)
+            *error = "PNG: cannot write " + std::to_string(bitsPerPixel) + " bits per pixel";
+        return {};
+    }
+    if (!checkImageSize(width, height, "PNG", error))
+        return {};
+    if (pixels == nullptr) {
+        if (error != nullptr)
+            *error = "PNG: no pixels to write";
+        return {};
+    }
+
+    const std::uint32_t bytesPerPixel = bitsPerPixel / 8;
+    const std::size_t filteredSize = std::size_t(height) * (std::size_t(width) * bytesPerPixel + 1);
+    std::unique_ptr<std::uint8_t[]> filtered(new (std::nothrow) std::uint8_t[filteredSize]);
+    // NOTE: incompressible pictures deflate to more than their own size, so
+    // the output has room for zlib's bound, not just the filtered size.
+    const std::size_t capacity = CZlibCodec::compressBound(filteredSize);
+    std::vector<std::uint8_t> out;
+    if (filtered) {
+        try {
+            out.reserve(8 + 25 + 12 + capacity + 12);
+        } catch (const std::bad_alloc&) {
+            filtered.reset();
+        }
+    }
+    if (!filtered) {
+        if (error != nullptr)
+            *error = "PNG: out of memory";
+        return {};
+    }
+    switch (bytesPerPixel) {
+    case 1: filterImage<1>(pixels, filtered.get(), width, height); break;
+    case 2: filterImage<2>(pixels, filtered.get(), width, height); break;
+    case 3: filterImage<3>(pixels, filtered.get(), width, height); break;
+    default: filterImage<4>(pixels, filtered.get(), width, height); break;
+    }
+
+    const CCrc32& crc = pngCrc();
+    out.assign(pngSignature, pngSignature + 8);
+    std::uint8_t ihdr[PngHeader::size];
+    writeBigEndian32(ihdr, width);
+    writeBigEndian32(ihdr + 4, height);
+    ihdr[8] = 8;
+    ihdr[9] = colourType;
+    ihdr[10] = ihdr[11] = ihdr[12] = 0;
+    appendChunk(out, "IHDR", ihdr, PngHeader::size, crc);
+
+    // The IDAT is deflated straight into its place in the output.
+    const std::size_t idatStart = out.size();
+    out.resize(idatStart + 8 + capacity);
+    const std::size_t compressedSize =
+        CZlibCodec::compress(out.data() + idatStart + 8, capacity, filtered.get(), filteredSize, 9, nullptr, false);
+    if (compressedSize == 0 || compressedSize > maxChunkLength) {
+        if (error != nullptr)
+            *error = "PNG: compressing the image data failed";
+        return {};
+    }
+    out.resize(idatStart + 8 + compressedSize + 4);
+    std::uint8_t* idat = out.data() + idatStart;
+    writeBigEndian32(idat, std::uint32_t(compressedSize));
+    std::memcpy(idat + 4, "IDAT", 4);
+    writeBigEndian32(idat + 8 + compressedSize, crc.update(idat + 4, 4 + compressedSize, 0));
+    appendChunk(out, "IEND", nullptr, 0, crc);
+    return out;
+}
+
+bool writePngFile(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                  const std::uint8_t* pixels, std::string* error)
+{
+    const std::vector<std::uint8_t> bytes = encodePng(width, height, bitsPerPixel, pixels, error);
+    if (bytes.empty())
+        return false;
+    std::FILE* file = path ? std::fopen(path, "wb") : nullptr;
+    if (file == nullptr) {
+        if (error != nullptr)
+            *error = std::string("PNG: cannot open ") + (path ? path : "(null)") + " for writing";
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed)
+        return true;
+    std::remove(path);
+    if (error != nullptr)
+        *error = std::string("PNG: writing ") + path + " failed";
+    return false;
+}
+
+void savePng(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+             const std::uint8_t* pixels)
+{
+    writePngFile(path, width, height, bitsPerPixel, pixels, nullptr);
+}
