@@ -1,6 +1,12 @@
 // Path helpers and the temporary-file-then-rename writer.
 #include "app/AtlasFiles.h"
 
+#include "image/BmpCodec.h"
+#include "image/CImage.h"
+#include "image/JpegCodec.h"
+#include "image/PngCodec.h"
+#include "image/TgaCodec.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -63,6 +69,50 @@ std::string lowerAscii(std::string text)
             c = static_cast<char>(c - 'A' + 'a');
     }
     return text;
+}
+
+bool loadImageByEnding(const std::string& path, CImage& image, std::string* error)
+{
+    const std::string ending = path.size() >= 4 ? lowerAscii(path.substr(path.size() - 4)) : std::string();
+    DecodedImage decoded;
+    if (ending == ".bmp")
+        decoded = readBmpFile(path.c_str());
+    else if (ending == ".jpg")
+        decoded = readJpegFile(path.c_str());
+    else if (ending == ".png")
+        decoded = readPngFile(path.c_str());
+    else if (ending == ".tga")
+        decoded = readTgaFile(path.c_str());
+    else
+        decoded.error = "not a .bmp, .jpg, .png or .tga file";
+    if (!decoded) {
+        if (error)
+            *error = decoded.error;
+        return false;
+    }
+    image.adopt(std::move(decoded));
+    return true;
+}
+
+bool saveImageByEnding(const std::string& path, const std::string& ending, const CImage& image, int jpegQuality,
+                       std::string* error)
+{
+    const char* file = path.c_str();
+    const std::uint32_t width = image.getWidth();
+    const std::uint32_t height = image.getHeight();
+    const std::uint32_t bits = image.getBitsPerPixel();
+    const std::uint8_t* pixels = image.getData();
+    if (ending == ".bmp")
+        return writeBmpFile(file, width, height, bits, pixels, error);
+    if (ending == ".jpg")
+        return writeJpegFile(file, width, height, bits, pixels, jpegQuality, error);
+    if (ending == ".png")
+        return writePngFile(file, width, height, bits, pixels, error);
+    if (ending == ".tga")
+        return writeTgaFile(file, width, height, bits, pixels, error);
+    if (error)
+        *error = "no image format for the ending " + ending;
+    return false;
 }
 
 CTempFile::~CTempFile()

@@ -20,6 +20,17 @@ std::string toStdString(const String& text);
 // Copy with A-Z turned into a-z (nothing else changes).
 std::string lowerAscii(std::string text);
 
+class CImage;
+
+// Reads an image file with the codec its lower-cased ending names (".bmp",
+// ".jpg", ".png", ".tga"), so HERO.PNG reads like hero.png. False with the
+// codec's reason ("PNG: bit depth 16 is not supported") on failure.
+bool loadImageByEnding(const std::string& path, CImage& image, std::string* error);
+// Writes `image` with the codec for `ending` (lower case, e.g. ".jpg"; JPEG
+// at `jpegQuality`). False with the reason on failure.
+bool saveImageByEnding(const std::string& path, const std::string& ending, const CImage& image, int jpegQuality,
+                       std::string* error);
+
 // A reserved temporary file next to a destination. The temporary name is
 // "<folder>/.<name>.tmp-XXXXXX<ending>": hidden, unique, and with the given
 // ending last so that the image writers' suffix dispatch still picks the

@@ -4,7 +4,6 @@
 #include "app/AtlasFiles.h"
 #include "app/CPacker.h"
 #include "image/CImage.h"
-#include "image/ImageFile.h"
 #include "image/ImageLimits.h"
 #include "xml/CXMLAttribute.h"
 #include "xml/CXMLDocument.h"
@@ -150,7 +149,7 @@ bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::v
     CTempFile imageFile;
     if (!imageFile.reserve(atlasPath, ending, error))
         return false;
-    if (!saveImageFile(imageFile.path().c_str(), atlas, 100, error))
+    if (!saveImageByEnding(imageFile.path(), ending, atlas, 100, error))
         return false;
 
     const std::string descriptionPath = atlasDescriptionPath(atlasPath);

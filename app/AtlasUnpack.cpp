@@ -3,7 +3,6 @@
 
 #include "app/AtlasFiles.h"
 #include "image/CImage.h"
-#include "image/ImageFile.h"
 #include "image/ImageLimits.h"
 #include "image/PngCodec.h"
 #include "resources/CResourceManager.h"
@@ -123,7 +122,7 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
         // Load once more only to learn the codec's reason.
         CImage probe;
         std::string reason;
-        loadImageFile(atlas->getFile().c_str(), probe, &reason);
+        loadImageByEnding(toStdString(atlas->getFile()), probe, &reason);
         report.error = "cannot load the atlas image " + toStdString(atlas->getFile()) +
                        (reason.empty() ? std::string() : ": " + reason);
         return false;

@@ -2,7 +2,10 @@
 // resource array with its growth and shrink rules.
 #include "resources/CResourceManager.h"
 
-#include "image/ImageFile.h"
+#include "image/BmpCodec.h"
+#include "image/JpegCodec.h"
+#include "image/PngCodec.h"
+#include "image/TgaCodec.h"
 #include "resources/CSprite.h"
 #include "resources/CTexture.h"
 #include "xml/CXMLDocument.h"
@@ -40,9 +43,21 @@ std::int32_t intAttribute(const CXMLNode& node, const char* name, std::int32_t f
     return attribute ? leadingInt(attribute->value().c_str()) : fallback;
 }
 
-bool isImageSuffix(const String& file)
+// The image file dispatch: a case-sensitive ends-with test, in this order.
+// An empty result for anything that is not one of the four image suffixes.
+DecodedImage readImageBySuffix(const String& file, bool& isImage)
 {
-    return file.endsWith(".bmp") || file.endsWith(".jpg") || file.endsWith(".png") || file.endsWith(".tga");
+    isImage = true;
+    if (file.endsWith(".bmp"))
+        return readBmpFile(file.c_str());
+    if (file.endsWith(".jpg"))
+        return readJpegFile(file.c_str());
+    if (file.endsWith(".png"))
+        return readPngFile(file.c_str());
+    if (file.endsWith(".tga"))
+        return readTgaFile(file.c_str());
+    isImage = false;
+    return DecodedImage();
 }
 
 }
@@ -94,11 +109,13 @@ void CResourceManager::load(const String& file, const String& name)
         if (resource->getFile() == file)
             return;
     }
-    if (isImageSuffix(file)) {
+    bool isImage = false;
+    DecodedImage decoded = readImageBySuffix(file, isImage);
+    if (isImage) {
         auto texture = std::make_unique<CTexture>();
         // A file the codec refuses leaves the texture without pixels; the
         // list reader's callers check for that where it matters.
-        loadImageFile(file.c_str(), *texture, nullptr);
+        texture->adopt(std::move(decoded));
         texture->setName(name);
         texture->setFile(file);
         texture->upload(maxTextureSize, linearFilter, mipmaps, compressTextures, discardPixels);
@@ -130,7 +147,7 @@ void CResourceManager::loadSprite(CXMLNode& element, const String& file, const S
     sprite->setFps(intAttribute(element, "fps", 0));
     const std::int32_t defaultDelay = sprite->getDefaultDelay();
 
-    const std::uint32_t childCount = element.getChildCount();
+    const std::uint32_t childCount = element.childCount();
     if (childCount == 0) {
         SpriteFrame frame;
         frame.initFrame(0, 0, static_cast<std::uint32_t>(textureWidth), static_cast<std::uint32_t>(textureHeight), 0,
@@ -138,7 +155,7 @@ void CResourceManager::loadSprite(CXMLNode& element, const String& file, const S
         sprite->addFrame(frame);
     }
     for (std::uint32_t i = 0; i < childCount; ++i) {
-        const CXMLNode& child = element.getChild(i);
+        const CXMLNode& child = *element.child(i);
         const std::int32_t x = intAttribute(child, "x", 0);
         const std::int32_t y = intAttribute(child, "y", 0);
         const std::int32_t w = intAttribute(child, "w", textureWidth);
@@ -178,9 +195,9 @@ void CResourceManager::loadSprite(CXMLNode& element, const String& file, const S
 
 void CResourceManager::loadList(CXMLNode& element)
 {
-    const std::uint32_t count = element.getChildCount();
+    const std::uint32_t count = element.childCount();
     for (std::uint32_t i = 0; i < count; ++i) {
-        CXMLNode& entry = element.getChild(i);
+        CXMLNode& entry = *element.child(i);
         onLoad.emit(entry, i, count);
         const String name = entry.attributeValue("name", 1);
         const CXMLAttribute* fileAttribute = entry.findAttribute("file", 1);
@@ -227,7 +244,7 @@ void CResourceManager::remove(const String& name)
             continue;
         resources.erase(it);
         if (resources.empty()) {
-            resources = {};
+            std::vector<std::unique_ptr<CResource>>().swap(resources);
             resourceCapacity = 0;
         } else if (resourceCapacity / resources.size() > 1) {
             resourceCapacity = resourceCapacity / 2 < 2 ? 2 : resourceCapacity / 2;
@@ -248,7 +265,7 @@ CResource* CResourceManager::getResource(std::uint32_t index) const
 
 void CResourceManager::clear()
 {
-    resources = {};
+    std::vector<std::unique_ptr<CResource>>().swap(resources);
     resourceCapacity = 0;
-    children = {};
+    std::vector<CResourceManager*>().swap(children);
 }

@@ -32,8 +32,8 @@ void SpriteFrame::initFrame(std::uint32_t newX, std::uint32_t newY, std::uint32_
 }
 
 CSprite::CSprite()
+    : CResource(TypeSprite)
 {
-    setType(resourceType);
 }
 
 CSprite::CSprite(const CSprite& other) = default;
@@ -77,9 +77,19 @@ void CSprite::setFrame(std::uint32_t index)
         return;
     const SpriteFrame& frame = frames[index];
     if (shape && frame.texture) {
-        shape->setTextureCoordinates(frame.du, frame.dv, frame.u, frame.v);
-        if (shape->isTextured())
-            shape->setTexture(frame.texture->getTextureId());
+        CMaterial& material = shape->getMaterial();
+        CMatrix& matrix = material.textureMatrix;
+        const std::uint32_t count = matrix.elementCount();
+        if (count > 0)
+            matrix.setElement(0, frame.du);
+        if (count > 5)
+            matrix.setElement(5, frame.dv);
+        if (count > 12)
+            matrix.setElement(12, frame.u);
+        if (count > 13)
+            matrix.setElement(13, frame.v);
+        if (!material.textures.empty())
+            material.textures[0] = frame.texture->getTextureId();
     }
     currentFrame = index;
 }

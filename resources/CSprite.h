@@ -39,8 +39,6 @@ struct SpriteFrame {
 
 class CSprite : public CResource {
 public:
-    static constexpr std::int32_t resourceType = 2;
-
     CSprite();
     CSprite(const CSprite& other);
     CSprite& operator=(const CSprite& other);

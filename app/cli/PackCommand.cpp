@@ -5,7 +5,7 @@
 #include "app/cli/CProgressBar.h"
 #include "app/cli/CliCommands.h"
 #include "image/CImage.h"
-#include "image/InputImage.h"
+#include "image/ImageLimits.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +15,7 @@
 #include <dirent.h>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -200,7 +201,7 @@ int runPack(int argc, char** argv)
         if (!hasImageEnding(paths[i])) {
             error = "not a .bmp, .jpg, .png or .tga file";
             allRead = false;
-        } else if (!loadInputImage(paths[i].c_str(), *image, &error)) {
+        } else if (!loadImageByEnding(paths[i], *image, &error)) {
             allRead = false;
         }
         if (!error.empty()) {
@@ -230,14 +231,15 @@ int runPack(int argc, char** argv)
         atlasImages.push_back(AtlasImage{image->getName(), image.get()});
         imagePixels += std::uint64_t(image->getWidth()) * image->getHeight();
     }
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    if (!chooseAtlasSize(packer, options.tight, width, height)) {
+    const std::optional<CanvasSize> size = packer.packCanvas(options.tight);
+    if (!size) {
         progress.finish();
         std::fprintf(stderr, "quiltforger-cli: the images do not fit in the largest atlas (%ux%u)\n", maxImageSide,
                      maxImageSide);
         return exitFailure;
     }
+    const std::uint32_t width = size->width;
+    const std::uint32_t height = size->height;
 
     progress.update("writing", 0, 1);
     std::string error;
