@@ -149,27 +149,27 @@ String String::substring(std::uint32_t start) const
 
 String& String::format(const char* templ, ...)
 {
-    if (templ == nullptr) {
-        delete[] data_;
-        data_ = nullptr;
-        length_ = 0;
-        return *this;
+    // Build the result in a fresh buffer before freeing the old one: an
+    // argument may point into this string (label.format("%s px", label.c_str())).
+    char* fresh = nullptr;
+    std::uint32_t freshLength = 0;
+    if (templ != nullptr) {
+        va_list args;
+        va_start(args, templ);
+        va_list measure;
+        va_copy(measure, args);
+        const int needed = std::vsnprintf(nullptr, 0, templ, measure);
+        va_end(measure);
+        if (needed > 0) {
+            fresh = new char[std::size_t(needed) + 1];
+            std::vsnprintf(fresh, std::size_t(needed) + 1, templ, args);
+            freshLength = static_cast<std::uint32_t>(needed);
+        }
+        va_end(args);
     }
-    va_list args;
-    va_start(args, templ);
-    va_list measure;
-    va_copy(measure, args);
-    const int needed = std::vsnprintf(nullptr, 0, templ, measure);
-    va_end(measure);
     delete[] data_;
-    data_ = nullptr;
-    length_ = 0;
-    if (needed > 0) {
-        data_ = new char[std::size_t(needed) + 1];
-        std::vsnprintf(data_, std::size_t(needed) + 1, templ, args);
-        length_ = static_cast<std::uint32_t>(needed);
-    }
-    va_end(args);
+    data_ = fresh;
+    length_ = freshLength;
     return *this;
 }
 
