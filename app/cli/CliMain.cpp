@@ -38,7 +38,7 @@ const char* const helpText =
 
 int main(int argc, char** argv)
 {
-    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0 && argc == 2) {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::printf("quiltforger-cli %s\n", QF_VERSION);
         return exitSuccess;
     }
