@@ -112,17 +112,17 @@ CMatrix CMatrix::inverse() const
     return result;
 }
 
-CMatrix CMatrix::orthographic(float left, float right, float bottom, float top, float near, float far)
+CMatrix CMatrix::orthographic(float left, float right, float bottom, float top, float zNear, float zFar)
 {
     CMatrix m(4, 4);
     for (float& value : m.elements_)
         value = 0.0f;
     m.elements_[0] = 2.0f / (right - left);
     m.elements_[5] = 2.0f / (top - bottom);
-    m.elements_[10] = -2.0f / (far - near);
+    m.elements_[10] = -2.0f / (zFar - zNear);
     m.elements_[12] = (left + right) / (right - left);
     m.elements_[13] = (bottom + top) / (top - bottom);
-    m.elements_[14] = (near + far) / (far - near);
+    m.elements_[14] = (zNear + zFar) / (zFar - zNear);
     m.elements_[15] = 1.0f;
     return m;
 }

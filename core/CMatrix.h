@@ -45,7 +45,7 @@ public:
     // The engine's orthographic projection. NOTE: the translation terms
     // m[12], m[13], m[14] have the opposite sign to the common orthographic
     // matrix; the engine's camera convention relies on it.
-    static CMatrix orthographic(float left, float right, float bottom, float top, float near, float far);
+    static CMatrix orthographic(float left, float right, float bottom, float top, float zNear, float zFar);
 
 private:
     std::uint32_t rows_ = 0;

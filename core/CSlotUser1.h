@@ -35,16 +35,27 @@ public:
 
     void invoke0() override
     {
-        // A local copy: the handler may destroy this slot.
-        Stored value = user_;
-        if (this->object_ != nullptr && this->member1_ != nullptr) {
-            (this->object_->*this->member1_)(value);
+        if constexpr (std::is_reference_v<U>) {
+            // A copy, since the handler may destroy this slot and its value.
+            Stored value = user_;
+            call(value);
+        } else {
+            call(user_);  // passed by value already
+        }
+    }
+
+private:
+    void call(U value)
+    {
+        T* object = this->object_;
+        const typename Base::Member1 member = this->member1_;
+        if (object != nullptr && member != nullptr) {
+            (object->*member)(value);
             return;
         }
         if (this->free1_ != nullptr)
             this->free1_(value);
     }
 
-private:
     Stored user_{};
 };

@@ -6,11 +6,6 @@
 
 #include <cmath>
 
-CVector::CVector(float* storage, int count)
-{
-    bind(storage, count);
-}
-
 void CVector::bind(float* storage, int count)
 {
     if (storage == nullptr || count <= 0) {

@@ -13,6 +13,8 @@
 // degrees; all arithmetic is single precision.
 #pragma once
 
+#include <concepts>
+
 class CMatrix;
 
 class CVector {
@@ -21,7 +23,14 @@ public:
     CVector(float x, float y, float z = 0.0f, float w = 0.0f) : x(x), y(y), z(z), w(w) {}
     // Bound to storage: reads the first count floats (2, 3 or 4; the rest of
     // the components are 0) and from then on writes through.
-    CVector(float* storage, int count);
+    // (A template so that CVector(0, 10) stays a plain vector instead of
+    // binding to a null pointer.)
+    template <typename Pointer>
+        requires std::same_as<Pointer, float*>
+    CVector(Pointer storage, int count)
+    {
+        bind(storage, count);
+    }
 
     // Rebinds to storage as the bound constructor does; null unbinds.
     void bind(float* storage, int count);

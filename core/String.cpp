@@ -57,7 +57,7 @@ String& String::operator=(String&& other) noexcept
 
 void String::assign(const char* bytes, std::uint32_t count)
 {
-    char* fresh = new char[count + 1];
+    char* fresh = new char[std::size_t(count) + 1];
     if (count > 0)
         std::memcpy(fresh, bytes, count);
     fresh[count] = '\0';
@@ -68,8 +68,13 @@ void String::assign(const char* bytes, std::uint32_t count)
 
 void String::splice(std::uint32_t position, std::uint32_t removeCount, const char* bytes, std::uint32_t count)
 {
-    const std::uint32_t newLength = length_ - removeCount + count;
-    char* fresh = new char[newLength + 1];
+    // A result that would not fit the 32-bit length (with its terminator)
+    // is refused and the string left as it was.
+    const std::uint64_t total = std::uint64_t(length_) - removeCount + count;
+    if (total >= 0xFFFFFFFFull)
+        return;
+    const std::uint32_t newLength = static_cast<std::uint32_t>(total);
+    char* fresh = new char[std::size_t(newLength) + 1];
     if (position > 0)
         std::memcpy(fresh, data_, position);
     if (count > 0)

@@ -297,3 +297,93 @@ TEST(CSignal, NestedEmissionOfTheSameSignal)
     EXPECT_EQ(saboteur.calls, 3);
     EXPECT_EQ(log.size(), 3u);  // each of the three nested emissions reaches "after" once
 }
+
+namespace {
+
+// Re-emits once, so that an inner emission runs inside the outer one.
+struct Nester {
+    void onTick()
+    {
+        if (!nested) {
+            nested = true;
+            signal->emit();
+        }
+    }
+    void destroyVictim() { victim.reset(); }
+    void replaceLast()
+    {
+        victim.reset();
+        connectSlot(late->slots, *signal, late, &Recorder::onNone);
+    }
+
+    bool nested = false;
+    CSignal<>* signal = nullptr;
+    std::unique_ptr<Recorder> victim;
+    Recorder* late = nullptr;
+    CSlotList slots;
+};
+
+} // namespace
+
+TEST(CSignal, RemovalInANestedEmissionAlsoMovesTheOuterWalk)
+{
+    // Outer walk: nester (starts the inner walk), victim, killer. The inner
+    // walk calls the victim and then destroys it while the outer walk still
+    // has the victim as its next step.
+    std::vector<std::string> log;
+    CSignal<> tick;
+    Nester nester;
+    nester.signal = &tick;
+    nester.victim = std::make_unique<Recorder>(&log, "victim");
+    connectSlot(nester.slots, tick, &nester, &Nester::onTick);
+    connectSlot(nester.victim->slots, tick, nester.victim.get(), &Recorder::onNone);
+    connectSlot(nester.slots, tick, &nester, &Nester::destroyVictim);
+    tick.emit();
+    EXPECT_EQ(log, (std::vector<std::string>{"victim"}));
+    EXPECT_EQ(tick.connectionCount(), 2);
+}
+
+TEST(CSignal, RemovingTheLastSlotAndConnectingAnotherDuringEmission)
+{
+    std::vector<std::string> log;
+    CSignal<> tick;
+    Nester nester;
+    Recorder late(&log, "late");
+    nester.signal = &tick;
+    nester.late = &late;
+    nester.victim = std::make_unique<Recorder>(&log, "victim");
+    connectSlot(nester.slots, tick, &nester, &Nester::replaceLast);
+    connectSlot(nester.victim->slots, tick, nester.victim.get(), &Recorder::onNone);
+    tick.emit();
+    EXPECT_TRUE(log.empty());  // the victim is gone, the newcomer waits
+    nester.slots.clear();
+    tick.emit();
+    EXPECT_EQ(log, (std::vector<std::string>{"late"}));
+}
+
+TEST(CSlotList, DestroyOneSlotAndFreeFunctions)
+{
+    std::vector<std::string> log;
+    Recorder r(&log);
+    CSignal<int> number;
+    CSlotList::Node* first = connectSlot(r.slots, number, &r, &Recorder::onInt);
+    connectSlot(r.slots, number, &r, &Recorder::onInt);
+    CEventBase* slot = first->value;
+    EXPECT_TRUE(r.slots.destroy(slot));
+    EXPECT_FALSE(r.slots.destroy(slot));
+    EXPECT_EQ(number.connectionCount(), 1);
+    number.emit(4);
+    EXPECT_EQ(log, (std::vector<std::string>{"r:4"}));
+
+    // A slot with both a member and a free function calls the member one.
+    freeCalls = 0;
+    CSlot<Recorder, int> both;
+    both.bind(&freeHandler);
+    number.connect(both);
+    number.emit(1);
+    EXPECT_EQ(freeCalls, 1);
+    both.bind(&r, &Recorder::onInt);
+    number.emit(2);
+    EXPECT_EQ(freeCalls, 1);
+    EXPECT_EQ(log.back(), "r:2");
+}
