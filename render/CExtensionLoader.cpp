@@ -1,6 +1,8 @@
 // CExtensionLoader: the extension groups, their entry points and the lookup.
 #include "render/CExtensionLoader.h"
 
+#include "framework/GLSupport.h"
+
 #include <GL/gl.h>
 
 #include <cstring>
@@ -108,8 +110,7 @@ bool CExtensionLoader::driverListsExactly(const char* name) const
 
 CExtensionLoader& extensionLoader()
 {
-    // FIXME: take the framework's GL procedure lookup as the default once it exists.
-    static CExtensionLoader loader(nullptr, currentContextExtensions);
+    static CExtensionLoader loader(getGLProcAddress, currentContextExtensions);
     return loader;
 }
 

@@ -67,8 +67,8 @@ private:
     void* entries_[static_cast<std::uint32_t>(GLEntryPoint::Count)] = {};
 };
 
-// The process-wide loader, using the framework's GL procedure lookup and the
-// current context's extension string.
+// The process-wide loader, using the framework's GL procedure lookup
+// (getGLProcAddress) and the current context's extension string.
 CExtensionLoader& extensionLoader();
 
 // loadExtension(name) on the process-wide loader. Needs a current GL context.

@@ -189,7 +189,8 @@ CVertex CShape::vertex(std::uint32_t index)
 
 void CShape::setRotation(float x, float y, float z)
 {
-    const CVector quaternion = CVector::fromEuler(x, y, z);
+    CVector quaternion;
+    quaternion.fromEuler(x, y, z);
     CMatrix rotationMatrix(4, 4);
     CVector::toMatrix(quaternion, rotationMatrix);
     for (std::uint32_t column = 0; column < 3; ++column) {
