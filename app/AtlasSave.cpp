@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
 
 namespace {
 
@@ -40,6 +41,23 @@ void addAttribute(CXMLNode& node, const char* name, std::int32_t value)
     CXMLAttribute attribute(name, "");
     attribute.setValue(value);
     node.addAttribute(attribute);
+}
+
+// For each image, the index of the first packer entry with its name (as
+// findEntry gives it), or -1; one pass instead of a search per image.
+std::vector<std::int32_t> entryIndices(const CPacker& packer, const std::vector<AtlasImage>& images)
+{
+    std::unordered_map<std::string, std::int32_t> firstIndex;
+    firstIndex.reserve(packer.count());
+    for (std::uint32_t i = 0; i < packer.count(); ++i)
+        firstIndex.emplace(toStdString(packer.entry(i).name), static_cast<std::int32_t>(i));
+    std::vector<std::int32_t> indices;
+    indices.reserve(images.size());
+    for (const AtlasImage& image : images) {
+        const auto found = firstIndex.find(toStdString(image.name));
+        indices.push_back(found == firstIndex.end() ? -1 : found->second);
+    }
+    return indices;
 }
 
 bool writeTextFile(const std::string& path, const std::string& text, std::string* error)
@@ -88,8 +106,10 @@ String atlasFrameName(const String& imageName)
 
 bool composeAtlas(const CPacker& packer, const std::vector<AtlasImage>& images, CImage& atlas, std::string* error)
 {
-    for (const AtlasImage& image : images) {
-        const int index = packer.findEntry(image.name);
+    const std::vector<std::int32_t> indices = entryIndices(packer, images);
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const AtlasImage& image = images[i];
+        const std::int32_t index = indices[i];
         if (index < 0 || !image.image) {
             if (error)
                 *error = "no layout for image " + toStdString(image.name);
@@ -109,8 +129,10 @@ CXMLNode buildAtlasDescription(const std::string& atlasPath, const CPacker& pack
     const std::string file = fileNameOf(atlasPath);
     addAttribute(sprite, "file", String(file.c_str()));
     addAttribute(sprite, "name", atlasFrameName(String(file.c_str())));
-    for (const AtlasImage& image : images) {
-        const int index = packer.findEntry(image.name);
+    const std::vector<std::int32_t> indices = entryIndices(packer, images);
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const AtlasImage& image = images[i];
+        const std::int32_t index = indices[i];
         if (index < 0)
             continue;
         const PackEntry& entry = packer.entry(static_cast<std::uint32_t>(index));
