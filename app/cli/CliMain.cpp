@@ -1,4 +1,13 @@
 // quiltforger-cli: the headless front end for build pipelines.
+//
+//   quiltforger-cli pack [--mode auto|right|down] [--centre] [--spacing N] [--no-tight] -o ATLAS IMAGE|FOLDER...
+//   quiltforger-cli unpack DESCRIPTION.xml [-o FOLDER]
+//   quiltforger-cli --help | --version
+//
+// It runs the same atlas save and unpack as the window tool, without a
+// window or a renderer.
+#include "app/cli/CliCommands.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -9,18 +18,41 @@ const char* const usageText =
     "       quiltforger-cli unpack DESCRIPTION.xml [-o FOLDER]\n"
     "       quiltforger-cli --help | --version\n";
 
+const char* const helpText =
+    "\n"
+    "pack    packs the images, in the order given, into the atlas image ATLAS (.bmp, .jpg,\n"
+    "        .png or .tga; the ending picks the format) and writes its description next to\n"
+    "        it (ATLAS with the ending replaced by .xml). A FOLDER adds its image files in\n"
+    "        name order. Each image is named by its file name.\n"
+    "        --mode auto|right|down  place images beside earlier ones, then below (auto),\n"
+    "                                only beside (right) or only below (down); default auto\n"
+    "        --centre                centre images on their neighbour instead of aligning edges\n"
+    "        --spacing N             keep N pixels between images and around them; default 0\n"
+    "        --no-tight              keep the power-of-two square instead of the used area\n"
+    "unpack  writes every frame of the description as NAME.png into FOLDER (default: the\n"
+    "        description's folder).\n"
+    "\n"
+    "Exit status: 0 success, 1 failure, 2 usage error.\n";
+
 }
 
 int main(int argc, char** argv)
 {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::printf("quiltforger-cli %s\n", QF_VERSION);
-        return 0;
+        return exitSuccess;
     }
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(usageText, stdout);
-        return 0;
+        std::fputs(helpText, stdout);
+        return exitSuccess;
     }
-    std::fputs(usageText, stderr);
-    return 2;
+    int status = exitUsage;
+    if (argc >= 2 && std::strcmp(argv[1], "pack") == 0)
+        status = runPack(argc - 2, argv + 2);
+    else if (argc >= 2 && std::strcmp(argv[1], "unpack") == 0)
+        status = runUnpack(argc - 2, argv + 2);
+    if (status == exitUsage)
+        std::fputs(usageText, stderr);
+    return status;
 }

@@ -1,0 +1,167 @@
+// Path helpers and the temporary-file-then-rename writer.
+#include "app/AtlasFiles.h"
+
+#include "image/BmpCodec.h"
+#include "image/CImage.h"
+#include "image/JpegCodec.h"
+#include "image/PngCodec.h"
+#include "image/TgaCodec.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::size_t lastSeparator(const std::string& path)
+{
+    return path.find_last_of("/\\");
+}
+
+mode_t defaultFileMode()
+{
+    // umask can only be read by setting it; put it straight back.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}
+
+std::string fileNameOf(const std::string& path)
+{
+    const std::size_t separator = lastSeparator(path);
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+std::string folderOf(const std::string& path)
+{
+    const std::size_t separator = lastSeparator(path);
+    if (separator == std::string::npos)
+        return std::string();
+    if (separator == 0)
+        return path.substr(0, 1);
+    return path.substr(0, separator);
+}
+
+std::string joinPath(const std::string& folder, const std::string& name)
+{
+    if (folder.empty())
+        return name;
+    if (folder.back() == '/' || folder.back() == '\\')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+std::string toStdString(const String& text)
+{
+    return text.c_str() ? std::string(text.c_str(), text.length()) : std::string();
+}
+
+std::string lowerAscii(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+bool loadImageByEnding(const std::string& path, CImage& image, std::string* error)
+{
+    const std::string ending = path.size() >= 4 ? lowerAscii(path.substr(path.size() - 4)) : std::string();
+    DecodedImage decoded;
+    if (ending == ".bmp")
+        decoded = readBmpFile(path.c_str());
+    else if (ending == ".jpg")
+        decoded = readJpegFile(path.c_str());
+    else if (ending == ".png")
+        decoded = readPngFile(path.c_str());
+    else if (ending == ".tga")
+        decoded = readTgaFile(path.c_str());
+    else
+        decoded.error = "not a .bmp, .jpg, .png or .tga file";
+    if (!decoded) {
+        if (error)
+            *error = decoded.error;
+        return false;
+    }
+    image.adopt(std::move(decoded));
+    return true;
+}
+
+bool saveImageByEnding(const std::string& path, const std::string& ending, const CImage& image, int jpegQuality,
+                       std::string* error)
+{
+    const char* file = path.c_str();
+    const std::uint32_t width = image.getWidth();
+    const std::uint32_t height = image.getHeight();
+    const std::uint32_t bits = image.getBitsPerPixel();
+    const std::uint8_t* pixels = image.getData();
+    if (ending == ".bmp")
+        return writeBmpFile(file, width, height, bits, pixels, error);
+    if (ending == ".jpg")
+        return writeJpegFile(file, width, height, bits, pixels, jpegQuality, error);
+    if (ending == ".png")
+        return writePngFile(file, width, height, bits, pixels, error);
+    if (ending == ".tga")
+        return writeTgaFile(file, width, height, bits, pixels, error);
+    if (error)
+        *error = "no image format for the ending " + ending;
+    return false;
+}
+
+CTempFile::~CTempFile()
+{
+    discard();
+}
+
+bool CTempFile::reserve(const std::string& destination, const std::string& ending, std::string* error)
+{
+    discard();
+    const std::string name = fileNameOf(destination);
+    std::string pattern = joinPath(folderOf(destination), "." + name + ".tmp-XXXXXX" + ending);
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const int fd = ::mkstemps(buffer.data(), static_cast<int>(ending.size()));
+    if (fd < 0) {
+        if (error)
+            *error = "cannot create a file in the folder of " + destination + ": " + std::strerror(errno);
+        return false;
+    }
+    // mkstemps makes the file private; give it the mode a plain new file gets.
+    ::fchmod(fd, defaultFileMode());
+    ::close(fd);
+    tempPath = buffer.data();
+    destinationPath = destination;
+    return true;
+}
+
+bool CTempFile::commit(std::string* error)
+{
+    if (tempPath.empty()) {
+        if (error)
+            *error = "nothing to write to " + destinationPath;
+        return false;
+    }
+    if (std::rename(tempPath.c_str(), destinationPath.c_str()) != 0) {
+        if (error)
+            *error = "cannot write " + destinationPath + ": " + std::strerror(errno);
+        discard();
+        return false;
+    }
+    tempPath.clear();
+    return true;
+}
+
+void CTempFile::discard()
+{
+    if (!tempPath.empty()) {
+        std::remove(tempPath.c_str());
+        tempPath.clear();
+    }
+}

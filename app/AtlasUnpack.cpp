@@ -1,0 +1,153 @@
+// Atlas unpack through the resource-list reader.
+#include "app/AtlasUnpack.h"
+
+#include "app/AtlasFiles.h"
+#include "image/CImage.h"
+#include "image/ImageLimits.h"
+#include "image/PngCodec.h"
+#include "resources/CResourceManager.h"
+#include "resources/CSprite.h"
+#include "resources/CTexture.h"
+#include "xml/CXMLAttribute.h"
+#include "xml/CXMLDocument.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+bool isAbsolute(const std::string& path)
+{
+    return !path.empty() && (path[0] == '/' || path[0] == '\\');
+}
+
+// Makes the root's "file" attribute relative to the description's folder.
+void resolveAtlasFile(CXMLNode& root, const std::string& descriptionFolder)
+{
+    CXMLAttribute* file = root.findAttribute("file", 1);
+    if (!file)
+        return;
+    const std::string path = toStdString(file->value());
+    if (path.empty() || isAbsolute(path) || descriptionFolder.empty())
+        return;
+    const std::string resolved = joinPath(descriptionFolder, path);
+    file->setValue(String(resolved.c_str(), static_cast<std::uint32_t>(resolved.size())));
+}
+
+// Cuts frame (x, y, w, h; y from the top) out of `atlas` into a new image
+// of the atlas's format. Parts outside the atlas stay zero.
+void cutFrame(const CImage& atlas, const SpriteFrame& frame, CImage& out)
+{
+    out.create(frame.w, frame.h, atlas.getChannels(), atlas.getBitsPerPixel());
+    const std::uint64_t atlasHeight = atlas.getHeight();
+    const std::uint64_t top = frame.y;
+    if (top >= atlasHeight || frame.x >= atlas.getWidth())
+        return;
+    // Rows that exist: the source is stored bottom-up, so the frame's top row
+    // is atlasHeight - top - 1 and the block starts at its lowest visible row.
+    const std::uint64_t bottom = top + frame.h < atlasHeight ? top + frame.h : atlasHeight;
+    const std::uint32_t rows = static_cast<std::uint32_t>(bottom - top);
+    const std::uint32_t srcY = static_cast<std::uint32_t>(atlasHeight - bottom);
+    out.blitRect(atlas, 0, 0, frame.x, srcY, frame.w, rows);
+}
+
+// The frame's file name, or why it is refused.
+bool outputName(const SpriteFrame& frame, int& unnamedCounter, std::string& name, std::string& problem)
+{
+    std::string base = toStdString(frame.name);
+    if (base.empty())
+        base = std::to_string(unnamedCounter++);
+    name = base + ".png";
+    if (base.find_first_of("/\\") != std::string::npos) {
+        problem = "frame \"" + base + "\" not written: its name holds a folder separator";
+        return false;
+    }
+    if (frame.w == 0 || frame.h == 0) {
+        problem = "frame \"" + base + "\" not written: its rectangle is empty";
+        return false;
+    }
+    std::string sizeError;
+    if (!checkImageSize(frame.w, frame.h, "PNG", &sizeError)) {
+        problem = "frame \"" + base + "\" not written: " + sizeError;
+        return false;
+    }
+    return true;
+}
+
+bool writeFrame(const CImage& image, const std::string& path, std::string* error)
+{
+    CTempFile temp;
+    if (!temp.reserve(path, ".png", error))
+        return false;
+    if (!writePngFile(temp.path().c_str(), image.getWidth(), image.getHeight(), image.getBitsPerPixel(),
+                      image.getData(), error))
+        return false;
+    return temp.commit(error);
+}
+
+}
+
+bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFolder, AtlasUnpackReport& report)
+{
+    report = AtlasUnpackReport();
+    CXMLDocument document;
+    if (!document.load(String(descriptionPath.c_str()))) {
+        report.error = descriptionPath + ": cannot be read or is not well-formed XML";
+        return false;
+    }
+
+    // The reader processes the children of the node it is given, so the
+    // description's root goes into a wrapper.
+    const std::string descriptionFolder = folderOf(descriptionPath);
+    CXMLNode root(document);
+    resolveAtlasFile(root, descriptionFolder);
+    CXMLNode wrapper;
+    wrapper.addChild(root);
+
+    CResourceManager resources;
+    resources.setTextureOptions(0xFFFFFFFFu, false, false, false, false);
+    resources.loadList(wrapper);
+
+    CSprite* sprite = dynamic_cast<CSprite*>(resources.getResource(1));
+    CTexture* atlas = dynamic_cast<CTexture*>(resources.getResource(0));
+    if (!sprite || !atlas) {
+        const std::string file = toStdString(root.attributeValue("file", 1));
+        if (toStdString(root.name()) != "sprite" || file.empty())
+            report.error = descriptionPath + ": holds no sprite with a \"file\" attribute";
+        else
+            report.error = descriptionPath + ": the atlas image " + file + " is not a .bmp, .jpg, .png or .tga file";
+        return false;
+    }
+    if (!atlas->getData()) {
+        // Load once more only to learn the codec's reason.
+        CImage probe;
+        std::string reason;
+        loadImageByEnding(toStdString(atlas->getFile()), probe, &reason);
+        report.error = "cannot load the atlas image " + toStdString(atlas->getFile()) +
+                       (reason.empty() ? std::string() : ": " + reason);
+        return false;
+    }
+
+    const std::string folder = outputFolder.empty() ? descriptionFolder : outputFolder;
+    int unnamedCounter = 1;
+    for (std::uint32_t i = 0; i < sprite->getFrameCount(); ++i) {
+        const SpriteFrame& frame = *sprite->getFrame(i);
+        std::string name;
+        std::string problem;
+        if (!outputName(frame, unnamedCounter, name, problem)) {
+            report.refused.push_back(problem);
+            continue;
+        }
+        const CImage& source = frame.texture ? *frame.texture : *atlas;
+        CImage image;
+        cutFrame(source, frame, image);
+        const std::string path = joinPath(folder, name);
+        std::string error;
+        if (!writeFrame(image, path, &error)) {
+            report.refused.push_back(error);
+            continue;
+        }
+        report.written.push_back(path);
+    }
+    return report.refused.empty();
+}

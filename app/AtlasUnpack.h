@@ -1,0 +1,31 @@
+// Unpacking an atlas: every frame of the sprite an atlas description holds is
+// cut out of the atlas image and written as a PNG of its own.
+//
+// The description is read by the engine's resource-list reader with a
+// private resource manager, so the frames are exactly those a game would
+// see. Unnamed frames are written as 1.png, 2.png, ... in order.
+//
+// Differences from reading the list in a game, for safety: the atlas image
+// named by "file" is looked for relative to the description's folder (not the
+// working directory); a frame whose name holds a folder separator is refused
+// with a message rather than written outside the output folder; frames with
+// an empty or oversized rectangle are refused; every output is written to a
+// temporary file and renamed into place.
+//
+// This is the one unpack the window tool and the command line both use.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct AtlasUnpackReport {
+    std::vector<std::string> written; // paths of the PNG files written, in frame order
+    std::vector<std::string> refused; // one message per frame that was not written
+    std::string error;                // why nothing was unpacked (when the unpack stopped)
+};
+
+// Unpacks `descriptionPath` into `outputFolder` (the description's folder
+// when empty; the folder must exist). Returns true when every frame was
+// written. When it returns false with `report.error` set, nothing was written;
+// otherwise `report.refused` says which frames were skipped.
+bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFolder, AtlasUnpackReport& report);

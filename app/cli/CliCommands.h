@@ -1,0 +1,11 @@
+// The command-line tool's commands. Each takes the arguments after its own
+// name and returns the process exit status: 0 success, 1 failure (with the
+// reason on stderr), 2 a usage error (the caller prints the usage).
+#pragma once
+
+constexpr int exitSuccess = 0;
+constexpr int exitFailure = 1;
+constexpr int exitUsage = 2;
+
+int runPack(int argc, char** argv);
+int runUnpack(int argc, char** argv);

@@ -1,0 +1,84 @@
+// "unpack": one PNG per frame of an atlas description.
+#include "app/AtlasFiles.h"
+#include "app/AtlasUnpack.h"
+#include "app/cli/CliCommands.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+int usageError(const std::string& message)
+{
+    std::fprintf(stderr, "quiltforger-cli: %s\n", message.c_str());
+    return exitUsage;
+}
+
+// Creates `folder` and its missing parents.
+bool makeFolders(const std::string& folder)
+{
+    std::string partial;
+    std::size_t position = 0;
+    while (position <= folder.size()) {
+        const std::size_t next = folder.find('/', position);
+        partial = folder.substr(0, next == std::string::npos ? folder.size() : next);
+        if (!partial.empty() && ::mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST)
+            return false;
+        if (next == std::string::npos)
+            break;
+        position = next + 1;
+    }
+    struct stat info {};
+    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}
+
+int runUnpack(int argc, char** argv)
+{
+    std::string description;
+    std::string folder;
+    bool onlyInputs = false;
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (!onlyInputs && arg == "--") {
+            onlyInputs = true;
+        } else if (!onlyInputs && (arg == "-o" || arg == "--output")) {
+            if (i + 1 >= argc)
+                return usageError(arg + " needs a folder");
+            folder = argv[++i];
+        } else if (!onlyInputs && arg.size() > 1 && arg[0] == '-') {
+            return usageError("unknown option " + arg);
+        } else if (description.empty()) {
+            description = arg;
+        } else {
+            return usageError("unpack takes one description");
+        }
+    }
+    if (description.empty())
+        return usageError("unpack needs a description");
+    if (!folder.empty() && !makeFolders(folder)) {
+        std::fprintf(stderr, "quiltforger-cli: cannot create the folder %s: %s\n", folder.c_str(),
+                     std::strerror(errno));
+        return exitFailure;
+    }
+
+    AtlasUnpackReport report;
+    const bool complete = unpackAtlas(description, folder, report);
+    if (!report.error.empty()) {
+        std::fprintf(stderr, "quiltforger-cli: %s\n", report.error.c_str());
+        return exitFailure;
+    }
+    for (const std::string& problem : report.refused)
+        std::fprintf(stderr, "quiltforger-cli: %s\n", problem.c_str());
+    const std::string shownFolder = !folder.empty() ? folder : (folderOf(description).empty() ? "." : folderOf(description));
+    std::printf("unpacked %zu frame%s from %s into %s", report.written.size(), report.written.size() == 1 ? "" : "s",
+                description.c_str(), shownFolder.c_str());
+    if (!report.refused.empty())
+        std::printf(", %zu refused", report.refused.size());
+    std::printf("\n");
+    return complete ? exitSuccess : exitFailure;
+}

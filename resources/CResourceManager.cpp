@@ -1,0 +1,271 @@
+// CResourceManager: suffix dispatch, the resource-list reader and the
+// resource array with its growth and shrink rules.
+#include "resources/CResourceManager.h"
+
+#include "image/BmpCodec.h"
+#include "image/JpegCodec.h"
+#include "image/PngCodec.h"
+#include "image/TgaCodec.h"
+#include "resources/CSprite.h"
+#include "resources/CTexture.h"
+#include "xml/CXMLDocument.h"
+#include "xml/CXMLNode.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Largest number of frames one "array" attribute may add; a hostile list
+// must not make the reader allocate without bound.
+constexpr std::int64_t maxArrayFrames = 1 << 20;
+
+// Reads the leading integer of an attribute value leniently: leading white
+// space, an optional sign, decimal digits; 0 when there are none.
+std::int32_t leadingInt(const char* text)
+{
+    if (!text)
+        return 0;
+    errno = 0;
+    long value = std::strtol(text, nullptr, 10);
+    if (value > INT_MAX)
+        value = INT_MAX;
+    if (value < INT_MIN)
+        value = INT_MIN;
+    return static_cast<std::int32_t>(value);
+}
+
+std::int32_t intAttribute(const CXMLNode& node, const char* name, std::int32_t fallback)
+{
+    const CXMLAttribute* attribute = node.findAttribute(name, 1);
+    return attribute ? leadingInt(attribute->value().c_str()) : fallback;
+}
+
+// The image file dispatch: a case-sensitive ends-with test, in this order.
+// An empty result for anything that is not one of the four image suffixes.
+DecodedImage readImageBySuffix(const String& file, bool& isImage)
+{
+    isImage = true;
+    if (file.endsWith(".bmp"))
+        return readBmpFile(file.c_str());
+    if (file.endsWith(".jpg"))
+        return readJpegFile(file.c_str());
+    if (file.endsWith(".png"))
+        return readPngFile(file.c_str());
+    if (file.endsWith(".tga"))
+        return readTgaFile(file.c_str());
+    isImage = false;
+    return DecodedImage();
+}
+
+}
+
+CResourceManager::CResourceManager() = default;
+
+CResourceManager::~CResourceManager()
+{
+    clear();
+}
+
+void CResourceManager::append(std::unique_ptr<CResource> resource)
+{
+    if (resources.size() == resourceCapacity) {
+        resourceCapacity = resourceCapacity < 2 ? 2 : resourceCapacity * 2;
+        resources.reserve(resourceCapacity);
+    }
+    resources.push_back(std::move(resource));
+}
+
+void CResourceManager::add(std::unique_ptr<CResource> resource)
+{
+    if (resource)
+        append(std::move(resource));
+}
+
+void CResourceManager::addChild(CResourceManager* child)
+{
+    if (!child)
+        return;
+    if (children.size() == children.capacity())
+        children.reserve(children.capacity() < 2 ? 2 : children.capacity() * 2);
+    children.push_back(child);
+}
+
+void CResourceManager::setTextureOptions(std::uint32_t newMaxTextureSize, bool newLinearFilter, bool newMipmaps,
+                                         bool newCompressTextures, bool newDiscardPixels)
+{
+    maxTextureSize = newMaxTextureSize;
+    linearFilter = newLinearFilter;
+    mipmaps = newMipmaps;
+    compressTextures = newCompressTextures;
+    discardPixels = newDiscardPixels;
+}
+
+void CResourceManager::load(const String& file, const String& name)
+{
+    for (const auto& resource : resources) {
+        if (resource->getFile() == file)
+            return;
+    }
+    bool isImage = false;
+    DecodedImage decoded = readImageBySuffix(file, isImage);
+    if (isImage) {
+        auto texture = std::make_unique<CTexture>();
+        // A file the codec refuses leaves the texture without pixels; the
+        // list reader's callers check for that where it matters.
+        texture->adopt(std::move(decoded));
+        texture->setName(name);
+        texture->setFile(file);
+        texture->upload(maxTextureSize, linearFilter, mipmaps, compressTextures, discardPixels);
+        append(std::move(texture));
+        return;
+    }
+    // FIXME: ".ogg", ".wav" (sounds), ".3ds" and ".obj" (models) are
+    // dispatched here once their readers exist; until then they add nothing.
+}
+
+void CResourceManager::loadSprite(CXMLNode& element, const String& file, const String& name)
+{
+    load(file, file);
+    CTexture* texture = dynamic_cast<CTexture*>(find(file));
+    if (!texture) {
+        // Already loaded under another name: the path is the key.
+        for (const auto& resource : resources) {
+            if (resource->getFile() == file) {
+                texture = dynamic_cast<CTexture*>(resource.get());
+                break;
+            }
+        }
+    }
+    const std::int32_t textureWidth = texture ? static_cast<std::int32_t>(texture->getWidth()) : 0;
+    const std::int32_t textureHeight = texture ? static_cast<std::int32_t>(texture->getHeight()) : 0;
+
+    auto sprite = std::make_unique<CSprite>();
+    sprite->setName(name);
+    sprite->setFps(intAttribute(element, "fps", 0));
+    const std::int32_t defaultDelay = sprite->getDefaultDelay();
+
+    const std::uint32_t childCount = element.childCount();
+    if (childCount == 0) {
+        SpriteFrame frame;
+        frame.initFrame(0, 0, static_cast<std::uint32_t>(textureWidth), static_cast<std::uint32_t>(textureHeight), 0,
+                        texture);
+        sprite->addFrame(frame);
+    }
+    for (std::uint32_t i = 0; i < childCount; ++i) {
+        const CXMLNode& child = *element.child(i);
+        const std::int32_t x = intAttribute(child, "x", 0);
+        const std::int32_t y = intAttribute(child, "y", 0);
+        const std::int32_t w = intAttribute(child, "w", textureWidth);
+        const std::int32_t h = intAttribute(child, "h", textureHeight);
+        const std::int32_t delay = intAttribute(child, "delay", defaultDelay);
+        const CXMLAttribute* array = child.findAttribute("array", 1);
+        if (!array) {
+            SpriteFrame frame;
+            frame.name = child.attributeValue("name", 1);
+            frame.initFrame(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
+                            static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), delay, texture);
+            sprite->addFrame(frame);
+            continue;
+        }
+        // "columns,rows": frames row by row, stepping w to the right and h down.
+        const char* text = array->value().c_str();
+        const std::int32_t columns = leadingInt(text);
+        const char* comma = text ? std::strchr(text, ',') : nullptr;
+        const std::int32_t rows = comma ? leadingInt(comma + 1) : 0;
+        if (columns <= 0 || rows <= 0 || std::int64_t(columns) * rows > maxArrayFrames)
+            continue;
+        std::int32_t rowY = y;
+        for (std::int32_t row = 0; row < rows; ++row) {
+            std::int32_t columnX = x;
+            for (std::int32_t column = 0; column < columns; ++column) {
+                SpriteFrame frame;
+                frame.initFrame(static_cast<std::uint32_t>(columnX), static_cast<std::uint32_t>(rowY),
+                                static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), delay, texture);
+                sprite->addFrame(frame);
+                columnX += w;
+            }
+            rowY += h;
+        }
+    }
+    append(std::move(sprite));
+}
+
+void CResourceManager::loadList(CXMLNode& element)
+{
+    const std::uint32_t count = element.childCount();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        CXMLNode& entry = *element.child(i);
+        onLoad.emit(entry, i, count);
+        const String name = entry.attributeValue("name", 1);
+        const CXMLAttribute* fileAttribute = entry.findAttribute("file", 1);
+        if (!fileAttribute)
+            continue;
+        const String file = fileAttribute->value();
+        const String& tag = entry.name();
+        if (tag == "sprite") {
+            loadSprite(entry, file, name);
+        } else if (tag == "stream" || tag == "font" || tag == "heightmap") {
+            // FIXME: streamed sounds, fonts and heightmaps are read here once
+            // their readers exist; until then these entries add nothing.
+        } else {
+            load(file, name);
+        }
+    }
+}
+
+bool CResourceManager::loadListFile(const String& path)
+{
+    CXMLDocument document;
+    const bool ok = document.load(path);
+    loadList(document);
+    return ok;
+}
+
+CResource* CResourceManager::find(const String& name) const
+{
+    for (const auto& resource : resources) {
+        if (resource->getName() == name)
+            return resource.get();
+    }
+    for (CResourceManager* child : children) {
+        if (CResource* hit = child->find(name))
+            return hit;
+    }
+    return nullptr;
+}
+
+void CResourceManager::remove(const String& name)
+{
+    for (auto it = resources.begin(); it != resources.end(); ++it) {
+        if ((*it)->getName() != name)
+            continue;
+        resources.erase(it);
+        if (resources.empty()) {
+            std::vector<std::unique_ptr<CResource>>().swap(resources);
+            resourceCapacity = 0;
+        } else if (resourceCapacity / resources.size() > 1) {
+            resourceCapacity = resourceCapacity / 2 < 2 ? 2 : resourceCapacity / 2;
+            std::vector<std::unique_ptr<CResource>> smaller;
+            smaller.reserve(resourceCapacity);
+            for (auto& resource : resources)
+                smaller.push_back(std::move(resource));
+            resources.swap(smaller);
+        }
+        return;
+    }
+}
+
+CResource* CResourceManager::getResource(std::uint32_t index) const
+{
+    return index < resources.size() ? resources[index].get() : nullptr;
+}
+
+void CResourceManager::clear()
+{
+    std::vector<std::unique_ptr<CResource>>().swap(resources);
+    resourceCapacity = 0;
+    std::vector<CResourceManager*>().swap(children);
+}
