@@ -29,6 +29,13 @@ std::uint32_t CMemoryReader::read(void* buffer, std::uint32_t count)
 
 void CMemoryReader::seek(std::int64_t offset, int origin)
 {
+    // Offsets beyond any 32-bit block clamp the same way; limiting them first
+    // keeps the sum below from overflowing.
+    const std::int64_t limit = std::int64_t(1) << 33;
+    if (offset > limit)
+        offset = limit;
+    if (offset < -limit)
+        offset = -limit;
     std::int64_t target;
     switch (origin) {
     case Start: target = offset; break;

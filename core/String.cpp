@@ -57,7 +57,7 @@ String& String::operator=(String&& other) noexcept
 
 void String::assign(const char* bytes, std::uint32_t count)
 {
-    char* fresh = new char[count + 1];
+    char* fresh = new char[std::size_t(count) + 1];
     if (count > 0)
         std::memcpy(fresh, bytes, count);
     fresh[count] = '\0';
@@ -68,8 +68,13 @@ void String::assign(const char* bytes, std::uint32_t count)
 
 void String::splice(std::uint32_t position, std::uint32_t removeCount, const char* bytes, std::uint32_t count)
 {
-    const std::uint32_t newLength = length_ - removeCount + count;
-    char* fresh = new char[newLength + 1];
+    // A result that would not fit the 32-bit length (with its terminator)
+    // is refused and the string left as it was.
+    const std::uint64_t total = std::uint64_t(length_) - removeCount + count;
+    if (total >= 0xFFFFFFFFull)
+        return;
+    const std::uint32_t newLength = static_cast<std::uint32_t>(total);
+    char* fresh = new char[std::size_t(newLength) + 1];
     if (position > 0)
         std::memcpy(fresh, data_, position);
     if (count > 0)
@@ -149,27 +154,27 @@ String String::substring(std::uint32_t start) const
 
 String& String::format(const char* templ, ...)
 {
-    if (templ == nullptr) {
-        delete[] data_;
-        data_ = nullptr;
-        length_ = 0;
-        return *this;
+    // Build the result in a fresh buffer before freeing the old one: an
+    // argument may point into this string (label.format("%s px", label.c_str())).
+    char* fresh = nullptr;
+    std::uint32_t freshLength = 0;
+    if (templ != nullptr) {
+        va_list args;
+        va_start(args, templ);
+        va_list measure;
+        va_copy(measure, args);
+        const int needed = std::vsnprintf(nullptr, 0, templ, measure);
+        va_end(measure);
+        if (needed > 0) {
+            fresh = new char[std::size_t(needed) + 1];
+            std::vsnprintf(fresh, std::size_t(needed) + 1, templ, args);
+            freshLength = static_cast<std::uint32_t>(needed);
+        }
+        va_end(args);
     }
-    va_list args;
-    va_start(args, templ);
-    va_list measure;
-    va_copy(measure, args);
-    const int needed = std::vsnprintf(nullptr, 0, templ, measure);
-    va_end(measure);
     delete[] data_;
-    data_ = nullptr;
-    length_ = 0;
-    if (needed > 0) {
-        data_ = new char[std::size_t(needed) + 1];
-        std::vsnprintf(data_, std::size_t(needed) + 1, templ, args);
-        length_ = static_cast<std::uint32_t>(needed);
-    }
-    va_end(args);
+    data_ = fresh;
+    length_ = freshLength;
     return *this;
 }
 

@@ -1,0 +1,113 @@
+// CPacker: the atlas layout engine.
+//
+// Holds one PackEntry (name and rectangle) per atlas image in packing order
+// and places them greedily: the first entry sits at (spacing, spacing), every
+// later one is attached beside (to the right of) or below the earliest earlier
+// entry that leaves room for it. There is no sorting and no backtracking, so
+// the order of the entries is the packing order and the result is fully
+// determined by the entries and the three options.
+//
+// pack() is pure logic (no files, images or GL) and built to scale to tens of
+// thousands of entries: it keeps the placed rectangles in a grid index and a
+// list of the attachment sides that can still take something, and returns
+// exactly the positions of the straightforward attach-to-first-neighbour loop.
+//
+// packCanvas() is the canvas size search shared by the window tool's relayout
+// and the command line: square powers of two from 64 upwards, optionally
+// shrunk to the used extent ("tight pack").
+#pragma once
+
+#include "core/String.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+enum PackMode : std::int32_t {
+    PackAuto = 0,  // try beside every earlier entry, then below
+    PackRight = 1, // only beside
+    PackDown = 2,  // only below
+};
+
+enum PackAlign : std::int32_t {
+    AlignEdge = 0,   // top (beside) or left (below) edge on the neighbour's
+    AlignCentre = 2, // centred on the neighbour's side after the room test
+};
+
+// One image of the atlas. x and y are set by CPacker::pack; name, width and
+// height by whoever inserts the entry. right = x + width, bottom = y + height.
+struct PackEntry {
+    String name;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+// Size of the atlas chosen by the canvas size search.
+struct CanvasSize {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+};
+
+class CPacker {
+public:
+    // Removes all entries; the options stay.
+    void clear();
+
+    std::uint32_t count() const { return static_cast<std::uint32_t>(entries_.size()); }
+    // index must be below count().
+    PackEntry& entry(std::uint32_t index);
+    const PackEntry& entry(std::uint32_t index) const;
+
+    // Inserts a copy at index; an index above count() appends.
+    void insertEntry(std::uint32_t index, const PackEntry& entry);
+    // Index of the first entry whose name equals name byte for byte, or -1.
+    std::int32_t findEntry(const String& name) const;
+
+    void setMode(PackMode mode) { mode_ = mode; }
+    PackMode mode() const { return mode_; }
+    void setAlignment(PackAlign alignment) { alignment_ = alignment; }
+    PackAlign alignment() const { return alignment_; }
+    void setSpacing(std::uint32_t spacing) { spacing_ = spacing; }
+    std::uint32_t spacing() const { return spacing_; }
+
+    // Places every entry within maxWidth x maxHeight. Entry 0 goes to
+    // (spacing, spacing) and may touch the limits; entry n is attached to the
+    // first earlier entry k (in order, beside candidates before below ones in
+    // PackAuto) that passes the room pre-check
+    //   beside: k.right + n.width + spacing < maxWidth and k.bottom + n.height < maxHeight
+    //   below:  k.right + n.width < maxWidth and k.bottom + n.height + spacing < maxHeight
+    // and whose edge-aligned candidate rectangle collides with no earlier
+    // entry. Images of at least one pixel collide when their column ranges
+    // and row ranges overlap (touching is allowed); zero-width or
+    // zero-height entries follow the corner-and-edge rule described in
+    // CPacker.cpp. Centring is applied after the test. Returns false at the
+    // first entry that fits nowhere: earlier entries keep their new
+    // positions, that entry and later ones keep their old ones.
+    //
+    // NOTE: sums are exact (no 32-bit wrap-around), limits above 2^31 - 1
+    // count as 2^31 - 1 so every position and edge is a valid int32, a
+    // spacing above 2^31 - 1 never fits, and an entry with a negative width
+    // or height fits nowhere.
+    bool pack(std::uint32_t maxWidth, std::uint32_t maxHeight);
+
+    // The canvas size search: pack at 64 x 64, 128 x 128, ... and stop at
+    // the first square that takes every entry. With tightPack the atlas is
+    // then the used extent (largest right and bottom, from 0) plus spacing,
+    // so the right and bottom margins equal the top and left ones.
+    //
+    // The search is capped: maxImageSide (image/ImageLimits.h, 16384) is the
+    // largest square tried and the largest atlas side accepted. When no
+    // square up to it takes every entry, or the tight size would exceed it,
+    // the result is empty ("does not fit") and the entry positions are
+    // unspecified. An empty packer fits the first square (tight: spacing x
+    // spacing).
+    std::optional<CanvasSize> packCanvas(bool tightPack);
+
+private:
+    std::vector<PackEntry> entries_;
+    PackMode mode_ = PackAuto;
+    PackAlign alignment_ = AlignEdge;
+    std::uint32_t spacing_ = 0;
+};

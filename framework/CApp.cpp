@@ -1,0 +1,163 @@
+// CApp: application object, window operations and the main loop.
+#include "framework/CApp.h"
+
+#include "framework/WindowProcedure.h"
+
+CApp* currentApp = nullptr;
+
+CSignal<>& frameTick()
+{
+    static CSignal<> tick;
+    return tick;
+}
+
+void postQuitMessage()
+{
+    platform().postQuitMessage();
+}
+
+CApp::CApp()
+{
+    currentApp = this;
+    connectSlot(slots, onResize, this, &CApp::handleResize);
+}
+
+CApp::~CApp()
+{
+    slots.clear();
+    // Another application made later owns the pointer now; leave it to that one.
+    if (currentApp == this)
+        currentApp = nullptr;
+    destroyWindowAndClass();
+    // The slot list and the signals (focus, resized, moved, message) go with
+    // the members, in that order.
+}
+
+void CApp::handleResize(int width, int height, CDisplay::SizeType type)
+{
+    width_ = static_cast<unsigned int>(width);
+    height_ = static_cast<unsigned int>(height);
+    showState_ = type == CDisplay::minimised ? ShowCommand::minimise : ShowCommand::show;
+}
+
+bool CApp::createWindow(unsigned int width, unsigned int height, bool framed, bool resizable, bool fullscreen)
+{
+    resizable_ = resizable;
+    if (!classRegistered_) {
+        if (!platform().registerWindowClass()) {
+            platform().messageBox("Could not register window", "App Error");
+            return false;
+        }
+        classRegistered_ = true;
+    }
+    // One window per application: a second call replaces the first window.
+    if (window_ != nullptr) {
+        platform().destroyWindow(window_);
+        window_ = nullptr;
+        fullscreen_ = false;
+    }
+    window_ = platform().createWindow(static_cast<int>(width), static_cast<int>(height), framed, resizable);
+    if (window_ == nullptr) {
+        platform().messageBox("Could not create window", "App Error");
+        return false;
+    }
+    setSize(width, height, fullscreen);
+    return true;
+}
+
+void CApp::destroyWindowAndClass()
+{
+    if (window_ != nullptr) {
+        platform().destroyWindow(window_);
+        window_ = nullptr;
+        // The display mode belongs to the window here; it leaves with it.
+        fullscreen_ = false;
+    }
+    if (classRegistered_) {
+        platform().unregisterWindowClass();
+        classRegistered_ = false;
+    }
+}
+
+void CApp::draw()
+{
+}
+
+void CApp::frame()
+{
+    const std::uint32_t start = platform().milliseconds();
+    draw();
+    const auto remaining =
+        static_cast<std::int32_t>(start + static_cast<std::uint32_t>(frameTime_) - platform().milliseconds());
+    if (remaining > 0)
+        platform().sleep(static_cast<std::uint32_t>(remaining));
+}
+
+void CApp::run()
+{
+    running_ = true;
+    while (running_) {
+        CWindowMessage message;
+        while (platform().peekMessage(message)) {
+            if (message.message == WindowMessage::quit)
+                running_ = false;
+            else
+                windowProcedure(message);
+        }
+        frameTick().emit();
+        if (showState_ != ShowCommand::minimise && showState_ != ShowCommand::hide)
+            frame();
+        else if (frameTime_ > 0)
+            platform().sleep(static_cast<std::uint32_t>(frameTime_));
+    }
+}
+
+void CApp::setTitle(const String& text)
+{
+    platform().setWindowTitle(window_, text.c_str() != nullptr ? text.c_str() : "");
+}
+
+void CApp::setPosition(int x, int y)
+{
+    windowX_ = x;
+    windowY_ = y;
+    platform().setWindowPosition(window_, x, y);
+}
+
+void CApp::centre(bool horizontally, bool vertically)
+{
+    int screenWidth = 0;
+    int screenHeight = 0;
+    platform().screenSize(screenWidth, screenHeight);
+    if (horizontally)
+        windowX_ = screenWidth / 2 - static_cast<int>(width_ / 2);
+    if (vertically)
+        windowY_ = screenHeight / 2 - static_cast<int>(height_ / 2);
+    platform().setWindowPosition(window_, windowX_, windowY_);
+}
+
+void CApp::setSize(unsigned int width, unsigned int height, bool fullscreen)
+{
+    width_ = width;
+    height_ = height;
+    const int w = static_cast<int>(width);
+    const int h = static_cast<int>(height);
+    platform().setWindowSize(window_, w, h, fullscreen);
+    if (fullscreen) {
+        if (fullscreen_)
+            return;
+        if (platform().enterFullscreenMode(window_, w, h))
+            fullscreen_ = true;
+        else
+            platform().messageBox("Could not set to fullscreen mode", "Error");
+    } else if (fullscreen_) {
+        platform().leaveFullscreenMode(window_);
+        fullscreen_ = false;
+    }
+}
+
+void CApp::show(int command)
+{
+    showState_ = command;
+    platform().showWindow(window_, command);
+}

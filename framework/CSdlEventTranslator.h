@@ -1,0 +1,48 @@
+// CSdlEventTranslator: turns SDL events into the engine's window messages.
+//
+// This is the one place that knows both numberings. Keys become virtual-key
+// codes; typed text becomes one character message per character, and the
+// control characters that SDL's text input never delivers (Escape 27,
+// Backspace 8, Enter 13, Tab 9, Ctrl+letter 1 to 26) are made from the key
+// press, as the classic translation step does. Mouse buttons become
+// press/release/double-click messages with the position packed into the second
+// parameter; wheel notches are scaled to 120 per notch in the high half of the
+// first parameter. Window events become move, size (with its size type),
+// focus, show, paint and close messages; SDL_QUIT becomes the quit message.
+//
+// The translator keeps a little state (the last client size for size
+// messages, maximised, the modifier keys last seen) and makes no SDL calls, so
+// tests feed it hand-built events.
+#pragma once
+
+#include "framework/WindowMessages.h"
+
+#include <SDL.h>
+
+#include <deque>
+
+class CSdlEventTranslator {
+public:
+    // Appends the messages for one event (none for events the engine ignores).
+    void translate(const SDL_Event& event, std::deque<CWindowMessage>& out);
+
+    // Seeds the client size reported with restore and maximise messages.
+    void setClientSize(int width, int height);
+
+    // The virtual-key code for a key, 0 when it has none.
+    static int virtualKey(SDL_Keycode key, SDL_Scancode scancode);
+    // The character code a key press makes besides typed text (Escape,
+    // Backspace, Enter, Tab and Ctrl combinations), -1 for none.
+    static int controlCharacter(SDL_Keycode key, Uint16 modifiers);
+
+private:
+    void translateWindowEvent(const SDL_WindowEvent& event, std::deque<CWindowMessage>& out);
+    void translateKey(const SDL_KeyboardEvent& event, std::deque<CWindowMessage>& out);
+    void translateText(const SDL_TextInputEvent& event, std::deque<CWindowMessage>& out);
+    void translateButton(const SDL_MouseButtonEvent& event, std::deque<CWindowMessage>& out);
+
+    int width_ = 0;
+    int height_ = 0;
+    bool maximised_ = false;
+    Uint16 modifiers_ = 0;
+};

@@ -1,0 +1,96 @@
+// One SDL window with a GL context for all display tests of the renderer.
+#include "GLTestContext.h"
+
+#include "core/CMatrix.h"
+#include "core/CVector.h"
+#include "render/Renderer.h"
+
+#include <GL/gl.h>
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+SDL_Window* window = nullptr;
+SDL_GLContext context = nullptr;
+
+class GLEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+        if (SDL_Init(SDL_INIT_VIDEO) != 0)
+            return;
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+        window = SDL_CreateWindow("render tests", 0, 0, testWindowWidth, testWindowHeight,
+                                  SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS);
+        if (window == nullptr)
+            return;
+        context = SDL_GL_CreateContext(window);
+        if (context == nullptr)
+            return;
+        SDL_GL_MakeCurrent(window, context);
+        initialiseRenderer();
+    }
+
+    void TearDown() override
+    {
+        if (context != nullptr) {
+            shutdownRenderer();
+            SDL_GL_DeleteContext(context);
+        }
+        if (window != nullptr)
+            SDL_DestroyWindow(window);
+        SDL_Quit();
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const environment = ::testing::AddGlobalTestEnvironment(new GLEnvironment);
+
+}  // namespace
+
+bool glTestContextReady()
+{
+    return context != nullptr && isRendererInitialised();
+}
+
+void setEngineCamera()
+{
+    setViewport(0, 0, testWindowWidth, testWindowHeight);
+    setCapability(GL_SCISSOR_TEST, false);
+    const CMatrix projection = CMatrix::orthographic(0, testWindowWidth, testWindowHeight, 0, 0, 1000);
+    loadProjection(&projection);
+    CMatrix camera(4, 4);
+    camera.setTranslation(CVector(float(testWindowWidth), float(testWindowHeight), 0.0f));
+    const CMatrix identity(4, 4);
+    loadModelView(&identity);
+    multiplyMatrix(camera.inverse());
+}
+
+std::unique_ptr<CQuad> makeGuiQuad(float x, float y, float width, float height, float z)
+{
+    CVertex corners[4];
+    const float positions[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (int i = 0; i < 4; ++i) {
+        corners[i].position.set(positions[i][0], positions[i][1], 0.0f);
+        corners[i].texCoord.set(positions[i][0], 1.0f - positions[i][1]);
+        corners[i].normal.set(0.0f, 0.0f, 1.0f);
+    }
+    auto quad = std::make_unique<CQuad>(corners[0], corners[1], corners[2], corners[3]);
+    quad->getTransform().setTranslation(CVector(x, y, z));
+    quad->setScale(width, height, 1.0f);
+    return quad;
+}
+
+Pixel readGuiPixel(int x, int y)
+{
+    std::uint8_t rgba[4] = {};
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, testWindowHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    return {rgba[0], rgba[1], rgba[2], rgba[3]};
+}
