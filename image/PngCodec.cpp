@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <new>
 
@@ -300,7 +301,8 @@ struct ImageDataPiece {
 // Reads a whole file into memory.
 bool readWholeFile(const char* path, std::vector<std::uint8_t>& bytes, std::string& error)
 {
-    std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
+    std::error_code ignored;
+    std::FILE* file = path && !std::filesystem::is_directory(path, ignored) ? std::fopen(path, "rb") : nullptr;
     if (file == nullptr) {
         error = std::string("PNG: cannot open ") + (path ? path : "(null)");
         return false;
