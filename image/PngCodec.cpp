@@ -190,28 +190,31 @@ void unfilterRow(std::uint8_t filter, const std::uint8_t* in, std::uint8_t* out,
 #if defined(__SSE2__)
 // Paeth for 3- and 4-byte pixels with the bytes of one pixel side by side in
 // 16-bit lanes: the same choices as the scalar loop, a quarter of the work.
-template <std::size_t N>
-std::uint32_t loadPixel(const std::uint8_t* at)
-{
-    std::uint32_t value = 0;
-    std::memcpy(&value, at, N);
-    return value;
-}
-
+// NOTE: 3-byte pixels are loaded as 4 bytes (the spare lane is computed and
+// dropped) except for the row's last pixel, whose next byte may lie past the
+// buffer; a 3-byte load would go through memory and stall.
 template <std::size_t N>
 void unfilterPaethWide(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* prior, std::size_t length)
 {
     const __m128i zero = _mm_setzero_si128();
     const __m128i lowByte = _mm_set1_epi16(0xFF);
-    auto widen = [&](std::uint32_t bytes) { return _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(bytes)), zero); };
+    auto load = [&](const std::uint8_t* at, std::size_t bytes) {
+        std::uint32_t value = 0;
+        if (bytes == 4)
+            std::memcpy(&value, at, 4);
+        else
+            std::memcpy(&value, at, N);
+        return _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(value)), zero);
+    };
     auto absolute = [&](__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(zero, v)); };
     auto choose = [](__m128i mask, __m128i ifClear, __m128i ifSet) {
         return _mm_or_si128(_mm_andnot_si128(mask, ifClear), _mm_and_si128(mask, ifSet));
     };
     __m128i a = zero, c = zero;
     for (std::size_t i = 0; i < length; i += N) {
-        const __m128i b = widen(loadPixel<N>(prior + i));
-        const __m128i x = widen(loadPixel<N>(in + i));
+        const std::size_t loadBytes = i + 4 <= length ? 4 : N;
+        const __m128i b = load(prior + i, loadBytes);
+        const __m128i x = load(in + i, loadBytes);
         const __m128i bc = _mm_sub_epi16(b, c);
         const __m128i ac = _mm_sub_epi16(a, c);
         const __m128i pa = absolute(bc);
