@@ -12,9 +12,12 @@ bool CFilter::canFilter(const CImage& source)
     return source.getData() != nullptr && channels >= 1 && channels <= 4 && source.getBitsPerPixel() == channels * 8;
 }
 
-void CFilter::sample(const CImage& source, std::uint32_t row, std::uint32_t column, const float* kernel,
-                     std::uint32_t rows, std::uint32_t columns, std::uint8_t* out)
+void CFilter::sample(const CImage& source, std::uint32_t row, std::uint32_t column, const CMatrix& kernel,
+                     std::uint8_t* out)
 {
+    const std::uint32_t rows = kernel.rows();
+    const std::uint32_t columns = kernel.columns();
+    const float* weights = kernel.data();
     const std::uint32_t channels = source.getChannels();
     const std::int64_t width = source.getWidth();
     const std::int64_t height = source.getHeight();
@@ -24,7 +27,7 @@ void CFilter::sample(const CImage& source, std::uint32_t row, std::uint32_t colu
         for (std::uint32_t m = 0; m < columns; ++m) {
             const std::int64_t x = std::clamp<std::int64_t>(std::int64_t(column) - (columns - 1) / 2 + m, 0, width - 1);
             const std::uint8_t* pixel = source.getData() + (y * width + x) * channels;
-            const float weight = kernel[std::size_t(k) * columns + m];
+            const float weight = weights[std::size_t(k) * columns + m];
             for (std::uint32_t c = 0; c < channels; ++c)
                 sums[c] += weight * pixel[c];
         }
@@ -36,10 +39,10 @@ void CFilter::sample(const CImage& source, std::uint32_t row, std::uint32_t colu
     }
 }
 
-CImage CFilter::apply(const CImage& source, const float* kernel, std::uint32_t rows, std::uint32_t columns) const
+CImage CFilter::apply(const CImage& source, const CMatrix& kernel) const
 {
     CImage result;
-    if (!canFilter(source) || kernel == nullptr || rows == 0 || columns == 0)
+    if (!canFilter(source) || kernel.isEmpty())
         return result;
     if (!result.create(source.getWidth(), source.getHeight(), source.getChannels(), source.getBitsPerPixel()))
         return result;
@@ -47,6 +50,6 @@ CImage CFilter::apply(const CImage& source, const float* kernel, std::uint32_t r
     std::uint8_t* out = result.getData();
     for (std::uint32_t y = 0; y < source.getHeight(); ++y)
         for (std::uint32_t x = 0; x < source.getWidth(); ++x, out += channels)
-            sample(source, y, x, kernel, rows, columns, out);
+            sample(source, y, x, kernel, out);
     return result;
 }

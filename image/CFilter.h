@@ -4,6 +4,7 @@
 // image.
 #pragma once
 
+#include "core/CMatrix.h"
 #include "image/CImage.h"
 
 #include <cstdint>
@@ -12,23 +13,16 @@ class CFilter {
 public:
     virtual ~CFilter();
 
-    // Convolves `source` with a rows x columns kernel stored one row after
-    // another. Returns a new image of the source's size and format.
-    virtual CImage apply(const CImage& source, const float* kernel, std::uint32_t rows, std::uint32_t columns) const;
-
-    // The same with any matrix offering data(), rows() and columns() (the
-    // engine's CMatrix).
-    template <class Matrix>
-    CImage apply(const CImage& source, const Matrix& kernel) const
-    {
-        return apply(source, kernel.data(), kernel.rows(), kernel.columns());
-    }
+    // Convolves `source` with the kernel (any number of rows and columns,
+    // centred on the pixel). Returns a new image of the source's size and
+    // format; empty when the source cannot be filtered or the kernel is empty.
+    virtual CImage apply(const CImage& source, const CMatrix& kernel) const;
 
 protected:
     // Writes the kernel-weighted sum around source pixel (row, column) to
     // `out`, one byte per channel; the source is known to be filterable.
-    static void sample(const CImage& source, std::uint32_t row, std::uint32_t column, const float* kernel,
-                       std::uint32_t rows, std::uint32_t columns, std::uint8_t* out);
+    static void sample(const CImage& source, std::uint32_t row, std::uint32_t column, const CMatrix& kernel,
+                       std::uint8_t* out);
     // True for 1-byte components and 1 to 4 channels with pixels present.
     static bool canFilter(const CImage& source);
 };

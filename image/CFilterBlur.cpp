@@ -10,7 +10,7 @@ CFilterBlur::CFilterBlur(float neighbourWeight, float centreWeight)
             const float weight = (dx == 0 && dy == 0)
                                      ? centreWeight
                                      : (1.0f - float(std::abs(dx) + std::abs(dy)) * 0.5f) * neighbourWeight;
-            elements[(dy + 1) * 3 + (dx + 1)] = weight;
+            kernel.setElement(std::uint32_t((dy + 1) * 3 + (dx + 1)), weight);
         }
     }
 }

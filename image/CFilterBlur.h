@@ -10,14 +10,11 @@ public:
     CFilterBlur(float neighbourWeight, float centreWeight);
 
     // The kernel, 3 rows of 3 floats.
-    const float* kernel() const { return elements; }
-    std::uint32_t rows() const { return 3; }
-    std::uint32_t columns() const { return 3; }
-    const float* data() const { return elements; }
+    const CMatrix& getKernel() const { return kernel; }
 
     // Blurs the source with this kernel.
-    CImage blur(const CImage& source) const { return apply(source, elements, 3, 3); }
+    CImage blur(const CImage& source) const { return apply(source, kernel); }
 
 private:
-    float elements[9];
+    CMatrix kernel{3, 3};
 };

@@ -22,7 +22,7 @@ CImage CFilterResize::resize(const CImage& source, std::uint32_t newWidth, std::
         const auto row = std::min(std::uint32_t(float(y) * yRatio), source.getHeight() - 1);
         for (std::uint32_t x = 0; x < newWidth; ++x, out += channels) {
             const auto column = std::min(std::uint32_t(float(x) * xRatio), source.getWidth() - 1);
-            sample(source, row, column, blur.kernel(), blur.rows(), blur.columns(), out);
+            sample(source, row, column, blur.getKernel(), out);
         }
     }
     return result;

@@ -7,11 +7,17 @@
 #include "image/CZlibCodec.h"
 #include "image/ImageLimits.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -135,57 +141,130 @@ int paethPredictor(int a, int b, int c)
 
 // Undoes one row's filter. `prior` is the decoded row above (zeros for the
 // first row). The pixel size is a template argument so that each of the four
-// variants gets its own tight loop.
+// variants gets its own tight loop; the left and upper-left pixels are carried
+// in locals from one pixel to the next, which keeps the Paeth loop free of
+// reloads and lets the compiler work on the N bytes of a pixel side by side.
 template <std::size_t N>
 void unfilterRow(std::uint8_t filter, const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* prior,
                  std::size_t length)
 {
+    int left[N] = {};
+    int upperLeft[N] = {};
     switch (filter) {
     case 0:
-        std::memcpy(out, in, length);
+        std::memmove(out, in, length);  // the rows may overlap when undone in place
         break;
     case 1:
-        for (std::size_t i = 0; i < N && i < length; ++i)
-            out[i] = in[i];
-        for (std::size_t i = N; i < length; ++i)
-            out[i] = std::uint8_t(in[i] + out[i - N]);
+        for (std::size_t i = 0; i < length; i += N)
+            for (std::size_t k = 0; k < N; ++k)
+                out[i + k] = std::uint8_t(left[k] = (in[i + k] + left[k]) & 0xFF);
         break;
     case 2:
         for (std::size_t i = 0; i < length; ++i)
             out[i] = std::uint8_t(in[i] + prior[i]);
         break;
     case 3:
-        for (std::size_t i = 0; i < N && i < length; ++i)
-            out[i] = std::uint8_t(in[i] + (prior[i] >> 1));
-        for (std::size_t i = N; i < length; ++i)
-            out[i] = std::uint8_t(in[i] + ((out[i - N] + prior[i]) >> 1));
+        for (std::size_t i = 0; i < length; i += N)
+            for (std::size_t k = 0; k < N; ++k)
+                out[i + k] = std::uint8_t(left[k] = (in[i + k] + ((left[k] + prior[i + k]) >> 1)) & 0xFF);
         break;
     default:  // 4, Paeth
-        for (std::size_t i = 0; i < N && i < length; ++i)
-            out[i] = std::uint8_t(in[i] + prior[i]);  // a = c = 0: the predictor is b
-        for (std::size_t i = N; i < length; ++i)
-            out[i] = std::uint8_t(in[i] + paethPredictor(out[i - N], prior[i], prior[i - N]));
+        for (std::size_t i = 0; i < length; i += N) {
+            for (std::size_t k = 0; k < N; ++k) {
+                const int a = left[k], b = prior[i + k], c = upperLeft[k];
+                const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+                // Branch-free choice: the winner changes from byte to byte
+                // in ways no branch predictor follows.
+                const int takeA = -int((pa <= pb) & (pa <= pc));
+                const int takeB = -int(pb <= pc);
+                const int predicted = (a & takeA) | (~takeA & ((b & takeB) | (c & ~takeB)));
+                left[k] = (in[i + k] + predicted) & 0xFF;
+                upperLeft[k] = b;
+                out[i + k] = std::uint8_t(left[k]);
+            }
+        }
         break;
     }
 }
 
+#if defined(__SSE2__)
+// Paeth for 3- and 4-byte pixels with the bytes of one pixel side by side in
+// 16-bit lanes: the same choices as the scalar loop, a quarter of the work.
+// NOTE: 3-byte pixels are loaded as 4 bytes (the spare lane is computed and
+// dropped) except for the row's last pixel, whose next byte may lie past the
+// buffer; a 3-byte load would go through memory and stall.
 template <std::size_t N>
-bool unfilterImage(const std::uint8_t* raw, std::uint8_t* block, std::uint32_t width, std::uint32_t height,
-                   std::string& error)
+void unfilterPaethWide(const std::uint8_t* in, std::uint8_t* out, const std::uint8_t* prior, std::size_t length)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i lowByte = _mm_set1_epi16(0xFF);
+    auto load = [&](const std::uint8_t* at, std::size_t bytes) {
+        std::uint32_t value = 0;
+        if (bytes == 4)
+            std::memcpy(&value, at, 4);
+        else
+            std::memcpy(&value, at, N);
+        return _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(value)), zero);
+    };
+    auto absolute = [&](__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(zero, v)); };
+    auto choose = [](__m128i mask, __m128i ifClear, __m128i ifSet) {
+        return _mm_or_si128(_mm_andnot_si128(mask, ifClear), _mm_and_si128(mask, ifSet));
+    };
+    __m128i a = zero, c = zero;
+    for (std::size_t i = 0; i < length; i += N) {
+        const std::size_t loadBytes = i + 4 <= length ? 4 : N;
+        const __m128i b = load(prior + i, loadBytes);
+        const __m128i x = load(in + i, loadBytes);
+        const __m128i bc = _mm_sub_epi16(b, c);
+        const __m128i ac = _mm_sub_epi16(a, c);
+        const __m128i pa = absolute(bc);
+        const __m128i pb = absolute(ac);
+        const __m128i pc = absolute(_mm_add_epi16(bc, ac));
+        const __m128i bOrC = choose(_mm_cmpgt_epi16(pb, pc), b, c);
+        const __m128i predicted = choose(_mm_cmpgt_epi16(pa, _mm_min_epi16(pb, pc)), a, bOrC);
+        a = _mm_and_si128(_mm_add_epi16(x, predicted), lowByte);
+        const std::uint32_t bytes = std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(a, a)));
+        std::memcpy(out + i, &bytes, N);
+        c = b;
+    }
+}
+#endif
+
+// Undoes the filters in place: `block` holds the inflated rows (each led by
+// its filter byte) and receives the pixels, packed from the front; row r moves
+// r + 1 bytes towards the front, so no byte is written before it is read.
+// Then the rows are put bottom-up by swapping row i with row height - 1 - i.
+template <std::size_t N>
+bool unfilterImage(std::uint8_t* block, std::uint32_t width, std::uint32_t height, std::string& error)
 {
     const std::size_t stride = std::size_t(width) * N;
-    const std::vector<std::uint8_t> zeros(stride, 0);
+    const std::vector<std::uint8_t> zeros(stride, 0);  // the row above the first row
     const std::uint8_t* prior = zeros.data();
     for (std::uint32_t row = 0; row < height; ++row) {
-        const std::uint8_t* in = raw + std::size_t(row) * (stride + 1);
-        if (in[0] > 4) {
-            error = "PNG: row " + std::to_string(row) + " has unknown filter type " + std::to_string(in[0]);
+        const std::uint8_t* in = block + std::size_t(row) * (stride + 1);
+        const std::uint8_t filter = in[0];
+        if (filter > 4) {
+            error = "PNG: row " + std::to_string(row) + " has unknown filter type " + std::to_string(filter);
             return false;
         }
-        // File rows are top-down; the block is bottom-up.
-        std::uint8_t* out = block + std::size_t(height - 1 - row) * stride;
-        unfilterRow<N>(in[0], in + 1, out, prior, stride);
+        std::uint8_t* out = block + std::size_t(row) * stride;
+        bool done = false;
+#if defined(__SSE2__)
+        if constexpr (N >= 3) {
+            if (filter == 4) {
+                unfilterPaethWide<N>(in + 1, out, prior, stride);
+                done = true;
+            }
+        }
+#endif
+        if (!done)
+            unfilterRow<N>(filter, in + 1, out, prior, stride);
         prior = out;
+    }
+    for (std::uint32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        std::uint8_t* upper = block + std::size_t(top) * stride;
+        std::uint8_t* lower = block + std::size_t(bottom) * stride;
+        std::swap_ranges(upper, upper + stride, lower);
     }
     return true;
 }
@@ -225,7 +304,8 @@ struct ImageDataPiece {
 // Reads a whole file into memory.
 bool readWholeFile(const char* path, std::vector<std::uint8_t>& bytes, std::string& error)
 {
-    std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
+    std::error_code ignored;
+    std::FILE* file = path && !std::filesystem::is_directory(path, ignored) ? std::fopen(path, "rb") : nullptr;
     if (file == nullptr) {
         error = std::string("PNG: cannot open ") + (path ? path : "(null)");
         return false;
@@ -375,20 +455,21 @@ DecodedImage decodePngImage(const std::uint8_t* bytes, std::size_t length)
         compressed = joined.data();
     }
 
-    std::unique_ptr<std::uint8_t[]> raw(new (std::nothrow) std::uint8_t[rawSize]);
-    std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[stride * header.height]);
-    if (!raw || !block)
+    // One block serves as the inflate target and, after the filters are
+    // undone in place, as the picture (its last `height` bytes stay unused).
+    std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[rawSize]);
+    if (!block)
         return DecodedImage::failure("PNG: out of memory");
-    if (CZlibCodec::uncompress(compressed, dataLength, raw.get(), rawSize, false) != rawSize)
+    if (CZlibCodec::uncompress(compressed, dataLength, block.get(), rawSize, false) != rawSize)
         return DecodedImage::failure("PNG: image data is damaged or does not match the picture size");
     joined = {};
 
     bool ok = false;
     switch (bytesPerPixel) {
-    case 1: ok = unfilterImage<1>(raw.get(), block.get(), header.width, header.height, error); break;
-    case 2: ok = unfilterImage<2>(raw.get(), block.get(), header.width, header.height, error); break;
-    case 3: ok = unfilterImage<3>(raw.get(), block.get(), header.width, header.height, error); break;
-    default: ok = unfilterImage<4>(raw.get(), block.get(), header.width, header.height, error); break;
+    case 1: ok = unfilterImage<1>(block.get(), header.width, header.height, error); break;
+    case 2: ok = unfilterImage<2>(block.get(), header.width, header.height, error); break;
+    case 3: ok = unfilterImage<3>(block.get(), header.width, header.height, error); break;
+    default: ok = unfilterImage<4>(block.get(), header.width, header.height, error); break;
     }
     if (!ok)
         return DecodedImage::failure(error);

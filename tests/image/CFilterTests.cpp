@@ -23,7 +23,7 @@ TEST(CFilter, BlurKernelWeights)
     const CFilterBlur blur(0.25f, 0.5f);
     const float expected[9] = {0, 0.125f, 0, 0.125f, 0.5f, 0.125f, 0, 0.125f, 0};
     for (int i = 0; i < 9; ++i)
-        EXPECT_FLOAT_EQ(blur.kernel()[i], expected[i]) << i;
+        EXPECT_FLOAT_EQ(blur.getKernel().element(std::uint32_t(i)), expected[i]) << i;
 }
 
 TEST(CFilter, ApplyKeepsUniformAndSinglePixelImages)
@@ -33,15 +33,17 @@ TEST(CFilter, ApplyKeepsUniformAndSinglePixelImages)
     one.create(1, 1, 4, 32);
     const std::uint8_t pixel[4] = {9, 130, 255, 77};
     std::memcpy(one.getData(), pixel, 4);
-    const CImage blurred = blur.apply(one, blur);
+    const CImage blurred = blur.apply(one, blur.getKernel());
     ASSERT_NE(blurred.getData(), nullptr);
     EXPECT_EQ(std::memcmp(blurred.getData(), pixel, 4), 0);
 
     // Weights summing above 1 saturate at 255; negative sums give 0.
-    const float heavy[1] = {3.0f};
-    const float negative[1] = {-1.0f};
-    EXPECT_EQ(blur.apply(one, heavy, 1, 1).getData()[1], 255);
-    EXPECT_EQ(blur.apply(one, negative, 1, 1).getData()[1], 0);
+    CMatrix heavy(1, 1), negative(1, 1);
+    heavy.setElement(0, 3.0f);
+    negative.setElement(0, -1.0f);
+    EXPECT_EQ(blur.apply(one, heavy).getData()[1], 255);
+    EXPECT_EQ(blur.apply(one, negative).getData()[1], 0);
+    EXPECT_EQ(blur.apply(one, CMatrix(0, 0)).getData(), nullptr);
 }
 
 TEST(CFilter, ResizeSamplesScaledPositionsWithClampedEdges)
