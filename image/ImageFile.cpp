@@ -1,11 +1,11 @@
 // ImageFile: the suffix table and the glue between the codecs' pixel blocks
 // and CImage.
-//
-// FIXME: the BMP, TGA and JPEG codecs are not wired in yet; their suffixes
-// are recognised but loading and saving them report "not yet available".
 #include "image/ImageFile.h"
 
+#include "image/BmpCodec.h"
+#include "image/JpegCodec.h"
 #include "image/PngCodec.h"
+#include "image/TgaCodec.h"
 
 #include <cstring>
 
@@ -59,11 +59,20 @@ bool loadImageFile(const char* path, CImage& image, std::string* error)
         return fail(error, std::string("not an image file name: ") + (path ? path : "(null)"));
     DecodedImage decoded;
     switch (entry->format) {
+    case ImageFileFormat::Bmp:
+        decoded = readBmpFile(path);
+        break;
+    case ImageFileFormat::Jpeg:
+        decoded = readJpegFile(path);
+        break;
     case ImageFileFormat::Png:
         decoded = readPngFile(path);
         break;
-    default:
-        return fail(error, std::string(entry->codec) + ": not yet available");
+    case ImageFileFormat::Tga:
+        decoded = readTgaFile(path);
+        break;
+    case ImageFileFormat::None:
+        break;
     }
     if (!decoded)
         return fail(error, decoded.error);
@@ -73,7 +82,6 @@ bool loadImageFile(const char* path, CImage& image, std::string* error)
 
 bool saveImageFile(const char* path, const CImage& image, int jpegQuality, std::string* error)
 {
-    (void)jpegQuality;  // used once the JPEG writer is wired in
     const SuffixEntry* entry = findSuffix(path);
     if (entry == nullptr)
         return fail(error, std::string("not an image file name: ") + (path ? path : "(null)"));
@@ -81,11 +89,21 @@ bool saveImageFile(const char* path, const CImage& image, int jpegQuality, std::
         return fail(error, std::string(entry->codec) + ": the image has no pixels");
     if (image.getBitsPerPixel() != image.getChannels() * 8)
         return fail(error, std::string(entry->codec) + ": only 8-bit components can be written");
+    const std::uint32_t width = image.getWidth();
+    const std::uint32_t height = image.getHeight();
+    const std::uint32_t bits = image.getBitsPerPixel();
+    const std::uint8_t* pixels = image.getData();
     switch (entry->format) {
+    case ImageFileFormat::Bmp:
+        return writeBmpFile(path, width, height, bits, pixels, error);
+    case ImageFileFormat::Jpeg:
+        return writeJpegFile(path, width, height, bits, pixels, jpegQuality, error);
     case ImageFileFormat::Png:
-        return writePngFile(path, image.getWidth(), image.getHeight(), image.getBitsPerPixel(), image.getData(),
-                            error);
-    default:
-        return fail(error, std::string(entry->codec) + ": not yet available");
+        return writePngFile(path, width, height, bits, pixels, error);
+    case ImageFileFormat::Tga:
+        return writeTgaFile(path, width, height, bits, pixels, error);
+    case ImageFileFormat::None:
+        break;
     }
+    return fail(error, std::string("not an image file name: ") + path);
 }

@@ -50,6 +50,84 @@ TEST(ImageFile, SavesAndLoadsPngThroughCImage)
     std::remove(path.c_str());
 }
 
+TEST(ImageFile, EveryFormatRoundTripsThroughTheSuffixDispatch)
+{
+    // Lossless formats come back byte for byte in each layout they write.
+    struct Case {
+        const char* name;
+        std::uint32_t channels;
+    };
+    const Case lossless[] = {{"grey.bmp", 1}, {"rgb.bmp", 3}, {"rgba.bmp", 4}, {"grey.tga", 1},
+                             {"rgb.tga", 3},  {"rgba.tga", 4}, {"rgb.png", 3}};
+    for (const Case& c : lossless) {
+        SCOPED_TRACE(c.name);
+        CImage image;
+        image.create(7, 5, c.channels, c.channels * 8);
+        for (std::size_t i = 0; i < image.getDataSize(); ++i)
+            image.getData()[i] = std::uint8_t(i * 13 + 1);
+        const std::string path = tempPath(c.name);
+        std::string error;
+        ASSERT_TRUE(saveImageFile(path.c_str(), image, 100, &error)) << error;
+        CImage loaded;
+        ASSERT_TRUE(loadImageFile(path.c_str(), loaded, &error)) << error;
+        EXPECT_EQ(loaded.getWidth(), 7u);
+        EXPECT_EQ(loaded.getHeight(), 5u);
+        ASSERT_EQ(loaded.getBitsPerPixel(), c.channels * 8);
+        EXPECT_EQ(loaded.getChannels(), c.channels);
+        EXPECT_EQ(std::memcmp(loaded.getData(), image.getData(), image.getDataSize()), 0);
+        std::remove(path.c_str());
+    }
+
+    // JPEG is lossy: a flat colour comes back close, and the quality reaches
+    // the writer (a lower quality gives a smaller file for a busy picture).
+    CImage flat;
+    flat.create(16, 8, 3, 24);
+    for (std::size_t i = 0; i < flat.getDataSize(); i += 3) {
+        flat.getData()[i] = 200;
+        flat.getData()[i + 1] = 100;
+        flat.getData()[i + 2] = 50;
+    }
+    const std::string jpeg = tempPath("flat.jpg");
+    std::string error;
+    ASSERT_TRUE(saveImageFile(jpeg.c_str(), flat, 95, &error)) << error;
+    CImage loaded;
+    ASSERT_TRUE(loadImageFile(jpeg.c_str(), loaded, &error)) << error;
+    ASSERT_EQ(loaded.getBitsPerPixel(), 24u);
+    EXPECT_EQ(loaded.getWidth(), 16u);
+    EXPECT_EQ(loaded.getHeight(), 8u);
+    EXPECT_NEAR(loaded.getData()[0], 200, 4);
+    EXPECT_NEAR(loaded.getData()[1], 100, 4);
+    EXPECT_NEAR(loaded.getData()[2], 50, 4);
+
+    CImage busy;
+    busy.create(64, 64, 3, 24);
+    for (std::size_t i = 0; i < busy.getDataSize(); ++i)
+        busy.getData()[i] = std::uint8_t((i * 2654435761u) >> 13);
+    ASSERT_TRUE(saveImageFile(jpeg.c_str(), busy, 100, &error)) << error;
+    const auto bestSize = std::filesystem::file_size(jpeg);
+    ASSERT_TRUE(saveImageFile(jpeg.c_str(), busy, 10, &error)) << error;
+    EXPECT_LT(std::filesystem::file_size(jpeg), bestSize);
+    std::remove(jpeg.c_str());
+}
+
+TEST(ImageFile, UpperCaseSuffixIsNotAnImageEvenWhenTheFileIsOne)
+{
+    CImage image;
+    image.create(2, 2, 3, 24);
+    const std::string lower = tempPath("real.png");
+    const std::string upper = tempPath("real.PNG");
+    std::string error;
+    ASSERT_TRUE(saveImageFile(lower.c_str(), image, 100, &error)) << error;
+    std::filesystem::rename(lower, upper);
+    CImage loaded;
+    EXPECT_FALSE(loadImageFile(upper.c_str(), loaded, &error));
+    EXPECT_EQ(error, "not an image file name: " + upper);
+    EXPECT_EQ(loaded.getData(), nullptr);
+    EXPECT_FALSE(saveImageFile(upper.c_str(), image, 100, &error));
+    EXPECT_EQ(error, "not an image file name: " + upper);
+    std::remove(upper.c_str());
+}
+
 TEST(ImageFile, RefusalsLeaveTheImageUnchangedAndSayWhy)
 {
     CImage image;
