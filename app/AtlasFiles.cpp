@@ -1,11 +1,8 @@
 // Path helpers and the temporary-file-then-rename writer.
 #include "app/AtlasFiles.h"
 
-#include "image/BmpCodec.h"
 #include "image/CImage.h"
-#include "image/JpegCodec.h"
-#include "image/PngCodec.h"
-#include "image/TgaCodec.h"
+#include "image/ImageFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -73,46 +70,25 @@ std::string lowerAscii(std::string text)
 
 bool loadImageByEnding(const std::string& path, CImage& image, std::string* error)
 {
-    const std::string ending = path.size() >= 4 ? lowerAscii(path.substr(path.size() - 4)) : std::string();
-    DecodedImage decoded;
-    if (ending == ".bmp")
-        decoded = readBmpFile(path.c_str());
-    else if (ending == ".jpg")
-        decoded = readJpegFile(path.c_str());
-    else if (ending == ".png")
-        decoded = readPngFile(path.c_str());
-    else if (ending == ".tga")
-        decoded = readTgaFile(path.c_str());
-    else
-        decoded.error = "not a .bmp, .jpg, .png or .tga file";
-    if (!decoded) {
+    const ImageFileFormat format = imageFileFormatOf(lowerAscii(path).c_str());
+    if (format == ImageFileFormat::None) {
         if (error)
-            *error = decoded.error;
+            *error = "not a .bmp, .jpg, .png or .tga file";
         return false;
     }
-    image.adopt(std::move(decoded));
-    return true;
+    return loadImageFile(path.c_str(), format, image, error);
 }
 
 bool saveImageByEnding(const std::string& path, const std::string& ending, const CImage& image, int jpegQuality,
                        std::string* error)
 {
-    const char* file = path.c_str();
-    const std::uint32_t width = image.getWidth();
-    const std::uint32_t height = image.getHeight();
-    const std::uint32_t bits = image.getBitsPerPixel();
-    const std::uint8_t* pixels = image.getData();
-    if (ending == ".bmp")
-        return writeBmpFile(file, width, height, bits, pixels, error);
-    if (ending == ".jpg")
-        return writeJpegFile(file, width, height, bits, pixels, jpegQuality, error);
-    if (ending == ".png")
-        return writePngFile(file, width, height, bits, pixels, error);
-    if (ending == ".tga")
-        return writeTgaFile(file, width, height, bits, pixels, error);
-    if (error)
-        *error = "no image format for the ending " + ending;
-    return false;
+    const ImageFileFormat format = imageFileFormatOf(lowerAscii(ending).c_str());
+    if (format == ImageFileFormat::None) {
+        if (error)
+            *error = "no image format for the ending " + ending;
+        return false;
+    }
+    return saveImageFile(path.c_str(), format, image, jpegQuality, error);
 }
 
 CTempFile::~CTempFile()

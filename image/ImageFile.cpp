@@ -11,27 +11,37 @@
 
 namespace {
 
-struct SuffixEntry {
+struct FormatEntry {
     const char* suffix;
     ImageFileFormat format;
     const char* codec;
 };
 
-constexpr SuffixEntry suffixTable[] = {
+// In the order the suffixes are tried.
+constexpr FormatEntry formatTable[] = {
     {".bmp", ImageFileFormat::Bmp, "BMP"},
     {".jpg", ImageFileFormat::Jpeg, "JPEG"},
     {".png", ImageFileFormat::Png, "PNG"},
     {".tga", ImageFileFormat::Tga, "TGA"},
 };
 
-const SuffixEntry* findSuffix(const char* path)
+const FormatEntry* findSuffix(const char* path)
 {
     if (path == nullptr)
         return nullptr;
     const std::size_t length = std::strlen(path);
-    for (const SuffixEntry& entry : suffixTable) {
+    for (const FormatEntry& entry : formatTable) {
         const std::size_t suffixLength = std::strlen(entry.suffix);
         if (length >= suffixLength && std::memcmp(path + length - suffixLength, entry.suffix, suffixLength) == 0)
+            return &entry;
+    }
+    return nullptr;
+}
+
+const FormatEntry* findFormat(ImageFileFormat format)
+{
+    for (const FormatEntry& entry : formatTable) {
+        if (entry.format == format)
             return &entry;
     }
     return nullptr;
@@ -44,21 +54,25 @@ bool fail(std::string* error, std::string message)
     return false;
 }
 
+std::string printable(const char* path)
+{
+    return path ? path : "(null)";
+}
+
 }  // namespace
 
 ImageFileFormat imageFileFormatOf(const char* path)
 {
-    const SuffixEntry* entry = findSuffix(path);
+    const FormatEntry* entry = findSuffix(path);
     return entry ? entry->format : ImageFileFormat::None;
 }
 
-bool loadImageFile(const char* path, CImage& image, std::string* error)
+bool loadImageFile(const char* path, ImageFileFormat format, CImage& image, std::string* error)
 {
-    const SuffixEntry* entry = findSuffix(path);
-    if (entry == nullptr)
-        return fail(error, std::string("not an image file name: ") + (path ? path : "(null)"));
+    if (path == nullptr || findFormat(format) == nullptr)
+        return fail(error, "no image format for " + printable(path));
     DecodedImage decoded;
-    switch (entry->format) {
+    switch (format) {
     case ImageFileFormat::Bmp:
         decoded = readBmpFile(path);
         break;
@@ -80,11 +94,20 @@ bool loadImageFile(const char* path, CImage& image, std::string* error)
     return true;
 }
 
-bool saveImageFile(const char* path, const CImage& image, int jpegQuality, std::string* error)
+bool loadImageFile(const char* path, CImage& image, std::string* error)
 {
-    const SuffixEntry* entry = findSuffix(path);
-    if (entry == nullptr)
-        return fail(error, std::string("not an image file name: ") + (path ? path : "(null)"));
+    const ImageFileFormat format = imageFileFormatOf(path);
+    if (format == ImageFileFormat::None)
+        return fail(error, "not an image file name: " + printable(path));
+    return loadImageFile(path, format, image, error);
+}
+
+bool saveImageFile(const char* path, ImageFileFormat format, const CImage& image, int jpegQuality,
+                   std::string* error)
+{
+    const FormatEntry* entry = findFormat(format);
+    if (path == nullptr || entry == nullptr)
+        return fail(error, "no image format for " + printable(path));
     if (image.getData() == nullptr)
         return fail(error, std::string(entry->codec) + ": the image has no pixels");
     if (image.getBitsPerPixel() != image.getChannels() * 8)
@@ -93,7 +116,7 @@ bool saveImageFile(const char* path, const CImage& image, int jpegQuality, std::
     const std::uint32_t height = image.getHeight();
     const std::uint32_t bits = image.getBitsPerPixel();
     const std::uint8_t* pixels = image.getData();
-    switch (entry->format) {
+    switch (format) {
     case ImageFileFormat::Bmp:
         return writeBmpFile(path, width, height, bits, pixels, error);
     case ImageFileFormat::Jpeg:
@@ -105,5 +128,13 @@ bool saveImageFile(const char* path, const CImage& image, int jpegQuality, std::
     case ImageFileFormat::None:
         break;
     }
-    return fail(error, std::string("not an image file name: ") + path);
+    return false;
+}
+
+bool saveImageFile(const char* path, const CImage& image, int jpegQuality, std::string* error)
+{
+    const ImageFileFormat format = imageFileFormatOf(path);
+    if (format == ImageFileFormat::None)
+        return fail(error, "not an image file name: " + printable(path));
+    return saveImageFile(path, format, image, jpegQuality, error);
 }

@@ -2,10 +2,7 @@
 // resource array with its growth and shrink rules.
 #include "resources/CResourceManager.h"
 
-#include "image/BmpCodec.h"
-#include "image/JpegCodec.h"
-#include "image/PngCodec.h"
-#include "image/TgaCodec.h"
+#include "image/ImageFile.h"
 #include "resources/CSprite.h"
 #include "resources/CTexture.h"
 #include "xml/CXMLDocument.h"
@@ -41,23 +38,6 @@ std::int32_t intAttribute(const CXMLNode& node, const char* name, std::int32_t f
 {
     const CXMLAttribute* attribute = node.findAttribute(name, 1);
     return attribute ? leadingInt(attribute->value().c_str()) : fallback;
-}
-
-// The image file dispatch: a case-sensitive ends-with test, in this order.
-// An empty result for anything that is not one of the four image suffixes.
-DecodedImage readImageBySuffix(const String& file, bool& isImage)
-{
-    isImage = true;
-    if (file.endsWith(".bmp"))
-        return readBmpFile(file.c_str());
-    if (file.endsWith(".jpg"))
-        return readJpegFile(file.c_str());
-    if (file.endsWith(".png"))
-        return readPngFile(file.c_str());
-    if (file.endsWith(".tga"))
-        return readTgaFile(file.c_str());
-    isImage = false;
-    return DecodedImage();
 }
 
 }
@@ -109,13 +89,12 @@ void CResourceManager::load(const String& file, const String& name)
         if (resource->getFile() == file)
             return;
     }
-    bool isImage = false;
-    DecodedImage decoded = readImageBySuffix(file, isImage);
-    if (isImage) {
+    // The suffix test is case-sensitive, as the resource list requires.
+    if (imageFileFormatOf(file.c_str()) != ImageFileFormat::None) {
         auto texture = std::make_unique<CTexture>();
         // A file the codec refuses leaves the texture without pixels; the
         // list reader's callers check for that where it matters.
-        texture->adopt(std::move(decoded));
+        loadImageFile(file.c_str(), *texture, nullptr);
         texture->setName(name);
         texture->setFile(file);
         texture->upload(maxTextureSize, linearFilter, mipmaps, compressTextures, discardPixels);

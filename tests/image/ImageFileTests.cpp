@@ -152,3 +152,34 @@ TEST(ImageFile, RefusalsLeaveTheImageUnchangedAndSayWhy)
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_FALSE(saveImageFile("atlas.PNG", image, 100, &error));
 }
+
+TEST(ImageFile, ExplicitFormatIgnoresTheSuffix)
+{
+    CImage image;
+    image.create(3, 2, 4, 32);
+    for (std::size_t i = 0; i < image.getDataSize(); ++i)
+        image.getData()[i] = std::uint8_t(i * 5);
+    // A TGA under an upper-case name and a PNG under no image suffix at all.
+    const std::string tga = tempPath("picture.TGA");
+    const std::string png = tempPath("picture.dat");
+    std::string error;
+    ASSERT_TRUE(saveImageFile(tga.c_str(), ImageFileFormat::Tga, image, 100, &error)) << error;
+    ASSERT_TRUE(saveImageFile(png.c_str(), ImageFileFormat::Png, image, 100, &error)) << error;
+    CImage fromTga;
+    CImage fromPng;
+    ASSERT_TRUE(loadImageFile(tga.c_str(), ImageFileFormat::Tga, fromTga, &error)) << error;
+    ASSERT_TRUE(loadImageFile(png.c_str(), ImageFileFormat::Png, fromPng, &error)) << error;
+    EXPECT_EQ(std::memcmp(fromTga.getData(), image.getData(), image.getDataSize()), 0);
+    EXPECT_EQ(std::memcmp(fromPng.getData(), image.getData(), image.getDataSize()), 0);
+
+    // The wrong codec for the bytes says so; no format at all is refused.
+    CImage untouched;
+    EXPECT_FALSE(loadImageFile(png.c_str(), ImageFileFormat::Bmp, untouched, &error));
+    EXPECT_EQ(error.rfind("BMP: ", 0), 0u) << error;
+    EXPECT_FALSE(loadImageFile(png.c_str(), ImageFileFormat::None, untouched, &error));
+    EXPECT_EQ(error, "no image format for " + png);
+    EXPECT_FALSE(saveImageFile(png.c_str(), ImageFileFormat::None, image, 100, &error));
+    EXPECT_EQ(untouched.getData(), nullptr);
+    std::remove(tga.c_str());
+    std::remove(png.c_str());
+}
