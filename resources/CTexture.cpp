@@ -2,54 +2,24 @@
 // renderer's upload (the GL calls themselves live in render/TextureUpload).
 #include "resources/CTexture.h"
 
+#include "image/CFilterResize.h"
 #include "render/TextureUpload.h"
-
-#include <cstring>
 
 namespace {
 
-// Shrinks `source` to width x height the way the engine's resize filter does:
-// each result pixel samples the source at the scaled position, smoothed with
-// the 3 x 3 kernel 0.125 / 0.5 / 0.125 (edge neighbours) and clamped edges.
-// Images whose components are not single bytes are sampled without the blur.
-// FIXME: use the image library's resize filter once it has one.
-void resizePicture(const CImage& source, std::uint32_t width, std::uint32_t height, CImage& result)
+// The picture shrunk with the image library's resize filter. The filter reads
+// 1-byte components only (what every codec delivers); a picture of wider
+// components is shrunk as an 8-bit copy, which the blit into the square
+// widens again.
+CImage shrinkPicture(const CImage& picture, std::uint32_t width, std::uint32_t height)
 {
-    if (!result.create(width, height, source.getChannels(), source.getBitsPerPixel()))
-        return;
-    const std::uint32_t pixelBytes = source.getBitsPerPixel() / 8;
-    const std::uint32_t channels = source.getChannels();
-    const bool byteComponents = channels != 0 && pixelBytes == channels;
-    const std::uint32_t sourceWidth = source.getWidth();
-    const std::uint32_t sourceHeight = source.getHeight();
-    const float xRatio = static_cast<float>(sourceWidth) / static_cast<float>(width);
-    const float yRatio = static_cast<float>(sourceHeight) / static_cast<float>(height);
-    const std::uint8_t* in = source.getData();
-    std::uint8_t* out = result.getData();
-    auto at = [&](std::int64_t row, std::int64_t column) {
-        row = row < 0 ? 0 : (row >= sourceHeight ? sourceHeight - 1 : row);
-        column = column < 0 ? 0 : (column >= sourceWidth ? sourceWidth - 1 : column);
-        return in + (std::size_t(row) * sourceWidth + std::size_t(column)) * pixelBytes;
-    };
-    static const int offsets[5][2] = {{0, 0}, {-1, 0}, {1, 0}, {0, -1}, {0, 1}};
-    static const float weights[5] = {0.5f, 0.125f, 0.125f, 0.125f, 0.125f};
-    for (std::uint32_t y = 0; y < height; ++y) {
-        const std::int64_t row = static_cast<std::int64_t>(static_cast<float>(y) * yRatio);
-        for (std::uint32_t x = 0; x < width; ++x) {
-            const std::int64_t column = static_cast<std::int64_t>(static_cast<float>(x) * xRatio);
-            std::uint8_t* target = out + (std::size_t(y) * width + x) * pixelBytes;
-            if (!byteComponents) {
-                std::memcpy(target, at(row, column), pixelBytes);
-                continue;
-            }
-            for (std::uint32_t c = 0; c < channels; ++c) {
-                float sum = 0.0f;
-                for (int k = 0; k < 5; ++k)
-                    sum += weights[k] * at(row + offsets[k][1], column + offsets[k][0])[c];
-                target[c] = static_cast<std::uint8_t>(sum < 0.0f ? 0.0f : (sum > 255.0f ? 255.0f : sum));
-            }
-        }
-    }
+    const CFilterResize filter;
+    const std::uint32_t byteDepth = picture.getChannels() * 8;
+    if (picture.getBitsPerPixel() == byteDepth)
+        return filter.resize(picture, width, height);
+    CImage bytes(picture);
+    bytes.convertDepth(byteDepth);
+    return filter.resize(bytes, width, height);
 }
 
 bool isPowerOfTwo(std::uint32_t value)
@@ -123,10 +93,8 @@ bool CTexture::prepareSquare(std::uint32_t maxTextureSize, CImage* square)
     scaleV = static_cast<float>(newHeight) / static_cast<float>(height);
     textureSize = maxTextureSize;
     if (square) {
-        CImage shrunk;
-        resizePicture(*this, newWidth, newHeight, shrunk);
         square->create(maxTextureSize, maxTextureSize, getChannels(), getBitsPerPixel());
-        square->blit(shrunk, 0, 0);
+        square->blit(shrinkPicture(*this, newWidth, newHeight), 0, 0);
     }
     return true;
 }

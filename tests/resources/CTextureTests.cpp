@@ -96,6 +96,23 @@ TEST(CTexture, PicturesAboveTheLimitAreShrunkAndFramesScaled)
     EXPECT_EQ(frame.delay, 5);
 }
 
+TEST(CTexture, WideComponentPicturesAreShrunkToo)
+{
+    // 16-bit components: the resize works on an 8-bit copy and the square
+    // keeps the picture's own depth.
+    CTexture texture;
+    ASSERT_TRUE(texture.create(512, 256, 1, 16));
+    auto* components = reinterpret_cast<std::uint16_t*>(texture.getData());
+    for (std::size_t i = 0; i < std::size_t(512) * 256; ++i)
+        components[i] = 0x8080;
+    CImage square;
+    ASSERT_TRUE(texture.prepareSquare(256, &square));
+    ASSERT_EQ(square.getBitsPerPixel(), 16u);
+    const auto* out = reinterpret_cast<const std::uint16_t*>(square.getData());
+    EXPECT_EQ(out[std::size_t(255) * 256 + 10], 0x8080);   // top row, inside the picture
+    EXPECT_EQ(out[10], 0);                                 // bottom row: padding
+}
+
 TEST(CTexture, HeadlessUploadKeepsPixelsAndMakesNoTexture)
 {
     CTexture texture;
