@@ -2,6 +2,7 @@
 // first row, Paeth on every later row, zlib level 9 with the default
 // strategy. Inputs: a deterministic 2048 x 2048 RGBA atlas (sprites on a
 // transparent background) and the 8-bit non-interlaced PngSuite files.
+#include "core/FileBytes.h"
 #include "image/PngCodec.h"
 
 #include <benchmark/benchmark.h>
@@ -171,15 +172,11 @@ const Suite& suite()
         for (const auto& entry : std::filesystem::directory_iterator(QF_TESTDATA_DIR "/pngsuite/")) {
             if (entry.path().extension() != ".png")
                 continue;
-            const std::size_t size = std::filesystem::file_size(entry.path());
-            Bytes file(size);
-            std::FILE* handle = std::fopen(entry.path().c_str(), "rb");
-            if (handle == nullptr)
+            Bytes file;
+            if (!readFileBytes(entry.path().c_str(), file, "PNG", nullptr))
                 continue;
-            const bool read = std::fread(file.data(), 1, size, handle) == size;
-            std::fclose(handle);
             DecodedImage image = decodePngImage(file.data(), file.size());
-            if (!read || !image)
+            if (!image)
                 continue;
             Picture picture{image.width, image.height, image.bitsPerPixel, {}};
             picture.pixels.assign(image.pixels.get(),

@@ -8,6 +8,7 @@
 #include "image/BmpCodec.h"
 
 #include "core/CMemoryReader.h"
+#include "core/FileBytes.h"
 #include "image/ImageLimits.h"
 
 #include <array>
@@ -214,25 +215,10 @@ bool parseBmp(const std::uint8_t* bytes, std::size_t length, BmpLayout& layout, 
     return true;
 }
 
-bool readWholeFile(const char* path, std::vector<std::uint8_t>& bytes, std::string* error)
-{
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return fail(error, std::string("BMP: cannot open ") + path);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || std::uint64_t(size) > std::numeric_limits<std::uint32_t>::max())
-        return fail(error, "BMP: file is larger than 4 GiB");
-    bytes.resize(std::size_t(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
-        return fail(error, std::string("BMP: cannot read ") + path);
-    return true;
-}
-
 bool probeBmpFile(const char* path, BmpLayout& layout)
 {
     std::vector<std::uint8_t> bytes;
-    return readWholeFile(path, bytes, nullptr) && parseBmp(bytes.data(), bytes.size(), layout, nullptr);
+    return readFileBytes(path, bytes, "BMP", nullptr) && parseBmp(bytes.data(), bytes.size(), layout, nullptr);
 }
 
 // One file row into one engine row.
@@ -292,7 +278,7 @@ DecodedImage readBmpFile(const char* path)
 {
     std::vector<std::uint8_t> bytes;
     std::string error;
-    if (!readWholeFile(path, bytes, &error))
+    if (!readFileBytes(path, bytes, "BMP", &error))
         return DecodedImage::failure(error);
     return decodeBmpImage(bytes.data(), bytes.size());
 }

@@ -3,6 +3,7 @@
 #include "image/PngCodec.h"
 
 #include "core/CMemoryReader.h"
+#include "core/FileBytes.h"
 #include "image/CCrc32.h"
 #include "image/CZlibCodec.h"
 #include "image/ImageLimits.h"
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <new>
 
@@ -301,33 +301,6 @@ struct ImageDataPiece {
     std::size_t length;
 };
 
-// Reads a whole file into memory.
-bool readWholeFile(const char* path, std::vector<std::uint8_t>& bytes, std::string& error)
-{
-    std::error_code ignored;
-    std::FILE* file = path && !std::filesystem::is_directory(path, ignored) ? std::fopen(path, "rb") : nullptr;
-    if (file == nullptr) {
-        error = std::string("PNG: cannot open ") + (path ? path : "(null)");
-        return false;
-    }
-    bool ok = std::fseek(file, 0, SEEK_END) == 0;
-    const long size = ok ? std::ftell(file) : -1;
-    ok = ok && size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
-    if (ok && std::uint64_t(size) > std::numeric_limits<std::uint32_t>::max()) {
-        error = "PNG: file is too large";
-        std::fclose(file);
-        return false;
-    }
-    if (ok) {
-        bytes.resize(std::size_t(size));
-        ok = size == 0 || std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    }
-    std::fclose(file);
-    if (!ok)
-        error = std::string("PNG: cannot read ") + path;
-    return ok;
-}
-
 // Finds the IHDR of a file by reading chunk headers only.
 bool readHeaderFromFile(const char* path, PngHeader& header)
 {
@@ -486,7 +459,7 @@ DecodedImage readPngFile(const char* path)
 {
     std::vector<std::uint8_t> bytes;
     std::string error;
-    if (!readWholeFile(path, bytes, error))
+    if (!readFileBytes(path, bytes, "PNG", &error))
         return DecodedImage::failure(error);
     return decodePngImage(bytes.data(), bytes.size());
 }

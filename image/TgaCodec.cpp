@@ -8,6 +8,7 @@
 #include "image/TgaCodec.h"
 
 #include "core/CMemoryReader.h"
+#include "core/FileBytes.h"
 #include "image/ImageLimits.h"
 
 #include <array>
@@ -235,25 +236,10 @@ bool parseTga(const std::uint8_t* bytes, std::size_t length, TgaLayout& layout, 
     return true;
 }
 
-bool readWholeFile(const char* path, std::vector<std::uint8_t>& bytes, std::string* error)
-{
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return fail(error, std::string("TGA: cannot open ") + path);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || std::uint64_t(size) > std::numeric_limits<std::uint32_t>::max())
-        return fail(error, "TGA: file is larger than 4 GiB");
-    bytes.resize(std::size_t(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
-        return fail(error, std::string("TGA: cannot read ") + path);
-    return true;
-}
-
 bool probeTgaFile(const char* path, TgaLayout& layout)
 {
     std::vector<std::uint8_t> bytes;
-    return readWholeFile(path, bytes, nullptr) && parseTga(bytes.data(), bytes.size(), layout, nullptr);
+    return readFileBytes(path, bytes, "TGA", nullptr) && parseTga(bytes.data(), bytes.size(), layout, nullptr);
 }
 
 // One file pixel into one engine pixel.
@@ -319,7 +305,7 @@ DecodedImage readTgaFile(const char* path)
 {
     std::vector<std::uint8_t> bytes;
     std::string error;
-    if (!readWholeFile(path, bytes, &error))
+    if (!readFileBytes(path, bytes, "TGA", &error))
         return DecodedImage::failure(error);
     return decodeTgaImage(bytes.data(), bytes.size());
 }

@@ -265,6 +265,9 @@ TEST(BmpCodec, ReportsFilesItCannotOpenOrWrite)
     EXPECT_EQ(loadBmp(missing.c_str()), nullptr);
     EXPECT_EQ(queryBmpWidth(missing.c_str()), -1);
     EXPECT_NE(readBmpFile(missing.c_str()).error.find("cannot open"), std::string::npos);
+    const std::string directory = folder.path("folder.bmp");
+    std::filesystem::create_directory(directory);
+    EXPECT_EQ(readBmpFile(directory.c_str()).error, "BMP: cannot open " + directory);
 
     const Bytes pixels = makePattern(2, 2, 32);
     std::string error;
