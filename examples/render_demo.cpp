@@ -13,13 +13,12 @@
 #include "framework/ApplicationMain.h"
 #include "framework/CAppGL.h"
 #include "image/CImage.h"
-#include "image/PngCodec.h"
+#include "image/ImageFile.h"
 #include "render/CLight.h"
 #include "render/CQuad.h"
 #include "render/Renderer.h"
+#include "render/Screenshot.h"
 #include "render/TextureUpload.h"
-
-#include <GL/gl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -174,22 +173,22 @@ private:
     // Reads the frame, saves it and checks the picture quad and the lit quad.
     void finish()
     {
-        std::vector<std::uint8_t> pixels(std::size_t(windowWidth) * windowHeight * 3);
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, windowWidth, windowHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        CImage frame;
+        if (!readFramebuffer(0, 0, windowWidth, windowHeight, 3, frame)) {
+            std::fprintf(stderr, "render_demo: could not read the frame back\n");
+            return;
+        }
 
         std::error_code ignored;
         std::filesystem::create_directories(outputFolder, ignored);
         const std::string path = outputFolder + "/render_demo.png";
         std::string error;
-        // glReadPixels rows run bottom-up, the image layout the codec expects.
-        const bool saved = writePngFile(path.c_str(), windowWidth, windowHeight, 24, pixels.data(), &error);
+        const bool saved = saveImageFile(path.c_str(), frame, 100, &error);
         if (!saved)
             std::fprintf(stderr, "render_demo: could not save %s: %s\n", path.c_str(), error.c_str());
 
         auto pixelAt = [&](int x, int y) {   // GUI coordinates, origin top left
-            const std::uint8_t* p = pixels.data() + (std::size_t(windowHeight - 1 - y) * windowWidth + x) * 3;
+            const std::uint8_t* p = frame.getData() + (std::size_t(windowHeight - 1 - y) * windowWidth + x) * 3;
             return std::vector<int>{p[0], p[1], p[2]};
         };
         auto near = [](const std::vector<int>& got, int r, int g, int b) {

@@ -3,7 +3,9 @@
 
 #include "core/CMatrix.h"
 #include "core/CVector.h"
+#include "image/CImage.h"
 #include "render/Renderer.h"
+#include "render/Screenshot.h"
 
 #include <GL/gl.h>
 #include <SDL2/SDL.h>
@@ -88,9 +90,9 @@ std::unique_ptr<CQuad> makeGuiQuad(float x, float y, float width, float height, 
 
 Pixel readGuiPixel(int x, int y)
 {
-    std::uint8_t rgba[4] = {};
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, testWindowHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    CImage pixel;
+    if (!readFramebuffer(x, testWindowHeight - 1 - y, 1, 1, 4, pixel))
+        return {0, 0, 0, 0};
+    const std::uint8_t* rgba = pixel.getData();
     return {rgba[0], rgba[1], rgba[2], rgba[3]};
 }

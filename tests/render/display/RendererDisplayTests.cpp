@@ -7,6 +7,7 @@
 #include "render/CExtensionLoader.h"
 #include "render/CLight.h"
 #include "render/Renderer.h"
+#include "render/Screenshot.h"
 #include "render/TextureUpload.h"
 
 #include <GL/gl.h>
@@ -158,6 +159,38 @@ TEST_F(RendererDisplay, GuiCoordinatesAreWindowPixelsFromTheTopLeft)
     corner->draw();
     expectPixel(readGuiPixel(799, 599), 255, 0, 0);
     expectPixel(readGuiPixel(789, 599), 0, 0, 0);
+}
+
+TEST_F(RendererDisplay, FramebufferReadsBackBottomUpAndRestoresPackState)
+{
+    // A red square in the window's bottom-left corner: the first stored row.
+    auto corner = makeGuiQuad(0, testWindowHeight - 2, 2, 2, 1);
+    unlitColour(corner->getMaterial(), 1, 0, 0, 1);
+    corner->draw();
+    glPixelStorei(GL_PACK_ALIGNMENT, 8);
+
+    CImage rgb;
+    ASSERT_TRUE(readFramebuffer(0, 0, 3, 3, 3, rgb));
+    ASSERT_EQ(rgb.getBitsPerPixel(), 24u);
+    const std::uint8_t* p = rgb.getData();
+    EXPECT_EQ(p[0], 255);                 // (0, 0): red
+    EXPECT_EQ(p[(1 * 3 + 1) * 3], 255);   // (1, 1): red
+    EXPECT_EQ(p[2 * 3], 0);               // (2, 0): outside
+    EXPECT_EQ(p[(2 * 3) * 3], 0);         // (0, 2): outside
+
+    CImage rgba;
+    ASSERT_TRUE(readFramebuffer(1, 1, 2, 2, 4, rgba));
+    ASSERT_EQ(rgba.getChannels(), 4u);
+    EXPECT_EQ(rgba.getData()[0], 255);
+    EXPECT_EQ(rgba.getData()[4], 0);      // (2, 1)
+
+    GLint alignment = 0;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+    EXPECT_EQ(alignment, 8);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    EXPECT_FALSE(readFramebuffer(0, 0, 2, 2, 2, rgb));
+    EXPECT_FALSE(readFramebuffer(0, 0, 0, 2, 3, rgb));
+    EXPECT_EQ(rgb.getWidth(), 3u);        // refusals leave the image alone
 }
 
 TEST_F(RendererDisplay, NewQuadIsLitWithItsDiffuseGrey)
