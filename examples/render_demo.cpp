@@ -76,6 +76,7 @@ public:
     int main(int, char**) override
     {
         CAppGL::setContextReadyHandler(initialiseRenderer);
+        CAppGL::setContextClosingHandler(shutdownRenderer);
         if (!createGLWindow(windowWidth, windowHeight, false, false, false, 32, 24, 8, 0))
             return 0;
         setTitle("render demo");
@@ -94,8 +95,7 @@ public:
         run();
         for (std::uint32_t id : textures)
             deleteTexture(id);
-        shutdownRenderer();
-        return 0;
+        return 0;   // the context, and with it the renderer, closes with the application
     }
 
     void draw() override
@@ -222,9 +222,16 @@ int main(int argc, char** argv)
 {
     if (argc > 1)
         outputFolder = argv[1];
-    // NOTE: a local rather than a static application, so that it is gone
-    // before the framework's process-wide platform object is destroyed.
-    RenderDemo application;
-    runApplicationMain(argc, argv);
+    {
+        // NOTE: a local rather than a static application, so that it is gone
+        // before the framework's process-wide platform object is destroyed.
+        RenderDemo application;
+        runApplicationMain(argc, argv);
+    }
+    // Closing the application's context must have shut the renderer down.
+    if (isRendererInitialised()) {
+        std::fprintf(stderr, "render_demo: the renderer outlived its context\n");
+        demoPassed = false;
+    }
     return demoPassed ? 0 : 1;
 }

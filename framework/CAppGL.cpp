@@ -4,12 +4,18 @@
 namespace {
 
 CAppGL::ContextReadyHandler contextReadyHandler = nullptr;
+CAppGL::ContextClosingHandler contextClosingHandler = nullptr;
 
 }
 
 void CAppGL::setContextReadyHandler(ContextReadyHandler handler)
 {
     contextReadyHandler = handler;
+}
+
+void CAppGL::setContextClosingHandler(ContextClosingHandler handler)
+{
+    contextClosingHandler = handler;
 }
 
 CAppGL::~CAppGL()
@@ -20,6 +26,9 @@ CAppGL::~CAppGL()
 void CAppGL::deleteContext()
 {
     if (context_ != nullptr) {
+        if (contextReady_ && contextClosingHandler != nullptr)
+            contextClosingHandler();
+        contextReady_ = false;
         platform().deleteGLContext(context_);
         context_ = nullptr;
     }
@@ -67,6 +76,7 @@ bool CAppGL::createGLWindow(unsigned int width, unsigned int height, bool framed
         }
     }
 
+    contextReady_ = true;
     if (contextReadyHandler != nullptr)
         contextReadyHandler();
     return true;

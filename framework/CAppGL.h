@@ -14,7 +14,8 @@
 class CAppGL : public CApp {
 public:
     CAppGL() = default;
-    // Deletes the GL context, then the window (CApp).
+    // Deletes the GL context (after the closing handler), then the window
+    // (CApp).
     ~CAppGL() override;
 
     void frame() override;
@@ -33,9 +34,17 @@ public:
     using ContextReadyHandler = void (*)();
     static void setContextReadyHandler(ContextReadyHandler handler);
 
+    // Called just before a context that was announced ready is deleted (by
+    // the destructor or by a new createGLWindow), while it is still current,
+    // so that the renderer can let go of it.
+    using ContextClosingHandler = void (*)();
+    static void setContextClosingHandler(ContextClosingHandler handler);
+
 private:
     bool createContext();
     void deleteContext();
 
     CPlatform::ContextHandle context_ = nullptr;
+    // The ready handler's turn came for context_: the closing one's is due.
+    bool contextReady_ = false;
 };

@@ -24,6 +24,35 @@ struct TickCounter {
     CSlotList slots;
 };
 
+// Context handlers are plain functions: they log into the platform under test.
+FakePlatform* handlerLog = nullptr;
+
+void logContextReady()
+{
+    handlerLog->log.push_back("ready");
+}
+
+void logContextClosing()
+{
+    handlerLog->log.push_back("closing");
+}
+
+// Installs the logging handlers for one test and removes them afterwards.
+struct ContextHandlers {
+    explicit ContextHandlers(FakePlatform& fake)
+    {
+        handlerLog = &fake;
+        CAppGL::setContextReadyHandler(logContextReady);
+        CAppGL::setContextClosingHandler(logContextClosing);
+    }
+    ~ContextHandlers()
+    {
+        CAppGL::setContextReadyHandler(nullptr);
+        CAppGL::setContextClosingHandler(nullptr);
+        handlerLog = nullptr;
+    }
+};
+
 std::vector<std::string> without(const std::vector<std::string>& log, const std::string& prefix)
 {
     std::vector<std::string> kept;
@@ -321,4 +350,50 @@ TEST(Window, PositionCentreTitleAndShow)
     EXPECT_EQ((std::vector<std::string>{"register", "create 800x600 samples 0", "position 10,77", "position 240,77",
                                         "position 240,212", "position 240,212", "title Quilt Forger", "show 6"}),
               log);
+}
+
+TEST(Window, ContextHandlersBracketEveryContextAnnouncedReady)
+{
+    {
+        // Destruction: closing comes while the context still exists.
+        FakePlatform fake;
+        ContextHandlers handlers(fake);
+        {
+            TestApp app(&fake);
+            ASSERT_TRUE(app.createGLWindow(800, 600, false, false, false, 32, 24, 8, 0));
+            EXPECT_EQ(fake.log.back(), "ready");
+            fake.log.clear();
+        }
+        EXPECT_EQ((std::vector<std::string>{"closing", "delete context", "destroy", "unregister"}), fake.log);
+    }
+    {
+        // A second window closes the first context before deleting it; the
+        // single-sample context the multisample path throws away was never
+        // announced, so it gets no closing call.
+        FakePlatform fake;
+        fake.multisampleAvailable = true;
+        ContextHandlers handlers(fake);
+        TestApp app(&fake);
+        ASSERT_TRUE(app.createGLWindow(640, 480, false, false, false, 32, 24, 8, 4));
+        EXPECT_EQ(fake.countOf("ready"), 1);
+        EXPECT_EQ(fake.countOf("closing"), 0);
+        fake.log.clear();
+        ASSERT_TRUE(app.createGLWindow(640, 480, false, false, false, 32, 24, 8, 0));
+        ASSERT_GE(fake.log.size(), 3u);
+        EXPECT_EQ(fake.log[1], "closing");
+        EXPECT_EQ(fake.log[2], "delete context");
+        EXPECT_EQ(fake.countOf("ready"), 1);
+    }
+    {
+        // A context that could not be made was never ready: nothing to close.
+        FakePlatform fake;
+        fake.failContext = true;
+        ContextHandlers handlers(fake);
+        {
+            TestApp app(&fake);
+            EXPECT_FALSE(app.createGLWindow(800, 600, false, false, false, 32, 24, 8, 0));
+        }
+        EXPECT_FALSE(fake.logged("ready"));
+        EXPECT_FALSE(fake.logged("closing"));
+    }
 }
