@@ -2,7 +2,6 @@
 #include "app/AtlasFiles.h"
 
 #include "image/CImage.h"
-#include "image/ImageFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -68,9 +67,14 @@ std::string lowerAscii(std::string text)
     return text;
 }
 
+ImageFileFormat imageFormatByEnding(const std::string& path)
+{
+    return imageFileFormatOf(lowerAscii(path).c_str());
+}
+
 bool loadImageByEnding(const std::string& path, CImage& image, std::string* error)
 {
-    const ImageFileFormat format = imageFileFormatOf(lowerAscii(path).c_str());
+    const ImageFileFormat format = imageFormatByEnding(path);
     if (format == ImageFileFormat::None) {
         if (error)
             *error = "not a .bmp, .jpg, .png or .tga file";
@@ -82,7 +86,7 @@ bool loadImageByEnding(const std::string& path, CImage& image, std::string* erro
 bool saveImageByEnding(const std::string& path, const std::string& ending, const CImage& image, int jpegQuality,
                        std::string* error)
 {
-    const ImageFileFormat format = imageFileFormatOf(lowerAscii(ending).c_str());
+    const ImageFileFormat format = imageFormatByEnding(ending);
     if (format == ImageFileFormat::None) {
         if (error)
             *error = "no image format for the ending " + ending;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/String.h"
+#include "image/ImageFile.h"
 
 #include <string>
 
@@ -21,6 +22,10 @@ std::string toStdString(const String& text);
 std::string lowerAscii(std::string text);
 
 class CImage;
+
+// The image format named by the path's ending compared in lower case
+// (".bmp", ".jpg", ".png", ".tga"), so HERO.PNG is a PNG; None otherwise.
+ImageFileFormat imageFormatByEnding(const std::string& path);
 
 // Reads an image file with the codec its lower-cased ending names (".bmp",
 // ".jpg", ".png", ".tga"), so HERO.PNG reads like hero.png. False with the

@@ -15,20 +15,13 @@
 
 namespace {
 
-const char* const atlasEndings[] = {".bmp", ".jpg", ".png", ".tga"};
-
-// The lower-cased four-letter ending of `path` when it is an atlas ending,
-// else "".
+// The lower-cased four-letter ending of `path` when it names an image
+// format, else "".
 std::string atlasEnding(const std::string& path)
 {
-    if (path.size() < 4)
+    if (imageFormatByEnding(path) == ImageFileFormat::None)
         return std::string();
-    const std::string ending = lowerAscii(path.substr(path.size() - 4));
-    for (const char* candidate : atlasEndings) {
-        if (ending == candidate)
-            return ending;
-    }
-    return std::string();
+    return lowerAscii(path.substr(path.size() - 4));
 }
 
 void addAttribute(CXMLNode& node, const char* name, const String& value)
@@ -82,10 +75,10 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
 
 bool atlasFormatFor(const std::string& path, std::uint32_t& channels, std::uint32_t& bitsPerPixel)
 {
-    const std::string ending = atlasEnding(path);
-    if (ending.empty())
+    const ImageFileFormat format = imageFormatByEnding(path);
+    if (format == ImageFileFormat::None)
         return false;
-    const bool opaque = ending == ".bmp" || ending == ".jpg";
+    const bool opaque = format == ImageFileFormat::Bmp || format == ImageFileFormat::Jpeg;
     channels = opaque ? 3 : 4;
     bitsPerPixel = channels * 8;
     return true;

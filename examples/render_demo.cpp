@@ -55,22 +55,6 @@ CImage makePicture(std::uint32_t side, Colour colour)
     return image;
 }
 
-// A unit quad facing the viewer, texture v = 1 along its top edge.
-std::unique_ptr<CQuad> makeQuad(float x, float y, float width, float height, float z)
-{
-    CVertex corners[4];
-    const float unit[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    for (int i = 0; i < 4; ++i) {
-        corners[i].position.set(unit[i][0], unit[i][1], 0);
-        corners[i].texCoord.set(unit[i][0], 1 - unit[i][1]);
-        corners[i].normal.set(0, 0, 1);
-    }
-    auto quad = std::make_unique<CQuad>(corners[0], corners[1], corners[2], corners[3]);
-    quad->getTransform().setTranslation(CVector(x, y, z));
-    quad->setScale(width, height, 1);
-    return quad;
-}
-
 class RenderDemo : public CAppGL {
 public:
     int main(int, char**) override
@@ -129,7 +113,7 @@ private:
     void makeScene()
     {
         // Unlit picture: four coloured squares, shown exactly (emission white).
-        auto picture = makeQuad(40, 40, 200, 200, 1);
+        auto picture = makeRectangleQuad(40, 40, 200, 200, 1);
         picture->getMaterial().emission.set(1, 1, 1, 0);
         picture->getMaterial().diffuse.set(0, 0, 0, 1);
         picture->getMaterial().ambient.set(0, 0, 0, 0);
@@ -142,10 +126,10 @@ private:
         quads.push_back(std::move(picture));
 
         // A lit quad with the default material: 0.8 grey under a white light.
-        quads.push_back(makeQuad(300, 40, 200, 200, 1));
+        quads.push_back(makeRectangleQuad(300, 40, 200, 200, 1));
 
         // A checkerboard spinning about its corner, lit, with linear filtering.
-        auto checker = makeQuad(660, 160, 100, 100, 2);
+        auto checker = makeRectangleQuad(660, 160, 100, 100, 2);
         checker->getMaterial().textures.push_back(upload(
             makePicture(64, [](std::uint32_t column, std::uint32_t row) {
                 return ((column / 8 + row / 8) % 2 == 0) ? 0xFFFFFFFFu : 0x203060FFu;
@@ -155,7 +139,7 @@ private:
         quads.push_back(std::move(checker));
 
         // A soft round glow added on top of the lower half.
-        auto glow = makeQuad(100, 300, 600, 250, 3);
+        auto glow = makeRectangleQuad(100, 300, 600, 250, 3);
         glow->getMaterial().additive = true;
         glow->getMaterial().emission.set(1.0f, 0.7f, 0.2f, 0);
         glow->getMaterial().diffuse.set(0, 0, 0, 1);

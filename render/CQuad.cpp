@@ -1,4 +1,4 @@
-// CQuad: the four-vertex shape.
+// CQuad: the four-vertex shape, and the rectangle quad built from it.
 #include "render/CQuad.h"
 
 CQuad::CQuad(const CVertex& v0, const CVertex& v1, const CVertex& v2, const CVertex& v3)
@@ -17,3 +17,18 @@ CQuad::CQuad(const CVertex& v0, const CVertex& v1, const CVertex& v2, const CVer
 }
 
 CQuad::~CQuad() = default;
+
+std::unique_ptr<CQuad> makeRectangleQuad(float x, float y, float width, float height, float z)
+{
+    CVertex corners[4];
+    const float unit[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (int i = 0; i < 4; ++i) {
+        corners[i].position.set(unit[i][0], unit[i][1], 0.0f);
+        corners[i].texCoord.set(unit[i][0], 1.0f - unit[i][1]);
+        corners[i].normal.set(0.0f, 0.0f, 1.0f);
+    }
+    auto quad = std::make_unique<CQuad>(corners[0], corners[1], corners[2], corners[3]);
+    quad->getTransform().setTranslation(CVector(x, y, z));
+    quad->setScale(width, height, 1.0f);
+    return quad;
+}

@@ -106,10 +106,8 @@ int parseOptions(int argc, char** argv, PackOptions& options)
 
 bool hasImageEnding(const std::string& name)
 {
-    if (name.size() < 5)
-        return false;
-    const std::string ending = lowerAscii(name.substr(name.size() - 4));
-    return ending == ".bmp" || ending == ".jpg" || ending == ".png" || ending == ".tga";
+    // At least one letter of name before the four of the ending.
+    return name.size() >= 5 && imageFormatByEnding(name) != ImageFileFormat::None;
 }
 
 // Expands folders into their image files in name order (hidden files

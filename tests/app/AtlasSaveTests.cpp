@@ -196,3 +196,18 @@ TEST(AtlasFiles, PathPieces)
     EXPECT_EQ(atlasFrameName("hero.png"), String("hero"));
     EXPECT_EQ(atlasFrameName(".png"), String(""));
 }
+
+TEST(AtlasFiles, EndingsAreComparedInLowerCase)
+{
+    EXPECT_EQ(imageFormatByEnding("HERO.PNG"), ImageFileFormat::Png);
+    EXPECT_EQ(imageFormatByEnding("dir.BMP/shot.Jpg"), ImageFileFormat::Jpeg);
+    EXPECT_EQ(imageFormatByEnding("a.tGa"), ImageFileFormat::Tga);
+    EXPECT_EQ(imageFormatByEnding("a.bmp "), ImageFileFormat::None);
+    EXPECT_EQ(imageFormatByEnding("a.JPEG"), ImageFileFormat::None);
+    std::uint32_t channels = 0;
+    std::uint32_t bits = 0;
+    ASSERT_TRUE(atlasFormatFor("sheet.JPG", channels, bits));
+    EXPECT_EQ(channels, 3u);
+    ASSERT_TRUE(atlasFormatFor("sheet.Tga", channels, bits));
+    EXPECT_EQ(bits, 32u);
+}

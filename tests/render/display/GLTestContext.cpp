@@ -73,21 +73,6 @@ void setEngineCamera()
     multiplyMatrix(camera.inverse());
 }
 
-std::unique_ptr<CQuad> makeGuiQuad(float x, float y, float width, float height, float z)
-{
-    CVertex corners[4];
-    const float positions[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    for (int i = 0; i < 4; ++i) {
-        corners[i].position.set(positions[i][0], positions[i][1], 0.0f);
-        corners[i].texCoord.set(positions[i][0], 1.0f - positions[i][1]);
-        corners[i].normal.set(0.0f, 0.0f, 1.0f);
-    }
-    auto quad = std::make_unique<CQuad>(corners[0], corners[1], corners[2], corners[3]);
-    quad->getTransform().setTranslation(CVector(x, y, z));
-    quad->setScale(width, height, 1.0f);
-    return quad;
-}
-
 Pixel readGuiPixel(int x, int y)
 {
     CImage pixel;

@@ -1,5 +1,6 @@
 // A real GL context for the renderer's display tests, and helpers to set the
-// engine's camera, draw quads in GUI coordinates and read pixels back.
+// engine's camera and read pixels back (quads in GUI coordinates come from
+// makeRectangleQuad).
 #pragma once
 
 #include "render/CQuad.h"
@@ -21,10 +22,6 @@ bool glTestContextReady();
 // (0, width, height, 0, 0, 1000) and the inverse of a camera matrix that sits
 // at (width, height, 0). Also resets viewport, scissor and light 0.
 void setEngineCamera();
-
-// A quad covering GUI rectangle (x, y, width, height) at depth z, facing the
-// viewer, with texture v = 1 along its top edge.
-std::unique_ptr<CQuad> makeGuiQuad(float x, float y, float width, float height, float z);
 
 // The back buffer's pixel at GUI coordinates (origin top left).
 Pixel readGuiPixel(int x, int y);

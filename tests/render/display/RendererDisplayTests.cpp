@@ -144,7 +144,7 @@ TEST_F(RendererDisplay, InitialisationSetsTheDefaultStateAndCapabilities)
 // with the origin at the top left.
 TEST_F(RendererDisplay, GuiCoordinatesAreWindowPixelsFromTheTopLeft)
 {
-    auto quad = makeGuiQuad(10, 20, 30, 40, 1);
+    auto quad = makeRectangleQuad(10, 20, 30, 40, 1);
     unlitColour(quad->getMaterial(), 1, 1, 1, 1);
     quad->draw();
     expectPixel(readGuiPixel(10, 20), 255, 255, 255);    // first pixel inside
@@ -154,7 +154,7 @@ TEST_F(RendererDisplay, GuiCoordinatesAreWindowPixelsFromTheTopLeft)
     expectPixel(readGuiPixel(40, 59), 0, 0, 0);
     expectPixel(readGuiPixel(39, 60), 0, 0, 0);
 
-    auto corner = makeGuiQuad(790, 590, 10, 10, 1);   // bottom-right corner
+    auto corner = makeRectangleQuad(790, 590, 10, 10, 1);   // bottom-right corner
     unlitColour(corner->getMaterial(), 1, 0, 0, 1);
     corner->draw();
     expectPixel(readGuiPixel(799, 599), 255, 0, 0);
@@ -164,7 +164,7 @@ TEST_F(RendererDisplay, GuiCoordinatesAreWindowPixelsFromTheTopLeft)
 TEST_F(RendererDisplay, FramebufferReadsBackBottomUpAndRestoresPackState)
 {
     // A red square in the window's bottom-left corner: the first stored row.
-    auto corner = makeGuiQuad(0, testWindowHeight - 2, 2, 2, 1);
+    auto corner = makeRectangleQuad(0, testWindowHeight - 2, 2, 2, 1);
     unlitColour(corner->getMaterial(), 1, 0, 0, 1);
     corner->draw();
     glPixelStorei(GL_PACK_ALIGNMENT, 8);
@@ -196,7 +196,7 @@ TEST_F(RendererDisplay, FramebufferReadsBackBottomUpAndRestoresPackState)
 TEST_F(RendererDisplay, NewQuadIsLitWithItsDiffuseGrey)
 {
     // A white light: the default material's 0.8 diffuse grey.
-    auto quad = makeGuiQuad(100, 100, 50, 50, 1);
+    auto quad = makeRectangleQuad(100, 100, 50, 50, 1);
     quad->draw();
     expectPixel(readGuiPixel(125, 125), 204, 204, 204);
     EXPECT_EQ(readGuiPixel(125, 125).a, 255);
@@ -243,14 +243,14 @@ TEST_F(RendererDisplay, SpotLightIsTurnedBackIntoAPointLight)
 
 TEST_F(RendererDisplay, AlphaAndAdditiveBlending)
 {
-    auto back = makeGuiQuad(0, 0, 200, 100, 1);
+    auto back = makeRectangleQuad(0, 0, 200, 100, 1);
     unlitColour(back->getMaterial(), 1, 0, 0, 1);
     back->draw();
 
-    auto alpha = makeGuiQuad(0, 0, 100, 100, 2);
+    auto alpha = makeRectangleQuad(0, 0, 100, 100, 2);
     unlitColour(alpha->getMaterial(), 0, 1, 0, 0.5f);
     alpha->draw();
-    auto additive = makeGuiQuad(100, 0, 100, 100, 2);
+    auto additive = makeRectangleQuad(100, 0, 100, 100, 2);
     unlitColour(additive->getMaterial(), 0, 1, 0, 0.5f);
     additive->getMaterial().additive = true;
     additive->draw();
@@ -264,7 +264,7 @@ TEST_F(RendererDisplay, ScissorBoxConfinesDrawing)
 {
     setCapability(GL_SCISSOR_TEST, true);
     setScissor(100, testWindowHeight - 300, 200, 100);   // GUI rectangle (100, 200)-(300, 300)
-    auto quad = makeGuiQuad(0, 0, testWindowWidth, testWindowHeight, 1);
+    auto quad = makeRectangleQuad(0, 0, testWindowWidth, testWindowHeight, 1);
     unlitColour(quad->getMaterial(), 1, 1, 1, 1);
     quad->draw();
     setCapability(GL_SCISSOR_TEST, false);
@@ -280,7 +280,7 @@ TEST_F(RendererDisplay, ScissorBoxConfinesDrawing)
 TEST_F(RendererDisplay, TexturedQuadShowsThePictureUpright)
 {
     // Top row red, green; bottom row blue, white.
-    auto quad = makeGuiQuad(100, 100, 100, 100, 1);
+    auto quad = makeRectangleQuad(100, 100, 100, 100, 1);
     unlitColour(quad->getMaterial(), 1, 1, 1, 1);
     quad->getMaterial().textures.push_back(texture(2, {0xFF0000FF, 0x00FF00FF, 0x0000FFFF, 0xFFFFFFFF}));
     quad->draw();
@@ -305,7 +305,7 @@ TEST_F(RendererDisplay, TexturedQuadShowsThePictureUpright)
 
 TEST_F(RendererDisplay, TextureLayersModulateAndFallBackToTheFirst)
 {
-    auto quad = makeGuiQuad(0, 0, 100, 100, 1);
+    auto quad = makeRectangleQuad(0, 0, 100, 100, 1);
     unlitColour(quad->getMaterial(), 1, 1, 1, 1);
     quad->getMaterial().textures = {texture(1, {0xFFFF00FF}), texture(1, {0x00FFFFFF})};
     quad->draw();
@@ -423,7 +423,7 @@ TEST_F(RendererDisplay, TextureUploadPathsAndNameReuse)
             EXPECT_EQ(value, 1);
         }
 
-        auto quad = makeGuiQuad(0, 0, 64, 64, 1);
+        auto quad = makeRectangleQuad(0, 0, 64, 64, 1);
         unlitColour(quad->getMaterial(), 1, 1, 1, 1);
         quad->getMaterial().textures.push_back(id);
         quad->draw();
@@ -465,7 +465,7 @@ TEST_F(RendererDisplay, UploadsGreySixteenBitAndFloatPixelsAndRefusesOthers)
         std::uint32_t id = 0;
         ASSERT_TRUE(uploadSquareTexture(*c.image, id, false, false, false));
         textures.push_back(id);
-        auto quad = makeGuiQuad(0, 0, 64, 64, z++);
+        auto quad = makeRectangleQuad(0, 0, 64, 64, z++);
         unlitColour(quad->getMaterial(), 1, 1, 1, 1);
         quad->getMaterial().textures.push_back(id);
         quad->draw();
