@@ -6,7 +6,7 @@
 # Exits non-zero when any stage fails. QF_FUZZ_RUNS sets the runs per harness.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-fuzz_runs=${QF_FUZZ_RUNS:-20000}
+fuzz_runs=${QF_FUZZ_RUNS:-200000}
 export LIBGL_ALWAYS_SOFTWARE=1
 failed=()
 
