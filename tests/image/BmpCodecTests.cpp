@@ -57,11 +57,6 @@ DecodedImage decode(const Bytes& file)
     return decodeBmpImage(file.data(), file.size());
 }
 
-Bytes pixelsOf(const DecodedImage& image)
-{
-    return Bytes(image.pixels.get(), image.pixels.get() + std::size_t(image.width) * image.height * image.bitsPerPixel / 8);
-}
-
 TEST(BmpCodec, PadsRowsToFourBytesAndSizesTheHeaderToMatch)
 {
     CScratchFolder folder;

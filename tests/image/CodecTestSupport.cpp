@@ -85,3 +85,8 @@ StbPicture loadWithStb(const std::string& path)
     stbi_image_free(data);
     return picture;
 }
+
+Bytes pixelsOf(const DecodedImage& image)
+{
+    return Bytes(image.pixels.get(), image.pixels.get() + std::size_t(image.width) * image.height * image.bitsPerPixel / 8);
+}

@@ -3,6 +3,8 @@
 // (stb_image) to check that written files open elsewhere.
 #pragma once
 
+#include "image/DecodedImage.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -25,6 +27,8 @@ private:
 };
 
 Bytes readBytes(const std::string& path);
+// The whole pixel block of a decoded picture.
+Bytes pixelsOf(const DecodedImage& image);
 void writeBytes(const std::string& path, const Bytes& bytes);
 
 // A picture in the engine layout whose bytes all differ from their neighbours.

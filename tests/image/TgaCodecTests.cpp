@@ -53,11 +53,6 @@ DecodedImage decode(const Bytes& file)
     return decodeTgaImage(file.data(), file.size());
 }
 
-Bytes pixelsOf(const DecodedImage& image)
-{
-    return Bytes(image.pixels.get(), image.pixels.get() + std::size_t(image.width) * image.height * image.bitsPerPixel / 8);
-}
-
 TEST(TgaCodec, WritesUncompressedHeaderAndBgrPixels)
 {
     CScratchFolder folder;
