@@ -139,12 +139,9 @@ String String::concat(const String& other) const
 
 String String::substring(std::uint32_t start, std::uint32_t count) const
 {
-    String result(*this);
-    const std::uint64_t end = std::uint64_t(start) + count;
-    if (end < length_)
-        result.erase(static_cast<std::uint32_t>(end), length_);
-    result.erase(0, start);
-    return result;
+    start = std::min(start, length_);
+    count = std::min(count, length_ - start);
+    return String(data_ ? data_ + start : nullptr, count);
 }
 
 String String::substring(std::uint32_t start) const
