@@ -27,6 +27,27 @@ std::uint32_t CMemoryReader::read(void* buffer, std::uint32_t count)
     return count;
 }
 
+std::uint8_t CMemoryReader::readU8()
+{
+    std::uint8_t b = 0;
+    read(&b, 1);
+    return b;
+}
+
+std::uint16_t CMemoryReader::readU16()
+{
+    std::uint8_t b[2] = {};
+    read(b, 2);
+    return std::uint16_t(b[0] | b[1] << 8);
+}
+
+std::uint32_t CMemoryReader::readU32()
+{
+    std::uint8_t b[4] = {};
+    read(b, 4);
+    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
+}
+
 void CMemoryReader::seek(std::int64_t offset, int origin)
 {
     // Offsets beyond any 32-bit block clamp the same way; limiting them first

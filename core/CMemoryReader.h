@@ -12,6 +12,11 @@ public:
     void open(const void* data, std::uint32_t size);
     bool atEnd() const { return position_ == std::int64_t(size_); }
     std::uint32_t read(void* buffer, std::uint32_t count);
+    // Little-endian integers, as file headers store them; bytes past the end
+    // of the block read as 0.
+    std::uint8_t readU8();
+    std::uint16_t readU16();
+    std::uint32_t readU32();
     void seek(std::int64_t offset, int origin);
     std::uint32_t position() const { return static_cast<std::uint32_t>(position_); }
     std::uint32_t size() const { return size_; }

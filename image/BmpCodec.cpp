@@ -56,38 +56,24 @@ struct BmpLayout {
     std::array<std::uint8_t, paletteEntries * 3> palette{};  // RGB per index (8-bit files)
 };
 
-std::uint16_t readU16(CMemoryReader& reader)
-{
-    std::uint8_t b[2] = {};
-    reader.read(b, 2);
-    return std::uint16_t(b[0] | b[1] << 8);
-}
-
-std::uint32_t readU32(CMemoryReader& reader)
-{
-    std::uint8_t b[4] = {};
-    reader.read(b, 4);
-    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
-}
-
 BmpHeader readHeader(CMemoryReader& reader)
 {
     BmpHeader h;
     reader.seek(2, CMemoryReader::Start);
-    h.fileSize = readU32(reader);
-    h.reserved = readU32(reader);
-    h.pixelOffset = readU32(reader);
-    h.headerSize = readU32(reader);
-    h.width = std::int32_t(readU32(reader));
-    h.height = std::int32_t(readU32(reader));
-    h.planes = readU16(reader);
-    h.bitsPerPixel = readU16(reader);
-    h.compression = readU32(reader);
-    h.imageSize = readU32(reader);
-    h.xPixelsPerMetre = std::int32_t(readU32(reader));
-    h.yPixelsPerMetre = std::int32_t(readU32(reader));
-    h.coloursUsed = readU32(reader);
-    h.importantColours = readU32(reader);
+    h.fileSize = reader.readU32();
+    h.reserved = reader.readU32();
+    h.pixelOffset = reader.readU32();
+    h.headerSize = reader.readU32();
+    h.width = std::int32_t(reader.readU32());
+    h.height = std::int32_t(reader.readU32());
+    h.planes = reader.readU16();
+    h.bitsPerPixel = reader.readU16();
+    h.compression = reader.readU32();
+    h.imageSize = reader.readU32();
+    h.xPixelsPerMetre = std::int32_t(reader.readU32());
+    h.yPixelsPerMetre = std::int32_t(reader.readU32());
+    h.coloursUsed = reader.readU32();
+    h.importantColours = reader.readU32();
     return h;
 }
 
@@ -177,7 +163,7 @@ bool parseBmp(const std::uint8_t* bytes, std::size_t length, BmpLayout& layout, 
     reader.seek(fileHeaderSize, CMemoryReader::Start);
     if (bytes == nullptr || length < fileHeaderSize + 4)
         return fail(error, "BMP: file is too short for its header");
-    const std::uint32_t headerSize = readU32(reader);
+    const std::uint32_t headerSize = reader.readU32();
     if (headerSize < infoHeaderSize)
         return fail(error, "BMP: info header of " + std::to_string(headerSize) + " bytes is not supported");
     if (length < headersSize)

@@ -54,35 +54,21 @@ struct TgaLayout {
     std::array<std::uint8_t, 256 * 4> map{};  // RGBA per 8-bit index (mapped files)
 };
 
-std::uint16_t readU16(CMemoryReader& reader)
-{
-    std::uint8_t b[2] = {};
-    reader.read(b, 2);
-    return std::uint16_t(b[0] | b[1] << 8);
-}
-
-std::uint8_t readU8(CMemoryReader& reader)
-{
-    std::uint8_t b = 0;
-    reader.read(&b, 1);
-    return b;
-}
-
 TgaHeader readHeader(CMemoryReader& reader)
 {
     TgaHeader h;
-    h.idLength = readU8(reader);
-    h.colourMapType = readU8(reader);
-    h.imageType = readU8(reader);
-    h.mapOrigin = readU16(reader);
-    h.mapLength = readU16(reader);
-    h.mapEntrySize = readU8(reader);
-    h.xOrigin = readU16(reader);
-    h.yOrigin = readU16(reader);
-    h.width = readU16(reader);
-    h.height = readU16(reader);
-    h.pixelDepth = readU8(reader);
-    h.descriptor = readU8(reader);
+    h.idLength = reader.readU8();
+    h.colourMapType = reader.readU8();
+    h.imageType = reader.readU8();
+    h.mapOrigin = reader.readU16();
+    h.mapLength = reader.readU16();
+    h.mapEntrySize = reader.readU8();
+    h.xOrigin = reader.readU16();
+    h.yOrigin = reader.readU16();
+    h.width = reader.readU16();
+    h.height = reader.readU16();
+    h.pixelDepth = reader.readU8();
+    h.descriptor = reader.readU8();
     return h;
 }
 

@@ -76,3 +76,17 @@ TEST(CMemoryReader, ClearAndEmptyBlocks)
     EXPECT_EQ(reader.size(), 0u);
     EXPECT_EQ(reader.read(buffer, 4), 0u);
 }
+
+TEST(CMemoryReader, LittleEndianReadsZeroFillPastTheEnd)
+{
+    const std::uint8_t bytes[7] = {0x01, 0x34, 0x12, 0x78, 0x56, 0x34, 0xAB};
+    CMemoryReader reader;
+    reader.open(bytes, sizeof bytes);
+    EXPECT_EQ(reader.readU8(), 0x01u);
+    EXPECT_EQ(reader.readU16(), 0x1234u);
+    EXPECT_EQ(reader.readU32(), 0xAB345678u);
+    EXPECT_TRUE(reader.atEnd());
+    EXPECT_EQ(reader.readU32(), 0u);
+    reader.seek(-1, CMemoryReader::End);
+    EXPECT_EQ(reader.readU16(), 0x00ABu);  // the missing high byte reads as 0
+}
