@@ -316,6 +316,8 @@ bool writeBmpFile(const char* path, std::uint32_t width, std::uint32_t height, s
     h.xPixelsPerMetre = h.yPixelsPerMetre = 2835;
     h.coloursUsed = h.importantColours = bitsPerPixel == 8 ? paletteEntries : 0;
 
+    if (path == nullptr)
+        return fail(error, "BMP: cannot open (null) for writing");
     std::ofstream out(path, std::ios::binary | std::ios::out | std::ios::trunc);
     if (!out)
         return fail(error, std::string("BMP: cannot open ") + path + " for writing");

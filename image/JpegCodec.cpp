@@ -125,9 +125,9 @@ bool decompress(const JpegInput& input, bool headerOnly, std::uint64_t pixelLimi
 
 bool decodeFile(const char* path, bool headerOnly, DecodedImage* image)
 {
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
     if (file == nullptr) {
-        image->error = std::string("JPEG: cannot open ") + path;
+        image->error = std::string("JPEG: cannot open ") + (path ? path : "(null)");
         return false;
     }
     JpegInput input;
@@ -237,9 +237,9 @@ bool writeJpegFile(const char* path, std::uint32_t width, std::uint32_t height, 
     const int components = int(bitsPerPixel / 8);
     std::vector<std::uint8_t> row(std::size_t(width) * components);
     char message[JMSG_LENGTH_MAX] = {};
-    std::FILE* file = std::fopen(path, "wb");
+    std::FILE* file = path ? std::fopen(path, "wb") : nullptr;
     if (file == nullptr)
-        return fail(error, std::string("JPEG: cannot open ") + path + " for writing");
+        return fail(error, std::string("JPEG: cannot open ") + (path ? path : "(null)") + " for writing");
     const bool written = compress(file, width, height, components, pixels, std::clamp(quality, 0, 100), row.data(), message);
     const bool closed = std::fclose(file) == 0;
     if (!written)

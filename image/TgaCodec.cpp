@@ -335,6 +335,8 @@ bool writeTgaFile(const char* path, std::uint32_t width, std::uint32_t height, s
     h.height = std::uint16_t(height);
     h.pixelDepth = std::uint8_t(bitsPerPixel);
 
+    if (path == nullptr)
+        return fail(error, "TGA: cannot open (null) for writing");
     std::ofstream out(path, std::ios::binary | std::ios::out | std::ios::trunc);
     if (!out)
         return fail(error, std::string("TGA: cannot open ") + path + " for writing");

@@ -1,6 +1,11 @@
 // Tests for the suffix dispatch between image files and CImage.
 #include "image/ImageFile.h"
 
+#include "image/BmpCodec.h"
+#include "image/JpegCodec.h"
+#include "image/PngCodec.h"
+#include "image/TgaCodec.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -182,4 +187,24 @@ TEST(ImageFile, ExplicitFormatIgnoresTheSuffix)
     EXPECT_EQ(untouched.getData(), nullptr);
     std::remove(tga.c_str());
     std::remove(png.c_str());
+}
+
+// The codecs' own entry points are public too; a null path is refused by each,
+// never handed to the C library.
+TEST(ImageFile, CodecsRefuseANullPath)
+{
+    const std::uint8_t pixels[4 * 3] = {};
+    std::string error;
+    EXPECT_FALSE(writeBmpFile(nullptr, 2, 2, 24, pixels, &error));
+    EXPECT_EQ(error, "BMP: cannot open (null) for writing");
+    EXPECT_FALSE(writeTgaFile(nullptr, 2, 2, 24, pixels, &error));
+    EXPECT_EQ(error, "TGA: cannot open (null) for writing");
+    EXPECT_FALSE(writeJpegFile(nullptr, 2, 2, 24, pixels, 90, &error));
+    EXPECT_EQ(error, "JPEG: cannot open (null) for writing");
+    EXPECT_FALSE(writePngFile(nullptr, 2, 2, 24, pixels, &error));
+    EXPECT_EQ(readJpegFile(nullptr).error, "JPEG: cannot open (null)");
+    EXPECT_EQ(queryJpegWidth(nullptr), -1);
+    EXPECT_FALSE(readBmpFile(nullptr));
+    EXPECT_FALSE(readTgaFile(nullptr));
+    EXPECT_FALSE(readPngFile(nullptr));
 }
