@@ -53,6 +53,51 @@ std::vector<std::int32_t> entryIndices(const CPacker& packer, const std::vector<
     return indices;
 }
 
+// composeAtlas with the entry indices already looked up.
+bool composeAt(const CPacker& packer, const std::vector<AtlasImage>& images, const std::vector<std::int32_t>& indices,
+               CImage& atlas, std::string* error)
+{
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const AtlasImage& image = images[i];
+        const std::int32_t index = indices[i];
+        if (index < 0 || !image.image) {
+            if (error)
+                *error = "no layout for image " + toStdString(image.name);
+            return false;
+        }
+        const PackEntry& entry = packer.entry(static_cast<std::uint32_t>(index));
+        atlas.blit(*image.image, static_cast<std::uint32_t>(entry.x), static_cast<std::uint32_t>(entry.y));
+    }
+    return true;
+}
+
+// buildAtlasDescription with the entry indices already looked up.
+CXMLNode describeAt(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+                    const std::vector<std::int32_t>& indices)
+{
+    CXMLNode sprite;
+    sprite.name() = "sprite";
+    const std::string file = fileNameOf(atlasPath);
+    addAttribute(sprite, "file", String(file.c_str()));
+    addAttribute(sprite, "name", atlasFrameName(String(file.c_str())));
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const AtlasImage& image = images[i];
+        const std::int32_t index = indices[i];
+        if (index < 0)
+            continue;
+        const PackEntry& entry = packer.entry(static_cast<std::uint32_t>(index));
+        CXMLNode frame;
+        frame.name() = "frame";
+        addAttribute(frame, "name", atlasFrameName(image.name));
+        addAttribute(frame, "x", entry.x);
+        addAttribute(frame, "y", entry.y);
+        addAttribute(frame, "w", entry.width);
+        addAttribute(frame, "h", entry.height);
+        sprite.addChild(frame);
+    }
+    return sprite;
+}
+
 bool writeTextFile(const std::string& path, const std::string& text, std::string* error)
 {
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -99,46 +144,13 @@ String atlasFrameName(const String& imageName)
 
 bool composeAtlas(const CPacker& packer, const std::vector<AtlasImage>& images, CImage& atlas, std::string* error)
 {
-    const std::vector<std::int32_t> indices = entryIndices(packer, images);
-    for (std::size_t i = 0; i < images.size(); ++i) {
-        const AtlasImage& image = images[i];
-        const std::int32_t index = indices[i];
-        if (index < 0 || !image.image) {
-            if (error)
-                *error = "no layout for image " + toStdString(image.name);
-            return false;
-        }
-        const PackEntry& entry = packer.entry(static_cast<std::uint32_t>(index));
-        atlas.blit(*image.image, static_cast<std::uint32_t>(entry.x), static_cast<std::uint32_t>(entry.y));
-    }
-    return true;
+    return composeAt(packer, images, entryIndices(packer, images), atlas, error);
 }
 
 CXMLNode buildAtlasDescription(const std::string& atlasPath, const CPacker& packer,
                                const std::vector<AtlasImage>& images)
 {
-    CXMLNode sprite;
-    sprite.name() = "sprite";
-    const std::string file = fileNameOf(atlasPath);
-    addAttribute(sprite, "file", String(file.c_str()));
-    addAttribute(sprite, "name", atlasFrameName(String(file.c_str())));
-    const std::vector<std::int32_t> indices = entryIndices(packer, images);
-    for (std::size_t i = 0; i < images.size(); ++i) {
-        const AtlasImage& image = images[i];
-        const std::int32_t index = indices[i];
-        if (index < 0)
-            continue;
-        const PackEntry& entry = packer.entry(static_cast<std::uint32_t>(index));
-        CXMLNode frame;
-        frame.name() = "frame";
-        addAttribute(frame, "name", atlasFrameName(image.name));
-        addAttribute(frame, "x", entry.x);
-        addAttribute(frame, "y", entry.y);
-        addAttribute(frame, "w", entry.width);
-        addAttribute(frame, "h", entry.height);
-        sprite.addChild(frame);
-    }
-    return sprite;
+    return describeAt(atlasPath, packer, images, entryIndices(packer, images));
 }
 
 bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
@@ -156,9 +168,10 @@ bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::v
 
     CImage atlas;
     atlas.create(width, height, channels, bitsPerPixel);
-    if (!composeAtlas(packer, images, atlas, error))
+    const std::vector<std::int32_t> indices = entryIndices(packer, images);
+    if (!composeAt(packer, images, indices, atlas, error))
         return false;
-    const CXMLNode description = buildAtlasDescription(atlasPath, packer, images);
+    const CXMLNode description = describeAt(atlasPath, packer, images, indices);
 
     const std::string ending = atlasEnding(atlasPath);
     CTempFile imageFile;

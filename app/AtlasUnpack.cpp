@@ -12,7 +12,6 @@
 #include "xml/CXMLDocument.h"
 
 #include <cstdint>
-#include <cstdio>
 
 namespace {
 

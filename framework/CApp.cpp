@@ -87,6 +87,11 @@ void CApp::frame()
 {
     const std::uint32_t start = platform().milliseconds();
     draw();
+    sleepRestOfFrame(start);
+}
+
+void CApp::sleepRestOfFrame(std::uint32_t start)
+{
     const auto remaining =
         static_cast<std::int32_t>(start + static_cast<std::uint32_t>(frameTime_) - platform().milliseconds());
     if (remaining > 0)

@@ -86,6 +86,9 @@ protected:
     // Destroys the window and stops the windowing system (used when the
     // window is made again with another pixel format).
     void destroyWindowAndClass();
+    // Sleeps for what is left of the frame time after a frame begun at
+    // `start` (the platform clock, across its wrap).
+    void sleepRestOfFrame(std::uint32_t start);
 
     CPlatform::WindowHandle window_ = nullptr;
     bool classRegistered_ = false;

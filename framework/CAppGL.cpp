@@ -88,8 +88,5 @@ void CAppGL::frame()
     const std::uint32_t start = platform().milliseconds();
     draw();
     platform().swapBuffers(window_);
-    const auto remaining =
-        static_cast<std::int32_t>(start + static_cast<std::uint32_t>(frameTime_) - platform().milliseconds());
-    if (remaining > 0)
-        platform().sleep(static_cast<std::uint32_t>(remaining));
+    sleepRestOfFrame(start);
 }

@@ -8,7 +8,6 @@
 #include "xml/CXMLDocument.h"
 #include "xml/CXMLNode.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -25,7 +24,6 @@ std::int32_t leadingInt(const char* text)
 {
     if (!text)
         return 0;
-    errno = 0;
     long value = std::strtol(text, nullptr, 10);
     if (value > INT_MAX)
         value = INT_MAX;
@@ -83,12 +81,19 @@ void CResourceManager::setTextureOptions(std::uint32_t newMaxTextureSize, bool n
     discardPixels = newDiscardPixels;
 }
 
-void CResourceManager::load(const String& file, const String& name)
+CResource* CResourceManager::findFile(const String& file) const
 {
     for (const auto& resource : resources) {
         if (resource->getFile() == file)
-            return;
+            return resource.get();
     }
+    return nullptr;
+}
+
+void CResourceManager::load(const String& file, const String& name)
+{
+    if (findFile(file))
+        return;
     // The suffix test is case-sensitive, as the resource list requires.
     if (imageFileFormatOf(file.c_str()) != ImageFileFormat::None) {
         auto texture = std::make_unique<CTexture>();
@@ -108,16 +113,11 @@ void CResourceManager::load(const String& file, const String& name)
 void CResourceManager::loadSprite(CXMLNode& element, const String& file, const String& name)
 {
     load(file, file);
-    CTexture* texture = dynamic_cast<CTexture*>(find(file));
-    if (!texture) {
-        // Already loaded under another name: the path is the key.
-        for (const auto& resource : resources) {
-            if (resource->getFile() == file) {
-                texture = dynamic_cast<CTexture*>(resource.get());
-                break;
-            }
-        }
-    }
+    // The path is the key: the texture may have been loaded earlier under
+    // another name, and another resource may carry the path as its name.
+    CTexture* texture = dynamic_cast<CTexture*>(findFile(file));
+    if (!texture)
+        texture = dynamic_cast<CTexture*>(find(file));
     const std::int32_t textureWidth = texture ? static_cast<std::int32_t>(texture->getWidth()) : 0;
     const std::int32_t textureHeight = texture ? static_cast<std::int32_t>(texture->getHeight()) : 0;
 

@@ -67,6 +67,8 @@ public:
 
 private:
     void loadSprite(CXMLNode& element, const String& file, const String& name);
+    // This manager's first resource loaded from `file`, or null.
+    CResource* findFile(const String& file) const;
     void append(std::unique_ptr<CResource> resource);
 
     std::vector<std::unique_ptr<CResource>> resources;

@@ -3,9 +3,14 @@
 // reason on stderr), 2 a usage error (the caller prints the usage).
 #pragma once
 
+#include <string>
+
 constexpr int exitSuccess = 0;
 constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
+
+// Prints "quiltforger-cli: <message>" on stderr and returns exitUsage.
+int usageError(const std::string& message);
 
 int runPack(int argc, char** argv);
 int runUnpack(int argc, char** argv);

@@ -36,6 +36,12 @@ const char* const helpText =
 
 }
 
+int usageError(const std::string& message)
+{
+    std::fprintf(stderr, "quiltforger-cli: %s\n", message.c_str());
+    return exitUsage;
+}
+
 int main(int argc, char** argv)
 {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {

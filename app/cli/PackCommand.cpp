@@ -35,12 +35,6 @@ struct PackOptions {
 // that sums with image sizes stay far from overflow.
 constexpr unsigned long maxSpacing = 4096;
 
-int usageError(const std::string& message)
-{
-    std::fprintf(stderr, "quiltforger-cli: %s\n", message.c_str());
-    return exitUsage;
-}
-
 bool parseSpacing(const char* text, std::uint32_t& spacing)
 {
     if (!text || *text < '0' || *text > '9')
@@ -159,7 +153,7 @@ bool checkNames(const std::vector<std::string>& paths)
             ok = false;
             continue;
         }
-        const std::string frame = name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
+        const std::string frame = toStdString(atlasFrameName(String(name.c_str())));
         const auto [frameIt, newFrame] = byFrame.emplace(frame, i);
         if (!newFrame) {
             std::fprintf(stderr, "%s and %s: both would be the frame \"%s\"\n", paths[frameIt->second].c_str(),

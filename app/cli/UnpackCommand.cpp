@@ -11,12 +11,6 @@
 
 namespace {
 
-int usageError(const std::string& message)
-{
-    std::fprintf(stderr, "quiltforger-cli: %s\n", message.c_str());
-    return exitUsage;
-}
-
 // Creates `folder` and its missing parents.
 bool makeFolders(const std::string& folder)
 {
@@ -74,7 +68,8 @@ int runUnpack(int argc, char** argv)
     }
     for (const std::string& problem : report.refused)
         std::fprintf(stderr, "quiltforger-cli: %s\n", problem.c_str());
-    const std::string shownFolder = !folder.empty() ? folder : (folderOf(description).empty() ? "." : folderOf(description));
+    const std::string descriptionFolder = folderOf(description);
+    const std::string shownFolder = !folder.empty() ? folder : !descriptionFolder.empty() ? descriptionFolder : ".";
     std::printf("unpacked %zu frame%s from %s into %s", report.written.size(), report.written.size() == 1 ? "" : "s",
                 description.c_str(), shownFolder.c_str());
     if (!report.refused.empty())

@@ -202,6 +202,28 @@ TEST_F(SpriteListTest, FramesTakeDefaultsFromTextureAndFps)
     EXPECT_EQ(sprite->findFrame("c"), nullptr);
 }
 
+TEST(CResourceManager, SpriteTakesTheTextureOfItsPathNotOneNamedLikeIt)
+{
+    ScratchFolder scratch;
+    writeTestPng(scratch.file("a.png"), 8, 8);
+    writeTestPng(scratch.file("b.png"), 16, 4);
+    // A texture from a.png that carries b.png's path as its name comes first.
+    const std::string list = "<resources>"
+                             "<texture name=\"" + scratch.file("b.png") + "\" file=\"" + scratch.file("a.png") + "\"/>"
+                             "<sprite name=\"s\" file=\"" + scratch.file("b.png") + "\"/>"
+                             "</resources>";
+    CXMLDocument document;
+    ASSERT_TRUE(document.parse(list.c_str()));
+    CResourceManager manager;
+    manager.loadList(document);
+    ASSERT_EQ(manager.getCount(), 3u);
+    auto* sprite = dynamic_cast<CSprite*>(manager.getResource(2));
+    ASSERT_NE(sprite, nullptr);
+    ASSERT_EQ(sprite->getFrameCount(), 1u);
+    EXPECT_EQ(sprite->getFrame(0)->texture, manager.getResource(1));
+    EXPECT_EQ(sprite->getFrame(0)->w, 16u);
+}
+
 TEST(CResourceManager, OnLoadReportsEveryElementBeforeItIsProcessed)
 {
     struct Recorder {
