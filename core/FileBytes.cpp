@@ -37,3 +37,10 @@ bool readFileBytes(const char* path, std::vector<std::uint8_t>& bytes, const cha
     bytes = std::move(contents);
     return true;
 }
+
+void removePartialFile(const char* path)
+{
+    struct stat info {};
+    if (path != nullptr && ::lstat(path, &info) == 0 && S_ISREG(info.st_mode))
+        std::remove(path);
+}

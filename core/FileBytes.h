@@ -19,3 +19,8 @@ constexpr std::uint64_t maxFileBytes = (std::uint64_t(1) << 30) + (std::uint64_t
 // "<component>: file is too large" or "<component>: cannot read <path>".
 bool readFileBytes(const char* path, std::vector<std::uint8_t>& bytes, const char* component, std::string* error,
                    std::uint64_t limit = maxFileBytes);
+
+// Removes what a failed write left at `path`, but only when it is a regular
+// file: never a device or other special file the caller named (as root,
+// removing /dev/full would delete the device node).
+void removePartialFile(const char* path);

@@ -344,8 +344,10 @@ bool writeBmpFile(const char* path, std::uint32_t width, std::uint32_t height, s
         out.write(reinterpret_cast<const char*>(row.data()), stride);
     }
     out.close();
-    if (!out)
+    if (!out) {
+        removePartialFile(path);
         return fail(error, std::string("BMP: writing ") + path + " failed");
+    }
     return true;
 }
 

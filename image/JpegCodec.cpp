@@ -7,6 +7,8 @@
 
 #include "image/JpegCodec.h"
 
+#include "core/FileBytes.h"
+
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
@@ -242,6 +244,8 @@ bool writeJpegFile(const char* path, std::uint32_t width, std::uint32_t height, 
         return fail(error, std::string("JPEG: cannot open ") + (path ? path : "(null)") + " for writing");
     const bool written = compress(file, width, height, components, pixels, std::clamp(quality, 0, 100), row.data(), message);
     const bool closed = std::fclose(file) == 0;
+    if (!written || !closed)
+        removePartialFile(path);
     if (!written)
         return fail(error, std::string("JPEG: ") + message);
     if (!closed)

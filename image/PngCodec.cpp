@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <new>
 
@@ -586,11 +585,7 @@ bool writePngFile(const char* path, std::uint32_t width, std::uint32_t height, s
     const bool closed = std::fclose(file) == 0;
     if (written && closed)
         return true;
-    // Remove what was half written, but never a device or other special file
-    // the caller named (as root, removing /dev/full would delete the node).
-    std::error_code ignored;
-    if (std::filesystem::is_regular_file(path, ignored))
-        std::remove(path);
+    removePartialFile(path);
     if (error != nullptr)
         *error = std::string("PNG: writing ") + path + " failed";
     return false;

@@ -356,8 +356,10 @@ bool writeTgaFile(const char* path, std::uint32_t width, std::uint32_t height, s
         out.write(reinterpret_cast<const char*>(row.data()), std::streamsize(rowSize));
     }
     out.close();
-    if (!out)
+    if (!out) {
+        removePartialFile(path);
         return fail(error, std::string("TGA: writing ") + path + " failed");
+    }
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -207,4 +208,19 @@ TEST(ImageFile, CodecsRefuseANullPath)
     EXPECT_FALSE(readBmpFile(nullptr));
     EXPECT_FALSE(readTgaFile(nullptr));
     EXPECT_FALSE(readPngFile(nullptr));
+}
+
+TEST(ImageFile, FailedWritesReportAndNeverRemoveADevice)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    // Large enough that every writer reaches the device before it closes.
+    const std::uint32_t side = 256;
+    const std::vector<std::uint8_t> pixels(side * side * 3, 7);
+    std::string error;
+    EXPECT_FALSE(writeBmpFile("/dev/full", side, side, 24, pixels.data(), &error));
+    EXPECT_FALSE(writeTgaFile("/dev/full", side, side, 24, pixels.data(), &error));
+    EXPECT_FALSE(writeJpegFile("/dev/full", side, side, 24, pixels.data(), 100, &error));
+    EXPECT_FALSE(writePngFile("/dev/full", side, side, 24, pixels.data(), &error));
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
 }
