@@ -255,6 +255,28 @@ TEST(PngCodec, RoundTripsAndLibpngReadsWhatWeWrite)
     }
 }
 
+TEST(PngCodec, DecodesTransparentRunsAroundSpritesExactly)
+{
+    // Mostly zero pictures with lone pixels and short sprites at every offset,
+    // so zero runs start and stop at every alignment within a row.
+    for (const Format& format : formats) {
+        const std::uint32_t width = 61, height = 19, bytesPerPixel = format.bitsPerPixel / 8;
+        Bytes pixels(width * height * bytesPerPixel, 0);
+        std::mt19937 random(format.bitsPerPixel);
+        for (std::uint32_t y = 0; y < height; ++y) {
+            for (std::uint32_t x = y % 7; x < width; x += 5 + random() % 17) {
+                const std::size_t run = 1 + random() % 3;
+                for (std::size_t k = 0; k < run * bytesPerPixel && (x * bytesPerPixel + k) < width * bytesPerPixel; ++k)
+                    pixels[(std::size_t(y) * width + x) * bytesPerPixel + k] = std::uint8_t(1 + random() % 255);
+            }
+        }
+        const Bytes file = encodePng(width, height, format.bitsPerPixel, pixels.data(), nullptr);
+        const DecodedImage image = decodePngImage(file.data(), file.size());
+        ASSERT_TRUE(image) << image.error;
+        EXPECT_EQ(Bytes(image.pixels.get(), image.pixels.get() + pixels.size()), pixels) << format.bitsPerPixel;
+    }
+}
+
 TEST(PngCodec, ReadsLibpngFilesAtEveryFilterType)
 {
     const int filters[] = {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG, PNG_FILTER_PAETH};
