@@ -15,5 +15,10 @@ case "$flavour" in
                  -DQF_BUILD_BENCH=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
   *) echo "unknown flavour: $flavour" >&2; exit 2 ;;
 esac
+# ccache, when installed, lets several checkouts of the tree share compiled objects.
+if command -v ccache >/dev/null 2>&1; then
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$root")}
+  args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S "$root" -B "$root/build/$flavour" -G Ninja "${args[@]}" "$@" >/dev/null
 cmake --build "$root/build/$flavour" -j "$jobs"
