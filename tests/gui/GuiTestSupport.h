@@ -32,6 +32,20 @@ inline void addSprite(CResourceManager& resources, const char* name, std::uint32
     resources.add(std::move(sprite));
 }
 
+// A sprite of `count` frames that are all width x height.
+inline void addUniformSprite(CResourceManager& resources, const char* name, std::uint32_t count,
+                             std::uint32_t width, std::uint32_t height)
+{
+    auto sprite = std::make_unique<CSprite>();
+    sprite->setName(name);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        SpriteFrame frame;
+        frame.initFrame(i * width, 0, width, height, 0, nullptr);
+        sprite->addFrame(frame);
+    }
+    resources.add(std::move(sprite));
+}
+
 inline void loadText(CGUIManager& manager, const char* text, CResourceManager* resources = nullptr)
 {
     CXMLDocument document;
