@@ -190,6 +190,8 @@ TEST_F(GuiDisplay, ElementDrawsItsSpriteFrameAtItsPosition)
       <gui name="centred" sprite="tiles" frame="9" x="300" y="300" w="40" h="20" align="4"/>
       <gui name="child" sprite="tiles" frame="12" parent="plain" x="100" y="0" w="10" h="10"/>
       <gui name="hidden" sprite="tiles" frame="13" x="500" y="50" w="10" h="10" visible="0"/>
+      <gui name="earlier" sprite="tiles" frame="14" x="600" y="400" w="20" h="20"/>
+      <gui name="later" sprite="tiles" frame="15" x="610" y="410" w="20" h="20"/>
     </gui>)");
     turnAndDraw();
     expectFrame(101, 51, 5, "plain, top left");
@@ -200,6 +202,8 @@ TEST_F(GuiDisplay, ElementDrawsItsSpriteFrameAtItsPosition)
     expectColour(278, 300, black, "left of centred");
     expectFrame(205, 55, 12, "child at its parent's position plus its own");
     expectColour(505, 55, black, "hidden");
+    expectFrame(615, 415, 14, "the earlier element over the later one");
+    expectFrame(625, 425, 15, "the later element where it is alone");
 }
 
 TEST_F(GuiDisplay, ButtonShowsHoverAndDownFramesAsThePointerMovesAndPresses)
