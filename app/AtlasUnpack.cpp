@@ -2,6 +2,7 @@
 #include "app/AtlasUnpack.h"
 
 #include "app/AtlasFiles.h"
+#include "core/CSafeWriter.h"
 #include "image/CImage.h"
 #include "image/ImageLimits.h"
 #include "image/PngCodec.h"
@@ -12,6 +13,7 @@
 #include "xml/CXMLDocument.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -61,6 +63,10 @@ bool outputName(const SpriteFrame& frame, int& unnamedCounter, std::string& name
         problem = "frame \"" + base + "\" not written: its name holds a folder separator";
         return false;
     }
+    if (frame.refusal) {
+        problem = "frame \"" + base + "\" not written: " + frame.refusal;
+        return false;
+    }
     if (frame.w == 0 || frame.h == 0) {
         problem = "frame \"" + base + "\" not written: its rectangle is empty";
         return false;
@@ -73,15 +79,17 @@ bool outputName(const SpriteFrame& frame, int& unnamedCounter, std::string& name
     return true;
 }
 
-bool writeFrame(const CImage& image, const std::string& path, std::string* error)
+bool writeFrame(const CImage& image, const std::string& folder, const std::string& name, std::string* error)
 {
-    CTempFile temp;
-    if (!temp.reserve(path, ".png", error))
+    const std::vector<std::uint8_t> bytes =
+        encodePng(image.getWidth(), image.getHeight(), image.getBitsPerPixel(), image.getData(), error);
+    if (bytes.empty())
         return false;
-    if (!writePngFile(temp.path().c_str(), image.getWidth(), image.getHeight(), image.getBitsPerPixel(),
-                      image.getData(), error))
+    CSafeWriter file;
+    if (!file.open(folder, name, error))
         return false;
-    return temp.commit(error);
+    file.write(bytes.data(), bytes.size());
+    return file.commit(error);
 }
 
 }
@@ -142,7 +150,7 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
         cutFrame(source, frame, image);
         const std::string path = joinPath(folder, name);
         std::string error;
-        if (!writeFrame(image, path, &error)) {
+        if (!writeFrame(image, folder, name, &error)) {
             report.refused.push_back(error);
             continue;
         }

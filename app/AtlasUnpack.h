@@ -9,8 +9,9 @@
 // named by "file" is looked for relative to the description's folder (not the
 // working directory); a frame whose name holds a folder separator is refused
 // with a message rather than written outside the output folder; frames with
-// an empty or oversized rectangle are refused; every output is written to a
-// temporary file and renamed into place.
+// an empty or oversized rectangle, or one the resource list reader refused
+// (negative, or beyond 2^31), are refused and named while the other frames
+// are written; every output is written through CSafeWriter.
 //
 // This is the one unpack the window tool and the command line both use.
 #pragma once
