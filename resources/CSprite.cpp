@@ -7,9 +7,12 @@
 namespace {
 
 // value * scale in single precision, truncated, kept within what the frame
-// fields can hold (a float beyond that range must not be converted).
+// fields can hold (a float beyond that range must not be converted). An
+// unscaled texture keeps the value exact: a float holds only 24 bits.
 std::uint32_t scaled(std::uint32_t value, float scale)
 {
+    if (scale == 1.0f)
+        return value;
     const float product = static_cast<float>(value) * scale;
     if (!(product > 0.0f))
         return 0;
