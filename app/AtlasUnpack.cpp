@@ -35,9 +35,9 @@ void resolveAtlasFile(CXMLNode& root, const std::string& descriptionFolder)
     file->setValue(String(resolved.c_str(), static_cast<std::uint32_t>(resolved.size())));
 }
 
-// Cuts frame (x, y, w, h; y from the top) out of `atlas` into a new image
-// of the atlas's format. Parts outside the atlas stay zero.
-void cutFrame(const CImage& atlas, const SpriteFrame& frame, CImage& out)
+}
+
+void cutAtlasFrame(const CImage& atlas, const SpriteFrame& frame, CImage& out)
 {
     out.create(frame.w, frame.h, atlas.getChannels(), atlas.getBitsPerPixel());
     const std::uint64_t atlasHeight = atlas.getHeight();
@@ -51,6 +51,8 @@ void cutFrame(const CImage& atlas, const SpriteFrame& frame, CImage& out)
     const std::uint32_t srcY = static_cast<std::uint32_t>(atlasHeight - bottom);
     out.blitRect(atlas, 0, 0, frame.x, srcY, frame.w, rows);
 }
+
+namespace {
 
 // The frame's file name, or why it is refused.
 bool outputName(const SpriteFrame& frame, int& unnamedCounter, std::string& name, std::string& problem)
@@ -147,7 +149,7 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
         }
         const CImage& source = frame.texture ? *frame.texture : *atlas;
         CImage image;
-        cutFrame(source, frame, image);
+        cutAtlasFrame(source, frame, image);
         const std::string path = joinPath(folder, name);
         std::string error;
         if (!writeFrame(image, folder, name, &error)) {

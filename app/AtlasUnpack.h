@@ -25,6 +25,13 @@ struct AtlasUnpackReport {
     std::string error;                // why nothing was unpacked (when the unpack stopped)
 };
 
+class CImage;
+struct SpriteFrame;
+
+// Cuts frame (x, y, w, h; y from the top) out of `atlas` into a new image of
+// the atlas's format and the frame's size. Parts outside the atlas stay zero.
+void cutAtlasFrame(const CImage& atlas, const SpriteFrame& frame, CImage& out);
+
 // Unpacks `descriptionPath` into `outputFolder` (the description's folder
 // when empty; the folder must exist). Returns true when every frame was
 // written. When it returns false with `report.error` set, nothing was written;

@@ -1,5 +1,5 @@
 // Atlas save: the description's exact bytes, the image formats by ending,
-// and writing through temporary files.
+// and writing through the safe writer.
 #include "AtlasTestFiles.h"
 
 #include "app/AtlasFiles.h"
