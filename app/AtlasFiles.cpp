@@ -67,18 +67,6 @@ bool loadImageByEnding(const std::string& path, CImage& image, std::string* erro
     return loadImageFile(path.c_str(), format, image, error);
 }
 
-bool saveImageByEnding(const std::string& path, const std::string& ending, const CImage& image, int jpegQuality,
-                       std::string* error)
-{
-    const ImageFileFormat format = imageFormatByEnding(ending);
-    if (format == ImageFileFormat::None) {
-        if (error)
-            *error = "no image format for the ending " + ending;
-        return false;
-    }
-    return saveImageFile(path.c_str(), format, image, jpegQuality, error);
-}
-
 AtlasOutput AtlasOutput::parse(const std::string& path)
 {
     AtlasOutput output;

@@ -31,10 +31,6 @@ ImageFileFormat imageFormatByEnding(const std::string& path);
 // ".jpg", ".png", ".tga"), so HERO.PNG reads like hero.png. False with the
 // codec's reason ("PNG: bit depth 16 is not supported") on failure.
 bool loadImageByEnding(const std::string& path, CImage& image, std::string* error);
-// Writes `image` with the codec its lower-cased `ending` names (e.g. ".jpg";
-// JPEG at `jpegQuality`). False with the reason on failure.
-bool saveImageByEnding(const std::string& path, const std::string& ending, const CImage& image, int jpegQuality,
-                       std::string* error);
 
 // An atlas output path, parsed once where it enters the save: the path as
 // given (where the image is written), its folder and file name (cut at the

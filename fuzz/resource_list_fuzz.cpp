@@ -12,6 +12,7 @@
 #include "image/PngCodec.h"
 #include "resources/CResourceManager.h"
 #include "resources/CSprite.h"
+#include "resources/CTexture.h"
 #include "xml/CXMLAttribute.h"
 #include "xml/CXMLDocument.h"
 

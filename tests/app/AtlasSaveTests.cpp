@@ -169,6 +169,11 @@ TEST(AtlasFiles, PathPieces)
     EXPECT_EQ(folderOf("/c.png"), "/");
     EXPECT_EQ(folderOf("c.png"), "");
     EXPECT_EQ(atlasDescriptionPath("out/sheet.PNG"), "out/sheet.xml");
+    const AtlasOutput output = AtlasOutput::parse("out\\in/sheet.PNG");
+    EXPECT_EQ(output.folder, "out\\in");
+    EXPECT_EQ(output.fileName, "sheet.PNG");
+    EXPECT_EQ(output.stem, "sheet");
+    EXPECT_EQ(output.format, ImageFileFormat::Png);
     EXPECT_EQ(atlasFrameName("hero.png"), String("hero"));
     EXPECT_EQ(atlasFrameName(".png"), String(""));
 }
