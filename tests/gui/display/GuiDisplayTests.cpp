@@ -62,6 +62,7 @@ protected:
     {
         platform = new QuietPlatform();
         CAppGL::setContextReadyHandler(initialiseRenderer);
+        CAppGL::setContextClosingHandler(shutdownRenderer);
         app = new OneTurnApp();
         if (!app->createGLWindow(windowWidth, windowHeight, false, false, false, 32, 24, 8, 0))
             return;
@@ -95,8 +96,10 @@ protected:
     static void TearDownTestSuite()
     {
         delete resources;
-        delete app;
+        delete app;  // closes the context and shuts the renderer down
         delete platform;
+        CAppGL::setContextReadyHandler(nullptr);
+        CAppGL::setContextClosingHandler(nullptr);
         resources = nullptr;
         app = nullptr;
         platform = nullptr;
