@@ -26,6 +26,11 @@ mkdir -p out/folder.png
 "$cli" pack --json -o out/folder.png in >out.txt 2>err.txt
 [ $? -eq 1 ] || fail "failed pack: not exit 1"
 [ -e out/folder.json ] && fail "a failed pack wrote the JSON"
+# A name JSON cannot hold (not UTF-8) is refused before anything is written.
+mkdir -p latin && cp in/sprite00.png $'latin/caf\xe9.png'
+"$cli" pack --json -o latin1.png latin >out.txt 2>err.txt
+[ $? -eq 1 ] && grep -q "is not UTF-8 text" err.txt || fail "non-UTF-8 name: $(cat err.txt)"
+[ -e latin1.png ] || [ -e latin1.xml ] || [ -e latin1.json ] && fail "a refused pack wrote files"
 "$cli" pack -o plain.png in/sprite00.png >/dev/null 2>&1 || fail "plain pack"
 [ -e plain.json ] && fail "JSON written without --json"
 ls -A out | grep -q '^\.qf-' && fail "temporary files left behind"
