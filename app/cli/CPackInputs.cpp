@@ -51,11 +51,12 @@ ImageFileFormat inputImageFormat(const std::string& path)
 CPackInputs::CPackInputs(const std::vector<std::string>& outputs, bool recursive)
     : recursive_(recursive)
 {
-    for (const std::string& path : outputs) {
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
         struct stat info {};
-        if (::stat(path.c_str(), &info) == 0)
-            outputs_.push_back(Output{path, FileId{info.st_dev, info.st_ino}});
-        if (&path == &outputs.front() && !outputs_.empty()) {
+        if (::stat(outputs[i].c_str(), &info) != 0)
+            continue;
+        outputs_.push_back(Output{outputs[i], FileId{info.st_dev, info.st_ino}});
+        if (i == 0) {
             atlasId_ = outputs_.back().id;
             hasAtlasFile_ = true;
         }
