@@ -1,8 +1,7 @@
 // JPEG codec over the libjpeg 6b interface. Reads baseline and progressive
 // files with grey, YCbCr or RGB colour (delivered as 8-bit grey or 24-bit RGB,
 // rows bottom-up) and writes 8-bit grey or 24-bit RGB pictures with float
-// DCT, baseline-compatible quantisation tables and optimised Huffman tables
-// (at quality 100 without chroma subsampling, 4:4:4).
+// DCT, baseline-compatible quantisation tables and optimised Huffman tables.
 // CMYK and YCCK files are refused; so are 32-bit pictures on writing.
 // Library errors never end the process: a corrupt file is refused with the
 // library's message, and warnings (such as a truncated file, whose missing
