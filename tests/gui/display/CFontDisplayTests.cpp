@@ -1,7 +1,8 @@
 // Text drawn in DejaVu Sans through a real GL context, read back pixel by
 // pixel: alignment inside the element's rectangle, wrapping at a word, and
-// the last line that fits. The suite keeps a window and context of its own
-// and gives back whatever context was current before it.
+// the last line that fits. The suite draws into the lower-left 320 x 240
+// pixels of the current GL context, or of a window of its own when there is
+// none.
 #include "core/CMatrix.h"
 #include "core/CVector.h"
 #include "gui/CFont.h"
@@ -33,21 +34,27 @@ protected:
         setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             return;
-        previousWindow = SDL_GL_GetCurrentWindow();
-        previousContext = SDL_GL_GetCurrentContext();
-        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-        window = SDL_CreateWindow("text tests", 0, 0, windowWidth, windowHeight,
-                                  SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS);
-        if (!window)
-            return;
-        context = SDL_GL_CreateContext(window);
-        if (!context)
-            return;
-        SDL_GL_MakeCurrent(window, context);
-        ownsRenderer = !isRendererInitialised();
-        if (ownsRenderer)
+        // Another suite's context, with the renderer set up in it, is used
+        // as it is (drawing into its lower-left corner); otherwise the suite
+        // makes its own.
+        window = SDL_GL_GetCurrentWindow();
+        context = SDL_GL_GetCurrentContext();
+        ownsContext = !(window && context && isRendererInitialised());
+        if (ownsContext) {
+            previousWindow = window;
+            previousContext = context;
+            SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+            SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+            window = SDL_CreateWindow("text tests", 0, 0, windowWidth, windowHeight,
+                                      SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS);
+            if (!window)
+                return;
+            context = SDL_GL_CreateContext(window);
+            if (!context)
+                return;
+            SDL_GL_MakeCurrent(window, context);
             initialiseRenderer();
+        }
         // The glyph texture is uploaded into this context.
         resources = new CResourceManager();
         resources->setTextureOptions(0xFFFFFFFFu, false, false, false, false);
@@ -61,18 +68,18 @@ protected:
     {
         delete resources;
         resources = nullptr;
-        if (context) {
-            if (ownsRenderer)
+        if (ownsContext) {
+            if (context) {
                 shutdownRenderer();
-            SDL_GL_DeleteContext(context);
-            context = nullptr;
+                SDL_GL_DeleteContext(context);
+            }
+            if (window)
+                SDL_DestroyWindow(window);
+            if (previousContext)
+                SDL_GL_MakeCurrent(previousWindow, previousContext);
         }
-        if (window) {
-            SDL_DestroyWindow(window);
-            window = nullptr;
-        }
-        if (previousContext)
-            SDL_GL_MakeCurrent(previousWindow, previousContext);
+        context = nullptr;
+        window = nullptr;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 
@@ -144,7 +151,7 @@ protected:
     static inline SDL_GLContext context = nullptr;
     static inline SDL_Window* previousWindow = nullptr;
     static inline SDL_GLContext previousContext = nullptr;
-    static inline bool ownsRenderer = false;
+    static inline bool ownsContext = false;
     static inline CResourceManager* resources = nullptr;
 
     CGUIManager manager;
