@@ -96,14 +96,18 @@ public:
     }
 
 private:
-    // The chunk header at pos, when it fits before `end` with its whole length.
+    // The chunk header at pos, when one fits before `end`. A length that
+    // reaches past `end` (a truncated file, a broken length) is cut there;
+    // one shorter than the header ends the walk.
     bool readHeader(std::size_t pos, std::size_t end, ChunkHeader& header) const
     {
         if (pos > end || end - pos < 6)
             return false;
         header.id = read16(data + pos);
         header.length = read32(data + pos + 2);
-        return header.length >= 6 && header.length <= end - pos;
+        if (header.length > end - pos)
+            header.length = std::uint32_t(end - pos);
+        return header.length >= 6;
     }
 
     // The chunks between begin and end; `parent` is the enclosing chunk's id.

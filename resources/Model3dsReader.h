@@ -15,10 +15,11 @@
 // faces; the model uses vertex colours when the file has any material.
 //
 // Chunk lengths are checked against the chunk that holds them and counts
-// against the chunk's length: a chunk that overruns its parent ends the
-// parent, a list longer than its chunk is cut to what the chunk holds, and a
-// face naming a vertex outside its object is skipped. More vertices than
-// 16-bit indices can address are refused.
+// against the chunk's length: a chunk that overruns its parent (a truncated
+// file) is cut at the parent's end, a list longer than its chunk is cut to
+// the whole records the chunk holds, and a face naming a vertex outside its
+// object is skipped. More vertices than 16-bit indices can address are
+// refused.
 #pragma once
 
 #include "resources/CModel.h"
