@@ -118,7 +118,10 @@ void CResourceManager::load(const String& file, const String& name)
         auto sound = std::make_unique<CSound>();
         sound->setName(name);
         sound->setFile(file);
-        ogg ? sound->loadOgg(file.c_str()) : sound->loadWav(file.c_str());
+        if (ogg)
+            sound->loadOgg(file.c_str());
+        else
+            sound->loadWav(file.c_str());
         append(std::move(sound));
         return;
     }
@@ -127,7 +130,10 @@ void CResourceManager::load(const String& file, const String& name)
         auto model = std::make_unique<CModel>();
         model->setName(name);
         model->setFile(file);
-        threeDs ? load3dsFile(file.c_str(), *model, nullptr) : loadObjFile(file.c_str(), *model, nullptr);
+        if (threeDs)
+            load3dsFile(file.c_str(), *model, nullptr);
+        else
+            loadObjFile(file.c_str(), *model, nullptr);
         append(std::move(model));
     }
 }
