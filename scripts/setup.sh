@@ -13,6 +13,8 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
   libpng-dev libstb-dev
+  imagemagick
+  libassimp-dev sox vorbis-tools
 )
 
 missing=()
