@@ -163,7 +163,8 @@ void CList::setFont(const CFont* font)
 {
     if (!font)
         return;
-    textStyle.copyFrom(*font);
+    if (font != &textStyle)
+        textStyle.copyFrom(*font);
     textStyle.setParent(nullptr);
     textStyle.setEnabled(true);
     textStyle.setVisible(true);
@@ -225,8 +226,11 @@ void CList::setCellText(std::uint32_t column, std::uint32_t row, const String& v
     textStyle.setSize(columns[column].width, textStyle.getHeight());
     if (row >= rows.size() || column >= rows[row].size())
         return;
+    Row old;
+    old.push_back(std::move(rows[row][column]));
     rows[row][column] = makeCell(textStyle, columns[column].width);
     ++rowsVersion;
+    retire(std::move(old));
 }
 
 std::unique_ptr<CGUI> CList::makeCell(const CGUI& cellTemplate, float columnWidth) const
@@ -250,7 +254,7 @@ void CList::removeRow(std::uint32_t index)
     Row doomed = std::move(rows[index]);
     rows.erase(rows.begin() + index);
     ++rowsVersion;
-    doomed.clear();
+    retire(std::move(doomed));
 
     const auto count = static_cast<std::int32_t>(rows.size());
     if (hoverRow >= count)
@@ -275,7 +279,8 @@ void CList::clear()
     std::vector<Row> doomed;
     doomed.swap(rows);
     ++rowsVersion;
-    doomed.clear();
+    for (Row& row : doomed)
+        retire(std::move(row));
     topRow = 0;
     hoverRow = -1;
     selectedRow = -1;
@@ -315,6 +320,14 @@ float CList::getRowHeight(std::uint32_t row) const
     for (const auto& cell : rows[row])
         height = std::max(height, cell->getHeight());
     return height;
+}
+
+void CList::retire(Row row)
+{
+    // A cell whose signal is being emitted must outlive the emission: while
+    // the list dispatches to its cells, removed cells wait until it is done.
+    if (dispatching > 0)
+        retiredRows.push_back(std::move(row));
 }
 
 // --- Fitting rows and scrolling ---
@@ -434,6 +447,14 @@ bool CList::hitTest(int x, int y)
 }
 
 void CList::dispatchInput(CInputMap& event)
+{
+    ++dispatching;
+    dispatchToCells(event);
+    if (--dispatching == 0)
+        retiredRows.clear();
+}
+
+void CList::dispatchToCells(CInputMap& event)
 {
     const int x = toPixel(event.position.x);
     const int y = toPixel(event.position.y);

@@ -93,10 +93,14 @@ protected:
     // Handlers, connected by the constructor in this order.
     void layout(float width, float height);
     void dispatchInput(CInputMap& event);
+    void dispatchToCells(CInputMap& event);
     void selectAtPointer();
     void doubleClickAtPointer();
     void scrolled(float value);
 
+    // Destroys removed cells, or keeps them until the dispatch to the cells
+    // that is running ends.
+    void retire(Row row);
     // Scroll bar visibility, range and value after rows came or went.
     void updateScrollBar();
     // A copy of the template as a cell: enabled, without parent, no wider
@@ -126,4 +130,6 @@ protected:
     // Changes with every change to the rows, so walks that emit signals can
     // tell that a handler changed the rows under them.
     std::uint64_t rowsVersion = 0;
+    int dispatching = 0;
+    std::vector<Row> retiredRows;
 };

@@ -1,6 +1,7 @@
 // CList: rows and cells, the selection after removals, the row moves the
 // packer makes, overflow and scrolling, and picking rows with the mouse.
 #include "framework/Input.h"
+#include "gui/CButton.h"
 #include "gui/CCheckBox.h"
 #include "gui/CFont.h"
 #include "gui/CGUIManager.h"
@@ -264,4 +265,27 @@ TEST(CList, DescriptionReadsColumnsItemsAndBarColours)
     EXPECT_EQ(list->getHoverBar().getMaterial().emission, CVector(0.5f, 0, 0, 0.25f));
     EXPECT_EQ(list->getHoverBar().getMaterial().diffuse.w, 0.25f);
     EXPECT_EQ(list->getSelectBar().getMaterial().emission, CVector(0, 1, 0, 1));
+}
+
+TEST(CList, ARowsButtonMayRemoveItsOwnRow)
+{
+    CGUIManager manager;
+    load(manager, R"(<gui><list name="l" x="0" y="0" w="100" h="100"><column w="50"/></list></gui>)");
+    auto* list = dynamic_cast<CList*>(manager.find("l"));
+    ASSERT_NE(list, nullptr);
+    CButton button;
+    button.setSize(50.0f, 10.0f);
+    list->insertRow(0, button);
+    list->insertRow(1, button);
+    struct Remover {
+        void clicked(CInputMap&) { list->removeRow(0); }
+        CList* list;
+        CSlotList slots;
+    } remover{list, {}};
+    connectSlot(remover.slots, list->getCell(0, 0)->onInput, &remover, &Remover::clicked);
+    manager.draw();
+    mouseMoved(10, 5);
+    mouseDown(0);
+    mouseUp(0);
+    EXPECT_EQ(list->getRowCount(), 1u);
 }
