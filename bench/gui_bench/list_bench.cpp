@@ -40,7 +40,7 @@ void BM_ListAddRows(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * rows);
     state.SetComplexityN(rows);
 }
-BENCHMARK(BM_ListAddRows)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_ListAddRows)->Arg(1000)->Arg(3000)->Arg(10000)->Arg(30000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 
 void BM_ListDrawFrame(benchmark::State& state)
 {

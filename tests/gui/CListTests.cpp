@@ -1,7 +1,6 @@
 // CList: rows and cells, the selection after removals, the row moves the
 // packer makes, overflow and scrolling, and picking rows with the mouse.
 #include "framework/Input.h"
-#include "gui/CButton.h"
 #include "gui/CCheckBox.h"
 #include "gui/CFont.h"
 #include "gui/CGUIManager.h"
@@ -267,25 +266,31 @@ TEST(CList, DescriptionReadsColumnsItemsAndBarColours)
     EXPECT_EQ(list->getSelectBar().getMaterial().emission, CVector(0, 1, 0, 1));
 }
 
-TEST(CList, ARowsButtonMayRemoveItsOwnRow)
+TEST(CList, ACellsHandlerMayRemoveItsOwnRow)
 {
     CGUIManager manager;
     load(manager, R"(<gui><list name="l" x="0" y="0" w="100" h="100"><column w="50"/></list></gui>)");
     auto* list = dynamic_cast<CList*>(manager.find("l"));
     ASSERT_NE(list, nullptr);
-    CButton button;
-    button.setSize(50.0f, 10.0f);
-    list->insertRow(0, button);
-    list->insertRow(1, button);
-    struct Remover {
-        void clicked(CInputMap&) { list->removeRow(0); }
+    CGUI cell;
+    cell.setSize(50.0f, 10.0f);
+    list->insertRow(0, cell);
+    list->insertRow(1, cell);
+    // The row goes in the first of two handlers; the cell's signal must
+    // still be there for the second.
+    struct Handlers {
+        void remove(CInputMap&) { list->removeRow(0); }
+        void count(CInputMap&) { ++calls; }
         CList* list;
+        int calls = 0;
         CSlotList slots;
-    } remover{list, {}};
-    connectSlot(remover.slots, list->getCell(0, 0)->onInput, &remover, &Remover::clicked);
+    } handlers{list, 0, {}};
+    connectSlot(handlers.slots, list->getCell(0, 0)->onInput, &handlers, &Handlers::remove);
+    connectSlot(handlers.slots, list->getCell(0, 0)->onInput, &handlers, &Handlers::count);
     manager.draw();
     mouseMoved(10, 5);
     mouseDown(0);
     mouseUp(0);
     EXPECT_EQ(list->getRowCount(), 1u);
+    EXPECT_EQ(handlers.calls, 1);
 }
