@@ -104,7 +104,8 @@ void CList::copyFrom(const CList& other)
         return;
     CGUI::copyFrom(other);
     columns = other.columns;
-    rows.clear();
+    std::vector<Row> old;
+    old.swap(rows);
     rows.reserve(other.rows.size());
     for (const Row& source : other.rows) {
         Row row;
@@ -114,6 +115,9 @@ void CList::copyFrom(const CList& other)
         rows.push_back(std::move(row));
     }
     ++rowsVersion;
+    for (Row& row : old)
+        retire(std::move(row));
+    hoverRow = -1;
     topRow = other.topRow;
     selectedRow = other.selectedRow;
     textStyle.copyFrom(other.textStyle);
