@@ -230,7 +230,8 @@ void CEdit::activate(bool value)
 
 void CEdit::typed(CInputMap& event)
 {
-    if (!active || event.action != CInputMap::pressed)
+    // Arrow keys share their codes with '%' to '('; only characters type.
+    if (!active || event.action != CInputMap::pressed || event.keyDown)
         return;
     const std::uint32_t length = textView.text.length();
     const int k = event.value;

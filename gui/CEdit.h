@@ -12,7 +12,8 @@
 // turns `blink` on, so the caret shows at once.
 //
 // A "limit" read as negative counts as 0: nothing can be typed, backspace
-// still works.
+// still works. Presses from key-down messages (the arrow keys) type nothing,
+// though their codes equal those of '%' to '('.
 #pragma once
 
 #include "core/String.h"

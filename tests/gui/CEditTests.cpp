@@ -64,6 +64,7 @@ TEST(CEdit, TypesOnlyWhileFocusedAndKeepsToTheLimit)
     keyPressed(27);                          // Escape
     keyPressed(200);                         // beyond ASCII
     keyPressed(7);                           // a control character
+    keyPressed(37, true);                    // the left arrow, not '%'
     EXPECT_EQ(textOf(edit), "ab");
     keyPressed(8);
     keyPressed(8);
