@@ -12,7 +12,8 @@
 // an entry that would close a loop (the entry is this menu or one that holds
 // it), so the entry tree is always a tree and opening, closing and the
 // pointer test over it terminate. Closing a subtree walks it without
-// recursion. A destroyed entry leaves its menu's entries.
+// recursion. A destroyed entry leaves its menu's entries. A negative
+// "spacing" reads as 0.
 #pragma once
 
 #include "core/String.h"
