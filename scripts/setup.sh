@@ -14,6 +14,7 @@ packages=(
   xvfb xauth fonts-dejavu-core
   libpng-dev libstb-dev
   imagemagick
+  libassimp-dev sox vorbis-tools
 )
 
 missing=()
