@@ -1,9 +1,9 @@
 // Fuzzes the GUI description loader: arbitrary bytes are parsed as XML and
 // loaded into a manager whose resources hold a few sprites and a font entry
-// (DejaVu Sans at its Debian path); then mouse and key events derived from
-// the elements and the input are routed through the engine's input
-// functions, each element is copied by its own class, and everything is
-// drawn with no renderer.
+// (DejaVu Sans at its Debian path); then mouse events derived from the
+// elements and the input are routed through the engine's input functions,
+// keys from the input are typed into the focused elements, each element is
+// copied by its own class, and everything is drawn with no renderer.
 #include "framework/Input.h"
 #include "gui/CButton.h"
 #include "gui/CCheckBox.h"
@@ -130,6 +130,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i + 1 < size && i < 16; i += 2) {
         mouseMoved(data[i], data[i + 1]);
         mouseDown(0);
+        mouseUp(0);
+    }
+    manager.draw();
+    // Keys from the input typed into whichever element a press focused (edit
+    // fields, and those inside combo boxes, take them).
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const CGUI* element = manager.getElement(i);
+        if (!element)
+            break;
+        const CVector at = element->getAbsolutePosition();
+        mouseMoved(CGUI::toPixel(at.x + 1.0f), CGUI::toPixel(at.y + 1.0f));
+        mouseDown(0);
+        for (std::size_t k = 0; k < 4 && k < size; ++k)
+            keyPressed(data[(i * 4 + k) % size]);
         mouseUp(0);
     }
     manager.draw();
