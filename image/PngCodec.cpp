@@ -5,6 +5,7 @@
 #include "core/CMemoryReader.h"
 #include "core/FileBytes.h"
 #include "image/CCrc32.h"
+#include "image/CParallelDeflate.h"
 #include "image/CZlibCodec.h"
 #include "image/ImageLimits.h"
 
@@ -512,6 +513,13 @@ int queryPngBitsPerPixel(const char* path)
 std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
                                     const std::uint8_t* pixels, std::string* error)
 {
+    return encodePng(width, height, bitsPerPixel, pixels, error, {});
+}
+
+std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                                    const std::uint8_t* pixels, std::string* error,
+                                    const CParallelDeflate::Progress& progress)
+{
     std::uint8_t colourType;
     switch (bitsPerPixel) {
     case 8: colourType = 0; break;
@@ -534,17 +542,6 @@ std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, s
     const std::uint32_t bytesPerPixel = bitsPerPixel / 8;
     const std::size_t filteredSize = std::size_t(height) * (std::size_t(width) * bytesPerPixel + 1);
     std::unique_ptr<std::uint8_t[]> filtered(new (std::nothrow) std::uint8_t[filteredSize]);
-    // NOTE: incompressible pictures deflate to more than their own size, so
-    // the output has room for zlib's bound, not just the filtered size.
-    const std::size_t capacity = CZlibCodec::compressBound(filteredSize);
-    std::vector<std::uint8_t> out;
-    if (filtered) {
-        try {
-            out.reserve(8 + 25 + 12 + capacity + 12);
-        } catch (const std::bad_alloc&) {
-            filtered.reset();
-        }
-    }
     if (!filtered) {
         if (error != nullptr)
             *error = "PNG: out of memory";
@@ -558,7 +555,7 @@ std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, s
     }
 
     const CCrc32& crc = pngCrc();
-    out.assign(pngSignature, pngSignature + 8);
+    std::vector<std::uint8_t> out(pngSignature, pngSignature + 8);
     std::uint8_t ihdr[PngHeader::size];
     writeBigEndian32(ihdr, width);
     writeBigEndian32(ihdr + 4, height);
@@ -567,17 +564,21 @@ std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, s
     ihdr[10] = ihdr[11] = ihdr[12] = 0;
     appendChunk(out, "IHDR", ihdr, PngHeader::size, crc);
 
-    // The IDAT is deflated straight into its place in the output.
+    // The IDAT is deflated straight into its place in the output: large
+    // pictures in pieces on every core, small ones in one zlib call.
+    // NOTE: incompressible pictures deflate to more than their own size; the
+    // output grows as needed.
     const std::size_t idatStart = out.size();
-    out.resize(idatStart + 8 + capacity);
-    const std::size_t compressedSize =
-        CZlibCodec::compress(out.data() + idatStart + 8, capacity, filtered.get(), filteredSize, 9, nullptr, false);
-    if (compressedSize == 0 || compressedSize > maxChunkLength) {
+    out.resize(idatStart + 8);
+    const bool compressed = CParallelDeflate::compress(filtered.get(), filteredSize, 9, out, progress);
+    const std::size_t compressedSize = out.size() - idatStart - 8;
+    if (!compressed || compressedSize > maxChunkLength) {
         if (error != nullptr)
             *error = "PNG: compressing the image data failed";
         return {};
     }
-    out.resize(idatStart + 8 + compressedSize + 4);
+    filtered.reset();
+    out.resize(out.size() + 4);
     std::uint8_t* idat = out.data() + idatStart;
     writeBigEndian32(idat, std::uint32_t(compressedSize));
     std::memcpy(idat + 4, "IDAT", 4);

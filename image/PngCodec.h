@@ -12,9 +12,12 @@
 //
 // Pixel blocks are in the engine's layout: bottom-up rows, 1-byte components.
 // The writer emits the signature, IHDR, one IDAT (zlib level 9; Sub filter on
-// the first row, Paeth on every later row) and IEND.
+// the first row, Paeth on every later row) and IEND. Image data of 256 KiB or
+// more is deflated in pieces on every core, a little larger than one zlib
+// call would make it; smaller pictures get exactly the one-call bytes.
 #pragma once
 
+#include "image/CParallelDeflate.h"
 #include "image/DecodedImage.h"
 
 #include <cstddef>
@@ -44,6 +47,11 @@ int queryPngBitsPerPixel(const char* path);
 // whole file's bytes, or an empty vector (and a reason in `error`, if given).
 std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
                                     const std::uint8_t* pixels, std::string* error);
+// The same; large pictures are compressed in pieces on every core and
+// `progress` hears of each finished piece (see CParallelDeflate).
+std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                                    const std::uint8_t* pixels, std::string* error,
+                                    const CParallelDeflate::Progress& progress);
 // Encodes and writes a file; nothing is created when encoding fails.
 bool writePngFile(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
                   const std::uint8_t* pixels, std::string* error);

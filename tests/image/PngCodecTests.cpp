@@ -1,6 +1,7 @@
 // Tests for the PNG codec: the writer's exact bytes, agreement with libpng in
 // both directions and on the PngSuite, and the refusal of damaged files.
 #include "image/CCrc32.h"
+#include "image/CParallelDeflate.h"
 #include "image/PngCodec.h"
 
 #include <gtest/gtest.h>
@@ -488,4 +489,85 @@ TEST(PngCodec, WriterHandlesIncompressibleDataAndRefusesBadArguments)
     savePng(path.c_str(), side, side, 32, nullptr);
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_FALSE(writePngFile("/nonexistent/dir/x.png", side, side, 32, noise.data(), &error));
+}
+
+namespace {
+
+// Sprite-like RGBA content: transparent gaps between patches of a few colours.
+Bytes spriteSheet(std::uint32_t width, std::uint32_t height)
+{
+    std::mt19937 random(width * 31 + height);
+    Bytes pixels(std::size_t(width) * height * 4, 0);
+    for (std::uint32_t y = 0; y < height; ++y)
+        for (std::uint32_t x = 0; x < width; ++x)
+            if ((x / 24 + y / 24) % 3 != 0)
+                for (int k = 0; k < 4; ++k)
+                    pixels[(std::size_t(y) * width + x) * 4 + k] = std::uint8_t(random() % 4 * 60 + x / 8);
+    return pixels;
+}
+
+// The zlib stream of the one IDAT our writer emits.
+Bytes idatOf(const Bytes& file)
+{
+    const std::size_t at = 8 + 25;
+    const std::uint32_t length = std::uint32_t(file[at]) << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
+    return Bytes(file.begin() + at + 8, file.begin() + at + 8 + length);
+}
+
+Bytes inflateBytes(const Bytes& stream, std::size_t size)
+{
+    Bytes out(size);
+    uLongf length = uLongf(size);
+    EXPECT_EQ(uncompress(out.data(), &length, stream.data(), uLong(stream.size())), Z_OK);
+    out.resize(length);
+    return out;
+}
+
+}  // namespace
+
+TEST(PngCodec, LargePicturesAreDeflatedInPiecesNearlyAsSmallAsOneCall)
+{
+    const std::uint32_t width = 700, height = 300;
+    const Bytes pixels = spriteSheet(width, height);
+    const std::size_t filteredSize = std::size_t(height) * (width * 4 + 1);
+    std::vector<std::size_t> reports;
+    std::size_t reportedTotal = 0;
+    const Bytes file = encodePng(width, height, 32, pixels.data(), nullptr, [&](std::size_t done, std::size_t total) {
+        reports.push_back(done);
+        reportedTotal = total;
+    });
+    ASSERT_FALSE(file.empty());
+    const std::size_t pieces = CParallelDeflate::pieceCount(filteredSize);
+    ASSERT_GT(pieces, 4u);
+    EXPECT_EQ(reportedTotal, pieces);
+    ASSERT_EQ(reports.size(), pieces);
+    for (std::size_t i = 0; i < pieces; ++i)
+        EXPECT_EQ(reports[i], i + 1);
+
+    const std::string path = tempPath("pieces.png");
+    writeFile(path, file);
+    const LibpngImage theirs = readWithLibpng(path);
+    std::remove(path.c_str());
+    ASSERT_TRUE(theirs.ok);
+    EXPECT_EQ(theirs.pixels, flipRows(pixels, width * 4));
+
+    // No more than 0.5 % above one zlib call over the same filtered rows, and
+    // the same bytes whatever the number of threads.
+    const Bytes filtered = inflateBytes(idatOf(file), filteredSize);
+    ASSERT_EQ(filtered.size(), filteredSize);
+    EXPECT_LE(double(idatOf(file).size()), double(deflateBytes(filtered).size()) * 1.005);
+    for (unsigned threads : {1u, 3u}) {
+        Bytes stream;
+        ASSERT_TRUE(CParallelDeflate::compress(filtered.data(), filtered.size(), 9, stream, {}, threads));
+        EXPECT_EQ(stream, idatOf(file)) << threads << " threads";
+    }
+}
+
+TEST(PngCodec, PicturesBelowTwoPiecesKeepTheOneCallBytes)
+{
+    const std::uint32_t width = 100, height = 653;  // 261,853 filtered bytes
+    ASSERT_EQ(CParallelDeflate::pieceCount(std::size_t(height) * (width * 4 + 1)), 1u);
+    const Bytes file = encodePng(width, height, 32, spriteSheet(width, height).data(), nullptr);
+    const Bytes idat = idatOf(file);
+    EXPECT_EQ(deflateBytes(inflateBytes(idat, std::size_t(height) * (width * 4 + 1))), idat);
 }
