@@ -292,6 +292,12 @@ bool parseBmp(const std::uint8_t* bytes, std::size_t length, BmpLayout& layout, 
     if (h.compression == RunLength8 || h.compression == RunLength4) {
         if (h.pixelOffset >= length)
             return fail(error, "BMP: pixel data runs past the end of the file");
+        // Without the skips (end of picture, moves), two bytes cover at most
+        // one run of 255 pixels or the rest of a row. Pictures far larger
+        // than their data would only be allocated to stay blank.
+        const std::uint64_t pairs = (length - h.pixelOffset) / 2 + 1;
+        if (std::uint64_t(layout.width) * layout.height > pairs * std::max<std::uint64_t>(255, layout.width))
+            return fail(error, "BMP: run-length data is too short for the picture");
     } else {
         // Only the bytes actually read must exist: the last row may lack its padding.
         const std::uint64_t rowBytes = (std::uint64_t(layout.width) * h.bitsPerPixel + 7) / 8;

@@ -242,6 +242,12 @@ TEST(BmpCodec, RefusesMalformedFiles)
         f.bitsPerPixel = 8;
         f.pixels = {2, 5, 0, 0, 2};
     });
+    variant("RLE8 far larger than its data", "run-length data is too short for the picture", [](BmpFile& f) {
+        f.compression = 1;
+        f.bitsPerPixel = 8;
+        f.width = f.height = 4000;
+        f.pixels = {0, 1};
+    });
     variant("bit fields at 24 bits", "bit-field masks with 24 bits per pixel", [](BmpFile& f) { f.compression = 3; });
     variant("masks select nothing", "bit-field masks select no colour", [](BmpFile& f) {
         f.compression = 3;
