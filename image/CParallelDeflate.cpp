@@ -58,7 +58,7 @@ void deflatePiece(const std::uint8_t* source, Piece& piece, int level, bool last
 
 std::size_t CParallelDeflate::pieceCount(std::size_t length)
 {
-    return std::max<std::size_t>(1, length / minPieceSize);
+    return std::clamp<std::size_t>(length / minPieceSize, 1, maxPieces);
 }
 
 bool CParallelDeflate::compress(const std::uint8_t* source, std::size_t length, int level,
@@ -80,8 +80,8 @@ bool CParallelDeflate::compress(const std::uint8_t* source, std::size_t length, 
             progress(1, 1);
         return written != 0;
     }
-    // zlib counts piece sizes in 32 bits; pieces of a few hundred KiB are far
-    // below that, as long as the piece count grows with the length.
+    // NOTE: zlib counts piece sizes in 32 bits; the largest picture the image
+    // limit admits (1 GiB) makes pieces of 64 MiB.
     std::vector<Piece> pieces;
     try {
         pieces.resize(count);

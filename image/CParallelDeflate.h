@@ -1,7 +1,10 @@
 // CParallelDeflate: one zlib stream made from independently deflated pieces,
 // so that a large buffer is compressed on every core.
 //
-// The input is cut into pieces of at least `minPieceSize` bytes. Each piece
+// The input is cut into pieces of at least `minPieceSize` bytes, and into no
+// more than `maxPieces`: every piece starts a new deflate block with its own
+// code tables, which costs a few dozen bytes, and on well-compressing atlases
+// more pieces would make the file measurably larger. Each piece
 // is deflated on its own (raw deflate at the requested level, primed with the
 // previous piece's last 32 KiB as a preset dictionary, so matches reach back
 // across the cut) and ends with a sync flush; the last one ends the stream.
@@ -20,13 +23,15 @@
 class CParallelDeflate {
 public:
     static constexpr std::size_t minPieceSize = 128 * 1024;
+    static constexpr std::size_t maxPieces = 16;
     static constexpr std::size_t dictionarySize = 32 * 1024;
 
     // Called on the caller's thread once per finished piece, in order:
     // (pieces finished so far, number of pieces).
     using Progress = std::function<void(std::size_t piecesDone, std::size_t pieceCount)>;
 
-    // Number of pieces `length` bytes are cut into (1 below two pieces' worth).
+    // Number of pieces `length` bytes are cut into (1 below two pieces' worth,
+    // at most maxPieces).
     static std::size_t pieceCount(std::size_t length);
 
     // Appends the zlib stream of `source` to `out`. `threads` 0 means one per
