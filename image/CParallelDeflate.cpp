@@ -145,7 +145,7 @@ bool CParallelDeflate::compress(const std::uint8_t* source, std::size_t length, 
         adler = std::uint32_t(adler32_combine(adler, piece.adler, z_off_t(piece.length)));
     }
     try {
-        out.reserve(start + total);
+        out.reserve(start + total + 64);  // and room for what the caller appends (a chunk's CRC, IEND)
     } catch (const std::bad_alloc&) {
         return false;
     }

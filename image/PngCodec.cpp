@@ -113,11 +113,11 @@ bool checkHeader(const PngHeader& header, std::string* error)
         reason = "PNG: compression method " + std::to_string(header.compressionMethod) + " is not supported";
     else if (header.filterMethod != 0)
         reason = "PNG: filter method " + std::to_string(header.filterMethod) + " is not supported";
-    else if (reason = checkPngPixelFormat(header.bitDepth, header.colourType); !reason.empty())
-        ;
     else if (header.interlaceMethod > 1)
         reason = "PNG: interlace method " + std::to_string(header.interlaceMethod) + " is not supported";
     else
+        reason = checkPngPixelFormat(header.bitDepth, header.colourType);
+    if (reason.empty())
         return checkImageSize(header.width, header.height, "PNG", error);
     if (error != nullptr)
         *error = std::move(reason);
@@ -416,6 +416,44 @@ const CCrc32& pngCrc()
     return crc;
 }
 
+// Signature, IHDR, the deflated rows as one IDAT, IEND. Throws only
+// std::bad_alloc.
+std::vector<std::uint8_t> assemblePng(std::uint32_t width, std::uint32_t height, std::uint8_t colourType,
+                                      const std::uint8_t* filtered, std::size_t filteredSize,
+                                      const CParallelDeflate::Progress& progress, std::string* error)
+{
+    const CCrc32& crc = pngCrc();
+    std::vector<std::uint8_t> out(pngSignature, pngSignature + 8);
+    std::uint8_t ihdr[PngHeader::size];
+    writeBigEndian32(ihdr, width);
+    writeBigEndian32(ihdr + 4, height);
+    ihdr[8] = 8;
+    ihdr[9] = colourType;
+    ihdr[10] = ihdr[11] = ihdr[12] = 0;
+    appendChunk(out, "IHDR", ihdr, PngHeader::size, crc);
+
+    // The IDAT is deflated straight into its place in the output: large
+    // pictures in pieces on every core, small ones in one zlib call.
+    // NOTE: incompressible pictures deflate to more than their own size; the
+    // output grows as needed.
+    const std::size_t idatStart = out.size();
+    out.resize(idatStart + 8);
+    const bool compressed = CParallelDeflate::compress(filtered, filteredSize, 9, out, progress);
+    const std::size_t compressedSize = out.size() - idatStart - 8;
+    if (!compressed || compressedSize > maxChunkLength) {
+        if (error != nullptr)
+            *error = "PNG: compressing the image data failed";
+        return {};
+    }
+    out.resize(out.size() + 4);
+    std::uint8_t* idat = out.data() + idatStart;
+    writeBigEndian32(idat, std::uint32_t(compressedSize));
+    std::memcpy(idat + 4, "IDAT", 4);
+    writeBigEndian32(idat + 8 + compressedSize, crc.update(idat + 4, 4 + compressedSize, 0));
+    appendChunk(out, "IEND", nullptr, 0, crc);
+    return out;
+}
+
 }  // namespace
 
 DecodedImage decodePngImage(const std::uint8_t* bytes, std::size_t length)
@@ -431,6 +469,7 @@ DecodedImage decodePngImage(const std::uint8_t* bytes, std::size_t length)
     PngHeader header;
     bool haveHeader = false;
     PngColourTables tables;
+    bool seenImageData = false;
     std::vector<ImageDataPiece> pieces;
     std::size_t dataLength = 0;
     std::string error;
@@ -459,7 +498,8 @@ DecodedImage decodePngImage(const std::uint8_t* bytes, std::size_t length)
             if (chunkLength > 0)
                 pieces.push_back({dataOffset, chunkLength});
             dataLength += chunkLength;
-        } else if (haveHeader && pieces.empty() && dataLength == 0) {
+            seenImageData = true;
+        } else if (haveHeader && !seenImageData) {
             // Colour tables count only before the image data.
             if (!takeColourChunk(header, type, bytes + dataOffset, chunkLength, tables, &error))
                 return DecodedImage::failure(error);
@@ -626,37 +666,13 @@ std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, s
     default: filterImage<4>(pixels, filtered.get(), width, height); break;
     }
 
-    const CCrc32& crc = pngCrc();
-    std::vector<std::uint8_t> out(pngSignature, pngSignature + 8);
-    std::uint8_t ihdr[PngHeader::size];
-    writeBigEndian32(ihdr, width);
-    writeBigEndian32(ihdr + 4, height);
-    ihdr[8] = 8;
-    ihdr[9] = colourType;
-    ihdr[10] = ihdr[11] = ihdr[12] = 0;
-    appendChunk(out, "IHDR", ihdr, PngHeader::size, crc);
-
-    // The IDAT is deflated straight into its place in the output: large
-    // pictures in pieces on every core, small ones in one zlib call.
-    // NOTE: incompressible pictures deflate to more than their own size; the
-    // output grows as needed.
-    const std::size_t idatStart = out.size();
-    out.resize(idatStart + 8);
-    const bool compressed = CParallelDeflate::compress(filtered.get(), filteredSize, 9, out, progress);
-    const std::size_t compressedSize = out.size() - idatStart - 8;
-    if (!compressed || compressedSize > maxChunkLength) {
+    try {
+        return assemblePng(width, height, colourType, filtered.get(), filteredSize, progress, error);
+    } catch (const std::bad_alloc&) {
         if (error != nullptr)
-            *error = "PNG: compressing the image data failed";
+            *error = "PNG: out of memory";
         return {};
     }
-    filtered.reset();
-    out.resize(out.size() + 4);
-    std::uint8_t* idat = out.data() + idatStart;
-    writeBigEndian32(idat, std::uint32_t(compressedSize));
-    std::memcpy(idat + 4, "IDAT", 4);
-    writeBigEndian32(idat + 8 + compressedSize, crc.update(idat + 4, 4 + compressedSize, 0));
-    appendChunk(out, "IEND", nullptr, 0, crc);
-    return out;
 }
 
 bool writePngFile(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
