@@ -1,9 +1,15 @@
-// BMP codec: reads and writes uncompressed Windows bitmaps with 8, 24 or 32
-// bits per pixel. 8-bit files are read through their palette: a grey palette
-// gives an 8-bit grey picture, a coloured one a 24-bit RGB picture. Files are
-// written with the 40-byte info header, rows bottom-up and padded to 4 bytes;
-// 8-bit pictures get a grey palette. Compressed files (RLE, bit fields), 1-,
-// 4- and 16-bit files and the old 12-byte core header are refused.
+// BMP codec: reads Windows bitmaps with 1, 4, 8, 16, 24 or 32 bits per
+// pixel: palettes (also RLE8 and RLE4 compressed), 16-bit 5-5-5 and 32-bit
+// B, G, R, A pixels, and bit-field masks (BITFIELDS, ALPHABITFIELDS; masks
+// after the 40-byte header or inside V2 to V5 headers) in 16- and 32-bit
+// files. Palette files are read through their palette: a grey palette gives
+// an 8-bit grey picture, a coloured one 24-bit RGB. Masked files give RGBA
+// when they have an alpha mask, else RGB; 32-bit files without masks give
+// RGBA. A picture whose alpha is 0 everywhere loads opaque: writers that
+// leave the fourth byte unused fill it with 0. Refused with the reason:
+// embedded JPEG or PNG, top-down RLE, RLE data that ends early, the old
+// 12-byte core header. Files are written with the 40-byte info header, rows
+// bottom-up and padded to 4 bytes; 8-bit pictures get a grey palette.
 #pragma once
 
 #include "image/DecodedImage.h"

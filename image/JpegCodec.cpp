@@ -17,6 +17,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
@@ -41,6 +42,42 @@ void onFatalError(j_common_ptr info)
 // Warnings are counted by the library and otherwise ignored; nothing is printed.
 void onOutputMessage(j_common_ptr) {}
 
+// Messages and warnings: a file that ends before its picture does is only a
+// warning to the library, which fills the rest with grey; we refuse it.
+void onEmitMessage(j_common_ptr info, int level)
+{
+    if (level >= 0)
+        return;  // trace messages
+    if (info->err->msg_code == JWRN_JPEG_EOF) {
+        auto* manager = reinterpret_cast<JpegErrorManager*>(info->err);
+        (*info->err->format_message)(info, manager->message);
+        std::longjmp(manager->jump, 1);
+    }
+    ++info->err->num_warnings;
+}
+
+// CMYK samples to RGB in place (4 bytes in, 3 out, front to back). Files with
+// an Adobe marker store the inks inverted (255 = no ink), as Adobe's programs
+// write them; others store them plainly.
+void cmykToRgb(std::uint8_t* row, std::size_t width, bool inverted)
+{
+    for (std::size_t x = 0; x < width; ++x) {
+        const std::uint8_t* in = row + x * 4;
+        int cyan = in[0], magenta = in[1], yellow = in[2], black = in[3];
+        if (!inverted) {
+            cyan = 255 - cyan;
+            magenta = 255 - magenta;
+            yellow = 255 - yellow;
+            black = 255 - black;
+        }
+        // Now each value is 255 minus the ink: R = (1 - C)(1 - K).
+        std::uint8_t* out = row + x * 3;
+        out[0] = std::uint8_t((cyan * black + 127) / 255);
+        out[1] = std::uint8_t((magenta * black + 127) / 255);
+        out[2] = std::uint8_t((yellow * black + 127) / 255);
+    }
+}
+
 void onProgress(j_common_ptr info)
 {
     if (!info->is_decompressor)
@@ -57,6 +94,7 @@ jpeg_error_mgr* setupErrors(JpegErrorManager& manager)
     jpeg_std_error(&manager.base);
     manager.base.error_exit = onFatalError;
     manager.base.output_message = onOutputMessage;
+    manager.base.emit_message = onEmitMessage;
     manager.message[0] = '\0';
     return &manager.base;
 }
@@ -71,7 +109,8 @@ struct JpegInput {
 // Reads the header and, unless headerOnly, the whole picture into image.
 // Sets image->width, height and bitsPerPixel in either case; on failure sets
 // image->error and leaves image->pixels null.
-bool decompress(const JpegInput& input, bool headerOnly, std::uint64_t pixelLimit, DecodedImage* image)
+bool decompress(const JpegInput& input, bool headerOnly, std::uint64_t pixelLimit, DecodedImage* image,
+                std::vector<std::uint8_t>* inkRow)
 {
     jpeg_decompress_struct info{};
     JpegErrorManager errors;
@@ -93,8 +132,11 @@ bool decompress(const JpegInput& input, bool headerOnly, std::uint64_t pixelLimi
 
     jpeg_read_header(&info, TRUE);
     bool accepted = checkImageSize(info.image_width, info.image_height, "JPEG", &image->error);
-    if (info.jpeg_color_space != JCS_GRAYSCALE && info.jpeg_color_space != JCS_YCbCr && info.jpeg_color_space != JCS_RGB) {
-        image->error = "JPEG: only grey and RGB colour are supported";
+    const bool inks = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    if (info.jpeg_color_space != JCS_GRAYSCALE && info.jpeg_color_space != JCS_YCbCr &&
+        info.jpeg_color_space != JCS_RGB && !inks) {
+        image->error = "JPEG: colour space " + std::to_string(int(info.jpeg_color_space)) + " with " +
+                       std::to_string(info.num_components) + " components is not supported";
         accepted = false;
     } else if (accepted && std::uint64_t(info.image_width) * info.image_height > pixelLimit) {
         image->error = "JPEG: picture exceeds the pixel limit";
@@ -106,20 +148,30 @@ bool decompress(const JpegInput& input, bool headerOnly, std::uint64_t pixelLimi
     }
     image->width = info.image_width;
     image->height = info.image_height;
-    image->bitsPerPixel = info.jpeg_color_space == JCS_GRAYSCALE ? 8 : 24;
+    image->bitsPerPixel = info.jpeg_color_space == JCS_GRAYSCALE ? 8 : 24;  // CMYK becomes RGB
     if (headerOnly) {
         jpeg_destroy_decompress(&info);
         return true;
     }
 
     info.dct_method = JDCT_FLOAT;
+    if (inks)
+        info.out_color_space = JCS_CMYK;  // the library turns YCCK into CMYK
     jpeg_start_decompress(&info);
-    const std::size_t rowSize = std::size_t(info.output_width) * info.output_components;
+    const std::size_t rowSize = std::size_t(info.output_width) * (inks ? 3 : info.output_components);
     image->pixels.reset(new std::uint8_t[rowSize * info.output_height]);
+    // CMYK rows are decoded into a spare row and converted into place.
+    if (inks)
+        inkRow->resize(std::size_t(info.output_width) * 4);
     while (info.output_scanline < info.output_height) {
         // Scanline s from the top is row height - 1 - s of the bottom-up block.
-        JSAMPROW row = image->pixels.get() + rowSize * (info.output_height - 1 - info.output_scanline);
+        std::uint8_t* target = image->pixels.get() + rowSize * (info.output_height - 1 - info.output_scanline);
+        JSAMPROW row = inks ? inkRow->data() : target;
         jpeg_read_scanlines(&info, &row, 1);
+        if (inks) {
+            cmykToRgb(row, info.output_width, info.saw_Adobe_marker);
+            std::memcpy(target, row, rowSize);
+        }
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
@@ -135,7 +187,8 @@ bool decodeFile(const char* path, bool headerOnly, DecodedImage* image)
     }
     JpegInput input;
     input.file = file;
-    const bool ok = decompress(input, headerOnly, maxImagePixels, image);
+    std::vector<std::uint8_t> inkRow;
+    const bool ok = decompress(input, headerOnly, maxImagePixels, image, &inkRow);
     std::fclose(file);
     return ok;
 }
@@ -202,7 +255,8 @@ DecodedImage decodeJpegImage(const std::uint8_t* bytes, std::size_t length, std:
     JpegInput input;
     input.bytes = bytes;
     input.length = length;
-    decompress(input, false, pixelLimit, &image);
+    std::vector<std::uint8_t> inkRow;
+    decompress(input, false, pixelLimit, &image, &inkRow);
     return image;
 }
 

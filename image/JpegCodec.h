@@ -1,11 +1,13 @@
 // JPEG codec over the libjpeg 6b interface. Reads baseline and progressive
-// files with grey, YCbCr or RGB colour (delivered as 8-bit grey or 24-bit RGB,
-// rows bottom-up) and writes 8-bit grey or 24-bit RGB pictures with float
-// DCT, baseline-compatible quantisation tables and optimised Huffman tables.
-// CMYK and YCCK files are refused; so are 32-bit pictures on writing.
+// files with grey, YCbCr, RGB, CMYK or YCCK colour (delivered as 8-bit grey
+// or 24-bit RGB, rows bottom-up; inks are converted as R = (1 - C)(1 - K),
+// stored inverted when the file has an Adobe marker) and writes 8-bit grey or
+// 24-bit RGB pictures with float DCT, baseline-compatible quantisation tables
+// and optimised Huffman tables. 32-bit pictures are refused on writing.
 // Library errors never end the process: a corrupt file is refused with the
-// library's message, and warnings (such as a truncated file, whose missing
-// part the library fills with grey) are ignored.
+// library's message, and so is a file that ends before its picture does
+// ("Premature end of JPEG file"), which the library only warns about. Other
+// warnings are ignored.
 #pragma once
 
 #include "image/DecodedImage.h"

@@ -6,8 +6,10 @@
 #include "core/CSafeWriter.h"
 #include "core/FileBytes.h"
 #include "image/CCrc32.h"
+#include "image/CParallelDeflate.h"
 #include "image/CZlibCodec.h"
 #include "image/ImageLimits.h"
+#include "image/PngPixelFormats.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -112,21 +114,38 @@ bool checkHeader(const PngHeader& header, std::string* error)
         reason = "PNG: compression method " + std::to_string(header.compressionMethod) + " is not supported";
     else if (header.filterMethod != 0)
         reason = "PNG: filter method " + std::to_string(header.filterMethod) + " is not supported";
-    else if (header.bitDepth != 8)
-        reason = "PNG: bit depth " + std::to_string(header.bitDepth) + " is not supported";
-    else if (header.colourType == 3)
-        reason = "PNG: palette images are not supported";
-    else if (bytesPerPixelOf(header.colourType) == 0)
-        reason = "PNG: colour type " + std::to_string(header.colourType) + " is not supported";
-    else if (header.interlaceMethod == 1)
-        reason = "PNG: interlaced images are not supported";
-    else if (header.interlaceMethod != 0)
+    else if (header.interlaceMethod > 1)
         reason = "PNG: interlace method " + std::to_string(header.interlaceMethod) + " is not supported";
     else
+        reason = checkPngPixelFormat(header.bitDepth, header.colourType);
+    if (reason.empty())
         return checkImageSize(header.width, header.height, "PNG", error);
     if (error != nullptr)
         *error = std::move(reason);
     return false;
+}
+
+PngPixelFormat pixelFormatOf(const PngHeader& header)
+{
+    return PngPixelFormat{header.width, header.height, header.bitDepth, header.colourType, header.interlaceMethod};
+}
+
+// Takes a PLTE or tRNS chunk met before the image data into `tables`; false
+// with a reason for a palette image's unusable PLTE.
+bool takeColourChunk(const PngHeader& header, const std::uint8_t* type, const std::uint8_t* data,
+                     std::uint32_t length, PngColourTables& tables, std::string* error)
+{
+    if (std::memcmp(type, "PLTE", 4) == 0) {
+        // Only palette images use the PLTE; for RGB it is a mere suggestion.
+        if (header.colourType == 3 && tables.paletteSize == 0 && !tables.setPalette(data, length)) {
+            if (error != nullptr)
+                *error = "PNG: PLTE chunk of " + std::to_string(length) + " bytes is not a palette";
+            return false;
+        }
+    } else if (std::memcmp(type, "tRNS", 4) == 0) {
+        tables.setTransparency(header.colourType, data, length);
+    }
+    return true;
 }
 
 int paethPredictor(int a, int b, int c)
@@ -319,14 +338,17 @@ struct ImageDataPiece {
     std::size_t length;
 };
 
-// Finds the IHDR of a file by reading chunk headers only.
-bool readHeaderFromFile(const char* path, PngHeader& header)
+// Finds the IHDR of a file by reading chunk headers only; with `tables`
+// given, reads on to the image data and takes the PLTE and tRNS chunks too.
+bool readHeaderFromFile(const char* path, PngHeader& header, PngColourTables* tables, bool& tablesUsable)
 {
     std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
     if (file == nullptr)
         return false;
     bool found = false;
+    tablesUsable = true;
     std::uint8_t bytes[PngHeader::size];
+    std::vector<std::uint8_t> data;
     if (std::fread(bytes, 1, 8, file) == 8 && std::memcmp(bytes, pngSignature, 8) == 0) {
         while (std::fread(bytes, 1, 8, file) == 8) {
             const std::uint32_t length = readBigEndian32(bytes);
@@ -334,12 +356,28 @@ bool readHeaderFromFile(const char* path, PngHeader& header)
             std::memcpy(type, bytes + 4, 4);
             if (length > maxChunkLength || isEnd(type) || isChunkType(type, "IDAT"))
                 break;  // no IHDR before the image data: not a usable file
-            if (isChunkType(type, "IHDR")) {
-                if (length >= PngHeader::size && std::fread(bytes, 1, PngHeader::size, file) == PngHeader::size) {
-                    header = parseHeader(bytes);
-                    found = true;
-                }
-                break;
+            if (!found && isChunkType(type, "IHDR")) {
+                if (length < PngHeader::size || std::fread(bytes, 1, PngHeader::size, file) != PngHeader::size)
+                    break;
+                header = parseHeader(bytes);
+                found = true;
+                if (tables == nullptr)
+                    break;
+                if (std::fseek(file, long(length - PngHeader::size) + 4, SEEK_CUR) != 0)
+                    break;
+                continue;
+            }
+            if (found && (std::memcmp(type, "PLTE", 4) == 0 || std::memcmp(type, "tRNS", 4) == 0)) {
+                // Longer chunks are refused or ignored by their length alone.
+                const bool small = length <= 1024;
+                data.resize(small ? length : 0);
+                if (small && std::fread(data.data(), 1, length, file) != length)
+                    break;
+                if (!takeColourChunk(header, type, data.data(), length, *tables, nullptr))
+                    tablesUsable = false;
+                if (std::fseek(file, small ? 4 : long(length) + 4, SEEK_CUR) != 0)
+                    break;
+                continue;
             }
             if (std::fseek(file, long(length) + 4, SEEK_CUR) != 0)
                 break;
@@ -353,7 +391,9 @@ bool readHeaderFromFile(const char* path, PngHeader& header)
 int querySide(const char* path, bool wantWidth)
 {
     PngHeader header;
-    if (!readHeaderFromFile(path, header) || !checkImageSize(header.width, header.height, "PNG", nullptr))
+    bool unused = true;
+    if (!readHeaderFromFile(path, header, nullptr, unused) ||
+        !checkImageSize(header.width, header.height, "PNG", nullptr))
         return -1;
     return int(wantWidth ? header.width : header.height);
 }
@@ -377,6 +417,44 @@ const CCrc32& pngCrc()
     return crc;
 }
 
+// Signature, IHDR, the deflated rows as one IDAT, IEND. Throws only
+// std::bad_alloc.
+std::vector<std::uint8_t> assemblePng(std::uint32_t width, std::uint32_t height, std::uint8_t colourType,
+                                      const std::uint8_t* filtered, std::size_t filteredSize,
+                                      const CParallelDeflate::Progress& progress, std::string* error)
+{
+    const CCrc32& crc = pngCrc();
+    std::vector<std::uint8_t> out(pngSignature, pngSignature + 8);
+    std::uint8_t ihdr[PngHeader::size];
+    writeBigEndian32(ihdr, width);
+    writeBigEndian32(ihdr + 4, height);
+    ihdr[8] = 8;
+    ihdr[9] = colourType;
+    ihdr[10] = ihdr[11] = ihdr[12] = 0;
+    appendChunk(out, "IHDR", ihdr, PngHeader::size, crc);
+
+    // The IDAT is deflated straight into its place in the output: large
+    // pictures in pieces on every core, small ones in one zlib call.
+    // NOTE: incompressible pictures deflate to more than their own size; the
+    // output grows as needed.
+    const std::size_t idatStart = out.size();
+    out.resize(idatStart + 8);
+    const bool compressed = CParallelDeflate::compress(filtered, filteredSize, 9, out, progress);
+    const std::size_t compressedSize = out.size() - idatStart - 8;
+    if (!compressed || compressedSize > maxChunkLength) {
+        if (error != nullptr)
+            *error = "PNG: compressing the image data failed";
+        return {};
+    }
+    out.resize(out.size() + 4);
+    std::uint8_t* idat = out.data() + idatStart;
+    writeBigEndian32(idat, std::uint32_t(compressedSize));
+    std::memcpy(idat + 4, "IDAT", 4);
+    writeBigEndian32(idat + 8 + compressedSize, crc.update(idat + 4, 4 + compressedSize, 0));
+    appendChunk(out, "IEND", nullptr, 0, crc);
+    return out;
+}
+
 }  // namespace
 
 DecodedImage decodePngImage(const std::uint8_t* bytes, std::size_t length)
@@ -391,6 +469,8 @@ DecodedImage decodePngImage(const std::uint8_t* bytes, std::size_t length)
     reader.seek(8, CMemoryReader::Start);
     PngHeader header;
     bool haveHeader = false;
+    PngColourTables tables;
+    bool seenImageData = false;
     std::vector<ImageDataPiece> pieces;
     std::size_t dataLength = 0;
     std::string error;
@@ -419,6 +499,11 @@ DecodedImage decodePngImage(const std::uint8_t* bytes, std::size_t length)
             if (chunkLength > 0)
                 pieces.push_back({dataOffset, chunkLength});
             dataLength += chunkLength;
+            seenImageData = true;
+        } else if (haveHeader && !seenImageData) {
+            // Colour tables count only before the image data.
+            if (!takeColourChunk(header, type, bytes + dataOffset, chunkLength, tables, &error))
+                return DecodedImage::failure(error);
         }
         reader.seek(std::int64_t(chunkLength) + 4, CMemoryReader::Current);  // data and the unchecked CRC
     }
@@ -427,9 +512,13 @@ DecodedImage decodePngImage(const std::uint8_t* bytes, std::size_t length)
     if (dataLength == 0)
         return DecodedImage::failure("PNG: no image data");
 
+    const PngPixelFormat format = pixelFormatOf(header);
+    const bool expand = pngNeedsExpansion(format, tables.transparent);
+    if (expand && header.colourType == 3 && tables.paletteSize == 0)
+        return DecodedImage::failure("PNG: palette image without a PLTE chunk");
     const std::uint32_t bytesPerPixel = bytesPerPixelOf(header.colourType);
     const std::size_t stride = std::size_t(header.width) * bytesPerPixel;
-    const std::size_t rawSize = std::size_t(header.height) * (stride + 1);
+    const std::size_t rawSize = expand ? std::size_t(pngRawSize(format)) : std::size_t(header.height) * (stride + 1);
     if (rawSize > dataLength * maxInflateRatio + 64)
         return DecodedImage::failure("PNG: image data is too short for the picture");
 
@@ -444,6 +533,26 @@ DecodedImage decodePngImage(const std::uint8_t* bytes, std::size_t length)
             at += piece.length;
         }
         compressed = joined.data();
+    }
+
+    if (expand) {
+        std::unique_ptr<std::uint8_t[]> raw(new (std::nothrow) std::uint8_t[rawSize]);
+        const std::uint32_t bitsPerPixel = pngDecodedBitsPerPixel(header.colourType, tables.transparent);
+        std::unique_ptr<std::uint8_t[]> block(
+            new (std::nothrow) std::uint8_t[std::size_t(header.width) * header.height * (bitsPerPixel / 8)]);
+        if (!raw || !block)
+            return DecodedImage::failure("PNG: out of memory");
+        if (CZlibCodec::uncompress(compressed, dataLength, raw.get(), rawSize, false) != rawSize)
+            return DecodedImage::failure("PNG: image data is damaged or does not match the picture size");
+        joined = {};
+        if (!expandPngPixels(raw.get(), format, tables, block.get(), error))
+            return DecodedImage::failure(error);
+        DecodedImage result;
+        result.pixels = std::move(block);
+        result.width = header.width;
+        result.height = header.height;
+        result.bitsPerPixel = bitsPerPixel;
+        return result;
     }
 
     // One block serves as the inflate target and, after the filters are
@@ -505,13 +614,24 @@ int queryPngHeight(const char* path)
 int queryPngBitsPerPixel(const char* path)
 {
     PngHeader header;
-    if (!readHeaderFromFile(path, header) || !checkHeader(header, nullptr))
+    PngColourTables tables;
+    bool tablesUsable = true;
+    if (!readHeaderFromFile(path, header, &tables, tablesUsable) || !checkHeader(header, nullptr) || !tablesUsable)
         return -1;
-    return int(bytesPerPixelOf(header.colourType) * 8);
+    if (header.colourType == 3 && tables.paletteSize == 0)
+        return -1;  // the load refuses a palette image without its palette
+    return int(pngDecodedBitsPerPixel(header.colourType, tables.transparent));
 }
 
 std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
                                     const std::uint8_t* pixels, std::string* error)
+{
+    return encodePng(width, height, bitsPerPixel, pixels, error, {});
+}
+
+std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                                    const std::uint8_t* pixels, std::string* error,
+                                    const CParallelDeflate::Progress& progress)
 {
     std::uint8_t colourType;
     switch (bitsPerPixel) {
@@ -535,17 +655,6 @@ std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, s
     const std::uint32_t bytesPerPixel = bitsPerPixel / 8;
     const std::size_t filteredSize = std::size_t(height) * (std::size_t(width) * bytesPerPixel + 1);
     std::unique_ptr<std::uint8_t[]> filtered(new (std::nothrow) std::uint8_t[filteredSize]);
-    // NOTE: incompressible pictures deflate to more than their own size, so
-    // the output has room for zlib's bound, not just the filtered size.
-    const std::size_t capacity = CZlibCodec::compressBound(filteredSize);
-    std::vector<std::uint8_t> out;
-    if (filtered) {
-        try {
-            out.reserve(8 + 25 + 12 + capacity + 12);
-        } catch (const std::bad_alloc&) {
-            filtered.reset();
-        }
-    }
     if (!filtered) {
         if (error != nullptr)
             *error = "PNG: out of memory";
@@ -558,33 +667,13 @@ std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, s
     default: filterImage<4>(pixels, filtered.get(), width, height); break;
     }
 
-    const CCrc32& crc = pngCrc();
-    out.assign(pngSignature, pngSignature + 8);
-    std::uint8_t ihdr[PngHeader::size];
-    writeBigEndian32(ihdr, width);
-    writeBigEndian32(ihdr + 4, height);
-    ihdr[8] = 8;
-    ihdr[9] = colourType;
-    ihdr[10] = ihdr[11] = ihdr[12] = 0;
-    appendChunk(out, "IHDR", ihdr, PngHeader::size, crc);
-
-    // The IDAT is deflated straight into its place in the output.
-    const std::size_t idatStart = out.size();
-    out.resize(idatStart + 8 + capacity);
-    const std::size_t compressedSize =
-        CZlibCodec::compress(out.data() + idatStart + 8, capacity, filtered.get(), filteredSize, 9, nullptr, false);
-    if (compressedSize == 0 || compressedSize > maxChunkLength) {
+    try {
+        return assemblePng(width, height, colourType, filtered.get(), filteredSize, progress, error);
+    } catch (const std::bad_alloc&) {
         if (error != nullptr)
-            *error = "PNG: compressing the image data failed";
+            *error = "PNG: out of memory";
         return {};
     }
-    out.resize(idatStart + 8 + compressedSize + 4);
-    std::uint8_t* idat = out.data() + idatStart;
-    writeBigEndian32(idat, std::uint32_t(compressedSize));
-    std::memcpy(idat + 4, "IDAT", 4);
-    writeBigEndian32(idat + 8 + compressedSize, crc.update(idat + 4, 4 + compressedSize, 0));
-    appendChunk(out, "IEND", nullptr, 0, crc);
-    return out;
 }
 
 bool writePngFile(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,

@@ -51,9 +51,22 @@ struct TgaLayout {
     std::uint8_t baseType = 0;
     std::uint32_t fileBytesPerPixel = 0;
     std::uint32_t bitsPerPixel = 0;   // of the decoded picture
+    bool attributeAlpha = false;      // 16-bit colours: the top bit is alpha
     std::size_t dataOffset = 0;
-    std::array<std::uint8_t, 256 * 4> map{};  // RGBA per 8-bit index (mapped files)
+    std::vector<std::uint8_t> map;    // RGBA per index (mapped files)
 };
+
+// A 15- or 16-bit colour (A RRRRR GGGGG BBBBB, little-endian) as RGB(A); the
+// top bit is alpha only when the descriptor names one alpha bit.
+void unpackColour16(const std::uint8_t* src, bool attributeAlpha, std::uint8_t* rgba)
+{
+    const std::uint32_t value = src[0] | std::uint32_t(src[1]) << 8;
+    auto widen = [](std::uint32_t five) { return std::uint8_t((five * 255 + 15) / 31); };
+    rgba[0] = widen((value >> 10) & 0x1F);
+    rgba[1] = widen((value >> 5) & 0x1F);
+    rgba[2] = widen(value & 0x1F);
+    rgba[3] = attributeAlpha && (value & 0x8000) == 0 ? 0 : 0xFF;
+}
 
 TgaHeader readHeader(CMemoryReader& reader)
 {
@@ -144,21 +157,27 @@ bool checkPixelFormat(const TgaHeader& h, TgaLayout& layout, std::string* error)
     const std::string depth = std::to_string(h.pixelDepth);
     layout.baseType = base;
     layout.runLength = (h.imageType & RunLengthFlag) != 0;
-    layout.fileBytesPerPixel = h.pixelDepth / 8u;
+    layout.fileBytesPerPixel = (h.pixelDepth + 7u) / 8u;
     layout.bitsPerPixel = h.pixelDepth;
+    const bool oneAlphaBit = (h.descriptor & 0x0F) == 1;
     switch (base) {
     case ColourMapped:
         if (h.colourMapType != 1)
             return fail(error, "TGA: colour-mapped picture without a colour map");
-        if (h.pixelDepth != 8)
+        if (h.pixelDepth != 8 && h.pixelDepth != 16)
             return fail(error, "TGA: colour index depth " + depth + " is not supported");
-        if (h.mapEntrySize != 24 && h.mapEntrySize != 32)
+        if (h.mapEntrySize != 15 && h.mapEntrySize != 16 && h.mapEntrySize != 24 && h.mapEntrySize != 32)
             return fail(error, "TGA: colour map entry size " + std::to_string(h.mapEntrySize) + " is not supported");
-        layout.bitsPerPixel = h.mapEntrySize;
+        layout.attributeAlpha = h.mapEntrySize == 16 && oneAlphaBit;
+        layout.bitsPerPixel = h.mapEntrySize == 32 || layout.attributeAlpha ? 32 : 24;
         return true;
     case TrueColour:
-        if (h.pixelDepth != 24 && h.pixelDepth != 32)
+        if (h.pixelDepth != 15 && h.pixelDepth != 16 && h.pixelDepth != 24 && h.pixelDepth != 32)
             return fail(error, "TGA: true-colour depth " + depth + " is not supported");
+        if (h.pixelDepth <= 16) {
+            layout.attributeAlpha = h.pixelDepth == 16 && oneAlphaBit;
+            layout.bitsPerPixel = layout.attributeAlpha ? 32 : 24;
+        }
         return true;
     case Grey:
         if (h.pixelDepth != 8)
@@ -169,14 +188,20 @@ bool checkPixelFormat(const TgaHeader& h, TgaLayout& layout, std::string* error)
     }
 }
 
-// Fills the 256-entry RGBA lookup from the file's colour map; indices outside
-// the map stay black.
+// Fills the RGBA lookup from the file's colour map; indices outside the map
+// stay black.
 void readColourMap(const std::uint8_t* map, const TgaHeader& h, TgaLayout& layout)
 {
-    const std::uint32_t entrySize = h.mapEntrySize / 8u;
-    for (std::uint32_t index = h.mapOrigin; index < 256 && index - h.mapOrigin < h.mapLength; ++index) {
+    const std::uint32_t entrySize = (h.mapEntrySize + 7u) / 8u;
+    const std::uint32_t indices = layout.fileBytesPerPixel == 1 ? 256 : 65536;
+    layout.map.assign(std::size_t(indices) * 4, 0);
+    for (std::uint32_t index = h.mapOrigin; index < indices && index - h.mapOrigin < h.mapLength; ++index) {
         const std::uint8_t* entry = map + (index - h.mapOrigin) * entrySize;  // B, G, R(, A)
-        std::uint8_t* rgba = &layout.map[index * 4];
+        std::uint8_t* rgba = &layout.map[std::size_t(index) * 4];
+        if (entrySize == 2) {
+            unpackColour16(entry, layout.attributeAlpha, rgba);
+            continue;
+        }
         rgba[0] = entry[2];
         rgba[1] = entry[1];
         rgba[2] = entry[0];
@@ -232,11 +257,19 @@ bool probeTgaFile(const char* path, TgaLayout& layout)
 // One file pixel into one engine pixel.
 void convertPixel(const TgaLayout& layout, const std::uint8_t* src, std::uint8_t* dst)
 {
+    std::uint8_t rgba[4];
     switch (layout.baseType) {
-    case ColourMapped:
-        std::memcpy(dst, &layout.map[src[0] * 4], layout.bitsPerPixel / 8);
+    case ColourMapped: {
+        const std::size_t index = layout.fileBytesPerPixel == 2 ? src[0] | std::size_t(src[1]) << 8 : src[0];
+        std::memcpy(dst, &layout.map[index * 4], layout.bitsPerPixel / 8);
         break;
+    }
     case TrueColour:
+        if (layout.fileBytesPerPixel == 2) {
+            unpackColour16(src, layout.attributeAlpha, rgba);
+            std::memcpy(dst, rgba, layout.bitsPerPixel / 8);
+            break;
+        }
         dst[0] = src[2];
         dst[1] = src[1];
         dst[2] = src[0];
@@ -284,6 +317,16 @@ DecodedImage decodeTgaImage(const std::uint8_t* bytes, std::size_t length)
             const std::size_t fileColumn = layout.rightToLeft ? width - 1 - x : x;
             convertPixel(layout, srcRow + fileColumn * fileSize, dstRow + x * pixelSize);
         }
+    }
+    // NOTE: writers that ignore the alpha bit leave it 0 everywhere; such a
+    // picture is opaque, not invisible.
+    if (layout.attributeAlpha) {
+        std::uint8_t* pixels = image.pixels.get();
+        bool anyVisible = false;
+        for (std::size_t i = 0; i < width * height && !anyVisible; ++i)
+            anyVisible = pixels[i * 4 + 3] != 0;
+        for (std::size_t i = 0; i < width * height && !anyVisible; ++i)
+            pixels[i * 4 + 3] = 0xFF;
     }
     return image;
 }

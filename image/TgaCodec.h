@@ -1,9 +1,11 @@
 // TGA codec: reads and writes Truevision targa files. Reads grey (8-bit),
-// true-colour (24- and 32-bit) and colour-mapped (8-bit indices into a 24- or
-// 32-bit map, delivered as RGB or RGBA) pictures, uncompressed or run-length
-// encoded, in any of the four row/column orders. Writes uncompressed grey,
-// 24- and 32-bit files, bottom-up. 15- and 16-bit pixels or map entries and
-// 16-bit indices are refused.
+// true-colour (15-, 16-, 24- and 32-bit) and colour-mapped (8- or 16-bit
+// indices into a 15-, 16-, 24- or 32-bit map) pictures, uncompressed or
+// run-length encoded, in any of the four row/column orders. 15- and 16-bit
+// colours are widened to RGB; a 16-bit colour's top bit is alpha (giving
+// RGBA) when the descriptor names one alpha bit, and a picture whose alpha
+// bits are all 0 loads opaque. Writes uncompressed grey, 24- and 32-bit
+// files, bottom-up. 16-bit grey + alpha is refused.
 #pragma once
 
 #include "image/DecodedImage.h"

@@ -231,10 +231,31 @@ TEST(BmpCodec, RefusesMalformedFiles)
     variant("huge width", "16384", [](BmpFile& f) { f.width = 0x7fffffff; });
     variant("huge top-down height", "16384", [](BmpFile& f) { f.height = std::int32_t(0x80000000u); });
     variant("negative width", "negative width", [](BmpFile& f) { f.width = -2; });
-    variant("run-length compression", "compressed", [](BmpFile& f) { f.compression = 1; });
-    variant("bit fields", "compressed", [](BmpFile& f) { f.compression = 3; });
-    variant("16 bits per pixel", "16 bits per pixel", [](BmpFile& f) { f.bitsPerPixel = 16; });
-    variant("4 bits per pixel", "4 bits per pixel", [](BmpFile& f) { f.bitsPerPixel = 4; });
+    variant("RLE8 at 24 bits", "RLE8 compression with 24 bits per pixel", [](BmpFile& f) { f.compression = 1; });
+    variant("top-down RLE4", "run-length encoded files cannot be top-down", [](BmpFile& f) {
+        f.compression = 2;
+        f.bitsPerPixel = 4;
+        f.height = -2;
+    });
+    variant("RLE8 ending early", "run-length data ends before the end of the picture", [](BmpFile& f) {
+        f.compression = 1;
+        f.bitsPerPixel = 8;
+        f.pixels = {2, 5, 0, 0, 2};
+    });
+    variant("RLE8 far larger than its data", "run-length data is too short for the picture", [](BmpFile& f) {
+        f.compression = 1;
+        f.bitsPerPixel = 8;
+        f.width = f.height = 4000;
+        f.pixels = {0, 1};
+    });
+    variant("bit fields at 24 bits", "bit-field masks with 24 bits per pixel", [](BmpFile& f) { f.compression = 3; });
+    variant("masks select nothing", "bit-field masks select no colour", [](BmpFile& f) {
+        f.compression = 3;
+        f.bitsPerPixel = 32;
+        f.headerSize = 56;
+    });
+    variant("embedded PNG", "embedded PNG", [](BmpFile& f) { f.compression = 5; });
+    variant("2 bits per pixel", "2 bits per pixel", [](BmpFile& f) { f.bitsPerPixel = 2; });
     variant("core header", "info header of 12 bytes", [](BmpFile& f) { f.headerSize = 12; });
 
     CScratchFolder folder;

@@ -214,7 +214,7 @@ TEST(TgaCodec, RefusesMalformedFiles)
     variant("zero width", "empty", [](TgaFile& f) { f.width = 0; });
     variant("zero height", "empty", [](TgaFile& f) { f.height = 0; });
     variant("huge size", "16384", [](TgaFile& f) { f.width = f.height = 65535; });
-    variant("16-bit pixels", "depth 16", [](TgaFile& f) { f.depth = 16; });
+    variant("12-bit pixels", "true-colour depth 12", [](TgaFile& f) { f.depth = 12; });
     variant("no image data", "image type 0", [](TgaFile& f) { f.imageType = 0; });
     variant("unknown image type", "image type 33", [](TgaFile& f) { f.imageType = 33; });
     variant("colour map past the end", "colour map runs past", [](TgaFile& f) {
@@ -226,12 +226,12 @@ TEST(TgaCodec, RefusesMalformedFiles)
         f.imageType = 1;
         f.depth = 8;
     });
-    variant("16-bit map entries", "entry size 16", [](TgaFile& f) {
+    variant("12-bit map entries", "entry size 12", [](TgaFile& f) {
         f.imageType = 1;
         f.depth = 8;
         f.colourMapType = 1;
         f.mapLength = 1;
-        f.mapEntrySize = 16;
+        f.mapEntrySize = 12;
         f.map = {0, 0};
     });
     variant("run-length overrun", "past the last pixel", [](TgaFile& f) {
