@@ -118,7 +118,8 @@ CXMLNode buildAtlasDescription(const std::string& atlasPath, const CPacker& pack
 }
 
 bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
-               std::uint32_t width, std::uint32_t height, std::string* error)
+               std::uint32_t width, std::uint32_t height, std::string* error,
+               const CParallelDeflate::Progress& progress)
 {
     const AtlasOutput output = AtlasOutput::parse(atlasPath);
     std::uint32_t channels = 0;
@@ -142,7 +143,7 @@ bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::v
     // up to then (the image cannot be written, say) changes neither.
     CSafeWriter imageFile;
     if (!imageFile.open(output.path, error) ||
-        !writeImageStream(imageFile.stream(), output.format, atlas, 100, error))
+        !writeImageStream(imageFile.stream(), output.format, atlas, 100, error, progress))
         return false;
     CSafeWriter descriptionFile;
     const std::string text = CXMLWriter::fileText(description);

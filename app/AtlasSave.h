@@ -13,6 +13,7 @@
 #pragma once
 
 #include "core/String.h"
+#include "image/CParallelDeflate.h"
 #include "xml/CXMLNode.h"
 
 #include <cstdint>
@@ -60,6 +61,8 @@ CXMLNode buildAtlasDescription(const std::string& atlasPath, const CPacker& pack
 // before either is put in place (CSafeWriter), the image first. False with
 // the reason in `error` (when given) on any failure; nothing has then been
 // replaced, unless the image was put in place and only the description then
-// failed to be.
+// failed to be. A PNG atlas reports each compressed piece to `progress`;
+// the other formats report nothing.
 bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
-               std::uint32_t width, std::uint32_t height, std::string* error);
+               std::uint32_t width, std::uint32_t height, std::string* error,
+               const CParallelDeflate::Progress& progress = {});

@@ -152,7 +152,7 @@ bool saveImageFile(const char* path, ImageFileFormat format, const CImage& image
 }
 
 bool writeImageStream(std::FILE* file, ImageFileFormat format, const CImage& image, int jpegQuality,
-                      std::string* error)
+                      std::string* error, const CParallelDeflate::Progress& progress)
 {
     const FormatEntry* entry = checkWritable(format, image, error);
     if (entry == nullptr)
@@ -169,7 +169,7 @@ bool writeImageStream(std::FILE* file, ImageFileFormat format, const CImage& ima
     case ImageFileFormat::Jpeg:
         return writeJpegStream(file, width, height, bits, pixels, jpegQuality, error);
     case ImageFileFormat::Png: {
-        const std::vector<std::uint8_t> bytes = encodePng(width, height, bits, pixels, error);
+        const std::vector<std::uint8_t> bytes = encodePng(width, height, bits, pixels, error, progress);
         if (bytes.empty())
             return false;
         if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())

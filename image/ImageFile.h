@@ -9,6 +9,7 @@
 #pragma once
 
 #include "image/CImage.h"
+#include "image/CParallelDeflate.h"
 
 #include <cstdio>
 #include <string>
@@ -31,8 +32,10 @@ bool loadImageFile(const char* path, CImage& image, std::string* error);
 bool saveImageFile(const char* path, ImageFileFormat format, const CImage& image, int jpegQuality,
                    std::string* error);
 // Writes the image with the codec of `format` to an open stream, for callers
-// that put the file in place themselves (see CSafeWriter).
+// that put the file in place themselves (see CSafeWriter). A PNG reports
+// each compressed piece to `progress` (see CParallelDeflate); the other
+// formats report nothing.
 bool writeImageStream(std::FILE* file, ImageFileFormat format, const CImage& image, int jpegQuality,
-                      std::string* error);
+                      std::string* error, const CParallelDeflate::Progress& progress = {});
 // Writes the image with the codec its suffix names.
 bool saveImageFile(const char* path, const CImage& image, int jpegQuality, std::string* error);

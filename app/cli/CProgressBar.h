@@ -4,10 +4,10 @@
 // and only for runs that will pass about a second: from the loading stage's
 // pace it projects the whole run and shows the bar as soon as the projection
 // passes a second, and in any case once a second has gone by. Quick runs and
-// pipelines see no output at all. The bar moves with the images loaded; a
-// small drawing thread keeps the clock moving while a long step (the atlas
-// write) reports no progress of its own. The work itself stays on the
-// calling thread.
+// pipelines see no output at all. The bar moves with the images loaded and
+// the pieces of the atlas written; a small drawing thread keeps the clock
+// moving while a long step reports no progress of its own. The work itself
+// stays on the calling thread.
 #pragma once
 
 #include <chrono>

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -263,13 +265,20 @@ int runPack(int argc, char** argv)
         std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
         return exitFailure;
     }
-    if (!saveAtlas(options.atlasPath, packer, atlasImages, width, height, &error) ||
+    // A PNG atlas moves the bar by pieces compressed; other formats are one
+    // step.
+    std::uint64_t writeSteps = 1;
+    const auto onPiece = [&](std::size_t piecesDone, std::size_t pieceCount) {
+        writeSteps = pieceCount;
+        progress.update("writing", piecesDone, pieceCount);
+    };
+    if (!saveAtlas(options.atlasPath, packer, atlasImages, width, height, &error, onPiece) ||
         (options.json && !jsonFile.commit(&error))) {
         progress.finish();
         std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
         return exitFailure;
     }
-    progress.update("writing", 1, 1);
+    progress.update("writing", writeSteps, writeSteps);
     progress.finish();
     const double area = double(width) * height;
     const double occupancy = area > 0 ? 100.0 * double(imagePixels) / area : 0.0;

@@ -3,7 +3,7 @@
 # never fed back in, messages name what is wrong, the atlas's folder is made,
 # unreadable files can be skipped on request (still exit 1), folders say
 # what they skipped and can be walked recursively, and --progress draws the
-# bar by images loaded.
+# bar by images loaded and by pieces of a PNG atlas written.
 set -u
 cli=$1
 scratch=$2
@@ -99,6 +99,11 @@ grep -q "tree/other/a.png and tree/sub/a.png: two images named a.png" err.txt ||
 "$cli" pack --progress -o bar.png sprites >out.txt 2>err.txt || fail "progress: $(cat err.txt)"
 tr '\r' '\n' < err.txt | grep -q '^loading  \[#*\] 4/4 ' || fail "no loading progress: $(tr '\r' '\n' < err.txt)"
 tr '\r' '\n' < err.txt | grep -q '^writing ' || fail "no writing stage"
+# A large PNG atlas is compressed in pieces, and the bar counts them.
+python3 "$root/bench/gen_sprites.py" big 1 1 300 300 || fail "cannot generate a large sprite"
+"$cli" pack --progress -o big.png big >out.txt 2>err.txt || fail "progress, large atlas: $(cat err.txt)"
+tr '\r' '\n' < err.txt | grep -Eq '^writing +\[#+\] ([2-9]|[1-9][0-9]+)/' ||
+    fail "the write was one step: $(tr '\r' '\n' < err.txt)"
 "$cli" pack -o bar.png sprites >out.txt 2>err.txt && [ ! -s err.txt ] || fail "a bar without a terminal"
 
 ls -A . sprites | grep -q '^\.qf-' && fail "temporary files left behind"
