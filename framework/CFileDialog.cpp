@@ -56,8 +56,10 @@ CFileDialog& fileDialog()
 {
     if (installed != nullptr)
         return *installed;
-    static CGtkFileDialog gtkDialog;
-    return gtkDialog;
+    // Never destroyed, like the platform: the static application may still
+    // be shutting down after function-local statics are gone.
+    static CGtkFileDialog* const gtkDialog = new CGtkFileDialog;
+    return *gtkDialog;
 }
 
 void setFileDialog(CFileDialog* replacement)
