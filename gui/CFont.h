@@ -1,0 +1,63 @@
+// CFont: the GUI's text element.
+//
+// Draws a string with a bitmap font held in the element's sprite, whose 256
+// frames are the glyphs of character codes 0 to 255. The text is laid out
+// inside the element's rectangle with one of nine alignments (the base's
+// align code, only stored for text elements), breaks at newlines, wraps
+// words at the right edge and stops at the last line that fits. Characters
+// are taken as signed bytes, so codes 128 to 255 are never drawn.
+//
+// The glyph sprite itself is built from a TrueType file by the resource
+// manager (a "font" entry of a resource list).
+#pragma once
+
+#include "core/String.h"
+#include "gui/CGUI.h"
+
+#include <cstdint>
+
+class CFont : public CGUI {
+public:
+    CFont();
+    CFont(const CFont& other);
+    ~CFont() override;
+
+    void draw() override;
+    // Common attributes, then "kern", "lead", "text", "scaleX", "scaleY"
+    // (a missing scale resets to 1).
+    void load(CXMLNode& node) override;
+    // Builds the 256-frame glyph table from a font sprite (frames named by
+    // their character); a sprite without frames is ignored.
+    void setSprite(const CSprite& sprite) override;
+    // Slot 9: the base, align, kern, lead, password, passwordChar, scales
+    // and text.
+    using CGUI::copyFrom;
+    virtual void copyFrom(const CFont& other);
+
+    // Stores the text and turns backslash + "n" into a newline (a doubled
+    // backslash keeps the pair as written, minus one backslash).
+    void setText(const String& value);
+    const String& getText() const { return text; }
+
+    // Layout arithmetic (element coordinates; see CFont.cpp).
+    // scaleX x the width of glyph k, 0 when there is no glyph k.
+    float getCharWidth(char k) const;
+    // scaleY x the height of frame 0, 0 without frames.
+    float getLineHeight() const;
+    // Width of the line that starts at `position` for a wrap width.
+    float getLineWidth(std::uint32_t position, float wrapWidth) const;
+    // Left edge of the line that starts at `position` (truncated).
+    std::int32_t getLineStart(std::uint32_t position) const;
+    // Height of the whole text wrapped at maxWidth (0: no wrapping).
+    float getTextHeight(float maxWidth) const;
+    // Top of the text block for the vertical alignment (truncated).
+    std::int32_t getVerticalStart() const;
+
+    String text;
+    std::int32_t kern = 0;
+    std::int32_t lead = 0;
+    float scaleX = 1.0f;
+    float scaleY = 1.0f;
+    bool password = false;
+    char passwordChar = '*';
+};
