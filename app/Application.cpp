@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <type_traits>
 
 namespace {
 
@@ -60,7 +61,7 @@ bool Application::loadScreen()
         return false;
     }
     const std::string prefix = std::string(dataFolderName) + "/";
-    CXMLNode& root = document.root();
+    CXMLNode& root = document;
     for (std::uint32_t i = 0; i < root.childCount(); ++i) {
         CXMLAttribute* file = root.child(i)->findAttribute("file");
         if (file == nullptr || file->value().c_str() == nullptr)
@@ -77,65 +78,55 @@ bool Application::loadScreen()
         report("The tool's screen description " + guiPath + " cannot be read or is damaged.");
         return false;
     }
-    gui.load(String(guiPath.c_str()), toolResources);
+    gui.loadNode(check, &toolResources);
     return true;
 }
 
 bool Application::findControls()
 {
-    // In the order the tool has always looked them up; "background" is
-    // checked here too, before the canvas is taken out of the screen.
-    struct Required {
-        const char* name;
-        std::int32_t type;
-    };
-    static const Required required[] = {
-        {"list", CGUI::List},           {"btnNew", CGUI::Button},         {"btnAdd", CGUI::Button},
-        {"btnSub", CGUI::Button},       {"btnUp", CGUI::Button},          {"btnDown", CGUI::Button},
-        {"btnSave", CGUI::Button},      {"btnUnpack", CGUI::Button},      {"cboxAutoPack", CGUI::CheckBox},
-        {"cboxPackRight", CGUI::CheckBox}, {"cboxPackDown", CGUI::CheckBox}, {"cboxPackCenter", CGUI::CheckBox},
-        {"cboxTightPack", CGUI::CheckBox}, {"spaceScroll", CGUI::Scroll},  {"fontSpaceValue", CGUI::Font},
-        {"control", CGUI::ControlBar},  {"background", CGUI::Element},
-    };
-    constexpr std::size_t count = sizeof(required) / sizeof(required[0]);
-    CGUI* found[count] = {};
+    // Controls are told apart by class (a copied element keeps the type
+    // code of what it copied). "background" is checked here too, before the
+    // canvas is taken out of the screen.
     std::string missing;
-    for (std::size_t i = 0; i < count; ++i) {
-        found[i] = gui.find(required[i].name);
-        if (found[i] == nullptr || found[i]->getType() != required[i].type) {
+    auto need = [&](const char* name, auto* kind) {
+        using Kind = std::remove_pointer_t<decltype(kind)>;
+        Kind* control = dynamic_cast<Kind*>(gui.find(name));
+        if (control == nullptr) {
             missing += missing.empty() ? "" : ", ";
-            missing += required[i].name;
+            missing += name;
         }
-    }
+        return control;
+    };
+    list = need("list", static_cast<CList*>(nullptr));
+    btnNew = need("btnNew", static_cast<CButton*>(nullptr));
+    btnAdd = need("btnAdd", static_cast<CButton*>(nullptr));
+    btnSub = need("btnSub", static_cast<CButton*>(nullptr));
+    btnUp = need("btnUp", static_cast<CButton*>(nullptr));
+    btnDown = need("btnDown", static_cast<CButton*>(nullptr));
+    btnSave = need("btnSave", static_cast<CButton*>(nullptr));
+    btnUnpack = need("btnUnpack", static_cast<CButton*>(nullptr));
+    cboxAutoPack = need("cboxAutoPack", static_cast<CCheckBox*>(nullptr));
+    cboxPackRight = need("cboxPackRight", static_cast<CCheckBox*>(nullptr));
+    cboxPackDown = need("cboxPackDown", static_cast<CCheckBox*>(nullptr));
+    cboxPackCenter = need("cboxPackCenter", static_cast<CCheckBox*>(nullptr));
+    cboxTightPack = need("cboxTightPack", static_cast<CCheckBox*>(nullptr));
+    spaceScroll = need("spaceScroll", static_cast<CScroll*>(nullptr));
+    fontSpaceValue = need("fontSpaceValue", static_cast<CFont*>(nullptr));
+    control = need("control", static_cast<CControlBar*>(nullptr));
+    need("background", static_cast<CGUI*>(nullptr));
     if (!missing.empty()) {
         report("The tool's screen description " + dataFolder + "/gui.xml lacks these controls: " + missing + ".");
         return false;
     }
-    list = static_cast<CList*>(found[0]);
-    btnNew = static_cast<CButton*>(found[1]);
-    btnAdd = static_cast<CButton*>(found[2]);
-    btnSub = static_cast<CButton*>(found[3]);
-    btnUp = static_cast<CButton*>(found[4]);
-    btnDown = static_cast<CButton*>(found[5]);
-    btnSave = static_cast<CButton*>(found[6]);
-    btnUnpack = static_cast<CButton*>(found[7]);
-    cboxAutoPack = static_cast<CCheckBox*>(found[8]);
-    cboxPackRight = static_cast<CCheckBox*>(found[9]);
-    cboxPackDown = static_cast<CCheckBox*>(found[10]);
-    cboxPackCenter = static_cast<CCheckBox*>(found[11]);
-    cboxTightPack = static_cast<CCheckBox*>(found[12]);
-    spaceScroll = static_cast<CScroll*>(found[13]);
-    fontSpaceValue = static_cast<CFont*>(found[14]);
-    control = static_cast<CControlBar*>(found[15]);
     return true;
 }
 
 void Application::connectHandlers()
 {
     connectSlot(connections, control->onDragBy, this, &Application::moveWindow);
-    connectSlot(connections, control->getMinimiseButton()->onClick, this, &Application::minimise);
-    connectSlot(connections, control->getMaximiseButton()->onClick, this, &Application::toggleFullscreen);
-    connectSlot(connections, control->getCloseButton()->onClick, this, &Application::quit);
+    connectSlot(connections, control->getMinimiseButton().onClick, this, &Application::minimise);
+    connectSlot(connections, control->getMaximiseButton().onClick, this, &Application::toggleFullscreen);
+    connectSlot(connections, control->getCloseButton().onClick, this, &Application::quit);
     connectSlot(connections, btnNew->onClick, this, &Application::newAtlas);
     connectSlot(connections, btnAdd->onClick, this, &Application::addImages);
     connectSlot(connections, btnSub->onClick, this, &Application::removeImage);
@@ -192,7 +183,7 @@ int Application::main(int, char**)
     hint = gui.find("hint");
 
     connectHandlers();
-    list->addColumn(0, list->getScale().x, "");
+    list->addColumn(0, list->getWidth(), "");
     cboxAutoPack->setChecked(true);
     cboxTightPack->setChecked(true);
 
@@ -205,7 +196,7 @@ int Application::main(int, char**)
 
 void Application::draw()
 {
-    canvas->setPosition(canvas->getPosition().x, canvas->getPosition().y);
+    canvas->setPosition(canvas->getX(), canvas->getY());
     clear(0.5f, 0.5f, 0.5f, 0.0f);
     // The model-view matrix is the identity between frames, so loading it
     // again afterwards restores it.
@@ -229,8 +220,8 @@ void Application::draw()
 void Application::canvasDragCheck(float, float)
 {
     const CVector mouse = mousePosition();
-    CVector position = canvas->getPosition();
-    const CVector& size = canvas->getScale();
+    CVector position(canvas->getX(), canvas->getY(), 0.0f);
+    const CVector size(canvas->getWidth(), canvas->getHeight(), 0.0f);
     if (mouse.x < previewRight && mouse.y > previewTop) {
         savedCanvasPos[0] = position.x;
         savedCanvasPos[1] = position.y;
@@ -250,7 +241,7 @@ void Application::canvasDragCheck(float, float)
         position.x = savedCanvasPos[0];
         position.y = savedCanvasPos[1];
     }
-    canvas->setTranslation(position.x, position.y);
+    canvas->setTranslation(position.x, position.y, canvas->getDepth());
 }
 
 void Application::choosePackMode(CCheckBox* clicked, CCheckBox* first, CCheckBox* second, PackMode mode)
@@ -309,6 +300,8 @@ void Application::minimise()
 
 void Application::toggleFullscreen()
 {
+    if (revertingMode)
+        return;
     if (isFullscreen()) {
         setSize(windowWidth, windowHeight, false);
         return;
@@ -317,10 +310,13 @@ void Application::toggleFullscreen()
     setSize(windowWidth, windowHeight, true);
     if (!isFullscreen()) {
         // The display has no 800 x 600 mode (the framework has said so): stay
-        // a centred window, and put the title bar back in its windowed state.
+        // a centred window, and click the title bar back into its windowed
+        // state (its own handler runs first; this one ignores that click).
         setSize(windowWidth, windowHeight, false);
         centre(true, true);
-        control->setWindowed(true);
+        revertingMode = true;
+        control->getMaximiseButton().onClick.emit();
+        revertingMode = false;
     }
 }
 

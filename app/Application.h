@@ -141,6 +141,7 @@ private:
     std::vector<std::string> startupPaths;
     CGUI* hint = nullptr;  // optional text over the empty preview
     bool layoutFits = true; // the last relayout found an atlas size
+    bool revertingMode = false; // the title bar is being put back to windowed
     // Declared last so that it is destroyed first: every handler connection
     // goes before the managers and controls it points into.
     CSlotList connections;

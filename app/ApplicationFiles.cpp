@@ -34,8 +34,8 @@ void Application::saveAtlasFile()
         const int filter = selection.filterIndex;
         path += filter >= 1 && filter <= 4 ? filterEndings[filter - 1] : ".png";
     }
-    const auto width = static_cast<std::uint32_t>(canvas->getScale().x);
-    const auto height = static_cast<std::uint32_t>(canvas->getScale().y);
+    const auto width = static_cast<std::uint32_t>(canvas->getWidth());
+    const auto height = static_cast<std::uint32_t>(canvas->getHeight());
 
     // The images in the order they were added, each found by the texture
     // its preview element shows.

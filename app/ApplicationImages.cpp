@@ -3,6 +3,7 @@
 
 #include "app/AtlasFiles.h"
 #include "framework/CFileDialog.h"
+#include "gui/CCheckBox.h"
 #include "gui/CList.h"
 #include "resources/CTexture.h"
 
@@ -148,7 +149,7 @@ bool Application::addImage(const std::string& path, const String& name, std::str
     CGUI* element = preview.find(name);
     const float width = static_cast<float>(loaded->getWidth());
     const float height = static_cast<float>(loaded->getHeight());
-    element->setScale(width, height, 1.0f);
+    element->storeSize(width, height);  // no onResize
     CMaterial& material = element->getMaterial();
     material.textures.insert(material.textures.begin(), loaded->getTextureId());
     const float side = static_cast<float>(loaded->getTextureSize());
@@ -181,7 +182,10 @@ void Application::moveImageUp()
     if (selected <= 0)
         return;
     const auto row = static_cast<std::uint32_t>(selected);
-    list->insertRow(row - 1, list->getCell(row, 0));
+    const CGUI* cell = list->getCell(row, 0);
+    if (cell == nullptr)
+        return;
+    list->insertRow(row - 1, *cell);
     list->removeRow(row + 1);
     list->setSelected(row - 1);
     relayout();
@@ -193,7 +197,10 @@ void Application::moveImageDown()
     if (selected < 0 || selected >= static_cast<std::int32_t>(list->getRowCount()) - 1)
         return;
     const auto row = static_cast<std::uint32_t>(selected);
-    list->insertRow(row + 2, list->getCell(row, 0));
+    const CGUI* cell = list->getCell(row, 0);
+    if (cell == nullptr)
+        return;
+    list->insertRow(row + 2, *cell);
     list->removeRow(row);
     list->setSelected(row + 1);
     relayout();
@@ -223,8 +230,8 @@ void Application::relayout()
             continue;
         PackEntry entry;
         entry.name = element->getName();
-        entry.width = static_cast<std::int32_t>(element->getScale().x);
-        entry.height = static_cast<std::int32_t>(element->getScale().y);
+        entry.width = static_cast<std::int32_t>(element->getWidth());
+        entry.height = static_cast<std::int32_t>(element->getHeight());
         packer.insertEntry(i, entry);
     }
     // Images that need an atlas beyond the largest image side fit no
@@ -239,7 +246,7 @@ void Application::relayout()
     const auto height = static_cast<float>(size->height);
 
     canvas->setPosition(0.0f, 20.0f);
-    canvas->setScale(width, height, 1.0f);
+    canvas->storeSize(width, height);
     CMatrix matrix = canvasTextureMatrix;
     matrix.setElement(0, matrix.element(0) * (width / 64.0f));
     matrix.setElement(5, matrix.element(5) * (height / 64.0f));

@@ -13,7 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
   libpng-dev libstb-dev
-  libgtk-3-dev xdotool
+  libgtk-3-dev xdotool x11-apps
 )
 
 missing=()
