@@ -56,8 +56,9 @@ bool Application::loadScreen()
 {
     const std::string resourcesPath = dataFolder + "/resources.xml";
     CXMLDocument document;
-    if (!document.load(String(resourcesPath.c_str()))) {
-        report("The tool's resource list " + resourcesPath + " cannot be read or is damaged.");
+    std::string problem = document.loadDetailed(String(resourcesPath.c_str()));
+    if (!problem.empty() || !document.isComplete()) {
+        report("The tool's resource list " + resourcesPath + " cannot be read or is damaged.\n\n" + problem);
         return false;
     }
     const std::string prefix = std::string(dataFolderName) + "/";
@@ -74,8 +75,9 @@ bool Application::loadScreen()
 
     const std::string guiPath = dataFolder + "/gui.xml";
     CXMLDocument check;
-    if (!check.load(String(guiPath.c_str()))) {
-        report("The tool's screen description " + guiPath + " cannot be read or is damaged.");
+    problem = check.loadDetailed(String(guiPath.c_str()));
+    if (!problem.empty() || !check.isComplete()) {
+        report("The tool's screen description " + guiPath + " cannot be read or is damaged.\n\n" + problem);
         return false;
     }
     gui.loadNode(check, &toolResources);
