@@ -149,8 +149,15 @@ void Application::connectHandlers()
 
 int Application::main(int, char**)
 {
+    if (startUp())
+        run();
+    return 0;
+}
+
+bool Application::startUp()
+{
     if (!createGLWindow(windowWidth, windowHeight, false, false, false, 32, 24, 8, 0))
-        return 0;
+        return false;
     setTitle("Quilt Forger");
     const Size size = getSize();
     const float width = static_cast<float>(size.width);
@@ -170,10 +177,10 @@ int Application::main(int, char**)
         for (const std::string& candidate : dataFolderCandidates(dataFolderName))
             places += "\n  " + candidate;
         report("The tool's data folder was not found. Looked in:" + places);
-        return 0;
+        return false;
     }
     if (!loadScreen() || !findControls())
-        return 0;
+        return false;
 
     // The canvas: a copy of "background" in a manager of its own, draggable.
     canvas = backgroundGui.create(CGUI::Element, "background");
@@ -192,8 +199,7 @@ int Application::main(int, char**)
     if (!startupPaths.empty())
         addPaths(startupPaths);
     updateHint();
-    run();
-    return 0;
+    return true;
 }
 
 void Application::draw()

@@ -47,7 +47,13 @@ public:
     Application();
     ~Application() override;
 
+    // startUp, then the main loop; always 0.
     int main(int argumentCount, char** arguments) override;
+    // Everything main does before the loop: the window, the projection, the
+    // data, the screen, the canvas, the handlers and the startup paths.
+    // False (after a message, when there is something to say) when the tool
+    // cannot run.
+    bool startUp();
     void draw() override;
 
     // Images and folders to add once the screen is up (the command line).
