@@ -156,6 +156,8 @@ int Application::main(int, char**)
 
 bool Application::startUp()
 {
+    CAppGL::setContextReadyHandler(initialiseRenderer);
+    CAppGL::setContextClosingHandler(shutdownRenderer);
     if (!createGLWindow(windowWidth, windowHeight, false, false, false, 32, 24, 8, 0))
         return false;
     setTitle("Quilt Forger");
