@@ -121,10 +121,10 @@ void Application::addFiles(const std::vector<ImageFile>& files)
 bool Application::addImage(const std::string& path, const String& name, std::string& problem)
 {
     // Two rows of one name would share one texture and one preview element.
+    const String file(path.c_str());
     for (std::uint32_t i = 0; i < textures.getCount(); ++i) {
         const CResource* existing = textures.getResource(i);
-        const bool sameName = existing->getName() == name;
-        if (sameName || toStdString(existing->getFile()) == path) {
+        if (existing->getName() == name || existing->getFile() == file) {
             problem = toStdString(name) + ": already in the list as " + toStdString(existing->getName()) +
                       " (from " + toStdString(existing->getFile()) + "); " + path + " was not added.";
             return false;
@@ -139,7 +139,7 @@ bool Application::addImage(const std::string& path, const String& name, std::str
         return false;
     }
     texture->setName(name);
-    texture->setFile(String(path.c_str()));
+    texture->setFile(file);
     texture->upload(0xFFFFFFFFu, false, false, false, false);
     CTexture* loaded = texture.get();
     textures.add(std::move(texture));
