@@ -12,7 +12,7 @@ tool=$root/build/release/app/quiltforger
 if [ -z "${QF_SHOT_DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" env QF_SHOT_DISPLAY=1 bash "$0" "$@"
 fi
-export LIBGL_ALWAYS_SOFTWARE=1
+export LIBGL_ALWAYS_SOFTWARE=1 NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
 work=$(mktemp -d)
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 python3 "$root/bench/gen_sprites.py" "$work/sprites" 40 2024 12 72 >/dev/null

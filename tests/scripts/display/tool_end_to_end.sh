@@ -16,7 +16,7 @@ fail() { echo "FAIL: $*"; [ -f "$scratch/tool.log" ] && cat "$scratch/tool.log";
 if [ -z "${QF_E2E_DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" env QF_E2E_DISPLAY=1 bash "$0" "$@"
 fi
-export LIBGL_ALWAYS_SOFTWARE=1 GDK_BACKEND=x11 NO_AT_BRIDGE=1
+export LIBGL_ALWAYS_SOFTWARE=1 GDK_BACKEND=x11 NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
 rm -rf "$scratch" && mkdir -p "$scratch/in" "$scratch/out" && cd "$scratch" || exit 1
 python3 "$root/bench/gen_sprites.py" in 9 7 8 48 >/dev/null || fail "cannot generate sprites"
 sprites=(in/sprite04.png in/sprite01.png in/sprite07.png in/sprite00.png in/sprite08.png in/sprite02.png
