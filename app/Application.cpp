@@ -35,6 +35,21 @@ constexpr std::uint32_t scissorTest = 0x0C11;
 
 }
 
+namespace {
+
+// The list's highlight bars are untextured quads whose colour the
+// description gives as emission; the light's diffuse term would wash them
+// out to near white, so their diffuse and ambient colour is taken away
+// (the alpha stays).
+void keepColourUnlit(CGUI& element)
+{
+    CMaterial& material = element.getMaterial();
+    material.diffuse = CVector(0.0f, 0.0f, 0.0f, material.diffuse.w);
+    material.ambient = CVector(0.0f, 0.0f, 0.0f, material.ambient.w);
+}
+
+}
+
 Application::Application()
 {
     textures.setTextureOptions(0xFFFFFFFFu, false, false, false, false);
@@ -195,6 +210,8 @@ bool Application::startUp()
 
     connectHandlers();
     list->addColumn(0, list->getWidth(), "");
+    keepColourUnlit(list->getHoverBar());
+    keepColourUnlit(list->getSelectBar());
     cboxAutoPack->setChecked(true);
     cboxTightPack->setChecked(true);
 
