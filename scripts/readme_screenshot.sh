@@ -20,10 +20,10 @@ python3 "$root/bench/gen_sprites.py" "$work/sprites" 40 2024 12 72 >/dev/null
 pid=$!
 window=$(timeout 20 xdotool search --sync --name '^Quilt Forger$' | head -1)
 eval "$(xdotool getwindowgeometry --shell "$window")"
-# Hover a row of the list and the Save button, so both states show.
+# Select a row of the list and hover another, so both highlights show.
 xdotool mousemove --sync $((X + 700)) $((Y + 192)); sleep 0.3
 xdotool click 1; sleep 0.3
-xdotool mousemove --sync $((X + 700)) $((Y + 41)); sleep 1
+xdotool mousemove --sync $((X + 700)) $((Y + 246)); sleep 1
 xwd -root -silent >"$work/screen.xwd"
 mkdir -p "$(dirname "$output")"
 python3 "$root/scripts/xwd_to_png.py" "$work/screen.xwd" "$output" "$X" "$Y" "$WIDTH" "$HEIGHT"
