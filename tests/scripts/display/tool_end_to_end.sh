@@ -6,7 +6,7 @@
 # quiltforger-cli pack writes for the same order and options; Escape then ends
 # the tool with status 0.
 set -u
-cli=$1
+cli=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 scratch=$2
 tool=$(dirname "$cli")/quiltforger
 root=$(cd "$(dirname "$0")/../../.." && pwd)
