@@ -19,8 +19,8 @@ fi
 export LIBGL_ALWAYS_SOFTWARE=1 GDK_BACKEND=x11 NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
 rm -rf "$scratch" && mkdir -p "$scratch/in" "$scratch/out" && cd "$scratch" || exit 1
 python3 "$root/bench/gen_sprites.py" in 9 7 8 48 >/dev/null || fail "cannot generate sprites"
-sprites=(in/sprite04.png in/sprite01.png in/sprite07.png in/sprite00.png in/sprite08.png in/sprite02.png
-         in/sprite05.png in/sprite03.png in/sprite06.png)
+sprites=(in/sprite4.png in/sprite1.png in/sprite7.png in/sprite0.png in/sprite8.png in/sprite2.png
+         in/sprite5.png in/sprite3.png in/sprite6.png)
 
 "$tool" "${sprites[@]}" >tool.log 2>&1 &
 pid=$!
