@@ -239,9 +239,23 @@ void Application::draw()
     translate(0.0f, 0.0f, 50.0f);
     backgroundGui.draw();
     translate(0.0f, 0.0f, 100.0f);
-    preview.draw();
+    drawVisiblePreview();
     setCapability(scissorTest, false);
     loadModelView(&identity);
+}
+
+// The preview manager's draw (last element first), leaving out the images
+// that lie wholly outside the preview area: the scissor box would clip them
+// anyway, and a large atlas has most of its images out of view.
+void Application::drawVisiblePreview()
+{
+    for (std::uint32_t i = preview.getCount(); i-- > 0;) {
+        CGUI* element = preview.getElement(i);
+        const CVector position = element->getAbsolutePosition();
+        if (position.x < previewRight && position.x + element->getWidth() > 0.0f && position.y < previewBottom &&
+            position.y + element->getHeight() > previewTop)
+            element->draw();
+    }
 }
 
 void Application::canvasDragCheck(float, float)

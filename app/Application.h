@@ -102,6 +102,7 @@ private:
     void report(const std::string& text);
     void updateHint();
 
+    void drawVisiblePreview();
     void canvasDragCheck(float x, float y);
     void chooseAutoPack();
     void choosePackRight();
