@@ -91,6 +91,24 @@ void addThroughDialog(ToolFixture& f, const std::vector<std::string>& paths)
     f.tool.addImages();
 }
 
+// The screen with an empty preview: the controls, the list and the text.
+void BM_DrawEmptyScreen(benchmark::State& state)
+{
+    ToolFixture& f = fixture();
+    if (!f.started) {
+        state.SkipWithError("the tool did not start (no display?)");
+        return;
+    }
+    f.tool.newAtlas();
+    for (auto _ : state) {
+        f.tool.draw();
+        CImage read;
+        readFramebuffer(0, 0, 1, 1, 3, read);
+        benchmark::DoNotOptimize(read.getData());
+    }
+}
+BENCHMARK(BM_DrawEmptyScreen)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
 void BM_DrawWith2000Images(benchmark::State& state)
 {
     ToolFixture& f = fixture();
