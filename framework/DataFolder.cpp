@@ -35,8 +35,11 @@ std::vector<std::string> dataFolderCandidates(const std::string& name)
 {
     std::vector<std::string> candidates{name};
     const std::string exeFolder = executableFolder();
-    if (!exeFolder.empty())
+    if (!exeFolder.empty()) {
         candidates.push_back(exeFolder + "/" + name);
+        // An installed tree moved as a whole: <prefix>/bin next to <prefix>/share.
+        candidates.push_back(exeFolder + "/../share/quiltforger/" + name);
+    }
     candidates.push_back(std::string(QF_INSTALL_DATADIR) + "/" + name);
     return candidates;
 }

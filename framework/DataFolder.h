@@ -1,8 +1,10 @@
 // DataFolder: finding the tool's data folder wherever the tool is started.
 //
 // The folder is looked for, in this order, in the working directory (where
-// the tool has always read it), next to the executable (a build tree), and in
-// the installed data folder (<prefix>/share/quiltforger). A candidate counts
+// the tool has always read it), next to the executable (a build tree), in
+// ../share/quiltforger from the executable (an installed tree, wherever it
+// was installed), and in the data folder of the configured install prefix.
+// A candidate counts
 // only when it holds the marker file, so an unrelated folder of the same
 // name is passed over.
 #pragma once

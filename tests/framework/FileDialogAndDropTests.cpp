@@ -92,9 +92,10 @@ TEST(DataFolder, WorkingDirectoryComesFirstAndNeedsTheMarker)
     std::ofstream(scratch / "Quiltforger" / "gui.xml") << "<gui/>";
     EXPECT_EQ(findDataFolder("Quiltforger", "gui.xml"), "Quiltforger");
     const std::vector<std::string> candidates = dataFolderCandidates("Quiltforger");
-    ASSERT_EQ(candidates.size(), 3u);
+    ASSERT_EQ(candidates.size(), 4u);
     EXPECT_EQ(candidates[1], executableFolder() + "/Quiltforger");
-    EXPECT_NE(candidates[2].find("share/quiltforger/Quiltforger"), std::string::npos);
+    EXPECT_EQ(candidates[2], executableFolder() + "/../share/quiltforger/Quiltforger");
+    EXPECT_NE(candidates[3].find("share/quiltforger/Quiltforger"), std::string::npos);
     std::filesystem::current_path(here);
     std::filesystem::remove_all(scratch);
 }
