@@ -4,9 +4,8 @@
 // the tool has always read it), next to the executable (a build tree), in
 // ../share/quiltforger from the executable (an installed tree, wherever it
 // was installed), and in the data folder of the configured install prefix.
-// A candidate counts
-// only when it holds the marker file, so an unrelated folder of the same
-// name is passed over.
+// A candidate counts only when it holds the marker file, so an unrelated
+// folder of the same name is passed over.
 #pragma once
 
 #include <string>
