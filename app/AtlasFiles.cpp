@@ -1,29 +1,13 @@
-// Path helpers and the temporary-file-then-rename writer.
+// Path helpers and the parsed atlas output path.
 #include "app/AtlasFiles.h"
 
 #include "image/CImage.h"
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
 std::size_t lastSeparator(const std::string& path)
 {
     return path.find_last_of("/\\");
-}
-
-mode_t defaultFileMode()
-{
-    // umask can only be read by setting it; put it straight back.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
 }
 
 }
@@ -83,65 +67,30 @@ bool loadImageByEnding(const std::string& path, CImage& image, std::string* erro
     return loadImageFile(path.c_str(), format, image, error);
 }
 
-bool saveImageByEnding(const std::string& path, const std::string& ending, const CImage& image, int jpegQuality,
-                       std::string* error)
+AtlasOutput AtlasOutput::parse(const std::string& path)
 {
-    const ImageFileFormat format = imageFormatByEnding(ending);
-    if (format == ImageFileFormat::None) {
-        if (error)
-            *error = "no image format for the ending " + ending;
-        return false;
-    }
-    return saveImageFile(path.c_str(), format, image, jpegQuality, error);
+    AtlasOutput output;
+    output.path = path;
+    output.folder = folderOf(path);
+    output.fileName = fileNameOf(path);
+    output.stem = output.fileName.size() > 4 ? output.fileName.substr(0, output.fileName.size() - 4) : std::string();
+    output.format = imageFormatByEnding(output.fileName);
+    return output;
 }
 
-CTempFile::~CTempFile()
+std::string AtlasOutput::descriptionPath() const
 {
-    discard();
+    if (path.size() < 3)
+        return "xml";
+    return path.substr(0, path.size() - 3) + "xml";
 }
 
-bool CTempFile::reserve(const std::string& destination, const std::string& ending, std::string* error)
+bool AtlasOutput::atlasFormat(std::uint32_t& channels, std::uint32_t& bitsPerPixel) const
 {
-    discard();
-    const std::string name = fileNameOf(destination);
-    std::string pattern = joinPath(folderOf(destination), "." + name + ".tmp-XXXXXX" + ending);
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const int fd = ::mkstemps(buffer.data(), static_cast<int>(ending.size()));
-    if (fd < 0) {
-        if (error)
-            *error = "cannot create a file in the folder of " + destination + ": " + std::strerror(errno);
+    if (format == ImageFileFormat::None)
         return false;
-    }
-    // mkstemps makes the file private; give it the mode a plain new file gets.
-    ::fchmod(fd, defaultFileMode());
-    ::close(fd);
-    tempPath = buffer.data();
-    destinationPath = destination;
+    const bool opaque = format == ImageFileFormat::Bmp || format == ImageFileFormat::Jpeg;
+    channels = opaque ? 3 : 4;
+    bitsPerPixel = channels * 8;
     return true;
-}
-
-bool CTempFile::commit(std::string* error)
-{
-    if (tempPath.empty()) {
-        if (error)
-            *error = "nothing to write to " + destinationPath;
-        return false;
-    }
-    if (std::rename(tempPath.c_str(), destinationPath.c_str()) != 0) {
-        if (error)
-            *error = "cannot write " + destinationPath + ": " + std::strerror(errno);
-        discard();
-        return false;
-    }
-    tempPath.clear();
-    return true;
-}
-
-void CTempFile::discard()
-{
-    if (!tempPath.empty()) {
-        std::remove(tempPath.c_str());
-        tempPath.clear();
-    }
 }

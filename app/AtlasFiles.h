@@ -1,12 +1,12 @@
-// Small file helpers shared by the atlas save and unpack: path pieces, and
-// writing an output through a temporary file in the same folder that is then
-// renamed into place, so an interrupted or failed write never leaves a
-// half-written file over a good one.
+// Small file helpers shared by the atlas save and unpack: path pieces, the
+// parsed atlas output path, and images read and written by their ending in
+// any letter case. Every file is written through CSafeWriter.
 #pragma once
 
 #include "core/String.h"
 #include "image/ImageFile.h"
 
+#include <cstdint>
 #include <string>
 
 // The text after the last "/" or "\" (the whole path when it has neither).
@@ -31,32 +31,23 @@ ImageFileFormat imageFormatByEnding(const std::string& path);
 // ".jpg", ".png", ".tga"), so HERO.PNG reads like hero.png. False with the
 // codec's reason ("PNG: bit depth 16 is not supported") on failure.
 bool loadImageByEnding(const std::string& path, CImage& image, std::string* error);
-// Writes `image` with the codec its lower-cased `ending` names (e.g. ".jpg";
-// JPEG at `jpegQuality`). False with the reason on failure.
-bool saveImageByEnding(const std::string& path, const std::string& ending, const CImage& image, int jpegQuality,
-                       std::string* error);
 
-// A reserved temporary file next to a destination. The temporary name is
-// "<folder>/.<name>.tmp-XXXXXX<ending>": hidden, unique, and with the given
-// ending last so that the image writers' suffix dispatch still picks the
-// right codec. Unless committed, the file is removed when this is destroyed.
-class CTempFile {
-public:
-    CTempFile() = default;
-    ~CTempFile();
-    CTempFile(const CTempFile&) = delete;
-    CTempFile& operator=(const CTempFile&) = delete;
+// An atlas output path, parsed once where it enters the save: the path as
+// given (where the image is written), its folder and file name (cut at the
+// last "/" or "\\"), the file name's stem (without its four-letter ending)
+// and the image format the ending names in any letter case.
+struct AtlasOutput {
+    std::string path;
+    std::string folder;   // "" for the working directory
+    std::string fileName; // letters as typed, ending included
+    std::string stem;     // fileName without its last four characters
+    ImageFileFormat format = ImageFileFormat::None;
 
-    // Creates the empty temporary file for `destination`. False, with the
-    // reason in `error`, when the folder cannot be written.
-    bool reserve(const std::string& destination, const std::string& ending, std::string* error);
-    const std::string& path() const { return tempPath; }
-    // Renames the temporary file over the destination.
-    bool commit(std::string* error);
-    // Removes the temporary file now (also done by the destructor).
-    void discard();
-
-private:
-    std::string tempPath;
-    std::string destinationPath;
+    static AtlasOutput parse(const std::string& path);
+    // The description beside the image: the path without its three-letter
+    // ending, followed by "xml" (sheet.PNG gives sheet.xml).
+    std::string descriptionPath() const;
+    // 3 channels and 24 bits for BMP and JPEG, 4 and 32 for PNG and TGA;
+    // false when the path names no image format.
+    bool atlasFormat(std::uint32_t& channels, std::uint32_t& bitsPerPixel) const;
 };

@@ -3,26 +3,15 @@
 
 #include "app/AtlasFiles.h"
 #include "app/CPacker.h"
+#include "core/CSafeWriter.h"
 #include "image/CImage.h"
 #include "image/ImageLimits.h"
 #include "xml/CXMLAttribute.h"
-#include "xml/CXMLDocument.h"
+#include "xml/CXMLWriter.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <unordered_map>
 
 namespace {
-
-// The lower-cased four-letter ending of `path` when it names an image
-// format, else "".
-std::string atlasEnding(const std::string& path)
-{
-    if (imageFormatByEnding(path) == ImageFileFormat::None)
-        return std::string();
-    return lowerAscii(path.substr(path.size() - 4));
-}
 
 void addAttribute(CXMLNode& node, const char* name, const String& value)
 {
@@ -72,14 +61,13 @@ bool composeAt(const CPacker& packer, const std::vector<AtlasImage>& images, con
 }
 
 // buildAtlasDescription with the entry indices already looked up.
-CXMLNode describeAt(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+CXMLNode describeAt(const AtlasOutput& output, const CPacker& packer, const std::vector<AtlasImage>& images,
                     const std::vector<std::int32_t>& indices)
 {
     CXMLNode sprite;
     sprite.name() = "sprite";
-    const std::string file = fileNameOf(atlasPath);
-    addAttribute(sprite, "file", String(file.c_str()));
-    addAttribute(sprite, "name", atlasFrameName(String(file.c_str())));
+    addAttribute(sprite, "file", String(output.fileName.c_str()));
+    addAttribute(sprite, "name", String(output.stem.c_str()));
     for (std::size_t i = 0; i < images.size(); ++i) {
         const AtlasImage& image = images[i];
         const std::int32_t index = indices[i];
@@ -98,42 +86,16 @@ CXMLNode describeAt(const std::string& atlasPath, const CPacker& packer, const s
     return sprite;
 }
 
-bool writeTextFile(const std::string& path, const std::string& text, std::string* error)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        if (error)
-            *error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        if (error)
-            *error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
 }
 
 bool atlasFormatFor(const std::string& path, std::uint32_t& channels, std::uint32_t& bitsPerPixel)
 {
-    const ImageFileFormat format = imageFormatByEnding(path);
-    if (format == ImageFileFormat::None)
-        return false;
-    const bool opaque = format == ImageFileFormat::Bmp || format == ImageFileFormat::Jpeg;
-    channels = opaque ? 3 : 4;
-    bitsPerPixel = channels * 8;
-    return true;
+    return AtlasOutput::parse(path).atlasFormat(channels, bitsPerPixel);
 }
 
 std::string atlasDescriptionPath(const std::string& atlasPath)
 {
-    if (atlasPath.size() < 3)
-        return "xml";
-    return atlasPath.substr(0, atlasPath.size() - 3) + "xml";
+    return AtlasOutput::parse(atlasPath).descriptionPath();
 }
 
 String atlasFrameName(const String& imageName)
@@ -150,15 +112,16 @@ bool composeAtlas(const CPacker& packer, const std::vector<AtlasImage>& images, 
 CXMLNode buildAtlasDescription(const std::string& atlasPath, const CPacker& packer,
                                const std::vector<AtlasImage>& images)
 {
-    return describeAt(atlasPath, packer, images, entryIndices(packer, images));
+    return describeAt(AtlasOutput::parse(atlasPath), packer, images, entryIndices(packer, images));
 }
 
 bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
                std::uint32_t width, std::uint32_t height, std::string* error)
 {
+    const AtlasOutput output = AtlasOutput::parse(atlasPath);
     std::uint32_t channels = 0;
     std::uint32_t bitsPerPixel = 0;
-    if (!atlasFormatFor(atlasPath, channels, bitsPerPixel)) {
+    if (!output.atlasFormat(channels, bitsPerPixel)) {
         if (error)
             *error = "the atlas name " + atlasPath + " does not end with .bmp, .jpg, .png or .tga";
         return false;
@@ -171,25 +134,21 @@ bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::v
     const std::vector<std::int32_t> indices = entryIndices(packer, images);
     if (!composeAt(packer, images, indices, atlas, error))
         return false;
-    const CXMLNode description = describeAt(atlasPath, packer, images, indices);
+    const CXMLNode description = describeAt(output, packer, images, indices);
 
-    const std::string ending = atlasEnding(atlasPath);
-    CTempFile imageFile;
-    if (!imageFile.reserve(atlasPath, ending, error))
+    // Both files are complete before either is put in place, so a failure
+    // up to then (the image cannot be written, say) changes neither.
+    CSafeWriter imageFile;
+    if (!imageFile.open(output.path, error) ||
+        !writeImageStream(imageFile.stream(), output.format, atlas, 100, error))
         return false;
-    if (!saveImageByEnding(imageFile.path(), ending, atlas, 100, error))
+    CSafeWriter descriptionFile;
+    const std::string text = CXMLWriter::fileText(description);
+    if (!descriptionFile.open(output.descriptionPath(), error))
         return false;
-
-    const std::string descriptionPath = atlasDescriptionPath(atlasPath);
-    CTempFile descriptionFile;
-    if (!descriptionFile.reserve(descriptionPath, ".xml", error))
-        return false;
-    std::string text = "<?xml version=\"1.0\"?>\n\n";
-    text += toStdString(CXMLDocument::toString(description, 0));
-    if (!writeTextFile(descriptionFile.path(), text, error))
-        return false;
-
-    // Both complete: put them in place, image first, so a description never
-    // names an atlas image that is not there yet.
+    if (!descriptionFile.write(text.data(), text.size()))
+        return descriptionFile.commit(error); // reports the failed write; nothing is put in place
+    // The image goes first, so a description never names an image that is
+    // not there yet.
     return imageFile.commit(error) && descriptionFile.commit(error);
 }

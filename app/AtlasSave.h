@@ -54,9 +54,11 @@ CXMLNode buildAtlasDescription(const std::string& atlasPath, const CPacker& pack
                                const std::vector<AtlasImage>& images);
 
 // Writes the atlas image (JPEG at quality 100) to `atlasPath` and the
-// description next to it. A name without one of the four endings is refused
-// before anything is written. Both files go through temporary files that
-// replace the old ones only once both are complete. False with the reason in
-// `error` (when given) on any failure; nothing has then been replaced.
+// description next to it, all or nothing: a name without one of the four
+// endings is refused before anything is written, and both files are complete
+// before either is put in place (CSafeWriter), the image first. False with
+// the reason in `error` (when given) on any failure; nothing has then been
+// replaced, unless the image was put in place and only the description then
+// failed to be.
 bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
                std::uint32_t width, std::uint32_t height, std::string* error);

@@ -2,6 +2,7 @@
 #include "app/AtlasUnpack.h"
 
 #include "app/AtlasFiles.h"
+#include "core/CSafeWriter.h"
 #include "image/CImage.h"
 #include "image/ImageLimits.h"
 #include "image/PngCodec.h"
@@ -12,6 +13,7 @@
 #include "xml/CXMLDocument.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -33,9 +35,9 @@ void resolveAtlasFile(CXMLNode& root, const std::string& descriptionFolder)
     file->setValue(String(resolved.c_str(), static_cast<std::uint32_t>(resolved.size())));
 }
 
-// Cuts frame (x, y, w, h; y from the top) out of `atlas` into a new image
-// of the atlas's format. Parts outside the atlas stay zero.
-void cutFrame(const CImage& atlas, const SpriteFrame& frame, CImage& out)
+}
+
+void cutAtlasFrame(const CImage& atlas, const SpriteFrame& frame, CImage& out)
 {
     out.create(frame.w, frame.h, atlas.getChannels(), atlas.getBitsPerPixel());
     const std::uint64_t atlasHeight = atlas.getHeight();
@@ -50,6 +52,8 @@ void cutFrame(const CImage& atlas, const SpriteFrame& frame, CImage& out)
     out.blitRect(atlas, 0, 0, frame.x, srcY, frame.w, rows);
 }
 
+namespace {
+
 // The frame's file name, or why it is refused.
 bool outputName(const SpriteFrame& frame, int& unnamedCounter, std::string& name, std::string& problem)
 {
@@ -59,6 +63,10 @@ bool outputName(const SpriteFrame& frame, int& unnamedCounter, std::string& name
     name = base + ".png";
     if (base.find_first_of("/\\") != std::string::npos) {
         problem = "frame \"" + base + "\" not written: its name holds a folder separator";
+        return false;
+    }
+    if (frame.refusal) {
+        problem = "frame \"" + base + "\" not written: " + frame.refusal;
         return false;
     }
     if (frame.w == 0 || frame.h == 0) {
@@ -73,15 +81,17 @@ bool outputName(const SpriteFrame& frame, int& unnamedCounter, std::string& name
     return true;
 }
 
-bool writeFrame(const CImage& image, const std::string& path, std::string* error)
+bool writeFrame(const CImage& image, const std::string& folder, const std::string& name, std::string* error)
 {
-    CTempFile temp;
-    if (!temp.reserve(path, ".png", error))
+    const std::vector<std::uint8_t> bytes =
+        encodePng(image.getWidth(), image.getHeight(), image.getBitsPerPixel(), image.getData(), error);
+    if (bytes.empty())
         return false;
-    if (!writePngFile(temp.path().c_str(), image.getWidth(), image.getHeight(), image.getBitsPerPixel(),
-                      image.getData(), error))
+    CSafeWriter file;
+    if (!file.open(folder, name, error))
         return false;
-    return temp.commit(error);
+    file.write(bytes.data(), bytes.size());
+    return file.commit(error);
 }
 
 }
@@ -139,10 +149,10 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
         }
         const CImage& source = frame.texture ? *frame.texture : *atlas;
         CImage image;
-        cutFrame(source, frame, image);
+        cutAtlasFrame(source, frame, image);
         const std::string path = joinPath(folder, name);
         std::string error;
-        if (!writeFrame(image, path, &error)) {
+        if (!writeFrame(image, folder, name, &error)) {
             report.refused.push_back(error);
             continue;
         }

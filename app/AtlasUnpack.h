@@ -9,8 +9,9 @@
 // named by "file" is looked for relative to the description's folder (not the
 // working directory); a frame whose name holds a folder separator is refused
 // with a message rather than written outside the output folder; frames with
-// an empty or oversized rectangle are refused; every output is written to a
-// temporary file and renamed into place.
+// an empty or oversized rectangle, or one the resource list reader refused
+// (negative, or beyond 2^31), are refused and named while the other frames
+// are written; every output is written through CSafeWriter.
 //
 // This is the one unpack the window tool and the command line both use.
 #pragma once
@@ -23,6 +24,13 @@ struct AtlasUnpackReport {
     std::vector<std::string> refused; // one message per frame that was not written
     std::string error;                // why nothing was unpacked (when the unpack stopped)
 };
+
+class CImage;
+struct SpriteFrame;
+
+// Cuts frame (x, y, w, h; y from the top) out of `atlas` into a new image of
+// the atlas's format and the frame's size. Parts outside the atlas stay zero.
+void cutAtlasFrame(const CImage& atlas, const SpriteFrame& frame, CImage& out);
 
 // Unpacks `descriptionPath` into `outputFolder` (the description's folder
 // when empty; the folder must exist). Returns true when every frame was

@@ -8,12 +8,13 @@
 #include "image/BmpCodec.h"
 
 #include "core/CMemoryReader.h"
+#include "core/CSafeWriter.h"
 #include "core/FileBytes.h"
 #include "image/ImageLimits.h"
 
 #include <array>
 #include <cstring>
-#include <fstream>
+#include <cstdio>
 #include <limits>
 #include <vector>
 
@@ -292,16 +293,25 @@ int queryBmpBitsPerPixel(const char* path)
     return probeBmpFile(path, layout) ? int(layout.bitsPerPixel) : -1;
 }
 
-bool writeBmpFile(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
-                  const std::uint8_t* pixels, std::string* error)
+namespace {
+
+bool checkBmpPixels(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel, const std::uint8_t* pixels,
+                    std::string* error)
 {
     if (bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32)
         return fail(error, "BMP: " + std::to_string(bitsPerPixel) + " bits per pixel cannot be written");
     if (pixels == nullptr)
         return fail(error, "BMP: no pixels to write");
-    if (!checkImageSize(width, height, "BMP", error))
-        return false;
+    return checkImageSize(width, height, "BMP", error);
+}
 
+}  // namespace
+
+bool writeBmpStream(std::FILE* file, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                    const std::uint8_t* pixels, std::string* error)
+{
+    if (!checkBmpPixels(width, height, bitsPerPixel, pixels, error))
+        return false;
     const std::uint32_t stride = paddedRowSize(width, bitsPerPixel);
     const std::uint32_t paletteSize = bitsPerPixel == 8 ? paletteEntries * 4 : 0;
     BmpHeader h;
@@ -316,39 +326,45 @@ bool writeBmpFile(const char* path, std::uint32_t width, std::uint32_t height, s
     h.xPixelsPerMetre = h.yPixelsPerMetre = 2835;
     h.coloursUsed = h.importantColours = bitsPerPixel == 8 ? paletteEntries : 0;
 
-    if (path == nullptr)
-        return fail(error, "BMP: cannot open (null) for writing");
-    std::ofstream out(path, std::ios::binary | std::ios::out | std::ios::trunc);
-    if (!out)
-        return fail(error, std::string("BMP: cannot open ") + path + " for writing");
     const auto header = encodeHeader(h);
-    out.write(reinterpret_cast<const char*>(header.data()), header.size());
+    bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size();
     if (bitsPerPixel == 8) {
         std::array<std::uint8_t, paletteEntries * 4> palette{};
         for (std::uint32_t i = 0; i < paletteEntries; ++i)
             palette[i * 4] = palette[i * 4 + 1] = palette[i * 4 + 2] = std::uint8_t(i);
-        out.write(reinterpret_cast<const char*>(palette.data()), palette.size());
+        ok = ok && std::fwrite(palette.data(), 1, palette.size(), file) == palette.size();
     }
 
     // Rows stay bottom-up; each is converted to BGR(A) in a padded row buffer.
     const std::uint32_t pixelSize = bitsPerPixel / 8;
     const std::size_t rowSize = std::size_t(width) * pixelSize;
     std::vector<std::uint8_t> row(stride, 0);
-    for (std::uint32_t y = 0; y < height && out; ++y) {
+    for (std::uint32_t y = 0; y < height && ok; ++y) {
         const std::uint8_t* src = pixels + rowSize * y;
         std::memcpy(row.data(), src, rowSize);
         if (pixelSize >= 3) {
             for (std::size_t x = 0; x < rowSize; x += pixelSize)
                 std::swap(row[x], row[x + 2]);
         }
-        out.write(reinterpret_cast<const char*>(row.data()), stride);
+        ok = std::fwrite(row.data(), 1, stride, file) == stride;
     }
-    out.close();
-    if (!out) {
-        removePartialFile(path);
-        return fail(error, std::string("BMP: writing ") + path + " failed");
-    }
-    return true;
+    return ok || fail(error, "BMP: writing the file failed");
+}
+
+bool writeBmpFile(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                  const std::uint8_t* pixels, std::string* error)
+{
+    if (!checkBmpPixels(width, height, bitsPerPixel, pixels, error))
+        return false;
+    if (path == nullptr)
+        return fail(error, "BMP: cannot open (null) for writing");
+    std::string reason;
+    const auto produce = [&](std::FILE* file) {
+        return writeBmpStream(file, width, height, bitsPerPixel, pixels, &reason);
+    };
+    if (CSafeWriter::writeFile(path, produce, &reason))
+        return true;
+    return fail(error, reason.rfind("BMP: ", 0) == 0 ? reason : "BMP: " + reason);
 }
 
 void saveBmp(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,

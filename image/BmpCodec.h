@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -28,5 +29,9 @@ int queryBmpBitsPerPixel(const char* path);
 // bitsPerPixel must be 8, 24 or 32. The pixels are never modified.
 bool writeBmpFile(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
                   const std::uint8_t* pixels, std::string* error);
+// The same, written to an open stream (the caller's file or a CSafeWriter's);
+// nothing is written when the arguments are refused.
+bool writeBmpStream(std::FILE* file, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                    const std::uint8_t* pixels, std::string* error);
 void saveBmp(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
              const std::uint8_t* pixels);

@@ -102,16 +102,36 @@ bool loadImageFile(const char* path, CImage& image, std::string* error)
     return loadImageFile(path, format, image, error);
 }
 
+namespace {
+
+// The checks every write makes before any file is touched.
+const FormatEntry* checkWritable(ImageFileFormat format, const CImage& image, std::string* error)
+{
+    const FormatEntry* entry = findFormat(format);
+    if (entry == nullptr) {
+        fail(error, "no image format to write");
+        return nullptr;
+    }
+    if (image.getData() == nullptr) {
+        fail(error, std::string(entry->codec) + ": the image has no pixels");
+        return nullptr;
+    }
+    if (image.getBitsPerPixel() != image.getChannels() * 8) {
+        fail(error, std::string(entry->codec) + ": only 8-bit components can be written");
+        return nullptr;
+    }
+    return entry;
+}
+
+}  // namespace
+
 bool saveImageFile(const char* path, ImageFileFormat format, const CImage& image, int jpegQuality,
                    std::string* error)
 {
-    const FormatEntry* entry = findFormat(format);
-    if (path == nullptr || entry == nullptr)
+    if (path == nullptr || findFormat(format) == nullptr)
         return fail(error, "no image format for " + printable(path));
-    if (image.getData() == nullptr)
-        return fail(error, std::string(entry->codec) + ": the image has no pixels");
-    if (image.getBitsPerPixel() != image.getChannels() * 8)
-        return fail(error, std::string(entry->codec) + ": only 8-bit components can be written");
+    if (checkWritable(format, image, error) == nullptr)
+        return false;
     const std::uint32_t width = image.getWidth();
     const std::uint32_t height = image.getHeight();
     const std::uint32_t bits = image.getBitsPerPixel();
@@ -125,6 +145,39 @@ bool saveImageFile(const char* path, ImageFileFormat format, const CImage& image
         return writePngFile(path, width, height, bits, pixels, error);
     case ImageFileFormat::Tga:
         return writeTgaFile(path, width, height, bits, pixels, error);
+    case ImageFileFormat::None:
+        break;
+    }
+    return false;
+}
+
+bool writeImageStream(std::FILE* file, ImageFileFormat format, const CImage& image, int jpegQuality,
+                      std::string* error)
+{
+    const FormatEntry* entry = checkWritable(format, image, error);
+    if (entry == nullptr)
+        return false;
+    if (file == nullptr)
+        return fail(error, std::string(entry->codec) + ": no file to write to");
+    const std::uint32_t width = image.getWidth();
+    const std::uint32_t height = image.getHeight();
+    const std::uint32_t bits = image.getBitsPerPixel();
+    const std::uint8_t* pixels = image.getData();
+    switch (format) {
+    case ImageFileFormat::Bmp:
+        return writeBmpStream(file, width, height, bits, pixels, error);
+    case ImageFileFormat::Jpeg:
+        return writeJpegStream(file, width, height, bits, pixels, jpegQuality, error);
+    case ImageFileFormat::Png: {
+        const std::vector<std::uint8_t> bytes = encodePng(width, height, bits, pixels, error);
+        if (bytes.empty())
+            return false;
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+            return fail(error, "PNG: writing the file failed");
+        return true;
+    }
+    case ImageFileFormat::Tga:
+        return writeTgaStream(file, width, height, bits, pixels, error);
     case ImageFileFormat::None:
         break;
     }

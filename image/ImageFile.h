@@ -10,6 +10,7 @@
 
 #include "image/CImage.h"
 
+#include <cstdio>
 #include <string>
 
 enum class ImageFileFormat { None, Bmp, Jpeg, Png, Tga };
@@ -29,5 +30,9 @@ bool loadImageFile(const char* path, CImage& image, std::string* error);
 // (0..100). Only 1-byte components can be written.
 bool saveImageFile(const char* path, ImageFileFormat format, const CImage& image, int jpegQuality,
                    std::string* error);
+// Writes the image with the codec of `format` to an open stream, for callers
+// that put the file in place themselves (see CSafeWriter).
+bool writeImageStream(std::FILE* file, ImageFileFormat format, const CImage& image, int jpegQuality,
+                      std::string* error);
 // Writes the image with the codec its suffix names.
 bool saveImageFile(const char* path, const CImage& image, int jpegQuality, std::string* error);

@@ -7,6 +7,7 @@
 
 #include "image/JpegCodec.h"
 
+#include "core/CSafeWriter.h"
 #include "core/FileBytes.h"
 
 #include <algorithm>
@@ -226,31 +227,47 @@ int queryJpegBitsPerPixel(const char* path)
     return decodeFile(path, true, &header) ? int(header.bitsPerPixel) : -1;
 }
 
-bool writeJpegFile(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
-                   const std::uint8_t* pixels, int quality, std::string* error)
+namespace {
+
+bool checkJpegPixels(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                     const std::uint8_t* pixels, std::string* error)
 {
     if (bitsPerPixel != 8 && bitsPerPixel != 24)
         return fail(error, "JPEG: " + std::to_string(bitsPerPixel) + " bits per pixel cannot be written");
     if (pixels == nullptr)
         return fail(error, "JPEG: no pixels to write");
-    if (!checkImageSize(width, height, "JPEG", error))
-        return false;
+    return checkImageSize(width, height, "JPEG", error);
+}
 
+}  // namespace
+
+bool writeJpegStream(std::FILE* file, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                     const std::uint8_t* pixels, int quality, std::string* error)
+{
+    if (!checkJpegPixels(width, height, bitsPerPixel, pixels, error))
+        return false;
     const int components = int(bitsPerPixel / 8);
     std::vector<std::uint8_t> row(std::size_t(width) * components);
     char message[JMSG_LENGTH_MAX] = {};
-    std::FILE* file = path ? std::fopen(path, "wb") : nullptr;
-    if (file == nullptr)
-        return fail(error, std::string("JPEG: cannot open ") + (path ? path : "(null)") + " for writing");
-    const bool written = compress(file, width, height, components, pixels, std::clamp(quality, 0, 100), row.data(), message);
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed)
-        removePartialFile(path);
-    if (!written)
+    if (!compress(file, width, height, components, pixels, std::clamp(quality, 0, 100), row.data(), message))
         return fail(error, std::string("JPEG: ") + message);
-    if (!closed)
-        return fail(error, std::string("JPEG: writing ") + path + " failed");
-    return true;
+    return std::ferror(file) == 0 || fail(error, "JPEG: writing the file failed");
+}
+
+bool writeJpegFile(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                   const std::uint8_t* pixels, int quality, std::string* error)
+{
+    if (!checkJpegPixels(width, height, bitsPerPixel, pixels, error))
+        return false;
+    if (path == nullptr)
+        return fail(error, "JPEG: cannot open (null) for writing");
+    std::string reason;
+    const auto produce = [&](std::FILE* file) {
+        return writeJpegStream(file, width, height, bitsPerPixel, pixels, quality, &reason);
+    };
+    if (CSafeWriter::writeFile(path, produce, &reason))
+        return true;
+    return fail(error, reason.rfind("JPEG: ", 0) == 0 ? reason : "JPEG: " + reason);
 }
 
 void saveJpeg(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -35,5 +36,9 @@ int queryJpegBitsPerPixel(const char* path);
 // modified.
 bool writeJpegFile(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
                    const std::uint8_t* pixels, int quality, std::string* error);
+// The same, written to an open stream (the caller's file or a CSafeWriter's);
+// nothing is written when the arguments are refused.
+bool writeJpegStream(std::FILE* file, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                     const std::uint8_t* pixels, int quality, std::string* error);
 void saveJpeg(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
               const std::uint8_t* pixels, int quality);

@@ -3,6 +3,7 @@
 #include "image/PngCodec.h"
 
 #include "core/CMemoryReader.h"
+#include "core/CSafeWriter.h"
 #include "core/FileBytes.h"
 #include "image/CCrc32.h"
 #include "image/CZlibCodec.h"
@@ -592,19 +593,13 @@ bool writePngFile(const char* path, std::uint32_t width, std::uint32_t height, s
     const std::vector<std::uint8_t> bytes = encodePng(width, height, bitsPerPixel, pixels, error);
     if (bytes.empty())
         return false;
-    std::FILE* file = path ? std::fopen(path, "wb") : nullptr;
-    if (file == nullptr) {
-        if (error != nullptr)
-            *error = std::string("PNG: cannot open ") + (path ? path : "(null)") + " for writing";
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (written && closed)
+    std::string reason;
+    if (path == nullptr)
+        reason = "cannot open (null) for writing";
+    else if (CSafeWriter::writeFile(path, bytes.data(), bytes.size(), &reason))
         return true;
-    removePartialFile(path);
     if (error != nullptr)
-        *error = std::string("PNG: writing ") + path + " failed";
+        *error = "PNG: " + reason;
     return false;
 }
 

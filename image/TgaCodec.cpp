@@ -8,12 +8,13 @@
 #include "image/TgaCodec.h"
 
 #include "core/CMemoryReader.h"
+#include "core/CSafeWriter.h"
 #include "core/FileBytes.h"
 #include "image/ImageLimits.h"
 
 #include <array>
 #include <cstring>
-#include <fstream>
+#include <cstdio>
 #include <limits>
 #include <vector>
 
@@ -319,48 +320,63 @@ int queryTgaBitsPerPixel(const char* path)
     return probeTgaFile(path, layout) ? int(layout.bitsPerPixel) : -1;
 }
 
-bool writeTgaFile(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
-                  const std::uint8_t* pixels, std::string* error)
+namespace {
+
+bool checkTgaPixels(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel, const std::uint8_t* pixels,
+                    std::string* error)
 {
     if (bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32)
         return fail(error, "TGA: " + std::to_string(bitsPerPixel) + " bits per pixel cannot be written");
     if (pixels == nullptr)
         return fail(error, "TGA: no pixels to write");
-    if (!checkImageSize(width, height, "TGA", error))
-        return false;
+    return checkImageSize(width, height, "TGA", error);
+}
 
+}  // namespace
+
+bool writeTgaStream(std::FILE* file, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                    const std::uint8_t* pixels, std::string* error)
+{
+    if (!checkTgaPixels(width, height, bitsPerPixel, pixels, error))
+        return false;
     TgaHeader h;
     h.imageType = bitsPerPixel == 8 ? Grey : TrueColour;
     h.width = std::uint16_t(width);
     h.height = std::uint16_t(height);
     h.pixelDepth = std::uint8_t(bitsPerPixel);
 
-    if (path == nullptr)
-        return fail(error, "TGA: cannot open (null) for writing");
-    std::ofstream out(path, std::ios::binary | std::ios::out | std::ios::trunc);
-    if (!out)
-        return fail(error, std::string("TGA: cannot open ") + path + " for writing");
     const auto header = encodeHeader(h);
-    out.write(reinterpret_cast<const char*>(header.data()), header.size());
+    bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size();
 
     // Rows stay bottom-up; each is converted to BGR(A) in a row buffer.
     const std::uint32_t pixelSize = bitsPerPixel / 8;
     const std::size_t rowSize = std::size_t(width) * pixelSize;
     std::vector<std::uint8_t> row(rowSize);
-    for (std::uint32_t y = 0; y < height && out; ++y) {
+    for (std::uint32_t y = 0; y < height && ok; ++y) {
         std::memcpy(row.data(), pixels + rowSize * y, rowSize);
         if (pixelSize >= 3) {
             for (std::size_t x = 0; x < rowSize; x += pixelSize)
                 std::swap(row[x], row[x + 2]);
         }
-        out.write(reinterpret_cast<const char*>(row.data()), std::streamsize(rowSize));
+        ok = std::fwrite(row.data(), 1, rowSize, file) == rowSize;
     }
-    out.close();
-    if (!out) {
-        removePartialFile(path);
-        return fail(error, std::string("TGA: writing ") + path + " failed");
-    }
-    return true;
+    return ok || fail(error, "TGA: writing the file failed");
+}
+
+bool writeTgaFile(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                  const std::uint8_t* pixels, std::string* error)
+{
+    if (!checkTgaPixels(width, height, bitsPerPixel, pixels, error))
+        return false;
+    if (path == nullptr)
+        return fail(error, "TGA: cannot open (null) for writing");
+    std::string reason;
+    const auto produce = [&](std::FILE* file) {
+        return writeTgaStream(file, width, height, bitsPerPixel, pixels, &reason);
+    };
+    if (CSafeWriter::writeFile(path, produce, &reason))
+        return true;
+    return fail(error, reason.rfind("TGA: ", 0) == 0 ? reason : "TGA: " + reason);
 }
 
 void saveTga(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -29,5 +30,9 @@ int queryTgaBitsPerPixel(const char* path);
 // modified.
 bool writeTgaFile(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
                   const std::uint8_t* pixels, std::string* error);
+// The same, written to an open stream (the caller's file or a CSafeWriter's);
+// nothing is written when the arguments are refused.
+bool writeTgaStream(std::FILE* file, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                    const std::uint8_t* pixels, std::string* error);
 void saveTga(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
              const std::uint8_t* pixels);

@@ -141,12 +141,21 @@ void CResourceManager::loadSprite(CXMLNode& element, const String& file, const S
         const std::int32_t h = intAttribute(child, "h", textureHeight);
         const std::int32_t delay = intAttribute(child, "delay", defaultDelay);
         const CXMLAttribute* array = child.findAttribute("array", 1);
-        if (!array) {
+        // A rectangle that cannot be right (negative, or beyond 2^31) keeps
+        // its place in the sprite as an empty frame that says why.
+        const auto addFrame = [&](const String& frameName, std::int64_t frameX, std::int64_t frameY) {
             SpriteFrame frame;
-            frame.name = child.attributeValue("name", 1);
-            frame.initFrame(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
-                            static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), delay, texture);
+            frame.name = frameName;
+            frame.refusal = SpriteFrame::checkRect(frameX, frameY, w, h);
+            if (frame.refusal)
+                frame.initFrame(0, 0, 0, 0, delay, texture);
+            else
+                frame.initFrame(static_cast<std::uint32_t>(frameX), static_cast<std::uint32_t>(frameY),
+                                static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), delay, texture);
             sprite->addFrame(frame);
+        };
+        if (!array) {
+            addFrame(child.attributeValue("name", 1), x, y);
             continue;
         }
         // "columns,rows": frames row by row, stepping w to the right and h down.
@@ -156,17 +165,10 @@ void CResourceManager::loadSprite(CXMLNode& element, const String& file, const S
         const std::int32_t rows = comma ? leadingInt(comma + 1) : 0;
         if (columns <= 0 || rows <= 0 || std::int64_t(columns) * rows > maxArrayFrames)
             continue;
-        std::int32_t rowY = y;
-        for (std::int32_t row = 0; row < rows; ++row) {
-            std::int32_t columnX = x;
-            for (std::int32_t column = 0; column < columns; ++column) {
-                SpriteFrame frame;
-                frame.initFrame(static_cast<std::uint32_t>(columnX), static_cast<std::uint32_t>(rowY),
-                                static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), delay, texture);
-                sprite->addFrame(frame);
-                columnX += w;
-            }
-            rowY += h;
+        // 64-bit steps: no sum of 32-bit attributes can overflow them.
+        for (std::int64_t row = 0; row < rows; ++row) {
+            for (std::int64_t column = 0; column < columns; ++column)
+                addFrame(String(), x + column * w, y + row * h);
         }
     }
     append(std::move(sprite));

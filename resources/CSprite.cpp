@@ -4,6 +4,35 @@
 #include "render/CShape.h"
 #include "resources/CTexture.h"
 
+namespace {
+
+// value * scale in single precision, truncated, kept within what the frame
+// fields can hold (a float beyond that range must not be converted). An
+// unscaled texture keeps the value exact: a float holds only 24 bits.
+std::uint32_t scaled(std::uint32_t value, float scale)
+{
+    if (scale == 1.0f)
+        return value;
+    const float product = static_cast<float>(value) * scale;
+    if (!(product > 0.0f))
+        return 0;
+    if (product >= 4294967296.0f)
+        return 0xFFFFFFFFu;
+    return static_cast<std::uint32_t>(product);
+}
+
+}
+
+const char* SpriteFrame::checkRect(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h)
+{
+    if (x < 0 || y < 0 || w < 0 || h < 0)
+        return "a coordinate or size is negative";
+    constexpr std::int64_t limit = std::int64_t(1) << 31;
+    if (x + w >= limit || y + h >= limit)
+        return "its rectangle reaches beyond 2^31 pixels";
+    return nullptr;
+}
+
 void SpriteFrame::initFrame(std::uint32_t newX, std::uint32_t newY, std::uint32_t newW, std::uint32_t newH,
                             std::int32_t newDelay, CTexture* newTexture)
 {
@@ -15,10 +44,10 @@ void SpriteFrame::initFrame(std::uint32_t newX, std::uint32_t newY, std::uint32_
     texture = newTexture;
     if (!texture)
         return;
-    x = static_cast<std::uint32_t>(static_cast<float>(x) * texture->getScaleU());
-    w = static_cast<std::uint32_t>(static_cast<float>(w) * texture->getScaleU());
-    y = static_cast<std::uint32_t>(static_cast<float>(y) * texture->getScaleV());
-    h = static_cast<std::uint32_t>(static_cast<float>(h) * texture->getScaleV());
+    x = scaled(x, texture->getScaleU());
+    w = scaled(w, texture->getScaleU());
+    y = scaled(y, texture->getScaleV());
+    h = scaled(h, texture->getScaleV());
     const std::uint32_t size = texture->getTextureSize();
     if (size == 0)
         return;

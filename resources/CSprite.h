@@ -30,11 +30,20 @@ struct SpriteFrame {
     float du = 0.0f;
     float dv = 0.0f;
     CTexture* texture = nullptr; // borrowed; the resource manager keeps it alive
+    // Why the rectangle the resource list gave was refused, or null. A
+    // refused frame keeps its place, name and delay with an empty rectangle,
+    // so the frames after it keep their indices.
+    const char* refusal = nullptr;
 
     // Stores the rectangle and delay; with a texture, scales the rectangle by
     // its scaleU/scaleV and works out u, v, du, dv against its square.
     void initFrame(std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uint32_t h, std::int32_t delay,
                    CTexture* texture);
+
+    // Checks a rectangle read from outside data: no coordinate or size may be
+    // negative, and its right and bottom edges (x + w, y + h) must stay
+    // below 2^31. Null when it is usable, else the reason.
+    static const char* checkRect(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h);
 };
 
 class CSprite : public CResource {

@@ -205,31 +205,42 @@ std::string CXMLDocument::loadDetailed(const String& path)
     if (file == nullptr)
         return "XML: cannot open " + std::string(path.c_str());
 
-    // The file is streamed to the parser in blocks rather than read whole, so
-    // memory follows the tree, not the file size. The first block is read
-    // before the tree is touched: a file that opens but cannot be read (a
-    // folder, say) leaves the tree as it was.
+    // The whole text goes to expat in one call, as parse gives it: expat
+    // hands over a run of character data in pieces wherever its input is
+    // cut, and the last-run rule would then make an element's text depend on
+    // where it sits in the file. The file is read in blocks up to the first
+    // zero byte (which ends the text, as it ends a zero-terminated string),
+    // within a bound. The first block is read before the tree is touched: a
+    // file that opens but cannot be read (a folder, say) leaves the tree as
+    // it was.
+    std::string text;
     std::vector<char> block(64 * 1024);
-    std::size_t count = std::fread(block.data(), 1, block.size(), file);
-    if (std::ferror(file)) {
-        std::fclose(file);
-        return "XML: cannot read " + std::string(path.c_str());
-    }
-
-    CParseRun run(*this);
-    while (run.succeeded() && count > 0) {
-        // A zero byte ends the text, as it would end a zero-terminated string.
+    bool readFailed = false;
+    bool tooLarge = false;
+    for (;;) {
+        const std::size_t count = std::fread(block.data(), 1, block.size(), file);
+        if (std::ferror(file)) {
+            readFailed = true;
+            break;
+        }
         const void* zero = std::memchr(block.data(), 0, count);
         const std::size_t usable = zero ? std::size_t(static_cast<const char*>(zero) - block.data()) : count;
-        run.feed(block.data(), usable);
+        if (text.size() + usable > maxFileBytes) {
+            tooLarge = true;
+            break;
+        }
+        text.append(block.data(), usable);
         if (zero != nullptr || count < block.size())
             break;
-        count = std::fread(block.data(), 1, block.size(), file);
     }
-    const bool readFailed = std::ferror(file) != 0;
     std::fclose(file);
     if (readFailed)
         return "XML: cannot read " + std::string(path.c_str());
+    if (tooLarge)
+        return "XML: " + std::string(path.c_str()) + " is larger than " + std::to_string(maxFileBytes >> 20) + " MiB";
+
+    CParseRun run(*this);
+    run.feed(text.data(), text.size());
     return run.finish();
 }
 

@@ -27,6 +27,8 @@ class CXMLDocument : public CXMLNode {
 public:
     // Deepest element nesting accepted (the outermost element is level 1).
     static constexpr std::uint32_t maxDepth = 256;
+    // Largest file load accepts, in bytes.
+    static constexpr std::uint64_t maxFileBytes = std::uint64_t(256) << 20;
 
     CXMLDocument() = default;
     CXMLDocument(const CXMLDocument& other);
@@ -38,9 +40,11 @@ public:
     std::string loadDetailed(const String& path);
     std::string parseDetailed(const char* text);
 
-    // Reads the file and parses it. A zero byte in the file ends the text
-    // there. False when the file cannot be opened (the tree is then
-    // unchanged), cannot be read, or does not parse.
+    // Reads the file and parses it exactly as parse would parse its text, so
+    // an element's text never depends on where it sits in the file. A zero
+    // byte in the file ends the text there. False when the file cannot be
+    // opened or read or is larger than maxFileBytes (the tree is then
+    // unchanged), or does not parse.
     bool load(const String& path);
     // Parses a zero-terminated text, replacing the previous content. A null
     // text is refused (false, empty tree).
@@ -48,9 +52,10 @@ public:
     // True after a parse that saw the outermost element's end tag.
     bool isComplete() const { return complete_; }
 
-    // Writes the XML header and toString(node, 0) to path (see CXMLWriter).
-    // Uses only its arguments, not this document's content. False when the
-    // file could not be written; an existing file is then left as it was.
+    // Writes the XML header and toString(node, 0) to path (see CXMLWriter
+    // for how the file is put in place). Uses only its arguments, not this
+    // document's content. False when the file could not be written; an
+    // existing file is then left as it was.
     static bool save(const String& path, const CXMLNode& node);
     // The text of node and its subtree (see CXMLWriter::toString).
     static String toString(const CXMLNode& node, int depth);

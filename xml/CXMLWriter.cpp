@@ -8,13 +8,9 @@
 // quadratic to write.
 #include "xml/CXMLWriter.h"
 
-#include <atomic>
-#include <cstdio>
-#include <string>
-#include <system_error>
-#include <filesystem>
+#include "core/CSafeWriter.h"
 
-#include <unistd.h>
+#include <string>
 
 namespace {
 
@@ -93,20 +89,6 @@ String toLibraryString(const std::string& text)
     return String(text.data(), std::uint32_t(text.size()));
 }
 
-// A name for the temporary file beside path that no other save uses.
-std::string temporaryPathFor(const std::string& path, unsigned attempt)
-{
-    static std::atomic<unsigned> counter{0};
-    return path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
-           std::to_string(attempt);
-}
-
-bool writeAll(std::FILE* file, const std::string& text)
-{
-    return std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0 &&
-           ::fsync(::fileno(file)) == 0;
-}
-
 } // namespace
 
 String CXMLWriter::escape(const String& value)
@@ -130,37 +112,20 @@ String CXMLWriter::toString(const CXMLNode& node, int depth)
     return toLibraryString(out);
 }
 
-bool CXMLWriter::save(const String& path, const CXMLNode& node)
+std::string CXMLWriter::fileText(const CXMLNode& node)
 {
-    if (path.isEmpty())
-        return false;
-    const std::string target(path.c_str(), path.length());
     std::string text = xmlHeader;
     appendNode(text, node, 0);
+    return text;
+}
 
-    // Binary mode: line feeds are single bytes. "x" creates the temporary
-    // file exclusively, so an existing file of that name is never reused.
-    std::string temporary;
-    std::FILE* file = nullptr;
-    for (unsigned attempt = 0; attempt < 8 && file == nullptr; ++attempt) {
-        temporary = temporaryPathFor(target, attempt);
-        file = std::fopen(temporary.c_str(), "wbx");
-    }
-    if (file == nullptr)
+bool CXMLWriter::save(const String& path, const CXMLNode& node, std::string* error)
+{
+    if (path.isEmpty()) {
+        if (error != nullptr)
+            *error = "cannot write a file without a name";
         return false;
-
-    bool ok = writeAll(file, text);
-    ok = std::fclose(file) == 0 && ok;
-    std::error_code error;
-    if (ok) {
-        // A replaced file keeps its permissions.
-        const auto existing = std::filesystem::status(target, error);
-        if (!error && std::filesystem::is_regular_file(existing))
-            std::filesystem::permissions(temporary, existing.permissions(), error);
-        std::filesystem::rename(temporary, target, error);
-        ok = !error;
     }
-    if (!ok)
-        std::filesystem::remove(temporary, error);
-    return ok;
+    const std::string text = fileText(node);
+    return CSafeWriter::writeFile(std::string(path.c_str(), path.length()), text.data(), text.size(), error);
 }

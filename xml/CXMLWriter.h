@@ -12,6 +12,8 @@
 #include "core/String.h"
 #include "xml/CXMLNode.h"
 
+#include <string>
+
 class CXMLWriter {
 public:
     // Escapes element text: double quote, ampersand, less-than, greater-than
@@ -27,8 +29,13 @@ public:
     // The text of node and its subtree, indented for depth (0 for a root).
     static String toString(const CXMLNode& node, int depth);
 
-    // Writes the header and toString(node, 0) to path. The text goes to a
-    // temporary file in the same folder that is then renamed over path, so a
-    // failed write leaves an existing file untouched. False on any failure.
-    static bool save(const String& path, const CXMLNode& node);
+    // The whole file for node: the header line, an empty line and
+    // toString(node, 0).
+    static std::string fileText(const CXMLNode& node);
+
+    // Writes fileText(node) to path through CSafeWriter: a failed write
+    // leaves an existing file untouched, a device or pipe is written
+    // directly, a write-protected file is refused. False on any failure,
+    // with the reason in `error` when given.
+    static bool save(const String& path, const CXMLNode& node, std::string* error = nullptr);
 };

@@ -1,5 +1,5 @@
 // Atlas save: the description's exact bytes, the image formats by ending,
-// and writing through temporary files.
+// and writing through the safe writer.
 #include "AtlasTestFiles.h"
 
 #include "app/AtlasFiles.h"
@@ -42,7 +42,7 @@ struct HeroAndCoin {
 bool hasTempFiles(const AtlasScratch& scratch)
 {
     for (const std::string& name : scratch.list()) {
-        if (name.find(".tmp-") != std::string::npos)
+        if (name.rfind(".qf-", 0) == 0)
             return true;
     }
     return false;
@@ -161,30 +161,6 @@ TEST(AtlasSave, FailedSaveLeavesNoTemporaryFiles)
     EXPECT_FALSE(std::filesystem::exists(scratch.file("b.png")));
 }
 
-TEST(CTempFile, ReplacesTheDestinationOnlyOnCommit)
-{
-    AtlasScratch scratch;
-    const std::string destination = scratch.file("atlas.png");
-    writeFile(destination, "good");
-    {
-        CTempFile temp;
-        ASSERT_TRUE(temp.reserve(destination, ".png", nullptr));
-        EXPECT_EQ(temp.path().rfind(".png"), temp.path().size() - 4); // the ending stays last
-        EXPECT_EQ(fileNameOf(temp.path()).rfind(".atlas.png.tmp-", 0), 0u);
-        writeFile(temp.path(), "half");
-        // Abandoned (as after a failed write): the good file stays.
-    }
-    EXPECT_EQ(readFile(destination), "good");
-    EXPECT_EQ(scratch.list(), std::vector<std::string>{"atlas.png"});
-
-    CTempFile temp;
-    ASSERT_TRUE(temp.reserve(destination, ".png", nullptr));
-    writeFile(temp.path(), "new");
-    ASSERT_TRUE(temp.commit(nullptr));
-    EXPECT_EQ(readFile(destination), "new");
-    EXPECT_EQ(scratch.list(), std::vector<std::string>{"atlas.png"});
-}
-
 TEST(AtlasFiles, PathPieces)
 {
     EXPECT_EQ(fileNameOf("a/b\\c.png"), "c.png");
@@ -193,6 +169,11 @@ TEST(AtlasFiles, PathPieces)
     EXPECT_EQ(folderOf("/c.png"), "/");
     EXPECT_EQ(folderOf("c.png"), "");
     EXPECT_EQ(atlasDescriptionPath("out/sheet.PNG"), "out/sheet.xml");
+    const AtlasOutput output = AtlasOutput::parse("out\\in/sheet.PNG");
+    EXPECT_EQ(output.folder, "out\\in");
+    EXPECT_EQ(output.fileName, "sheet.PNG");
+    EXPECT_EQ(output.stem, "sheet");
+    EXPECT_EQ(output.format, ImageFileFormat::Png);
     EXPECT_EQ(atlasFrameName("hero.png"), String("hero"));
     EXPECT_EQ(atlasFrameName(".png"), String(""));
 }

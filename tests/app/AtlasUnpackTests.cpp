@@ -201,3 +201,19 @@ TEST(AtlasUnpack, RefusesEmptyAndOversizedFrames)
     EXPECT_EQ(report.refused.size(), 2u);
     EXPECT_EQ(report.written, std::vector<std::string>{scratch.file("fine.png")});
 }
+
+TEST(AtlasUnpack, NamesFramesWithImpossibleNumbersAndTakesLongNames)
+{
+    AtlasScratch scratch;
+    const std::string longName(246, 'n'); // 250 bytes with ".png"
+    writeHandMadeAtlas(scratch, "<frame name=\"up\" y=\"-2\" w=\"2\" h=\"2\"/>"
+                                "<frame array=\"2,1\" x=\"2147483647\" w=\"1\" h=\"1\"/>"
+                                "<frame name=\"" + longName + "\" w=\"2\" h=\"2\"/>");
+    AtlasUnpackReport report;
+    EXPECT_FALSE(unpackAtlas(scratch.file("atlas.xml"), "", report));
+    ASSERT_EQ(report.refused.size(), 3u);
+    EXPECT_EQ(report.refused[0], "frame \"up\" not written: a coordinate or size is negative");
+    EXPECT_EQ(report.refused[1], "frame \"1\" not written: its rectangle reaches beyond 2^31 pixels");
+    EXPECT_EQ(report.written, std::vector<std::string>{scratch.file(longName + ".png")});
+    EXPECT_EQ(scratch.list().size(), 3u); // atlas.png, atlas.xml and the frame: no temporaries
+}

@@ -202,6 +202,33 @@ TEST_F(SpriteListTest, FramesTakeDefaultsFromTextureAndFps)
     EXPECT_EQ(sprite->findFrame("c"), nullptr);
 }
 
+TEST_F(SpriteListTest, ImpossibleRectanglesAreRefusedInPlace)
+{
+    // Negative numbers, and sums past 2^31 in an array's steps, never reach
+    // the frame fields; the refused frames keep their places and names.
+    loadSprite("<sprite name=\"walk\" file=\"FILE\">"
+               "<frame name=\"up\" x=\"1\" y=\"-2\" w=\"4\" h=\"4\"/>"
+               "<frame name=\"left\" x=\"-1\"/>"
+               "<frame name=\"thin\" w=\"-3\"/>"
+               "<frame array=\"3,1\" x=\"2147483646\" w=\"1\" h=\"1\"/>"
+               "<frame name=\"fine\" x=\"8\" y=\"4\" w=\"2\" h=\"2\"/>"
+               "</sprite>");
+    ASSERT_EQ(sprite->getFrameCount(), 7u);
+    for (std::uint32_t i : {0u, 1u, 2u, 4u, 5u}) {
+        const SpriteFrame* frame = sprite->getFrame(i);
+        EXPECT_NE(frame->refusal, nullptr) << i;
+        EXPECT_EQ(frame->w | frame->h | frame->x | frame->y, 0u) << i;
+    }
+    EXPECT_EQ(sprite->getFrame(1)->name, String("left"));
+    EXPECT_STREQ(sprite->getFrame(0)->refusal, "a coordinate or size is negative");
+    EXPECT_EQ(sprite->getFrame(3)->refusal, nullptr); // 2147483646 + 1 still fits
+    EXPECT_EQ(sprite->getFrame(3)->x, 2147483646u);
+    const SpriteFrame* fine = sprite->getFrame(6);
+    EXPECT_EQ(fine->refusal, nullptr);
+    EXPECT_EQ(fine->x, 8u);
+    EXPECT_EQ(fine->y, 4u);
+}
+
 TEST(CResourceManager, SpriteTakesTheTextureOfItsPathNotOneNamedLikeIt)
 {
     ScratchFolder scratch;

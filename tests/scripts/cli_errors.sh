@@ -42,7 +42,7 @@ grep -q "in/sprite0.png and other/sprite0.png" err.txt || fail "duplicate messag
 "$cli" pack -o atlas.png notes.txt >out.txt 2>err.txt
 [ $? -eq 1 ] || fail "non-image input: exit not 1"
 
-ls -a | grep -q '\.tmp-' && fail "temporary files left behind"
+ls -A | grep -q '^\.qf-' && fail "temporary files left behind"
 
 # A hostile description: frames outside the folder are refused.
 mkdir -p unpack/sub

@@ -154,6 +154,25 @@ TEST(CXMLDocument, LargeFileIsReadCompletely)
     EXPECT_EQ(str(document.child(19999)->attributeValue("index")), "19999");
 }
 
+TEST(CXMLDocument, LoadAgreesWithParseWhereverTextSits)
+{
+    // Element text (and a multi-byte character, and a "]" that expat looks
+    // past) placed across offset 65536 at every alignment.
+    const std::string path = tempPath("straddle.xml");
+    for (std::size_t shift = 0; shift < 30; ++shift) {
+        std::string text = "<r><pad>" + std::string(65536 - 8 - 15 - 8 + shift, 'p') + "</pad><t>";
+        text += "ABCDEFGHIJKLM]NOPQRSTUVWXYZ\xC3\xA9</t></r>";
+        writeFile(path, text);
+        CXMLDocument loaded;
+        CXMLDocument parsed;
+        ASSERT_TRUE(loaded.load(path.c_str()));
+        ASSERT_TRUE(parsed.parse(text.c_str()));
+        ASSERT_EQ(loaded.childCount(), 2u);
+        EXPECT_EQ(str(loaded.child(1)->text()), "ABCDEFGHIJKLM]NOPQRSTUVWXYZ\xC3\xA9") << shift;
+        EXPECT_EQ(str(loaded.child(1)->text()), str(parsed.child(1)->text())) << shift;
+    }
+}
+
 TEST(CXMLDocument, UnopenableOrUnreadableFileLeavesTheTree)
 {
     CXMLDocument document;
