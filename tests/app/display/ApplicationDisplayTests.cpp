@@ -116,7 +116,7 @@ struct Spot {
 constexpr Spot btnNew{636, 41}, btnSave{700, 41}, btnUnpack{764, 41};
 constexpr Spot btnAdd{652, 93}, btnSub{748, 93}, btnUp{652, 123}, btnDown{748, 123};
 constexpr Spot cboxAutoPack{700, 440}, cboxPackRight{700, 460}, cboxPackDown{700, 480};
-constexpr Spot maximise{753, 10};
+constexpr Spot maximise{753, 10}, closeButton{783, 10};
 // Row i of the image list.
 Spot row(int i)
 {
@@ -400,13 +400,15 @@ TEST(ToolDisplay, DroppedFolderSaveAndUnpackReportFailures)
         dialog.choose({scratch.file("bad.xml")});
         click(t, btnUnpack.x, btnUnpack.y);
     });
-    tool.then([&](ScriptedTool&) {
+    tool.then([&](ScriptedTool& t) {
         ASSERT_EQ(quiet.boxes.size(), 2u);
         EXPECT_NE(quiet.boxes[1].find("Nothing was unpacked."), std::string::npos);
         EXPECT_FALSE(dialog.requests.back().multiple);
         EXPECT_EQ(dialog.requests.back().filters.front().pattern, "*.xml");
-    });
+        click(t, closeButton.x, closeButton.y);
+    }, 20);
     EXPECT_EQ(tool.start(toolDataDir()), 0);
+    EXPECT_LT(tool.next, tool.steps.size());  // the title bar's close ended the loop
 }
 
 TEST(ToolDisplay, MissingDataIsReportedAndEndsTheTool)
