@@ -101,7 +101,9 @@ std::string atlasDescriptionPath(const std::string& atlasPath)
 String atlasFrameName(const String& imageName)
 {
     const std::uint32_t length = imageName.length();
-    return length <= 4 ? String("") : imageName.substring(0, length - 4);
+    // ".jpeg", the one five-letter ending the command line reads, goes whole.
+    const std::uint32_t ending = length > 5 && lowerAscii(toStdString(imageName).substr(length - 5)) == ".jpeg" ? 5 : 4;
+    return length <= ending ? String("") : imageName.substring(0, length - ending);
 }
 
 bool composeAtlas(const CPacker& packer, const std::vector<AtlasImage>& images, CImage& atlas, std::string* error)

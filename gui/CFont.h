@@ -8,13 +8,16 @@
 // are taken as signed bytes, so codes 128 to 255 are never drawn.
 //
 // The glyph sprite itself is built from a TrueType file by the resource
-// manager (a "font" entry of a resource list).
+// manager (a "font" entry of a resource list). The layout arithmetic is
+// CTextLayout's; getLineStart and friends apply it to this element.
 #pragma once
 
 #include "core/String.h"
 #include "gui/CGUI.h"
 
 #include <cstdint>
+
+class CTextLayout;
 
 class CFont : public CGUI {
 public:
@@ -39,7 +42,7 @@ public:
     void setText(const String& value);
     const String& getText() const { return text; }
 
-    // Layout arithmetic (element coordinates; see CFont.cpp).
+    // Layout arithmetic (element coordinates; see CTextLayout).
     // scaleX x the width of glyph k, 0 when there is no glyph k.
     float getCharWidth(char k) const;
     // scaleY x the height of frame 0, 0 without frames.
@@ -60,4 +63,8 @@ public:
     float scaleY = 1.0f;
     bool password = false;
     char passwordChar = '*';
+
+private:
+    // The layout arithmetic fed with this element's glyph table and settings.
+    CTextLayout makeLayout() const;
 };

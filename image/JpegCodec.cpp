@@ -161,6 +161,15 @@ bool compress(std::FILE* file, std::uint32_t width, std::uint32_t height, int co
     jpeg_stdio_dest(&info, file);
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
+    // At the highest quality colour keeps its full resolution (4:4:4): the
+    // library's default halves it both ways, which blurs hard, colourful
+    // sprite edges far more than the quantisation does.
+    if (quality >= 100) {
+        for (int i = 0; i < info.num_components; ++i) {
+            info.comp_info[i].h_samp_factor = 1;
+            info.comp_info[i].v_samp_factor = 1;
+        }
+    }
     info.dct_method = JDCT_FLOAT;
     info.optimize_coding = TRUE;
 

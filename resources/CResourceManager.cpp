@@ -4,6 +4,7 @@
 
 #include "image/ImageFile.h"
 #include "resources/CSprite.h"
+#include "resources/GlyphSprite.h"
 #include "resources/CTexture.h"
 #include "xml/CXMLDocument.h"
 #include "xml/CXMLNode.h"
@@ -174,6 +175,30 @@ void CResourceManager::loadSprite(CXMLNode& element, const String& file, const S
     append(std::move(sprite));
 }
 
+void CResourceManager::loadFont(CXMLNode& element, const String& file, const String& name)
+{
+    auto texture = std::make_unique<CTexture>();
+    auto sprite = std::make_unique<CSprite>();
+    // A file that is missing or not a font, or a refused size, adds nothing.
+    if (!buildGlyphSprite(file.c_str(), intAttribute(element, "height", 12), intAttribute(element, "start", 0),
+                          intAttribute(element, "end", 256), *sprite, *texture) ||
+        sprite->getFrameCount() == 0)
+        return;
+    CTexture* glyphs = texture.get();
+    glyphs->setName(file);
+    glyphs->setFile(file);
+    glyphs->upload(maxTextureSize, linearFilter, mipmaps, compressTextures, discardPixels);
+    append(std::move(texture));
+    // The upload fixed the square's size (and any shrink), so the texture
+    // coordinates are worked out again from each frame's own rectangle.
+    for (std::uint32_t i = 0; i < sprite->getFrameCount(); ++i) {
+        SpriteFrame& frame = *sprite->getFrame(i);
+        frame.initFrame(frame.x, frame.y, frame.w, frame.h, frame.delay, glyphs);
+    }
+    sprite->setName(name);
+    append(std::move(sprite));
+}
+
 void CResourceManager::loadList(CXMLNode& element)
 {
     const std::uint32_t count = element.childCount();
@@ -188,8 +213,10 @@ void CResourceManager::loadList(CXMLNode& element)
         const String& tag = entry.name();
         if (tag == "sprite") {
             loadSprite(entry, file, name);
-        } else if (tag == "stream" || tag == "font" || tag == "heightmap") {
-            // FIXME: streamed sounds, fonts and heightmaps are read here once
+        } else if (tag == "font") {
+            loadFont(entry, file, name);
+        } else if (tag == "stream" || tag == "heightmap") {
+            // FIXME: streamed sounds and heightmaps are read here once
             // their readers exist; until then these entries add nothing.
         } else {
             load(file, name);

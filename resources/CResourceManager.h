@@ -4,7 +4,7 @@
 //
 // The resource list is the engine's one data format for resources; the atlas
 // description the packer writes is such a list holding one "sprite". Entries
-// of kind "font", "stream" and "heightmap", and the ".ogg", ".wav", ".3ds" and
+// of kind "stream" and "heightmap", and the ".ogg", ".wav", ".3ds" and
 // ".obj" suffixes, are recognised but add nothing until their readers exist.
 //
 // Relative file names are resolved against the working directory, as the
@@ -67,6 +67,8 @@ public:
 
 private:
     void loadSprite(CXMLNode& element, const String& file, const String& name);
+    // A "font" entry: the glyph sprite of the font file and its texture.
+    void loadFont(CXMLNode& element, const String& file, const String& name);
     // This manager's first resource loaded from `file`, or null.
     CResource* findFile(const String& file) const;
     void append(std::unique_ptr<CResource> resource);

@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
   libpng-dev libstb-dev
+  imagemagick
   libgtk-3-dev xdotool x11-apps
 )
 

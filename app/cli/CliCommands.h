@@ -12,5 +12,8 @@ constexpr int exitUsage = 2;
 // Prints "quiltforger-cli: <message>" on stderr and returns exitUsage.
 int usageError(const std::string& message);
 
+// Prints one command's usage and help on stdout ("pack" or "unpack").
+void printCommandHelp(const std::string& command);
+
 int runPack(int argc, char** argv);
 int runUnpack(int argc, char** argv);

@@ -1,6 +1,6 @@
 // quiltforger-cli: the headless front end for build pipelines.
 //
-//   quiltforger-cli pack [--mode auto|right|down] [--centre] [--spacing N] [--no-tight] -o ATLAS IMAGE|FOLDER...
+//   quiltforger-cli pack [options] -o ATLAS IMAGE|FOLDER...
 //   quiltforger-cli unpack DESCRIPTION.xml [-o FOLDER]
 //   quiltforger-cli --help | --version
 //
@@ -13,28 +13,42 @@
 
 namespace {
 
-const char* const usageText =
-    "usage: quiltforger-cli pack [--mode auto|right|down] [--centre] [--spacing N] [--no-tight] -o ATLAS IMAGE|FOLDER...\n"
-    "       quiltforger-cli unpack DESCRIPTION.xml [-o FOLDER]\n"
-    "       quiltforger-cli --help | --version\n";
+const char* const packUsage =
+    "usage: quiltforger-cli pack [--mode auto|right|down] [--centre] [--spacing N] [--no-tight]\n"
+    "                            [--recursive] [--skip-unreadable] [--json] [--progress]\n"
+    "                            -o ATLAS IMAGE|FOLDER...\n";
+const char* const unpackUsage = "       quiltforger-cli unpack DESCRIPTION.xml [-o FOLDER]\n";
+const char* const otherUsage = "       quiltforger-cli --help | --version\n";
 
-const char* const helpText =
+const char* const packHelp =
     "\n"
     "pack    packs the images, in the order given, into the atlas image ATLAS (.bmp, .jpg,\n"
     "        .png or .tga; the ending picks the format) and writes its description next to\n"
-    "        it (ATLAS with the ending replaced by .xml). A FOLDER adds its image files in\n"
-    "        name order. Each image is named by its file name. The save is all or nothing:\n"
-    "        both files are complete before either replaces an existing one, so when the\n"
-    "        image cannot be written the description is not written either.\n"
+    "        it (ATLAS with the ending replaced by .xml). A FOLDER adds its image files\n"
+    "        (.bmp, .jpg, .jpeg, .png, .tga in any letter case) in name order; the summary\n"
+    "        says how many other entries it skipped and why. Each image is named by its\n"
+    "        file name. ATLAS's folder is created when missing. The atlas, its descriptions\n"
+    "        and an earlier atlas of the same name are never packed into it; an input that\n"
+    "        is also an output is refused. The save is all or nothing: every file is\n"
+    "        complete before any replaces an existing one, so when the image cannot be\n"
+    "        written the description is not written either.\n"
     "        --mode auto|right|down  place images beside earlier ones, then below (auto),\n"
     "                                only beside (right) or only below (down); default auto\n"
     "        --centre                centre images on their neighbour instead of aligning edges\n"
     "        --spacing N             keep N pixels between images and around them; default 0\n"
     "        --no-tight              keep the power-of-two square instead of the used area\n"
-    "unpack  writes every frame of the description as NAME.png into FOLDER (default: the\n"
-    "        description's folder).\n"
+    "        --recursive             also add the images of subfolders (names stay file names)\n"
+    "        --skip-unreadable       pack the images that read, name the others, and still\n"
+    "                                exit with status 1\n"
+    "        --json                  also write ATLAS with the ending .json: the JSON \"hash\"\n"
+    "                                description that PixiJS, Phaser and melonJS read\n"
+    "        --progress              draw the progress bar even when stderr is no terminal\n"
+    "        Options with a value also take the form --option=VALUE.\n";
+const char* const unpackHelp =
     "\n"
-    "Exit status: 0 success, 1 failure, 2 usage error.\n";
+    "unpack  writes every frame of the description as NAME.png into FOLDER (default: the\n"
+    "        description's folder), creating it when missing.\n";
+const char* const statusHelp = "\nExit status: 0 success, 1 failure, 2 usage error.\n";
 
 }
 
@@ -44,6 +58,18 @@ int usageError(const std::string& message)
     return exitUsage;
 }
 
+void printCommandHelp(const std::string& command)
+{
+    if (command == "unpack") {
+        std::printf("usage: %s", unpackUsage + 7); // the indent gives way to "usage: "
+        std::fputs(unpackHelp, stdout);
+    } else {
+        std::fputs(packUsage, stdout);
+        std::fputs(packHelp, stdout);
+    }
+    std::fputs(statusHelp, stdout);
+}
+
 int main(int argc, char** argv)
 {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
@@ -51,8 +77,7 @@ int main(int argc, char** argv)
         return exitSuccess;
     }
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs(usageText, stdout);
-        std::fputs(helpText, stdout);
+        std::printf("%s%s%s%s%s%s", packUsage, unpackUsage, otherUsage, packHelp, unpackHelp, statusHelp);
         return exitSuccess;
     }
     int status = exitUsage;
@@ -61,6 +86,6 @@ int main(int argc, char** argv)
     else if (argc >= 2 && std::strcmp(argv[1], "unpack") == 0)
         status = runUnpack(argc - 2, argv + 2);
     if (status == exitUsage)
-        std::fputs(usageText, stderr);
+        std::fprintf(stderr, "%s%s%s", packUsage, unpackUsage, otherUsage);
     return status;
 }

@@ -1,9 +1,13 @@
 // "pack": images and folders in, atlas image and description out.
 #include "app/AtlasFiles.h"
+#include "app/AtlasJson.h"
 #include "app/AtlasSave.h"
 #include "app/CPacker.h"
 #include "app/cli/CProgressBar.h"
+#include "app/cli/CPackInputs.h"
 #include "app/cli/CliCommands.h"
+#include "app/cli/CliFiles.h"
+#include "core/CSafeWriter.h"
 #include "image/CImage.h"
 #include "image/ImageLimits.h"
 
@@ -12,12 +16,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -27,6 +29,10 @@ struct PackOptions {
     PackAlign alignment = AlignEdge;
     std::uint32_t spacing = 0;
     bool tight = true;
+    bool recursive = false;
+    bool skipUnreadable = false;
+    bool json = false;
+    bool progress = false;
     std::string atlasPath;
     std::vector<std::string> inputs;
 };
@@ -48,21 +54,39 @@ bool parseSpacing(const char* text, std::uint32_t& spacing)
     return true;
 }
 
-// Parses the pack arguments; returns exitSuccess, or exitUsage after a message.
-int parseOptions(int argc, char** argv, PackOptions& options)
+// Parses the pack arguments; returns exitSuccess, or exitUsage after a
+// message. `helpShown` is set when --help printed the help instead.
+int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
 {
     bool onlyInputs = false;
     for (int i = 0; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
+        std::string arg = argv[i];
         if (onlyInputs || arg.empty() || arg[0] != '-' || arg == "-") {
             options.inputs.push_back(arg);
-        } else if (arg == "--") {
+            continue;
+        }
+        // "--option=value" as GNU tools take it, for every option.
+        std::optional<std::string> inlineValue;
+        const std::size_t equals = arg.find('=');
+        if (arg.rfind("--", 0) == 0 && equals != std::string::npos) {
+            inlineValue = arg.substr(equals + 1);
+            arg.resize(equals);
+        }
+        const bool hasValue = inlineValue || i + 1 < argc;
+        const auto takeValue = [&]() -> std::string { return inlineValue ? *inlineValue : std::string(argv[++i]); };
+        const bool takesValue = arg == "--mode" || arg == "--spacing" || arg == "-o" || arg == "--output";
+        if (inlineValue && !takesValue)
+            return usageError(arg + " takes no value");
+        if (arg == "--") {
             onlyInputs = true;
+        } else if (arg == "--help" || arg == "-h") {
+            printCommandHelp("pack");
+            helpShown = true;
+            return exitSuccess;
         } else if (arg == "--mode") {
             if (!hasValue)
                 return usageError("--mode needs auto, right or down");
-            const std::string mode = argv[++i];
+            const std::string mode = takeValue();
             if (mode == "auto")
                 options.mode = PackAuto;
             else if (mode == "right")
@@ -74,15 +98,24 @@ int parseOptions(int argc, char** argv, PackOptions& options)
         } else if (arg == "--centre" || arg == "--center") {
             options.alignment = AlignCentre;
         } else if (arg == "--spacing") {
-            if (!hasValue || !parseSpacing(argv[i + 1], options.spacing))
+            if (!hasValue || !parseSpacing(takeValue().c_str(), options.spacing))
                 return usageError("--spacing needs a whole number of pixels from 0 to " + std::to_string(maxSpacing));
-            ++i;
         } else if (arg == "--no-tight") {
             options.tight = false;
+        } else if (arg == "--recursive") {
+            options.recursive = true;
+        } else if (arg == "--skip-unreadable") {
+            options.skipUnreadable = true;
+        } else if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--progress") {
+            options.progress = true;
         } else if (arg == "-o" || arg == "--output") {
             if (!hasValue)
                 return usageError(arg + " needs the atlas file name");
-            options.atlasPath = argv[++i];
+            options.atlasPath = takeValue();
+            if (options.atlasPath.empty())
+                return usageError(arg + " needs the atlas file name");
         } else {
             return usageError("unknown option " + arg);
         }
@@ -98,66 +131,27 @@ int parseOptions(int argc, char** argv, PackOptions& options)
     return exitSuccess;
 }
 
-bool hasImageEnding(const std::string& name)
-{
-    // At least one letter of name before the four of the ending.
-    return name.size() >= 5 && imageFormatByEnding(name) != ImageFileFormat::None;
-}
-
-// Expands folders into their image files in name order (hidden files
-// skipped). False after a message when an input cannot be listed.
-bool collectInputs(const std::vector<std::string>& inputs, std::vector<std::string>& paths)
-{
-    for (const std::string& input : inputs) {
-        struct stat info {};
-        if (::stat(input.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-            paths.push_back(input);
-            continue;
-        }
-        DIR* folder = ::opendir(input.c_str());
-        if (!folder) {
-            std::fprintf(stderr, "%s: cannot read the folder: %s\n", input.c_str(), std::strerror(errno));
-            return false;
-        }
-        std::vector<std::string> names;
-        while (const dirent* entry = ::readdir(folder)) {
-            const std::string name = entry->d_name;
-            if (name.empty() || name[0] == '.' || !hasImageEnding(name))
-                continue;
-            struct stat fileInfo {};
-            const std::string path = joinPath(input, name);
-            if (::stat(path.c_str(), &fileInfo) == 0 && S_ISREG(fileInfo.st_mode))
-                names.push_back(name);
-        }
-        ::closedir(folder);
-        std::sort(names.begin(), names.end());
-        for (const std::string& name : names)
-            paths.push_back(joinPath(input, name));
-    }
-    return true;
-}
-
 // Two images under one name (or one frame name) would make the description
 // ambiguous; refuse them, naming both paths.
-bool checkNames(const std::vector<std::string>& paths)
+bool checkNames(const std::vector<PackInput>& files)
 {
     std::map<std::string, std::size_t> byName;
     std::map<std::string, std::size_t> byFrame;
     bool ok = true;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        const std::string name = fileNameOf(paths[i]);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string name = fileNameOf(files[i].path);
         const auto [nameIt, newName] = byName.emplace(name, i);
         if (!newName) {
-            std::fprintf(stderr, "%s and %s: two images named %s\n", paths[nameIt->second].c_str(), paths[i].c_str(),
-                         name.c_str());
+            std::fprintf(stderr, "%s and %s: two images named %s\n", files[nameIt->second].path.c_str(),
+                         files[i].path.c_str(), name.c_str());
             ok = false;
             continue;
         }
         const std::string frame = toStdString(atlasFrameName(String(name.c_str())));
         const auto [frameIt, newFrame] = byFrame.emplace(frame, i);
         if (!newFrame) {
-            std::fprintf(stderr, "%s and %s: both would be the frame \"%s\"\n", paths[frameIt->second].c_str(),
-                         paths[i].c_str(), frame.c_str());
+            std::fprintf(stderr, "%s and %s: both would be the frame \"%s\"\n", files[frameIt->second].path.c_str(),
+                         files[i].path.c_str(), frame.c_str());
             ok = false;
         }
     }
@@ -169,42 +163,55 @@ bool checkNames(const std::vector<std::string>& paths)
 int runPack(int argc, char** argv)
 {
     PackOptions options;
-    if (parseOptions(argc, argv, options) != exitSuccess)
+    bool helpShown = false;
+    if (parseOptions(argc, argv, options, helpShown) != exitSuccess)
         return exitUsage;
+    if (helpShown)
+        return exitSuccess;
 
-    std::vector<std::string> paths;
-    if (!collectInputs(options.inputs, paths))
+    std::vector<std::string> outputs = {options.atlasPath, atlasDescriptionPath(options.atlasPath)};
+    if (options.json)
+        outputs.push_back(atlasJsonPath(options.atlasPath));
+    CPackInputs inputs(outputs, options.recursive);
+    if (!inputs.collect(options.inputs))
         return exitFailure;
-    if (paths.empty()) {
-        std::fprintf(stderr, "quiltforger-cli: no images to pack\n");
+    const std::vector<PackInput>& files = inputs.files();
+    const std::string skipped = inputs.skippedText();
+    if (files.empty()) {
+        std::fprintf(stderr, "quiltforger-cli: no images to pack%s%s%s\n", skipped.empty() ? "" : " (",
+                     skipped.c_str(), skipped.empty() ? "" : ")");
         return exitFailure;
     }
-    if (!checkNames(paths))
+    if (!checkNames(files))
         return exitFailure;
 
-    CProgressBar progress;
+    CProgressBar progress(options.progress);
     std::vector<std::unique_ptr<CImage>> images;
-    images.reserve(paths.size());
-    bool allRead = true;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        progress.update("loading", i, paths.size());
+    images.reserve(files.size());
+    std::size_t unreadable = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        progress.update("loading", i, files.size());
+        const PackInput& file = files[i];
         auto image = std::make_unique<CImage>();
-        std::string error;
-        if (!hasImageEnding(paths[i])) {
-            error = "not a .bmp, .jpg, .png or .tga file";
-            allRead = false;
-        } else if (!loadImageByEnding(paths[i], *image, &error)) {
-            allRead = false;
-        }
+        std::string error = file.error;
+        if (error.empty() && !loadImageFile(file.path.c_str(), file.format, *image, &error) && error.empty())
+            error = "cannot be read";
         if (!error.empty()) {
-            progress.finish();
-            std::fprintf(stderr, "%s: %s\n", paths[i].c_str(), error.c_str());
+            ++unreadable;
+            progress.message(file.path + ": " + error);
+            continue;
         }
-        image->setName(String(fileNameOf(paths[i]).c_str()));
+        image->setName(String(fileNameOf(file.path).c_str()));
         images.push_back(std::move(image));
     }
-    if (!allRead)
+    progress.update("loading", files.size(), files.size());
+    if (unreadable > 0 && !options.skipUnreadable)
         return exitFailure;
+    if (images.empty()) {
+        progress.finish();
+        std::fprintf(stderr, "quiltforger-cli: no images to pack (%zu could not be read)\n", unreadable);
+        return exitFailure;
+    }
 
     progress.update("packing", 0, 1);
     CPacker packer;
@@ -235,16 +242,50 @@ int runPack(int argc, char** argv)
 
     progress.update("writing", 0, 1);
     std::string error;
-    if (!saveAtlas(options.atlasPath, packer, atlasImages, width, height, &error)) {
+    const std::string folder = folderOf(options.atlasPath);
+    if (!makeFolders(folder)) {
+        const int code = errno;
+        progress.finish();
+        std::fprintf(stderr, "quiltforger-cli: cannot create the folder %s: %s\n", folder.c_str(),
+                     reasonText(code).c_str());
+        return exitFailure;
+    }
+    // The JSON description is complete before the atlas is saved and put in
+    // place after it, so a failed save leaves it unwritten too.
+    CSafeWriter jsonFile;
+    std::string jsonText;
+    if (options.json &&
+        (!atlasJsonText(options.atlasPath, packer, atlasImages, width, height, jsonText, &error) ||
+         !jsonFile.open(outputs[2], &error) || !jsonFile.write(jsonText.data(), jsonText.size()))) {
+        if (error.empty())
+            jsonFile.commit(&error); // names the failed write
         progress.finish();
         std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
         return exitFailure;
     }
+    if (!saveAtlas(options.atlasPath, packer, atlasImages, width, height, &error) ||
+        (options.json && !jsonFile.commit(&error))) {
+        progress.finish();
+        std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
+        return exitFailure;
+    }
+    progress.update("writing", 1, 1);
     progress.finish();
     const double area = double(width) * height;
     const double occupancy = area > 0 ? 100.0 * double(imagePixels) / area : 0.0;
-    std::printf("packed %zu image%s into %s (%ux%u, %.1f%% occupied), description %s\n", images.size(),
+    std::printf("packed %zu image%s into %s (%ux%u, %.1f%% occupied), description %s", images.size(),
                 images.size() == 1 ? "" : "s", options.atlasPath.c_str(), width, height, occupancy,
-                atlasDescriptionPath(options.atlasPath).c_str());
+                outputs[1].c_str());
+    if (options.json)
+        std::printf(", JSON description %s", outputs[2].c_str());
+    if (!skipped.empty())
+        std::printf("; %s", skipped.c_str());
+    std::printf("\n");
+    if (unreadable > 0) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "packed %zu of %zu images (%zu could not be read)\n", images.size(), files.size(),
+                     unreadable);
+        return exitFailure;
+    }
     return exitSuccess;
 }

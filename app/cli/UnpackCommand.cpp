@@ -2,34 +2,12 @@
 #include "app/AtlasFiles.h"
 #include "app/AtlasUnpack.h"
 #include "app/cli/CliCommands.h"
+#include "app/cli/CliFiles.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
-
-namespace {
-
-// Creates `folder` and its missing parents.
-bool makeFolders(const std::string& folder)
-{
-    std::string partial;
-    std::size_t position = 0;
-    while (position <= folder.size()) {
-        const std::size_t next = folder.find('/', position);
-        partial = folder.substr(0, next == std::string::npos ? folder.size() : next);
-        if (!partial.empty() && ::mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST)
-            return false;
-        if (next == std::string::npos)
-            break;
-        position = next + 1;
-    }
-    struct stat info {};
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-}
 
 int runUnpack(int argc, char** argv)
 {
@@ -40,6 +18,13 @@ int runUnpack(int argc, char** argv)
         const std::string arg = argv[i];
         if (!onlyInputs && arg == "--") {
             onlyInputs = true;
+        } else if (!onlyInputs && (arg == "--help" || arg == "-h")) {
+            printCommandHelp("unpack");
+            return exitSuccess;
+        } else if (!onlyInputs && arg.rfind("--output=", 0) == 0) {
+            folder = arg.substr(9);
+            if (folder.empty())
+                return usageError("--output needs a folder");
         } else if (!onlyInputs && (arg == "-o" || arg == "--output")) {
             if (i + 1 >= argc)
                 return usageError(arg + " needs a folder");
