@@ -3,9 +3,15 @@
 #include "resources/CResourceManager.h"
 
 #include "image/ImageFile.h"
+#include "resources/CHeightmap.h"
+#include "resources/CModel.h"
+#include "resources/CSound.h"
+#include "resources/CSoundStream.h"
 #include "resources/CSprite.h"
 #include "resources/GlyphSprite.h"
 #include "resources/CTexture.h"
+#include "resources/Model3dsReader.h"
+#include "resources/ObjReader.h"
 #include "xml/CXMLDocument.h"
 #include "xml/CXMLNode.h"
 
@@ -107,8 +113,30 @@ void CResourceManager::load(const String& file, const String& name)
         append(std::move(texture));
         return;
     }
-    // FIXME: ".ogg", ".wav" (sounds), ".3ds" and ".obj" (models) are
-    // dispatched here once their readers exist; until then they add nothing.
+    // Sounds and models that cannot be read are still added, empty.
+    const bool ogg = file.endsWith(".ogg");
+    if (ogg || file.endsWith(".wav")) {
+        auto sound = std::make_unique<CSound>();
+        sound->setName(name);
+        sound->setFile(file);
+        if (ogg)
+            sound->loadOgg(file.c_str());
+        else
+            sound->loadWav(file.c_str());
+        append(std::move(sound));
+        return;
+    }
+    const bool threeDs = file.endsWith(".3ds");
+    if (threeDs || file.endsWith(".obj")) {
+        auto model = std::make_unique<CModel>();
+        model->setName(name);
+        model->setFile(file);
+        if (threeDs)
+            load3dsFile(file.c_str(), *model, nullptr);
+        else
+            loadObjFile(file.c_str(), *model, nullptr);
+        append(std::move(model));
+    }
 }
 
 void CResourceManager::loadSprite(CXMLNode& element, const String& file, const String& name)
@@ -215,9 +243,16 @@ void CResourceManager::loadList(CXMLNode& element)
             loadSprite(entry, file, name);
         } else if (tag == "font") {
             loadFont(entry, file, name);
-        } else if (tag == "stream" || tag == "heightmap") {
-            // FIXME: streamed sounds and heightmaps are read here once
-            // their readers exist; until then these entries add nothing.
+        } else if (tag == "stream") {
+            if (!file.endsWith(".ogg"))
+                continue;
+            auto stream = std::make_unique<CSoundStream>();
+            stream->setName(name);
+            stream->setFile(file);
+            stream->openStream(file.c_str(), static_cast<std::uint32_t>(intAttribute(entry, "size", 500)));
+            append(std::move(stream));
+        } else if (tag == "heightmap") {
+            append(loadHeightmapModel(file, name));
         } else {
             load(file, name);
         }

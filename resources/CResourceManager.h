@@ -1,11 +1,12 @@
-// CResourceManager: owns loaded resources (textures, sprites, and the sounds
-// and models that later readers add), finds them by name, loads single files
-// by their suffix and whole resource lists described in XML.
+// CResourceManager: owns loaded resources (textures, sprites, fonts' glyph
+// sprites, sounds, sound streams and models), finds them by name, loads
+// single files by their suffix and whole resource lists described in XML.
 //
 // The resource list is the engine's one data format for resources; the atlas
-// description the packer writes is such a list holding one "sprite". Entries
-// of kind "stream" and "heightmap", and the ".ogg", ".wav", ".3ds" and
-// ".obj" suffixes, are recognised but add nothing until their readers exist.
+// description the packer writes is such a list holding one "sprite". Images
+// load by their codec's suffix, ".ogg" and ".wav" as sounds, ".obj" and
+// ".3ds" as models; list entries "font", "stream" and "heightmap" build a
+// glyph sprite, an Ogg stream and a height-field model.
 //
 // Relative file names are resolved against the working directory, as the
 // list gives them; a caller that wants another folder rewrites the names.

@@ -14,6 +14,7 @@ packages=(
   xvfb xauth fonts-dejavu-core
   libpng-dev libstb-dev
   imagemagick
+  libassimp-dev sox vorbis-tools
   libgtk-3-dev xdotool x11-apps
 )
 
