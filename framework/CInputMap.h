@@ -9,6 +9,10 @@
 //   double click     0                     last mouse pos  2       button
 //   mouse move       0                     new position    3       146
 //   wheel            distance (120/notch)  0, 0            4       146
+//
+// A key press made from a key-down message (the arrow keys) has the same
+// value as the character with that code ('%' to '(' for 37 to 40); its
+// `keyDown` flag tells the two apart, so text fields type only characters.
 #pragma once
 
 #include "core/CVector.h"
@@ -29,4 +33,5 @@ public:
     CVector position;  // x, y in client pixels for mouse buttons and motion; z, w 0
     int action = 0;
     int code = 0;
+    bool keyDown = false;  // key press from a key-down message, not a character
 };

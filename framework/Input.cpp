@@ -8,12 +8,13 @@ namespace {
 int lastMouseX = 0;
 int lastMouseY = 0;
 
-void emitKey(int code, int action)
+void emitKey(int code, int action, bool keyDown = false)
 {
     CInputMap record;
     record.value = code;
     record.action = action;
     record.code = code;
+    record.keyDown = keyDown;
     keyboardInput().emit(record);
 }
 
@@ -55,9 +56,9 @@ CVector cursorScreenPosition()
     return CVector(static_cast<float>(x), static_cast<float>(y), 0.0f, 0.0f);
 }
 
-void keyPressed(int code)
+void keyPressed(int code, bool keyDown)
 {
-    emitKey(code, CInputMap::pressed);
+    emitKey(code, CInputMap::pressed, keyDown);
 }
 
 void keyReleased(int code)

@@ -19,7 +19,9 @@ CVector mousePosition();
 // The cursor in screen coordinates, read now (z and w 0; all 0 when unknown).
 CVector cursorScreenPosition();
 
-void keyPressed(int code);
+// keyDown: the press comes from a key-down message (an arrow key) rather
+// than a character message.
+void keyPressed(int code, bool keyDown = false);
 void keyReleased(int code);
 void mouseDown(int button);
 void mouseUp(int button);

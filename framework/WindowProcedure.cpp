@@ -31,7 +31,7 @@ bool handleInput(const CWindowMessage& message)
     case M::keyDown:
         // Other keys arrive as character messages.
         if (message.first >= VirtualKey::left && message.first <= VirtualKey::down)
-            keyPressed(message.first);
+            keyPressed(message.first, true);
         return true;
     case M::keyUp:
         keyReleased(message.first);

@@ -1,9 +1,12 @@
 // CCheckBox: the toggle on the box's own onClick, and label hit testing.
 #include "gui/CCheckBox.h"
 
+#include "framework/Input.h"
+
 CCheckBox::CCheckBox()
 {
     setType(CheckBox);
+    connectSlot(connections, onClick, this, &CCheckBox::toggle);
 }
 
 CCheckBox::CCheckBox(const CCheckBox& other)
@@ -16,12 +19,13 @@ CCheckBox::~CCheckBox() = default;
 
 bool CCheckBox::hitTest(int x, int y)
 {
-    return CButton::hitTest(x, y);
+    return CButton::hitTest(x, y) || label.hitTest(x, y);
 }
 
 bool CCheckBox::isMouseOver()
 {
-    return CButton::isMouseOver();
+    const CVector mouse = mousePosition();
+    return hitTest(toPixel(mouse.x), toPixel(mouse.y));
 }
 
 void CCheckBox::copyFrom(const CCheckBox& other)
@@ -31,4 +35,6 @@ void CCheckBox::copyFrom(const CCheckBox& other)
 
 void CCheckBox::toggle()
 {
+    checked = !checked;
+    setState(checked ? Down : Enable);
 }

@@ -5,6 +5,11 @@
 // has the focus the combo routes mouse events to whichever part is under the
 // pointer. The combo has no quad of its own; it covers only its edit row
 // while collapsed and also its list while open.
+//
+// Bad input: a "selected" row or a chosen cell outside the list (negative
+// included) gives an empty text and is still reported; a combo without font
+// or rows works with empty texts; an open height below the edit row leaves
+// the list 0 high.
 #pragma once
 
 #include "core/String.h"

@@ -283,10 +283,13 @@ void CGUIManager::mousePressed(CInputMap& event)
 {
     const int x = CGUI::toPixel(event.position.x);
     const int y = CGUI::toPixel(event.position.y);
+    // By index: hit tests may emit signals (a list reports its hovered row)
+    // whose handlers change the list.
     CGUI* hit = nullptr;
-    for (const auto& element : elements) {
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        CGUI* element = elements[i].get();
         if (element->hitTest(x, y)) {
-            hit = element.get();
+            hit = i < elements.size() && elements[i].get() == element ? element : nullptr;
             break;
         }
     }

@@ -6,6 +6,11 @@
 // hovered and a selected row, draws highlight bars behind them, shows only
 // the rows that fit from `topRow` on, and owns a vertical scroll bar along
 // its right edge, shown when the rows overflow.
+//
+// Row operations with indexes out of range are ignored; the selection and
+// the hovered row never name a row that does not exist after a removal.
+// Cells are positioned in window coordinates while drawing (they have no
+// parent), so their hit tests use the positions of the last frame.
 #pragma once
 
 #include "core/String.h"
@@ -64,8 +69,12 @@ public:
     CGUI* getCell(std::uint32_t row, std::uint32_t column) const;
     // The cell's text when it is a text element, else empty.
     String getCellText(std::uint32_t row, std::uint32_t column) const;
-    // Largest height among the row's cells (0 without cells; -1 row: 0).
+    // Largest height among the row's cells (0 without cells or rows).
     float getRowHeight(std::uint32_t row) const;
+    // Whether the rows need more height than the list has (2 rows or more).
+    bool overflows() const;
+    // The highest top row from which the last row still fits.
+    std::uint32_t largestTopRow() const;
 
     void setFont(const CFont* font);
     void setScroll(const CScroll* scroll);
@@ -84,9 +93,27 @@ protected:
     // Handlers, connected by the constructor in this order.
     void layout(float width, float height);
     void dispatchInput(CInputMap& event);
+    void dispatchToCells(CInputMap& event);
     void selectAtPointer();
     void doubleClickAtPointer();
     void scrolled(float value);
+
+    // Destroys removed cells, or keeps them until the dispatch to the cells
+    // that is running ends.
+    void retire(Row row);
+    // Scroll bar visibility, range and value after rows came or went.
+    void updateScrollBar();
+    // A copy of the template as a cell: enabled, without parent, no wider
+    // than the column.
+    std::unique_ptr<CGUI> makeCell(const CGUI& cellTemplate, float columnWidth) const;
+    // topRow clamped to the rows, or -1 without rows.
+    std::int32_t firstShownRow() const;
+    // Calls visit (row, y, row height) for each row that fits from the top
+    // row on, while it returns true and the rows stay unchanged.
+    template <typename Visit>
+    void forFittingRows(Visit visit);
+    // The last cell of the row hit at (x, y), or -1.
+    std::int32_t hitColumn(std::uint32_t row, int x, int y);
 
     std::vector<Column> columns;
     std::vector<Row> rows;
@@ -100,4 +127,9 @@ protected:
     CGUI selectBar;
     CFont textStyle;
     CScroll scrollBar;
+    // Changes with every change to the rows, so walks that emit signals can
+    // tell that a handler changed the rows under them.
+    std::uint64_t rowsVersion = 0;
+    int dispatching = 0;
+    std::vector<Row> retiredRows;
 };

@@ -7,6 +7,13 @@
 // parent's onSelect. Titles and entries are all elements of the same
 // manager; the "parent" attribute builds the tree, and a menu node's child
 // nodes are loaded as further elements right after it.
+//
+// Robustness: a menu is the entry of at most one menu, and addEntry refuses
+// an entry that would close a loop (the entry is this menu or one that holds
+// it), so the entry tree is always a tree and opening, closing and the
+// pointer test over it terminate. Closing a subtree walks it without
+// recursion. A destroyed entry leaves its menu's entries. A negative
+// "spacing" reads as 0.
 #pragma once
 
 #include "core/String.h"
@@ -34,8 +41,10 @@ public:
     void loadAppended(CXMLNode& node, CGUIManager& manager, CResourceManager* resources) override;
 
     // Hides the entry, appends it and relays its onClick to this menu's
-    // onSelect with the entry's name.
-    void addEntry(CMenu* entry);
+    // onSelect with the entry's name. The entry's parent becomes this menu.
+    // Refused (false, nothing changed) for null, this menu, a menu that is
+    // already an entry, or one that would make the entries loop.
+    bool addEntry(CMenu* entry);
     // Takes the parent menu's depth, material (while its own is the GUI
     // default), hover colour and size, then parent->addEntry (this).
     void placeAsEntryOf(CMenu& parentMenu);
@@ -48,6 +57,11 @@ public:
     bool isHovered() const { return hovered; }
     // Whether the pointer is over this menu's entries or their sub-columns.
     bool isOverEntries();
+    // Whether this menu's parent is a menu (it is then an entry).
+    bool isEntry() const;
+    // The menu whose entries hold this one, or null.
+    CMenu* getHolder() const { return holder; }
+    std::uint32_t getSpacing() const { return spacing; }
     const std::vector<CMenu*>& getEntries() const { return entries; }
     CFont& getLabel() { return label; }
     CGUI& getHoverBar() { return hoverBar; }
@@ -65,8 +79,11 @@ protected:
     void mouseLeft();
     // The selection relay bound to each entry's onClick.
     void entryChosen(CMenu* entry);
+    // setOpen (false): hides the whole subtree below this menu.
+    void closeSubtree();
 
     std::vector<CMenu*> entries;  // not owned
+    CMenu* holder = nullptr;       // not owned: the menu whose entry this is
     CFont label;
     CGUI hoverBar;
     CGUI icon;

@@ -46,7 +46,7 @@ public:
     void setIncrement(float v);
     float getIncrement() const { return increment; }
     // Stores the orientation and lays the parts out again.
-    void setVertical(bool value);
+    void setVertical(bool on);
     bool isVertical() const { return vertical; }
     // setValue (value +/- increment), then onIncrease / onDecrease and
     // onChange once more.

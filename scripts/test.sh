@@ -3,10 +3,12 @@
 #   1. Release build, all tests (display tests under Xvfb with Mesa's software renderer);
 #   2. unit tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
 #   3. every libFuzzer harness for a bounded number of runs on its seed corpus.
-# Exits non-zero when any stage fails. QF_FUZZ_RUNS sets the runs per harness.
+# Exits non-zero when any stage fails. QF_FUZZ_RUNS sets the runs per harness,
+# QF_FUZZ_SECONDS caps the time one harness may take (slow harnesses stop there).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 fuzz_runs=${QF_FUZZ_RUNS:-200000}
+fuzz_seconds=${QF_FUZZ_SECONDS:-120}
 export LIBGL_ALWAYS_SOFTWARE=1
 failed=()
 
@@ -31,7 +33,7 @@ else
   failed+=("sanitizer build")
 fi
 
-stage "fuzz harnesses ($fuzz_runs runs each)"
+stage "fuzz harnesses ($fuzz_runs runs or $fuzz_seconds s each)"
 if "$root/scripts/build.sh" fuzz; then
   shopt -s nullglob
   for harness in "$root"/build/fuzz/fuzz/*_fuzz; do
@@ -40,7 +42,7 @@ if "$root/scripts/build.sh" fuzz; then
     seeds="$root/fuzz/corpus/$name"
     [ -d "$seeds" ] || seeds=$work
     echo "-- $name"
-    if "$harness" -runs="$fuzz_runs" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+    if "$harness" -runs="$fuzz_runs" -max_total_time="$fuzz_seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
          -print_final_stats=1 "$work" "$seeds" >"$work/log" 2>&1; then
       grep -E "stat::number_of_executed_units|Done" "$work/log" | tail -2
     else

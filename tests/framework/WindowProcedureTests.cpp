@@ -116,6 +116,7 @@ TEST_F(WindowProcedureTest, KeyDownReachesInputOnlyForArrows)
         EXPECT_EQ(input.keys[i].value, 37 + i);
         EXPECT_EQ(input.keys[i].code, 37 + i);
         EXPECT_EQ(input.keys[i].action, CInputMap::pressed);
+        EXPECT_TRUE(input.keys[i].keyDown) << "an arrow is not the character of its code";
     }
     // Every key message is still emitted raw.
     EXPECT_EQ(signals.raw.size(), 6u);
