@@ -147,18 +147,24 @@ void CApp::setSize(unsigned int width, unsigned int height, bool fullscreen)
     height_ = height;
     const int w = static_cast<int>(width);
     const int h = static_cast<int>(height);
-    platform().setWindowSize(window_, w, h, fullscreen);
     if (fullscreen) {
+        platform().setWindowSize(window_, w, h, true);
         if (fullscreen_)
             return;
         if (platform().enterFullscreenMode(window_, w, h))
             fullscreen_ = true;
         else
             platform().messageBox("Could not set to fullscreen mode", "Error");
-    } else if (fullscreen_) {
+        return;
+    }
+    // The display mode is left before the window is sized: a size given while
+    // the window is still full screen is dropped by the windowing system, and
+    // the window would keep the full-screen size.
+    if (fullscreen_) {
         platform().leaveFullscreenMode(window_);
         fullscreen_ = false;
     }
+    platform().setWindowSize(window_, w, h, false);
 }
 
 void CApp::show(int command)

@@ -20,6 +20,8 @@
 #include "framework/CPlatform.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class CApp {
 public:
@@ -81,6 +83,9 @@ public:
     CSignal<int, int> onMove;
     CSignal<int, int, CDisplay::SizeType> onResize;
     CSignal<bool> onFocus;
+    // Files and folders dropped on the window from a file manager, all paths
+    // of one drop at once, in the order the file manager gave them.
+    CSignal<const std::vector<std::string>&> onDropFiles;
 
 protected:
     // Destroys the window and stops the windowing system (used when the

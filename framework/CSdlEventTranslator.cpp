@@ -188,8 +188,29 @@ void CSdlEventTranslator::translate(const SDL_Event& event, std::deque<CWindowMe
         out.push_back(makeMessage(event.wheel.windowID, WindowMessage::mouseWheel, packPoint(0, distance), 0));
         break;
     }
+    case SDL_DROPBEGIN:
+    case SDL_DROPFILE:
+    case SDL_DROPCOMPLETE:
+        translateDrop(event.drop, out);
+        break;
     default:
         break;
+    }
+}
+
+void CSdlEventTranslator::translateDrop(const SDL_DropEvent& event, std::deque<CWindowMessage>& out)
+{
+    if (event.type == SDL_DROPBEGIN) {
+        dropped_.clear();
+    } else if (event.type == SDL_DROPFILE) {
+        if (event.file != nullptr)
+            dropped_.emplace_back(event.file);
+    } else if (!dropped_.empty()) {
+        CWindowMessage message = makeMessage(event.windowID, WindowMessage::dropFiles,
+                                             static_cast<int>(dropped_.size()), 0);
+        message.files = std::move(dropped_);
+        dropped_.clear();
+        out.push_back(std::move(message));
     }
 }
 

@@ -9,6 +9,8 @@
 // parameter; wheel notches are scaled to 120 per notch in the high half of the
 // first parameter. Window events become move, size (with its size type),
 // focus, show, paint and close messages; SDL_QUIT becomes the quit message.
+// The files of one drag-and-drop (SDL_DROPBEGIN, one SDL_DROPFILE each,
+// SDL_DROPCOMPLETE) become one drop message carrying all their paths.
 //
 // The translator keeps a little state (the last client size for size
 // messages, maximised, the modifier keys last seen) and makes no SDL calls, so
@@ -20,6 +22,8 @@
 #include <SDL.h>
 
 #include <deque>
+#include <string>
+#include <vector>
 
 class CSdlEventTranslator {
 public:
@@ -40,9 +44,11 @@ private:
     void translateKey(const SDL_KeyboardEvent& event, std::deque<CWindowMessage>& out);
     void translateText(const SDL_TextInputEvent& event, std::deque<CWindowMessage>& out);
     void translateButton(const SDL_MouseButtonEvent& event, std::deque<CWindowMessage>& out);
+    void translateDrop(const SDL_DropEvent& event, std::deque<CWindowMessage>& out);
 
     int width_ = 0;
     int height_ = 0;
     bool maximised_ = false;
     Uint16 modifiers_ = 0;
+    std::vector<std::string> dropped_;  // the paths of the drop under way
 };

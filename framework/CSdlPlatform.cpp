@@ -176,7 +176,13 @@ bool CSdlPlatform::enterFullscreenMode(WindowHandle window, int width, int heigh
     // Only the size changes; depth and refresh rate stay as the desktop has them.
     mode.w = width;
     mode.h = height;
-    if (SDL_SetWindowDisplayMode(sdlWindow, &mode) != 0)
+    // SDL would quietly settle for the nearest mode it has; a display without
+    // this size is a failed switch, reported by the caller.
+    SDL_DisplayMode closest;
+    if (SDL_GetClosestDisplayMode(display, &mode, &closest) == nullptr || closest.w != width ||
+        closest.h != height)
+        return false;
+    if (SDL_SetWindowDisplayMode(sdlWindow, &closest) != 0)
         return false;
     return SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN) == 0;
 }
@@ -194,6 +200,8 @@ bool CSdlPlatform::peekMessage(CWindowMessage& message)
         if (!videoRunning() || SDL_PollEvent(&event) <= 0)
             break;
         translator_.translate(event, pending_);
+        if (event.type == SDL_DROPFILE || event.type == SDL_DROPTEXT)
+            SDL_free(event.drop.file);
     }
     if (!pending_.empty()) {
         message = pending_.front();

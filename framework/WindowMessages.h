@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // One window message: the message number and its two parameters. Points are
 // packed into the second parameter as two signed 16-bit halves (x low, y high).
@@ -17,6 +19,7 @@ struct CWindowMessage {
     unsigned int message = 0;
     int first = 0;
     int second = 0;
+    std::vector<std::string> files;  // the paths of a drop message, in drop order
 };
 
 namespace WindowMessage {
@@ -47,6 +50,8 @@ inline constexpr unsigned int middleButtonDown = 0x0207;
 inline constexpr unsigned int middleButtonUp = 0x0208;
 inline constexpr unsigned int middleButtonDoubleClick = 0x0209;
 inline constexpr unsigned int mouseWheel = 0x020A;
+// Files or folders dropped on the window; the first parameter is their count.
+inline constexpr unsigned int dropFiles = 0x0233;
 
 // First parameter of a system command (low four bits are reserved, so they
 // are masked off before comparing).

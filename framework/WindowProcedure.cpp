@@ -71,6 +71,9 @@ bool handleApplication(CApp& app, const CWindowMessage& message)
     case M::close:
         app.stop();
         return true;
+    case M::dropFiles:
+        app.onDropFiles.emit(message.files);
+        return true;
     default:
         return false;
     }
@@ -80,7 +83,7 @@ bool isApplicationMessage(unsigned int number)
 {
     namespace M = WindowMessage;
     return number == M::move || number == M::size || number == M::setFocus || number == M::killFocus ||
-           number == M::close;
+           number == M::close || number == M::dropFiles;
 }
 
 }

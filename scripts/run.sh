@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the tool. Until the window
-# front end lands this is the command-line tool: with no arguments it shows
-# its usage, otherwise the arguments go to it (run from the repository root).
+# Installs what is missing, builds, and starts the window tool. Arguments are
+# images or folders to start with; "pack" or "unpack" as the first argument
+# runs the command-line tool instead (run from anywhere).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" release
-if [ $# -eq 0 ]; then set -- --help; fi
-exec "$root/build/release/app/quiltforger-cli" "$@"
+case "${1:-}" in
+  pack|unpack|--help|--version) exec "$root/build/release/app/quiltforger-cli" "$@" ;;
+  *) exec "$root/build/release/app/quiltforger" "$@" ;;
+esac

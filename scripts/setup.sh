@@ -15,6 +15,7 @@ packages=(
   libpng-dev libstb-dev
   imagemagick
   libassimp-dev sox vorbis-tools
+  libgtk-3-dev xdotool x11-apps
 )
 
 missing=()

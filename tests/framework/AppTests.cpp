@@ -311,7 +311,7 @@ TEST(Window, FullscreenSwitchesOnceAndReportsFailure)
     app.setSize(1024, 768, false);
     EXPECT_FALSE(app.isFullscreen());
     EXPECT_EQ((std::vector<std::string>{"size 800x600 topmost", "fullscreen 800x600", "size 800x600 topmost",
-                                        "size 1024x768", "windowed"}),
+                                        "windowed", "size 1024x768"}),
               fake.log);
     EXPECT_EQ(app.getSize().width, 1024u);
 

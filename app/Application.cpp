@@ -1,0 +1,379 @@
+// Application: start-up, the frame, the canvas drag check and the option
+// handlers of the window tool (see the header). The image list operations
+// are in ApplicationImages.cpp, saving and unpacking in ApplicationFiles.cpp.
+#include "app/Application.h"
+
+#include "framework/DataFolder.h"
+#include "framework/Input.h"
+#include "gui/CButton.h"
+#include "gui/CCheckBox.h"
+#include "gui/CControlBar.h"
+#include "gui/CFont.h"
+#include "gui/CList.h"
+#include "gui/CScroll.h"
+#include "render/CLight.h"
+#include "render/Renderer.h"
+#include "xml/CXMLDocument.h"
+
+#include <cmath>
+#include <cstdio>
+#include <type_traits>
+
+namespace {
+
+constexpr unsigned int windowWidth = 800;
+constexpr unsigned int windowHeight = 600;
+// The preview area: left of x = 600, below the 20-pixel title bar.
+constexpr float previewRight = 600.0f;
+constexpr float previewTop = 20.0f;
+constexpr float previewBottom = 600.0f;
+constexpr float previewHeight = previewBottom - previewTop;
+
+const char* const dataFolderName = "Quiltforger";
+// The GL capability code of the scissor test (GL_SCISSOR_TEST).
+constexpr std::uint32_t scissorTest = 0x0C11;
+
+}
+
+namespace {
+
+// The list's highlight bars are untextured quads whose colour the
+// description gives as emission; the light's diffuse term would wash them
+// out to near white, so their diffuse and ambient colour is taken away
+// (the alpha stays).
+void keepColourUnlit(CGUI& element)
+{
+    CMaterial& material = element.getMaterial();
+    material.diffuse = CVector(0.0f, 0.0f, 0.0f, material.diffuse.w);
+    material.ambient = CVector(0.0f, 0.0f, 0.0f, material.ambient.w);
+}
+
+}
+
+Application::Application()
+{
+    textures.setTextureOptions(0xFFFFFFFFu, false, false, false, false);
+}
+
+Application::~Application()
+{
+    connections.clear();
+}
+
+void Application::report(const std::string& text)
+{
+    platform().messageBox(text.c_str(), "Quilt Forger");
+}
+
+// The resource list names its files below "Quiltforger/"; when the data
+// folder was found elsewhere, those names are pointed there.
+bool Application::loadScreen()
+{
+    const std::string resourcesPath = dataFolder + "/resources.xml";
+    CXMLDocument document;
+    std::string problem = document.loadDetailed(String(resourcesPath.c_str()));
+    if (!problem.empty() || !document.isComplete()) {
+        report("The tool's resource list " + resourcesPath + " cannot be read or is damaged.\n\n" + problem);
+        return false;
+    }
+    const std::string prefix = std::string(dataFolderName) + "/";
+    CXMLNode& root = document;
+    for (std::uint32_t i = 0; i < root.childCount(); ++i) {
+        CXMLAttribute* file = root.child(i)->findAttribute("file");
+        if (file == nullptr || file->value().c_str() == nullptr)
+            continue;
+        const std::string value = file->value().c_str();
+        if (value.compare(0, prefix.size(), prefix) == 0)
+            file->setValue(String((dataFolder + "/" + value.substr(prefix.size())).c_str()));
+    }
+    toolResources.loadList(root);
+
+    const std::string guiPath = dataFolder + "/gui.xml";
+    CXMLDocument check;
+    problem = check.loadDetailed(String(guiPath.c_str()));
+    if (!problem.empty() || !check.isComplete()) {
+        report("The tool's screen description " + guiPath + " cannot be read or is damaged.\n\n" + problem);
+        return false;
+    }
+    gui.loadNode(check, &toolResources);
+    return true;
+}
+
+bool Application::findControls()
+{
+    // Controls are told apart by class (a copied element keeps the type
+    // code of what it copied). "background" is checked here too, before the
+    // canvas is taken out of the screen.
+    std::string missing;
+    auto need = [&](const char* name, auto* kind) {
+        using Kind = std::remove_pointer_t<decltype(kind)>;
+        Kind* control = dynamic_cast<Kind*>(gui.find(name));
+        if (control == nullptr) {
+            missing += missing.empty() ? "" : ", ";
+            missing += name;
+        }
+        return control;
+    };
+    list = need("list", static_cast<CList*>(nullptr));
+    btnNew = need("btnNew", static_cast<CButton*>(nullptr));
+    btnAdd = need("btnAdd", static_cast<CButton*>(nullptr));
+    btnSub = need("btnSub", static_cast<CButton*>(nullptr));
+    btnUp = need("btnUp", static_cast<CButton*>(nullptr));
+    btnDown = need("btnDown", static_cast<CButton*>(nullptr));
+    btnSave = need("btnSave", static_cast<CButton*>(nullptr));
+    btnUnpack = need("btnUnpack", static_cast<CButton*>(nullptr));
+    cboxAutoPack = need("cboxAutoPack", static_cast<CCheckBox*>(nullptr));
+    cboxPackRight = need("cboxPackRight", static_cast<CCheckBox*>(nullptr));
+    cboxPackDown = need("cboxPackDown", static_cast<CCheckBox*>(nullptr));
+    cboxPackCenter = need("cboxPackCenter", static_cast<CCheckBox*>(nullptr));
+    cboxTightPack = need("cboxTightPack", static_cast<CCheckBox*>(nullptr));
+    spaceScroll = need("spaceScroll", static_cast<CScroll*>(nullptr));
+    fontSpaceValue = need("fontSpaceValue", static_cast<CFont*>(nullptr));
+    control = need("control", static_cast<CControlBar*>(nullptr));
+    need("background", static_cast<CGUI*>(nullptr));
+    if (!missing.empty()) {
+        report("The tool's screen description " + dataFolder + "/gui.xml lacks these controls: " + missing + ".");
+        return false;
+    }
+    return true;
+}
+
+void Application::connectHandlers()
+{
+    connectSlot(connections, control->onDragBy, this, &Application::moveWindow);
+    connectSlot(connections, control->getMinimiseButton().onClick, this, &Application::minimise);
+    connectSlot(connections, control->getMaximiseButton().onClick, this, &Application::toggleFullscreen);
+    connectSlot(connections, control->getCloseButton().onClick, this, &Application::quit);
+    connectSlot(connections, btnNew->onClick, this, &Application::newAtlas);
+    connectSlot(connections, btnAdd->onClick, this, &Application::addImages);
+    connectSlot(connections, btnSub->onClick, this, &Application::removeImage);
+    connectSlot(connections, btnUp->onClick, this, &Application::moveImageUp);
+    connectSlot(connections, btnDown->onClick, this, &Application::moveImageDown);
+    connectSlot(connections, btnSave->onClick, this, &Application::saveAtlasFile);
+    connectSlot(connections, btnUnpack->onClick, this, &Application::unpackAtlasFile);
+    connectSlot(connections, cboxAutoPack->onClick, this, &Application::chooseAutoPack);
+    connectSlot(connections, cboxPackRight->onClick, this, &Application::choosePackRight);
+    connectSlot(connections, cboxPackDown->onClick, this, &Application::choosePackDown);
+    connectSlot(connections, cboxPackCenter->onClick, this, &Application::chooseAlignment);
+    connectSlot(connections, cboxTightPack->onClick, this, &Application::relayout);
+    connectSlot(connections, spaceScroll->onChange, this, &Application::setSpacing);
+    connectSlot(connections, canvas->onMove, this, &Application::canvasDragCheck);
+    // Beyond the classic tool: files dropped from a file manager.
+    connectSlot(connections, onDropFiles, this, &Application::filesDropped);
+}
+
+int Application::main(int, char**)
+{
+    if (startUp())
+        run();
+    return 0;
+}
+
+bool Application::startUp()
+{
+    CAppGL::setContextReadyHandler(initialiseRenderer);
+    CAppGL::setContextClosingHandler(shutdownRenderer);
+    if (!createGLWindow(windowWidth, windowHeight, false, false, false, 32, 24, 8, 0))
+        return false;
+    setTitle("Quilt Forger");
+    const Size size = getSize();
+    const float width = static_cast<float>(size.width);
+    const float height = static_cast<float>(size.height);
+    setViewport(0, 0, static_cast<std::int32_t>(size.width), static_cast<std::int32_t>(size.height));
+    const CMatrix projection = CMatrix::orthographic(0.0f, width, height, 0.0f, 0.0f, 1000.0f);
+    loadProjection(&projection);
+    loadModelView();
+    connectSlot(connections, keyboardInput(), this, &Application::keyPressed);
+    centre(true, true);
+    setFrameTime(30);
+    camera.setTranslation(CVector(width, height, 0.0f));
+
+    dataFolder = findDataFolder(dataFolderName, "gui.xml");
+    if (dataFolder.empty()) {
+        std::string places;
+        for (const std::string& candidate : dataFolderCandidates(dataFolderName))
+            places += "\n  " + candidate;
+        report("The tool's data folder was not found. Looked in:" + places);
+        return false;
+    }
+    if (!loadScreen() || !findControls())
+        return false;
+
+    // The canvas: a copy of "background" in a manager of its own, draggable.
+    canvas = backgroundGui.create(CGUI::Element, "background");
+    canvas->copyFrom(*gui.find("background"));
+    canvas->setEnabled(true);
+    canvas->setMoveable(true);
+    canvasTextureMatrix = canvas->getMaterial().textureMatrix;
+    gui.remove("background");
+    hint = gui.find("hint");
+
+    connectHandlers();
+    list->addColumn(0, list->getWidth(), "");
+    keepColourUnlit(list->getHoverBar());
+    keepColourUnlit(list->getSelectBar());
+    cboxAutoPack->setChecked(true);
+    cboxTightPack->setChecked(true);
+
+    if (!startupPaths.empty())
+        addPaths(startupPaths);
+    updateHint();
+    return true;
+}
+
+void Application::draw()
+{
+    canvas->setPosition(canvas->getX(), canvas->getY());
+    clear(0.5f, 0.5f, 0.5f, 0.0f);
+    // The model-view matrix is the identity between frames, so loading it
+    // again afterwards restores it.
+    const CMatrix identity;
+    loadModelView(&identity);
+    multiplyMatrix(camera.inverse());
+    CLight light;
+    light.position = CVector(400.0f, 400.0f, 5000.0f);
+    applyLight(0, light);
+    gui.draw();
+    setCapability(scissorTest, true);
+    setScissor(0, 0, 600, 580);
+    translate(0.0f, 0.0f, 50.0f);
+    backgroundGui.draw();
+    translate(0.0f, 0.0f, 100.0f);
+    drawVisiblePreview();
+    setCapability(scissorTest, false);
+    loadModelView(&identity);
+}
+
+// The preview manager's draw (last element first), leaving out the images
+// that lie wholly outside the preview area: the scissor box would clip them
+// anyway, and a large atlas has most of its images out of view.
+void Application::drawVisiblePreview()
+{
+    for (std::uint32_t i = preview.getCount(); i-- > 0;) {
+        CGUI* element = preview.getElement(i);
+        const CVector position = element->getAbsolutePosition();
+        if (position.x < previewRight && position.x + element->getWidth() > 0.0f && position.y < previewBottom &&
+            position.y + element->getHeight() > previewTop)
+            element->draw();
+    }
+}
+
+void Application::canvasDragCheck(float, float)
+{
+    const CVector mouse = mousePosition();
+    CVector position(canvas->getX(), canvas->getY(), 0.0f);
+    const CVector size(canvas->getWidth(), canvas->getHeight(), 0.0f);
+    if (mouse.x < previewRight && mouse.y > previewTop) {
+        savedCanvasPos[0] = position.x;
+        savedCanvasPos[1] = position.y;
+        if (size.x <= previewRight)
+            position.x = 0.0f;
+        else if (position.x > 0.0f)
+            position.x = 0.0f;
+        else if (position.x + size.x < previewRight)
+            position.x = previewRight - size.x;
+        if (size.y <= previewHeight)
+            position.y = previewTop;
+        else if (position.y > previewTop)
+            position.y = previewTop;
+        else if (position.y + size.y < previewBottom)
+            position.y = previewBottom - size.y;
+    } else {
+        position.x = savedCanvasPos[0];
+        position.y = savedCanvasPos[1];
+    }
+    canvas->setTranslation(position.x, position.y, canvas->getDepth());
+}
+
+void Application::choosePackMode(CCheckBox* clicked, CCheckBox* first, CCheckBox* second, PackMode mode)
+{
+    if (!clicked->isChecked())
+        clicked->setChecked(true);
+    first->setChecked(false);
+    second->setChecked(false);
+    packer.setMode(mode);
+    relayout();
+}
+
+void Application::chooseAutoPack()
+{
+    choosePackMode(cboxAutoPack, cboxPackRight, cboxPackDown, PackAuto);
+}
+
+void Application::choosePackRight()
+{
+    choosePackMode(cboxPackRight, cboxAutoPack, cboxPackDown, PackRight);
+}
+
+void Application::choosePackDown()
+{
+    choosePackMode(cboxPackDown, cboxAutoPack, cboxPackRight, PackDown);
+}
+
+void Application::chooseAlignment()
+{
+    packer.setAlignment(cboxPackCenter->isChecked() ? AlignCentre : AlignEdge);
+    relayout();
+}
+
+void Application::setSpacing(float value)
+{
+    char text[64];
+    std::snprintf(text, sizeof(text), "%.0f px", static_cast<double>(value));
+    fontSpaceValue->setText(text);
+    // The spacing is unsigned: a value below 0 (a description whose range
+    // starts below 0) counts as 0 rather than as an enormous spacing.
+    const float truncated = std::trunc(value);
+    packer.setSpacing(truncated > 0.0f ? static_cast<std::uint32_t>(truncated) : 0u);
+    relayout();
+}
+
+void Application::moveWindow(int dx, int dy)
+{
+    if (dx != 0 || dy != 0)
+        setPosition(getX() + dx, getY() + dy);
+}
+
+void Application::minimise()
+{
+    show(ShowCommand::minimise);
+}
+
+void Application::toggleFullscreen()
+{
+    if (revertingMode)
+        return;
+    if (isFullscreen()) {
+        setSize(windowWidth, windowHeight, false);
+        return;
+    }
+    setPosition(0, 0);
+    setSize(windowWidth, windowHeight, true);
+    if (!isFullscreen()) {
+        // The display has no 800 x 600 mode (the framework has said so): stay
+        // a centred window, and click the title bar back into its windowed
+        // state (its own handler runs first; this one ignores that click).
+        setSize(windowWidth, windowHeight, false);
+        centre(true, true);
+        revertingMode = true;
+        control->getMaximiseButton().onClick.emit();
+        revertingMode = false;
+    }
+}
+
+void Application::quit()
+{
+    postQuitMessage();
+}
+
+void Application::keyPressed(CInputMap& input)
+{
+    if (input.action == CInputMap::pressed && input.value == VirtualKey::escape)
+        stop();
+}
+
+void Application::updateHint()
+{
+    if (hint != nullptr)
+        hint->setVisible(list->getRowCount() == 0);
+}

@@ -1,0 +1,74 @@
+// Application: saving the atlas and unpacking a description (see
+// Application.h). Both go through the same save and unpack as the command
+// line; unlike the classic tool they report a failure in a message box.
+#include "app/Application.h"
+
+#include "app/AtlasFiles.h"
+#include "app/AtlasSave.h"
+#include "app/AtlasUnpack.h"
+#include "framework/CFileDialog.h"
+#include "resources/CTexture.h"
+
+namespace {
+
+// The endings of the save dialog's filters after "All Files".
+const char* const filterEndings[] = {".bmp", ".jpg", ".png", ".tga"};
+
+}
+
+void Application::saveAtlasFile()
+{
+    if (packer.count() == 0)
+        return;
+    if (!layoutFits) {
+        report("The images do not fit into one atlas of the largest size; nothing was saved.");
+        return;
+    }
+    CFileSelection selection;
+    if (!fileDialog().save("Save atlas", atlasImageFilters(), selection))
+        return;
+    std::string path = selection.path;
+    // A name typed without an image ending takes the ending of the chosen
+    // filter, or ".png" under "All Files".
+    if (imageFormatByEnding(path) == ImageFileFormat::None) {
+        const int filter = selection.filterIndex;
+        path += filter >= 1 && filter <= 4 ? filterEndings[filter - 1] : ".png";
+    }
+    const auto width = static_cast<std::uint32_t>(canvas->getWidth());
+    const auto height = static_cast<std::uint32_t>(canvas->getHeight());
+
+    // The images in the order they were added, each found by the texture
+    // its preview element shows.
+    std::vector<AtlasImage> images;
+    for (std::uint32_t i = 0; i < preview.getCount(); ++i) {
+        CGUI* element = preview.getElement(i);
+        const CMaterial& material = element->getMaterial();
+        const CImage* image = nullptr;
+        for (std::uint32_t k = 0; k < textures.getCount() && image == nullptr; ++k) {
+            auto* texture = dynamic_cast<CTexture*>(textures.getResource(k));
+            if (texture != nullptr && !material.textures.empty() && texture->getTextureId() == material.textures[0] &&
+                texture->getName() == element->getName())
+                image = texture;
+        }
+        images.push_back({element->getName(), image});
+    }
+    std::string error;
+    if (!saveAtlas(path, packer, images, width, height, &error))
+        report("The atlas was not saved.\n\n" + error);
+}
+
+void Application::unpackAtlasFile()
+{
+    CFileSelection selection;
+    if (!fileDialog().open("Unpack atlas", {{"XML Files (*.xml)", "*.xml"}}, false, selection))
+        return;
+    AtlasUnpackReport result;
+    if (unpackAtlas(selection.paths().front(), "", result))
+        return;
+    std::string text = result.error.empty() ? "Some frames were not written:\n" : "Nothing was unpacked.\n\n" + result.error;
+    for (std::size_t i = 0; i < result.refused.size() && i < 12; ++i)
+        text += "\n" + result.refused[i];
+    if (result.refused.size() > 12)
+        text += "\n... and " + std::to_string(result.refused.size() - 12) + " more.";
+    report(text);
+}

@@ -1,0 +1,133 @@
+// CGtkFileDialog: GTK 3 file chooser dialogs (see the header).
+#include "framework/CGtkFileDialog.h"
+
+#include <gtk/gtk.h>
+
+#include <cctype>
+#include <cstdio>
+
+namespace {
+
+bool gtkReady()
+{
+    static const bool ready = gtk_init_check(nullptr, nullptr) != FALSE;
+    return ready;
+}
+
+void flushGtkEvents()
+{
+    while (gtk_events_pending())
+        gtk_main_iteration();
+}
+
+// "*.png" as "*.[pP][nN][gG]", so the filter shows HERO.PNG too.
+std::string anyCasePattern(const std::string& pattern)
+{
+    std::string result;
+    for (char c : pattern) {
+        const auto u = static_cast<unsigned char>(c);
+        if (std::isalpha(u)) {
+            result += '[';
+            result += static_cast<char>(std::tolower(u));
+            result += static_cast<char>(std::toupper(u));
+            result += ']';
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+GtkFileFilter* makeFilter(const CFileFilter& filter)
+{
+    GtkFileFilter* gtkFilter = gtk_file_filter_new();
+    gtk_file_filter_set_name(gtkFilter, filter.description.c_str());
+    std::size_t start = 0;
+    while (start <= filter.pattern.size()) {
+        std::size_t end = filter.pattern.find(';', start);
+        if (end == std::string::npos)
+            end = filter.pattern.size();
+        if (end > start)
+            gtk_file_filter_add_pattern(gtkFilter, anyCasePattern(filter.pattern.substr(start, end - start)).c_str());
+        start = end + 1;
+    }
+    return gtkFilter;
+}
+
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+}
+
+bool CGtkFileDialog::open(const std::string& title, const std::vector<CFileFilter>& filters, bool multiple,
+                          CFileSelection& selection)
+{
+    return run(false, title, filters, multiple, selection);
+}
+
+bool CGtkFileDialog::save(const std::string& title, const std::vector<CFileFilter>& filters,
+                          CFileSelection& selection)
+{
+    return run(true, title, filters, false, selection);
+}
+
+bool CGtkFileDialog::run(bool saving, const std::string& title, const std::vector<CFileFilter>& filters,
+                         bool multiple, CFileSelection& selection)
+{
+    if (!gtkReady()) {
+        std::fprintf(stderr, "quiltforger: the file chooser cannot be shown (GTK could not start)\n");
+        return false;
+    }
+    GtkWidget* dialog = gtk_file_chooser_dialog_new(
+        title.c_str(), nullptr, saving ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel",
+        GTK_RESPONSE_CANCEL, saving ? "_Save" : "_Open", GTK_RESPONSE_ACCEPT, nullptr);
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+    gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+    gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
+    gtk_file_chooser_set_local_only(chooser, TRUE);
+    gtk_file_chooser_set_select_multiple(chooser, multiple ? TRUE : FALSE);
+    gtk_file_chooser_set_do_overwrite_confirmation(chooser, FALSE);
+
+    std::vector<GtkFileFilter*> gtkFilters;
+    for (const CFileFilter& filter : filters) {
+        GtkFileFilter* gtkFilter = makeFilter(filter);
+        gtk_file_chooser_add_filter(chooser, gtkFilter);
+        gtkFilters.push_back(gtkFilter);
+    }
+    if (!lastFolder_.empty()) {
+        gtk_file_chooser_set_current_folder(chooser, lastFolder_.c_str());
+    } else {
+        gchar* here = g_get_current_dir();
+        gtk_file_chooser_set_current_folder(chooser, here);
+        g_free(here);
+    }
+
+    bool accepted = gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT;
+    std::vector<std::string> paths;
+    int filterIndex = 0;
+    if (accepted) {
+        GSList* files = gtk_file_chooser_get_filenames(chooser);
+        for (GSList* item = files; item != nullptr; item = item->next)
+            paths.emplace_back(static_cast<const char*>(item->data));
+        g_slist_free_full(files, g_free);
+        GtkFileFilter* chosen = gtk_file_chooser_get_filter(chooser);
+        for (std::size_t i = 0; i < gtkFilters.size(); ++i) {
+            if (gtkFilters[i] == chosen)
+                filterIndex = static_cast<int>(i);
+        }
+    }
+    gtk_widget_destroy(dialog);
+    flushGtkEvents();
+
+    if (paths.empty())
+        return false;
+    lastFolder_ = folderOf(paths.front());
+    selection = selectionFromPaths(paths);
+    selection.filterIndex = filterIndex;
+    return true;
+}
