@@ -3,8 +3,7 @@
 // the last line that fits. The suite draws into the lower-left 320 x 240
 // pixels of the current GL context, or of a window of its own when there is
 // none.
-#include "core/CMatrix.h"
-#include "core/CVector.h"
+#include "DisplayTestSupport.h"
 #include "gui/CFont.h"
 #include "gui/CGUIManager.h"
 #include "image/CImage.h"
@@ -88,15 +87,7 @@ protected:
         ASSERT_NE(context, nullptr) << "no GL context (run under xvfb-run)";
         ASSERT_NE(resources->find("sans"), nullptr) << "fonts-dejavu-core is not installed";
         SDL_GL_MakeCurrent(window, context);
-        // The engine's camera: origin top left, y down.
-        setViewport(0, 0, windowWidth, windowHeight);
-        const CMatrix projection = CMatrix::orthographic(0, windowWidth, windowHeight, 0, 0, 1000);
-        loadProjection(&projection);
-        CMatrix camera(4, 4);
-        camera.setTranslation(CVector(float(windowWidth), float(windowHeight), 0.0f));
-        const CMatrix identity(4, 4);
-        loadModelView(&identity);
-        multiplyMatrix(camera.inverse());
+        display_test::useEngineCamera(windowWidth, windowHeight);
     }
 
     // Draws one text element described by `attributes` on black and reads

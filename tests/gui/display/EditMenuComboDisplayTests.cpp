@@ -3,36 +3,26 @@
 // controls, and the frames they draw are read back. Covers typing end to
 // end, the blinking caret, a drop-down list over what lies below it and a
 // sub-menu opening to the right.
-#include "framework/CAppGL.h"
-#include "framework/CSdlPlatform.h"
+#include "DisplayTestSupport.h"
 #include "gui/CCombo.h"
 #include "gui/CEdit.h"
 #include "gui/CGUIManager.h"
 #include "gui/CMenu.h"
-#include "image/CImage.h"
-#include "render/Renderer.h"
-#include "render/Screenshot.h"
 #include "resources/CResourceManager.h"
-#include "resources/CSprite.h"
-#include "resources/CTexture.h"
 #include "xml/CXMLDocument.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 namespace {
 
+using namespace display_test;
+
 constexpr int windowWidth = 800;
 constexpr int windowHeight = 600;
-constexpr std::uint32_t cell = 16;
-
-struct Colour {
-    int r, g, b;
-};
 
 // Frame k of "tiles" is one flat colour, dark enough that white text and
 // the white caret stand out on every one of them.
@@ -41,20 +31,6 @@ Colour tileColour(std::uint32_t k)
     return {int((k * 37 + 20) % 128), int((k * 71 + 40) % 128), int((k * 23 + 60) % 128)};
 }
 
-class QuietPlatform : public CSdlPlatform {
-public:
-    QuietPlatform() { setPlatform(this); }
-    ~QuietPlatform() override { setPlatform(nullptr); }
-    void messageBox(const char*, const char*) override {}
-};
-
-// One turn of the main loop per run(): pump the queue, tick, one frame.
-class OneTurnApp : public CAppGL {
-public:
-    void draw() override { stop(); }
-    int main(int, char**) override { return 0; }
-};
-
 class EditMenuComboDisplay : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -62,34 +38,11 @@ protected:
         platform = new QuietPlatform();
         CAppGL::setContextReadyHandler(initialiseRenderer);
         app = new OneTurnApp();
-        if (!app->createGLWindow(windowWidth, windowHeight, false, false, false, 32, 24, 8, 0))
+        if (!openOneTurnWindow(*app, windowWidth, windowHeight))
             return;
-        app->setFrameTime(0);
-        app->run();
         resources = new CResourceManager();
         resources->setTextureOptions(0xFFFFFFFFu, false, false, false, false);
-        auto texture = std::make_unique<CTexture>();
-        texture->create(128, 128, 4, 32);
-        for (std::uint32_t y = 0; y < 128; ++y) {
-            for (std::uint32_t x = 0; x < 128; ++x) {
-                const Colour c = tileColour((y / cell) * 8 + x / cell);
-                std::uint8_t* pixel = texture->getData() + ((127 - y) * 128 + x) * 4;
-                pixel[0] = std::uint8_t(c.r);
-                pixel[1] = std::uint8_t(c.g);
-                pixel[2] = std::uint8_t(c.b);
-                pixel[3] = 255;
-            }
-        }
-        texture->upload(0xFFFFFFFFu, false, false, false, false);
-        auto sprite = std::make_unique<CSprite>();
-        sprite->setName("tiles");
-        for (std::uint32_t k = 0; k < 64; ++k) {
-            SpriteFrame frame;
-            frame.initFrame((k % 8) * cell, (k / 8) * cell, cell, cell, 0, texture.get());
-            sprite->addFrame(frame);
-        }
-        resources->add(std::move(texture));
-        resources->add(std::move(sprite));
+        addTileSprite(*resources, tileColour);
         CXMLDocument list;
         if (list.parse("<resources><font name='sans' height='16' start='32' end='126'"
                        " file='/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf'/></resources>"))
@@ -115,26 +68,9 @@ protected:
         manager.loadNode(document, resources);
     }
 
-    static Uint32 windowId() { return SDL_GetWindowID(static_cast<SDL_Window*>(app->getWindow())); }
+    static Uint32 windowId() { return display_test::windowId(*app); }
 
-    static void pushMouse(Uint32 type, int x, int y)
-    {
-        SDL_Event event{};
-        event.type = type;
-        if (type == SDL_MOUSEMOTION) {
-            event.motion.windowID = windowId();
-            event.motion.x = x;
-            event.motion.y = y;
-        } else {
-            event.button.windowID = windowId();
-            event.button.button = SDL_BUTTON_LEFT;
-            event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-            event.button.clicks = 1;
-            event.button.x = x;
-            event.button.y = y;
-        }
-        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-    }
+    static void pushMouse(Uint32 type, int x, int y) { display_test::pushMouse(*app, type, x, y); }
 
     static void pushClick(int x, int y)
     {
@@ -171,33 +107,16 @@ protected:
     void turnAndDraw()
     {
         app->run();
-        setViewport(0, 0, windowWidth, windowHeight);
-        const CMatrix projection = CMatrix::orthographic(0, windowWidth, windowHeight, 0, 0, 1000);
-        loadProjection(&projection);
-        CMatrix camera(4, 4);
-        camera.setTranslation(CVector(float(windowWidth), float(windowHeight), 0.0f));
-        const CMatrix identity(4, 4);
-        loadModelView(&identity);
-        multiplyMatrix(camera.inverse());
+        useEngineCamera(windowWidth, windowHeight);
         clear(0, 0, 0, 1);
         manager.draw();
     }
 
-    static Colour pixelAt(int x, int y)
-    {
-        CImage pixel;
-        if (!readFramebuffer(x, windowHeight - 1 - y, 1, 1, 4, pixel))
-            return {-1, -1, -1};
-        const std::uint8_t* rgba = pixel.getData();
-        return {rgba[0], rgba[1], rgba[2]};
-    }
+    static Colour pixelAt(int x, int y) { return display_test::pixelAt(x, y, windowHeight); }
 
     static void expectColour(int x, int y, Colour want, const char* what)
     {
-        const Colour got = pixelAt(x, y);
-        EXPECT_NEAR(got.r, want.r, 2) << what << " at " << x << "," << y;
-        EXPECT_NEAR(got.g, want.g, 2) << what << " at " << x << "," << y;
-        EXPECT_NEAR(got.b, want.b, 2) << what << " at " << x << "," << y;
+        expectColourNear(pixelAt(x, y), x, y, want, what, 2);
     }
 
     static bool isWhite(Colour c) { return c.r > 200 && c.g > 200 && c.b > 200; }

@@ -1,58 +1,34 @@
 // GUI elements on a real display: SDL events pushed into the queue travel
 // through the main loop, mouseInput and the manager to the elements, and the
 // frames the elements then draw are read back from the frame buffer.
-#include "framework/CAppGL.h"
-#include "framework/CSdlPlatform.h"
+#include "DisplayTestSupport.h"
 #include "framework/Input.h"
 #include "gui/CButton.h"
 #include "gui/CCheckBox.h"
 #include "gui/CGUIManager.h"
 #include "gui/CProgress.h"
 #include "gui/CScroll.h"
-#include "image/CImage.h"
-#include "render/Renderer.h"
-#include "render/Screenshot.h"
 #include "resources/CResourceManager.h"
-#include "resources/CSprite.h"
-#include "resources/CTexture.h"
 #include "xml/CXMLDocument.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 namespace {
 
+using namespace display_test;
+
 constexpr int windowWidth = 800;
 constexpr int windowHeight = 600;
-constexpr std::uint32_t cell = 16;  // every frame is 16 x 16
-
-struct Colour {
-    int r, g, b;
-};
 
 // Frame k of the test sprite is one flat colour, all different.
 Colour frameColour(std::uint32_t k)
 {
     return {int((k * 67 + 30) % 256), int((k * 131 + 90) % 256), int((k * 29 + 200) % 256)};
 }
-
-class QuietPlatform : public CSdlPlatform {
-public:
-    QuietPlatform() { setPlatform(this); }
-    ~QuietPlatform() override { setPlatform(nullptr); }
-    void messageBox(const char*, const char*) override {}
-};
-
-// One turn of the main loop per run(): pump the queue, tick, one frame.
-class OneTurnApp : public CAppGL {
-public:
-    void draw() override { stop(); }
-    int main(int, char**) override { return 0; }
-};
 
 // The window, the renderer and a resource manager holding "tiles": a 128 x
 // 128 texture cut into 64 frames of 16 x 16, eight to a row.
@@ -64,33 +40,10 @@ protected:
         CAppGL::setContextReadyHandler(initialiseRenderer);
         CAppGL::setContextClosingHandler(shutdownRenderer);
         app = new OneTurnApp();
-        if (!app->createGLWindow(windowWidth, windowHeight, false, false, false, 32, 24, 8, 0))
+        if (!openOneTurnWindow(*app, windowWidth, windowHeight))
             return;
-        app->setFrameTime(0);
-        app->run();  // takes whatever SDL queued on its own
         resources = new CResourceManager();
-        auto texture = std::make_unique<CTexture>();
-        texture->create(128, 128, 4, 32);
-        for (std::uint32_t y = 0; y < 128; ++y) {
-            for (std::uint32_t x = 0; x < 128; ++x) {
-                const Colour c = frameColour((y / cell) * 8 + x / cell);
-                std::uint8_t* pixel = texture->getData() + ((127 - y) * 128 + x) * 4;
-                pixel[0] = std::uint8_t(c.r);
-                pixel[1] = std::uint8_t(c.g);
-                pixel[2] = std::uint8_t(c.b);
-                pixel[3] = 255;
-            }
-        }
-        texture->upload(0xFFFFFFFFu, false, false, false, false);
-        auto sprite = std::make_unique<CSprite>();
-        sprite->setName("tiles");
-        for (std::uint32_t k = 0; k < 64; ++k) {
-            SpriteFrame frame;
-            frame.initFrame((k % 8) * cell, (k / 8) * cell, cell, cell, 0, texture.get());
-            sprite->addFrame(frame);
-        }
-        resources->add(std::move(texture));
-        resources->add(std::move(sprite));
+        addTileSprite(*resources, frameColour);
     }
 
     static void TearDownTestSuite()
@@ -114,61 +67,23 @@ protected:
         manager.loadNode(document, resources);
     }
 
-    void push(Uint32 type, int x, int y, Uint8 clicks = 1)
-    {
-        SDL_Event event{};
-        event.type = type;
-        const Uint32 id = SDL_GetWindowID(static_cast<SDL_Window*>(app->getWindow()));
-        if (type == SDL_MOUSEMOTION) {
-            event.motion.windowID = id;
-            event.motion.x = x;
-            event.motion.y = y;
-        } else if (type == SDL_MOUSEWHEEL) {
-            event.wheel.windowID = id;
-            event.wheel.y = y;
-        } else {
-            event.button.windowID = id;
-            event.button.button = SDL_BUTTON_LEFT;
-            event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-            event.button.clicks = clicks;
-            event.button.x = x;
-            event.button.y = y;
-        }
-        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-    }
+    void push(Uint32 type, int x, int y, Uint8 clicks = 1) { pushMouse(*app, type, x, y, clicks); }
 
     // Runs one loop turn for the queued events, then draws the manager in
     // the engine's camera (origin top left) and leaves the frame unswapped.
     void turnAndDraw()
     {
         app->run();
-        setViewport(0, 0, windowWidth, windowHeight);
-        const CMatrix projection = CMatrix::orthographic(0, windowWidth, windowHeight, 0, 0, 1000);
-        loadProjection(&projection);
-        CMatrix camera(4, 4);
-        camera.setTranslation(CVector(float(windowWidth), float(windowHeight), 0.0f));
-        const CMatrix identity(4, 4);
-        loadModelView(&identity);
-        multiplyMatrix(camera.inverse());
+        useEngineCamera(windowWidth, windowHeight);
         clear(0, 0, 0, 1);
         manager.draw();
     }
 
-    static Colour pixelAt(int x, int y)
-    {
-        CImage pixel;
-        if (!readFramebuffer(x, windowHeight - 1 - y, 1, 1, 4, pixel))
-            return {-1, -1, -1};
-        const std::uint8_t* rgba = pixel.getData();
-        return {rgba[0], rgba[1], rgba[2]};
-    }
+    static Colour pixelAt(int x, int y) { return display_test::pixelAt(x, y, windowHeight); }
 
     static void expectColour(int x, int y, Colour want, const char* what)
     {
-        const Colour got = pixelAt(x, y);
-        EXPECT_NEAR(got.r, want.r, 2) << what << " at " << x << "," << y;
-        EXPECT_NEAR(got.g, want.g, 2) << what << " at " << x << "," << y;
-        EXPECT_NEAR(got.b, want.b, 2) << what << " at " << x << "," << y;
+        expectColourNear(pixelAt(x, y), x, y, want, what, 2);
     }
 
     static void expectFrame(int x, int y, std::uint32_t frame, const char* what)

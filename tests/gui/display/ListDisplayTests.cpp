@@ -3,55 +3,32 @@
 // bars, the rows shown and the scroll bar are read back from the frame
 // buffer. The control bar's drag moves the real window through the
 // framework.
-#include "framework/CAppGL.h"
-#include "framework/CSdlPlatform.h"
+#include "DisplayTestSupport.h"
 #include "gui/CControlBar.h"
 #include "gui/CGUIManager.h"
 #include "gui/CList.h"
 #include "gui/CScroll.h"
-#include "image/CImage.h"
-#include "render/Renderer.h"
-#include "render/Screenshot.h"
 #include "resources/CResourceManager.h"
 #include "resources/CSprite.h"
-#include "resources/CTexture.h"
 #include "xml/CXMLDocument.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 
 namespace {
 
+using namespace display_test;
+
 constexpr int windowWidth = 640;
 constexpr int windowHeight = 480;
-constexpr std::uint32_t cell = 16;  // every frame is 16 x 16
-
-struct Colour {
-    int r, g, b;
-};
 
 // Frame k of the test sprite is one flat colour, all different.
 Colour frameColour(std::uint32_t k)
 {
     return {int((k * 53 + 20) % 256), int((k * 97 + 60) % 256), int((k * 31 + 180) % 256)};
 }
-
-class QuietPlatform : public CSdlPlatform {
-public:
-    QuietPlatform() { setPlatform(this); }
-    ~QuietPlatform() override { setPlatform(nullptr); }
-    void messageBox(const char*, const char*) override {}
-};
-
-// One turn of the main loop per run(): pump the queue, tick, one frame.
-class OneTurnApp : public CAppGL {
-public:
-    void draw() override { stop(); }
-    int main(int, char**) override { return 0; }
-};
 
 class ListDisplay : public ::testing::Test {
 protected:
@@ -60,34 +37,10 @@ protected:
         platform = new QuietPlatform();
         CAppGL::setContextReadyHandler(initialiseRenderer);
         app = new OneTurnApp();
-        if (!app->createGLWindow(windowWidth, windowHeight, false, false, false, 32, 24, 8, 0))
+        if (!openOneTurnWindow(*app, windowWidth, windowHeight))
             return;
-        app->setFrameTime(0);
-        app->run();
-        // "tiles": a 128 x 128 texture cut into 64 frames of 16 x 16.
         resources = new CResourceManager();
-        auto texture = std::make_unique<CTexture>();
-        texture->create(128, 128, 4, 32);
-        for (std::uint32_t y = 0; y < 128; ++y) {
-            for (std::uint32_t x = 0; x < 128; ++x) {
-                const Colour c = frameColour((y / cell) * 8 + x / cell);
-                std::uint8_t* pixel = texture->getData() + ((127 - y) * 128 + x) * 4;
-                pixel[0] = std::uint8_t(c.r);
-                pixel[1] = std::uint8_t(c.g);
-                pixel[2] = std::uint8_t(c.b);
-                pixel[3] = 255;
-            }
-        }
-        texture->upload(0xFFFFFFFFu, false, false, false, false);
-        auto sprite = std::make_unique<CSprite>();
-        sprite->setName("tiles");
-        for (std::uint32_t k = 0; k < 64; ++k) {
-            SpriteFrame frame;
-            frame.initFrame((k % 8) * cell, (k / 8) * cell, cell, cell, 0, texture.get());
-            sprite->addFrame(frame);
-        }
-        resources->add(std::move(texture));
-        resources->add(std::move(sprite));
+        addTileSprite(*resources, frameColour);
     }
 
     static void TearDownTestSuite()
@@ -121,28 +74,7 @@ protected:
         list.insertRow(list.getRowCount(), tile);
     }
 
-    void push(Uint32 type, int x, int y)
-    {
-        SDL_Event event{};
-        event.type = type;
-        const Uint32 id = SDL_GetWindowID(static_cast<SDL_Window*>(app->getWindow()));
-        if (type == SDL_MOUSEMOTION) {
-            event.motion.windowID = id;
-            event.motion.x = x;
-            event.motion.y = y;
-        } else if (type == SDL_MOUSEWHEEL) {
-            event.wheel.windowID = id;
-            event.wheel.y = y;
-        } else {
-            event.button.windowID = id;
-            event.button.button = SDL_BUTTON_LEFT;
-            event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-            event.button.clicks = 1;
-            event.button.x = x;
-            event.button.y = y;
-        }
-        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-    }
+    void push(Uint32 type, int x, int y) { pushMouse(*app, type, x, y); }
 
     void click(int x, int y)
     {
@@ -156,35 +88,18 @@ protected:
     void turnAndDraw()
     {
         app->run();
-        setViewport(0, 0, windowWidth, windowHeight);
-        const CMatrix projection = CMatrix::orthographic(0, windowWidth, windowHeight, 0, 0, 1000);
-        loadProjection(&projection);
-        CMatrix camera(4, 4);
-        camera.setTranslation(CVector(float(windowWidth), float(windowHeight), 0.0f));
-        const CMatrix identity(4, 4);
-        loadModelView(&identity);
-        multiplyMatrix(camera.inverse());
+        useEngineCamera(windowWidth, windowHeight);
         clear(0, 0, 0, 1);
         manager.draw();
     }
 
-    static Colour pixelAt(int x, int y)
-    {
-        CImage pixel;
-        if (!readFramebuffer(x, windowHeight - 1 - y, 1, 1, 4, pixel))
-            return {-1, -1, -1};
-        const std::uint8_t* rgba = pixel.getData();
-        return {rgba[0], rgba[1], rgba[2]};
-    }
+    static Colour pixelAt(int x, int y) { return display_test::pixelAt(x, y, windowHeight); }
 
     // Untextured bars also take a little of the scene's ambient light, so
     // they are compared more loosely than sprite frames.
     static void expectColour(int x, int y, Colour want, const char* what, int tolerance = 2)
     {
-        const Colour got = pixelAt(x, y);
-        EXPECT_NEAR(got.r, want.r, tolerance) << what << " at " << x << "," << y;
-        EXPECT_NEAR(got.g, want.g, tolerance) << what << " at " << x << "," << y;
-        EXPECT_NEAR(got.b, want.b, tolerance) << what << " at " << x << "," << y;
+        expectColourNear(pixelAt(x, y), x, y, want, what, tolerance);
     }
 
     static inline QuietPlatform* platform = nullptr;
