@@ -15,6 +15,11 @@
 
 namespace {
 
+// Bytes a cut between two pieces typically adds to the stream on data that
+// deflates well: an empty stored block for the sync flush and the next
+// block's code tables.
+constexpr std::size_t cutCost = 24;
+
 struct Piece {
     std::size_t offset = 0;
     std::size_t length = 0;
@@ -54,6 +59,22 @@ void deflatePiece(const std::uint8_t* source, Piece& piece, int level, bool last
     piece.ok = true;
 }
 
+// One ordinary zlib call appended to `out`: the same bytes as compress2().
+bool compressInOneCall(const std::uint8_t* source, std::size_t length, int level, std::vector<std::uint8_t>& out)
+{
+    const std::size_t start = out.size();
+    try {
+        out.resize(start + CZlibCodec::compressBound(length));
+    } catch (const std::bad_alloc&) {
+        out.resize(start);
+        return false;
+    }
+    const std::size_t written =
+        CZlibCodec::compress(out.data() + start, out.size() - start, source, length, level, nullptr, false);
+    out.resize(written == 0 ? start : start + written);
+    return written != 0;
+}
+
 }  // namespace
 
 std::size_t CParallelDeflate::pieceCount(std::size_t length)
@@ -67,18 +88,10 @@ bool CParallelDeflate::compress(const std::uint8_t* source, std::size_t length, 
     const std::size_t count = pieceCount(length);
     const std::size_t start = out.size();
     if (count == 1) {
-        // One ordinary zlib call: the same bytes as compress2().
-        try {
-            out.resize(start + CZlibCodec::compressBound(length));
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-        const std::size_t written =
-            CZlibCodec::compress(out.data() + start, out.size() - start, source, length, level, nullptr, false);
-        out.resize(written == 0 ? start : start + written);
-        if (written != 0 && progress)
+        const bool ok = compressInOneCall(source, length, level, out);
+        if (ok && progress)
             progress(1, 1);
-        return written != 0;
+        return ok;
     }
     // NOTE: zlib counts piece sizes in 32 bits; the largest picture the image
     // limit admits (1 GiB) makes pieces of 64 MiB.
@@ -143,6 +156,20 @@ bool CParallelDeflate::compress(const std::uint8_t* source, std::size_t length, 
             return false;
         total += piece.deflated.size();
         adler = std::uint32_t(adler32_combine(adler, piece.adler, z_off_t(piece.length)));
+    }
+    // On data that deflates to almost nothing (a nearly empty atlas) the
+    // cuts would make the stream more than 0.5 % larger than one call would.
+    // Such data deflates quickly, so one call is tried and kept if smaller.
+    if (total < (count - 1) * cutCost * 200) {
+        std::vector<std::uint8_t> single;
+        if (compressInOneCall(source, length, level, single) && single.size() <= total) {
+            try {
+                out.insert(out.end(), single.begin(), single.end());
+            } catch (const std::bad_alloc&) {
+                return false;
+            }
+            return true;
+        }
     }
     try {
         out.reserve(start + total + 64);  // and room for what the caller appends (a chunk's CRC, IEND)

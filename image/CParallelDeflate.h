@@ -12,7 +12,8 @@
 // the pieces are combined into the trailer. Any zlib reader inflates the
 // result in one go. The cut points depend only on the input length, never on
 // the number of threads, so the bytes are the same on every machine.
-// Input shorter than one piece is compressed by one ordinary zlib call.
+// Input shorter than two pieces is compressed by one ordinary zlib call, and
+// so is input that deflates to almost nothing, when that comes out smaller.
 #pragma once
 
 #include <cstddef>

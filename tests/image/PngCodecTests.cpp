@@ -539,6 +539,18 @@ TEST(PngCodec, LargePicturesAreDeflatedInPiecesNearlyAsSmallAsOneCall)
     }
 }
 
+TEST(PngCodec, AnEmptyAtlasIsNoLargerThanOneCallMakesIt)
+{
+    // Sixteen pieces of nothing: the cuts alone would add about 1 %.
+    const std::uint32_t width = 2048, height = 2048;
+    const Bytes file = encodePng(width, height, 32, Bytes(std::size_t(width) * height * 4, 0).data(), nullptr);
+    const std::size_t filteredSize = std::size_t(height) * (width * 4 + 1);
+    ASSERT_EQ(CParallelDeflate::pieceCount(filteredSize), CParallelDeflate::maxPieces);
+    const Bytes filtered = inflateBytes(idatOf(file), filteredSize);
+    ASSERT_EQ(filtered.size(), filteredSize);
+    EXPECT_LE(double(idatOf(file).size()), double(deflateBytes(filtered).size()) * 1.005);
+}
+
 TEST(PngCodec, PicturesBelowTwoPiecesKeepTheOneCallBytes)
 {
     const std::uint32_t width = 100, height = 653;  // 261,853 filtered bytes
