@@ -1,7 +1,7 @@
 // The canvas size search against stb_rect_pack (skyline, bottom-left) packing
 // the same rectangles through the same square search: 64, 128, ... until
 // everything fits. Sprites are 8-64 px on each side from a fixed seed.
-#include "app/CPacker.h"
+#include "app/pack/CPacker.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,8 +8,8 @@
 // the machine is shared; the real time is what a person would wait.
 //
 // Run: xvfb-run -a -s "-screen 0 1280x1024x24" env LIBGL_ALWAYS_SOFTWARE=1 bench/tool_bench
-#include "app/Application.h"
-#include "app/AtlasFiles.h"
+#include "app/tool/Application.h"
+#include "app/pack/AtlasFiles.h"
 #include "framework/CScriptedFileDialog.h"
 #include "framework/CSdlPlatform.h"
 #include "image/CImage.h"

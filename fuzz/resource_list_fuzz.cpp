@@ -7,7 +7,7 @@
 //
 // Every "file" attribute is pointed at one small atlas written at start-up,
 // so the reader never goes looking through the file system.
-#include "app/AtlasUnpack.h"
+#include "app/pack/AtlasUnpack.h"
 #include "image/CImage.h"
 #include "image/PngCodec.h"
 #include "resources/CResourceManager.h"

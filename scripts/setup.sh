@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git python3
+  build-essential cmake ninja-build ccache pkg-config git python3
   libsdl2-dev libgl-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   zlib1g-dev libjpeg62-turbo-dev libexpat1-dev libfreetype-dev
   libvorbis-dev libogg-dev

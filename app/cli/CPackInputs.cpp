@@ -1,7 +1,7 @@
 // CPackInputs: folder walking, the skip counts and the output guard.
 #include "app/cli/CPackInputs.h"
 
-#include "app/AtlasFiles.h"
+#include "app/pack/AtlasFiles.h"
 #include "app/cli/CliFiles.h"
 #include "xml/CXMLDocument.h"
 

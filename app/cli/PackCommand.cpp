@@ -1,8 +1,8 @@
 // "pack": images and folders in, atlas image and description out.
-#include "app/AtlasFiles.h"
-#include "app/AtlasJson.h"
-#include "app/AtlasSave.h"
-#include "app/CPacker.h"
+#include "app/pack/AtlasFiles.h"
+#include "app/pack/AtlasJson.h"
+#include "app/pack/AtlasSave.h"
+#include "app/pack/CPacker.h"
 #include "app/cli/CProgressBar.h"
 #include "app/cli/CPackInputs.h"
 #include "app/cli/CliCommands.h"

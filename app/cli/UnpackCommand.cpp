@@ -1,6 +1,6 @@
 // "unpack": one PNG per frame of an atlas description.
-#include "app/AtlasFiles.h"
-#include "app/AtlasUnpack.h"
+#include "app/pack/AtlasFiles.h"
+#include "app/pack/AtlasUnpack.h"
 #include "app/cli/CliCommands.h"
 #include "app/cli/CliFiles.h"
 

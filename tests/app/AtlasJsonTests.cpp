@@ -1,7 +1,7 @@
 // Atlas JSON description: the exact text for the two-image example, and
 // names escaped or refused so the text is always valid JSON.
-#include "app/AtlasJson.h"
-#include "app/CPacker.h"
+#include "app/pack/AtlasJson.h"
+#include "app/pack/CPacker.h"
 #include "image/CImage.h"
 
 #include <gtest/gtest.h>

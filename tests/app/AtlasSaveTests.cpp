@@ -2,9 +2,9 @@
 // and writing through the safe writer.
 #include "AtlasTestFiles.h"
 
-#include "app/AtlasFiles.h"
-#include "app/AtlasSave.h"
-#include "app/CPacker.h"
+#include "app/pack/AtlasFiles.h"
+#include "app/pack/AtlasSave.h"
+#include "app/pack/CPacker.h"
 #include "image/BmpCodec.h"
 #include "image/JpegCodec.h"
 #include "image/TgaCodec.h"

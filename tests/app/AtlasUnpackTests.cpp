@@ -2,9 +2,9 @@
 // output folder, and the failures that stop it.
 #include "AtlasTestFiles.h"
 
-#include "app/AtlasSave.h"
-#include "app/AtlasUnpack.h"
-#include "app/CPacker.h"
+#include "app/pack/AtlasSave.h"
+#include "app/pack/AtlasUnpack.h"
+#include "app/pack/CPacker.h"
 
 #include <cstring>
 

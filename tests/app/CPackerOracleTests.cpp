@@ -4,7 +4,7 @@
 // canvas search with several doublings.
 #include "ReferencePacker.h"
 
-#include "app/CPacker.h"
+#include "app/pack/CPacker.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // CPacker: entry bookkeeping, the documented layouts, the canvas search with
 // its cap, and the arithmetic guards.
-#include "app/CPacker.h"
+#include "app/pack/CPacker.h"
 
 #include "image/ImageLimits.h"
 

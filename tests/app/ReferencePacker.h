@@ -5,7 +5,7 @@
 // per pack and only meant for tests with coordinates below 2^24.
 #pragma once
 
-#include "app/CPacker.h"
+#include "app/pack/CPacker.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,8 +1,8 @@
 // The window tool on a real display, driven through SDL events pushed into
 // the event queue (clicks, drags, drops, Escape) with a scripted file
 // dialog, and checked through its state and the pixels it draws.
-#include "app/Application.h"
-#include "app/AtlasFiles.h"
+#include "app/tool/Application.h"
+#include "app/pack/AtlasFiles.h"
 #include "app/AtlasTestFiles.h"
 #include "framework/CScriptedFileDialog.h"
 #include "framework/CSdlPlatform.h"

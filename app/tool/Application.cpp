@@ -1,7 +1,7 @@
 // Application: start-up, the frame, the canvas drag check and the option
 // handlers of the window tool (see the header). The image list operations
 // are in ApplicationImages.cpp, saving and unpacking in ApplicationFiles.cpp.
-#include "app/Application.h"
+#include "app/tool/Application.h"
 
 #include "framework/DataFolder.h"
 #include "framework/Input.h"

@@ -1,7 +1,7 @@
 // Atlas unpack through the resource-list reader.
-#include "app/AtlasUnpack.h"
+#include "app/pack/AtlasUnpack.h"
 
-#include "app/AtlasFiles.h"
+#include "app/pack/AtlasFiles.h"
 #include "core/CSafeWriter.h"
 #include "image/CImage.h"
 #include "image/ImageLimits.h"

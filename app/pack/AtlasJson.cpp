@@ -1,8 +1,8 @@
 // The JSON description: strings escaped for JSON, frames from the packer.
-#include "app/AtlasJson.h"
+#include "app/pack/AtlasJson.h"
 
-#include "app/AtlasFiles.h"
-#include "app/CPacker.h"
+#include "app/pack/AtlasFiles.h"
+#include "app/pack/CPacker.h"
 
 #include <cstdio>
 #include <unordered_map>

@@ -1,5 +1,5 @@
 // Path helpers and the parsed atlas output path.
-#include "app/AtlasFiles.h"
+#include "app/pack/AtlasFiles.h"
 
 #include "image/CImage.h"
 

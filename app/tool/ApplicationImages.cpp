@@ -1,7 +1,7 @@
 // Application: the image list and the relayout (see Application.h).
-#include "app/Application.h"
+#include "app/tool/Application.h"
 
-#include "app/AtlasFiles.h"
+#include "app/pack/AtlasFiles.h"
 #include "framework/CFileDialog.h"
 #include "gui/CCheckBox.h"
 #include "gui/CList.h"

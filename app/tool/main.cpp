@@ -1,7 +1,7 @@
 // Entry point of the window tool: quiltforger [IMAGE|FOLDER...] opens the
 // window with those images added (a folder adds its image files in name
 // order). --help and --version answer on stdout without opening a window.
-#include "app/Application.h"
+#include "app/tool/Application.h"
 #include "framework/ApplicationMain.h"
 
 #include <cstdio>

@@ -1,11 +1,11 @@
 // Application: saving the atlas and unpacking a description (see
 // Application.h). Both go through the same save and unpack as the command
 // line; unlike the classic tool they report a failure in a message box.
-#include "app/Application.h"
+#include "app/tool/Application.h"
 
-#include "app/AtlasFiles.h"
-#include "app/AtlasSave.h"
-#include "app/AtlasUnpack.h"
+#include "app/pack/AtlasFiles.h"
+#include "app/pack/AtlasSave.h"
+#include "app/pack/AtlasUnpack.h"
 #include "framework/CFileDialog.h"
 #include "resources/CTexture.h"
 

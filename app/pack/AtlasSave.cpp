@@ -1,8 +1,8 @@
 // Atlas save: composition, the description tree, and the two writes.
-#include "app/AtlasSave.h"
+#include "app/pack/AtlasSave.h"
 
-#include "app/AtlasFiles.h"
-#include "app/CPacker.h"
+#include "app/pack/AtlasFiles.h"
+#include "app/pack/CPacker.h"
 #include "core/CSafeWriter.h"
 #include "image/CImage.h"
 #include "image/ImageLimits.h"

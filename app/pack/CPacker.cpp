@@ -25,7 +25,7 @@
 //
 // The canvas search also skips squares that surely fail (an entry larger
 // than the square, or more area than it holds when nothing overlaps).
-#include "app/CPacker.h"
+#include "app/pack/CPacker.h"
 
 #include "image/ImageLimits.h"
 

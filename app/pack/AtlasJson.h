@@ -15,7 +15,7 @@
 // and TGA atlases and "RGB888" for BMP and JPEG ones.
 #pragma once
 
-#include "app/AtlasSave.h"
+#include "app/pack/AtlasSave.h"
 
 #include <cstdint>
 #include <string>

@@ -18,7 +18,7 @@
 // like a multiple selection, and paths keep their case.
 #pragma once
 
-#include "app/CPacker.h"
+#include "app/pack/CPacker.h"
 #include "core/CMatrix.h"
 #include "core/CSlotList.h"
 #include "framework/CAppGL.h"
