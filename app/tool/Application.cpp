@@ -158,7 +158,7 @@ void Application::connectHandlers()
     connectSlot(connections, cboxTightPack->onClick, this, &Application::relayout);
     connectSlot(connections, spaceScroll->onChange, this, &Application::setSpacing);
     connectSlot(connections, canvas->onMove, this, &Application::canvasDragCheck);
-    // Beyond the classic tool: files dropped from a file manager.
+    // Files and folders dropped from a file manager are added like a chosen set.
     connectSlot(connections, onDropFiles, this, &Application::filesDropped);
 }
 

@@ -11,11 +11,11 @@
 // order the images were added, which is the frame order of a saved
 // description.
 //
-// Beyond the classic tool: failures are reported in a message box (an image
-// that cannot be read, a name already in the list, a save or unpack that
-// failed, missing data), images whose names end in capitals are read, files
-// and folders dropped on the window or named on the command line are added
-// like a multiple selection, and paths keep their case.
+// A person has to learn why nothing happened, so every failure is reported in
+// a message box (an image that cannot be read, a name already in the list, a
+// save or unpack that failed, missing data). Images whose names end in
+// capitals are read, files and folders dropped on the window or named on the
+// command line are added like a multiple selection, and paths keep their case.
 #pragma once
 
 #include "app/pack/CPacker.h"

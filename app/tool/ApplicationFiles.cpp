@@ -1,6 +1,6 @@
 // Application: saving the atlas and unpacking a description (see
 // Application.h). Both go through the same save and unpack as the command
-// line; unlike the classic tool they report a failure in a message box.
+// line, and a failure is reported in a message box so it is never silent.
 #include "app/tool/Application.h"
 
 #include "app/pack/AtlasFiles.h"
