@@ -3,6 +3,7 @@
 // are in ApplicationImages.cpp, saving and unpacking in ApplicationFiles.cpp.
 #include "app/tool/Application.h"
 
+#include "app/tool/ToolText.h"
 #include "framework/DataFolder.h"
 #include "framework/Input.h"
 #include "gui/CButton.h"
@@ -21,13 +22,9 @@
 
 namespace {
 
+// The window's size at start and its smallest size.
 constexpr unsigned int windowWidth = 800;
 constexpr unsigned int windowHeight = 600;
-// The preview area: left of x = 600, below the 20-pixel title bar.
-constexpr float previewRight = 600.0f;
-constexpr float previewTop = 20.0f;
-constexpr float previewBottom = 600.0f;
-constexpr float previewHeight = previewBottom - previewTop;
 
 const char* const dataFolderName = "Quiltforger";
 // The GL capability code of the scissor test (GL_SCISSOR_TEST).
@@ -142,9 +139,9 @@ void Application::connectHandlers()
 {
     connectSlot(connections, control->onDragBy, this, &Application::moveWindow);
     connectSlot(connections, control->getMinimiseButton().onClick, this, &Application::minimise);
-    connectSlot(connections, control->getMaximiseButton().onClick, this, &Application::toggleFullscreen);
+    connectSlot(connections, control->getMaximiseButton().onClick, this, &Application::toggleMaximised);
     connectSlot(connections, control->getCloseButton().onClick, this, &Application::quit);
-    connectSlot(connections, btnNew->onClick, this, &Application::newAtlas);
+    connectSlot(connections, btnNew->onClick, this, &Application::askNewAtlas);
     connectSlot(connections, btnAdd->onClick, this, &Application::addImages);
     connectSlot(connections, btnSub->onClick, this, &Application::removeImage);
     connectSlot(connections, btnUp->onClick, this, &Application::moveImageUp);
@@ -160,12 +157,16 @@ void Application::connectHandlers()
     connectSlot(connections, canvas->onMove, this, &Application::canvasDragCheck);
     // Files and folders dropped from a file manager are added like a chosen set.
     connectSlot(connections, onDropFiles, this, &Application::filesDropped);
+    connectSlot(connections, onResize, this, &Application::windowResized);
+    connectSlot(connections, onMessage, this, &Application::windowMessage);
 }
 
 int Application::main(int, char**)
 {
-    if (startUp())
+    if (startUp()) {
         run();
+        storeSettings();
+    }
     return 0;
 }
 
@@ -173,9 +174,12 @@ bool Application::startUp()
 {
     CAppGL::setContextReadyHandler(initialiseRenderer);
     CAppGL::setContextClosingHandler(shutdownRenderer);
-    if (!createGLWindow(windowWidth, windowHeight, false, false, false, 32, 24, 8, 0))
+    if (!createGLWindow(windowWidth, windowHeight, false, true, false, 32, 24, 8, 0))
         return false;
     setTitle("Quilt Forger");
+    setMinimumSize(windowWidth, windowHeight);
+    // An idle window draws nothing and waits for the next event.
+    setRedrawOnDemand(true);
     const Size size = getSize();
     const float width = static_cast<float>(size.width);
     const float height = static_cast<float>(size.height);
@@ -207,6 +211,12 @@ bool Application::startUp()
     canvasTextureMatrix = canvas->getMaterial().textureMatrix;
     gui.remove("background");
     hint = gui.find("hint");
+    for (std::uint32_t i = 0; i < gui.getCount(); ++i) {
+        CGUI* element = gui.getElement(i);
+        if (element->getParent() == nullptr)
+            placements.push_back(
+                {element, element->getX(), element->getY(), element->getWidth(), element->getHeight()});
+    }
 
     connectHandlers();
     list->addColumn(0, list->getWidth(), "");
@@ -214,6 +224,9 @@ bool Application::startUp()
     keepColourUnlit(list->getSelectBar());
     cboxAutoPack->setChecked(true);
     cboxTightPack->setChecked(true);
+    describeShortcuts();
+    loadSettings();
+    placeControls();
 
     if (!startupPaths.empty())
         addPaths(startupPaths);
@@ -223,6 +236,11 @@ bool Application::startUp()
 
 void Application::draw()
 {
+    if (canvas == nullptr) {
+        // Before the screen is up (a message at start-up): a plain window.
+        clear(0.5f, 0.5f, 0.5f, 0.0f);
+        return;
+    }
     canvas->setPosition(canvas->getX(), canvas->getY());
     clear(0.5f, 0.5f, 0.5f, 0.0f);
     // The model-view matrix is the identity between frames, so loading it
@@ -235,7 +253,10 @@ void Application::draw()
     applyLight(0, light);
     gui.draw();
     setCapability(scissorTest, true);
-    setScissor(0, 0, 600, 580);
+    const Area area = previewArea();
+    const auto windowHeightNow = static_cast<float>(getSize().height);
+    setScissor(static_cast<std::int32_t>(area.x), static_cast<std::int32_t>(windowHeightNow - area.y - area.height),
+               static_cast<std::int32_t>(area.width), static_cast<std::int32_t>(area.height));
     translate(0.0f, 0.0f, 50.0f);
     backgroundGui.draw();
     translate(0.0f, 0.0f, 100.0f);
@@ -249,11 +270,12 @@ void Application::draw()
 // anyway, and a large atlas has most of its images out of view.
 void Application::drawVisiblePreview()
 {
+    const Area area = previewArea();
     for (std::uint32_t i = preview.getCount(); i-- > 0;) {
         CGUI* element = preview.getElement(i);
         const CVector position = element->getAbsolutePosition();
-        if (position.x < previewRight && position.x + element->getWidth() > 0.0f && position.y < previewBottom &&
-            position.y + element->getHeight() > previewTop)
+        if (position.x < area.x + area.width && position.x + element->getWidth() > area.x &&
+            position.y < area.y + area.height && position.y + element->getHeight() > area.y)
             element->draw();
     }
 }
@@ -263,6 +285,11 @@ void Application::canvasDragCheck(float, float)
     const CVector mouse = mousePosition();
     CVector position(canvas->getX(), canvas->getY(), 0.0f);
     const CVector size(canvas->getWidth(), canvas->getHeight(), 0.0f);
+    const Area area = previewArea();
+    const float previewRight = area.x + area.width;
+    const float previewTop = area.y;
+    const float previewBottom = area.y + area.height;
+    const float previewHeight = area.height;
     if (mouse.x < previewRight && mouse.y > previewTop) {
         savedCanvasPos[0] = position.x;
         savedCanvasPos[1] = position.y;
@@ -318,13 +345,12 @@ void Application::chooseAlignment()
 
 void Application::setSpacing(float value)
 {
-    char text[64];
-    std::snprintf(text, sizeof(text), "%.0f px", static_cast<double>(value));
-    fontSpaceValue->setText(text);
-    // The spacing is unsigned: a value below 0 (a description whose range
-    // starts below 0) counts as 0 rather than as an enormous spacing.
-    const float truncated = std::trunc(value);
-    packer.setSpacing(truncated > 0.0f ? static_cast<std::uint32_t>(truncated) : 0u);
+    // The label shows the spacing the atlas is packed with: the value
+    // truncated to whole pixels (a value below 0, from a description whose
+    // range starts below 0, counts as 0 rather than as an enormous spacing).
+    const std::uint32_t spacing = wholeSpacing(value);
+    fontSpaceValue->setText(String(spacingLabel(spacing).c_str()));
+    packer.setSpacing(spacing);
     relayout();
 }
 
@@ -336,39 +362,25 @@ void Application::moveWindow(int dx, int dy)
 
 void Application::minimise()
 {
-    show(ShowCommand::minimise);
+    // Drawing stops only when the desktop reports the window minimised.
+    minimiseWindow();
 }
 
-void Application::toggleFullscreen()
+void Application::askNewAtlas()
 {
-    if (revertingMode)
-        return;
-    if (isFullscreen()) {
-        setSize(windowWidth, windowHeight, false);
-        return;
-    }
-    setPosition(0, 0);
-    setSize(windowWidth, windowHeight, true);
-    if (!isFullscreen()) {
-        // The display has no 800 x 600 mode (the framework has said so): stay
-        // a centred window, and click the title bar back into its windowed
-        // state (its own handler runs first; this one ignores that click).
-        setSize(windowWidth, windowHeight, false);
-        centre(true, true);
-        revertingMode = true;
-        control->getMaximiseButton().onClick.emit();
-        revertingMode = false;
-    }
+    runCommand(ToolCommand::newAtlas);
 }
 
 void Application::quit()
 {
-    postQuitMessage();
+    if (confirmDiscard("Quit", "Quit without saving"))
+        postQuitMessage();
 }
 
 void Application::keyPressed(CInputMap& input)
 {
-    if (input.action == CInputMap::pressed && input.value == VirtualKey::escape)
+    if (input.action == CInputMap::pressed && input.value == VirtualKey::escape &&
+        confirmDiscard("Quit", "Quit without saving"))
         stop();
 }
 
