@@ -19,6 +19,7 @@
 #pragma once
 
 #include "app/pack/CPacker.h"
+#include "app/tool/CAtlasPreview.h"
 #include "core/CMatrix.h"
 #include "core/CSlotList.h"
 #include "framework/CAppGL.h"
@@ -82,6 +83,15 @@ public:
     CGUI* getCanvas() { return canvas; }
     CList* getList() { return list; }
 
+    // The part of the window that shows the atlas (window pixels); all
+    // preview code reads it, so it is the one place the layout sets it.
+    PreviewArea previewArea() const;
+    CAtlasPreview& getView() { return view; }
+    // The status line's text as drawn (empty before start-up).
+    std::string getStatusText() const;
+    // Zoom keeping the atlas point under (x, y) in place (window pixels).
+    void zoomPreview(float zoom, float x, float y);
+
     // The folder the data was read from (empty before main finds it).
     const std::string& getDataFolder() const { return dataFolder; }
 
@@ -103,6 +113,16 @@ private:
     void updateHint();
 
     void drawVisiblePreview();
+    // The preview's own input and drawing (ApplicationPreview.cpp).
+    void setUpPreview();
+    void applyView();
+    void previewMouse(CInputMap& input);
+    void previewKey(CInputMap& input);
+    void selectImageAt(float x, float y);
+    void scrollListTo(std::uint32_t row);
+    void drawSelectionOutline();
+    void updateStatus();
+    void setStatusMessage(const std::string& text);
     void canvasDragCheck(float x, float y);
     void chooseAutoPack();
     void choosePackRight();
@@ -149,6 +169,17 @@ private:
     CGUI* hint = nullptr;  // optional text over the empty preview
     bool layoutFits = true; // the last relayout found an atlas size
     bool revertingMode = false; // the title bar is being put back to windowed
+    // The preview: zoom and position, the outline of the selected image and
+    // the status line (ApplicationPreview.cpp).
+    CAtlasPreview view;
+    CGUIManager overlay;
+    CFont* statusLine = nullptr;
+    CanvasSize atlasSize;          // of the last layout that fitted
+    std::string statusMessage;     // what the last save or unpack wrote
+    std::string pointerImage;      // the image under the pointer
+    bool previewPressed = false;   // the left button went down in the preview
+    float pressX = 0.0f;
+    float pressY = 0.0f;
     // Declared last so that it is destroyed first: every handler connection
     // goes before the managers and controls it points into.
     CSlotList connections;

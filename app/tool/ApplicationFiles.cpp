@@ -6,6 +6,7 @@
 #include "app/pack/AtlasFiles.h"
 #include "app/pack/AtlasSave.h"
 #include "app/pack/AtlasUnpack.h"
+#include "app/tool/StatusLine.h"
 #include "framework/CFileDialog.h"
 #include "resources/CTexture.h"
 
@@ -34,8 +35,8 @@ void Application::saveAtlasFile()
         const int filter = selection.filterIndex;
         path += filter >= 1 && filter <= 4 ? filterEndings[filter - 1] : ".png";
     }
-    const auto width = static_cast<std::uint32_t>(canvas->getWidth());
-    const auto height = static_cast<std::uint32_t>(canvas->getHeight());
+    const std::uint32_t width = atlasSize.width;
+    const std::uint32_t height = atlasSize.height;
 
     // The images in the order they were added, each found by the texture
     // its preview element shows.
@@ -53,8 +54,13 @@ void Application::saveAtlasFile()
         images.push_back({element->getName(), image});
     }
     std::string error;
-    if (!saveAtlas(path, packer, images, width, height, &error))
+    if (!saveAtlas(path, packer, images, width, height, &error)) {
         report("The atlas was not saved.\n\n" + error);
+        return;
+    }
+    const AtlasOutput output = AtlasOutput::parse(path);
+    setStatusMessage(StatusLine::saved(output.fileName, fileNameOf(output.descriptionPath()), width, height,
+                                       packer.count()));
 }
 
 void Application::unpackAtlasFile()
@@ -63,7 +69,13 @@ void Application::unpackAtlasFile()
     if (!fileDialog().open("Unpack atlas", {{"XML Files (*.xml)", "*.xml"}}, false, selection))
         return;
     AtlasUnpackReport result;
-    if (unpackAtlas(selection.paths().front(), "", result))
+    const std::string description = selection.paths().front();
+    const bool complete = unpackAtlas(description, "", result);
+    if (!result.written.empty()) {
+        const std::string folder = folderOf(description);
+        setStatusMessage(StatusLine::unpacked(result.written.size(), folder.empty() ? "the current folder" : folder));
+    }
+    if (complete)
         return;
     std::string text = result.error.empty() ? "Some frames were not written:\n" : "Nothing was unpacked.\n\n" + result.error;
     for (std::size_t i = 0; i < result.refused.size() && i < 12; ++i)
