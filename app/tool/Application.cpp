@@ -13,6 +13,7 @@
 #include "gui/CScroll.h"
 #include "render/CLight.h"
 #include "render/Renderer.h"
+#include "resources/GlyphSprite.h"
 #include "xml/CXMLDocument.h"
 
 #include <cmath>
@@ -190,6 +191,8 @@ bool Application::startUp()
         report("The tool's data folder was not found. Looked in:" + places);
         return false;
     }
+    // Characters DejaVu lacks (CJK above all) come from the fallback font.
+    setGlyphFallbackFonts({dataFolder + "/DroidSansFallbackFull.ttf"});
     if (!loadScreen() || !findControls())
         return false;
 
@@ -204,7 +207,8 @@ bool Application::startUp()
 
     connectHandlers();
     setUpPreview();
-    list->addColumn(0, list->getWidth(), "");
+    // Names are cut to the space left of the scroll bar.
+    list->addColumn(0, list->getWidth() - list->getScrollBar().getWidth(), "");
     keepColourUnlit(list->getHoverBar());
     keepColourUnlit(list->getSelectBar());
     cboxAutoPack->setChecked(true);
