@@ -113,6 +113,14 @@ void CGUIManager::draw()
     }
 }
 
+void CGUIManager::clearFocus()
+{
+    CGUI* old = focus;
+    focus = nullptr;
+    if (old)
+        old->setFocus(false);
+}
+
 void CGUIManager::clear()
 {
     focus = nullptr;

@@ -76,6 +76,10 @@ public:
     std::uint32_t getCapacity() const { return capacity; }
     CGUI* getElement(std::uint32_t index) const;
     CGUI* getFocus() const { return focus; }
+    // Takes the focus away (the element gets setFocus(false)), so wheel
+    // events stop going to it; for an application whose own area (a canvas
+    // it draws itself) the pointer has moved into.
+    void clearFocus();
 
     // The factory: a default element for a description node's name with its
     // "sprite" and "frame" applied, or null for an unknown name.

@@ -1,22 +1,21 @@
-// Glyph sprites: the FreeType calls, the cell layout and the coverage copy.
+// Glyph sprites and the glyph cache: the FreeType calls, the cell layout and
+// the coverage copy.
 //
 // NOTE: FreeType loads the font's "missing glyph" for codes the font does not
-// map, so every code in the range normally yields a frame.
+// map, so every code in a built range normally yields a frame; the cache
+// asks the fallback fonts first for a code the font does not map.
 #include "resources/GlyphSprite.h"
 
 #include "image/ImageLimits.h"
-#include "resources/CSprite.h"
-#include "resources/CTexture.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
-// Owns the library and face handles for one build.
+// Owns the library and face handles of one font file.
 class FreeTypeSession {
 public:
     FreeTypeSession() = default;
@@ -43,11 +42,13 @@ public:
         return FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelHeight)) == 0;
     }
 
+    bool maps(std::int64_t code) const { return face && FT_Get_Char_Index(face, static_cast<FT_ULong>(code)) != 0; }
+
     // Renders the glyph of `code` into the face's slot; the advance is whole
     // pixels, truncated toward zero (a negative advance counts as 0).
     bool render(std::int64_t code, std::int64_t& advance)
     {
-        if (FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER) != 0)
+        if (!face || FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER) != 0)
             return false;
         advance = std::max<std::int64_t>(0, face->glyph->advance.x / 64);
         return true;
@@ -60,9 +61,25 @@ private:
     FT_Face face = nullptr;
 };
 
+// The horizontal extent of a rendered glyph with its advance: from
+// min(0, bitmap left) to max(advance, bitmap left + width), at least 1.
+struct Ink {
+    std::int64_t left = 0;
+    std::int64_t width = 1;
+};
+
+Ink inkOf(const FT_GlyphSlot slot, std::int64_t advance)
+{
+    const std::int64_t bitmapLeft = slot->bitmap.width > 0 ? slot->bitmap_left : 0;
+    const std::int64_t left = std::min<std::int64_t>(0, bitmapLeft);
+    const std::int64_t right = std::max<std::int64_t>(advance, bitmapLeft + slot->bitmap.width);
+    return Ink{left, std::max<std::int64_t>(1, right - left)};
+}
+
 struct PlacedGlyph {
     std::int64_t code = 0;
     std::int64_t advance = 0;
+    Ink ink;
     std::int64_t x = 0; // cell's top-left corner in the picture, y from the top
     std::int64_t y = 0;
 };
@@ -88,10 +105,12 @@ std::uint8_t coverageAt(const FT_Bitmap& bitmap, std::uint32_t row, std::uint32_
 }
 
 // Writes the slot's bitmap as white pixels with the coverage in alpha, the
-// bitmap's bottom edge (top - rows) above `baseline` (a row counted from the
-// picture's top). Pixels outside the picture are dropped; where glyphs
-// overlap, the stronger coverage stays.
-void copyCoverage(const FT_GlyphSlot slot, std::int64_t penX, std::int64_t baseline, CTexture& texture)
+// pen at column `penX` and the baseline on row `baseline` (rows counted from
+// the picture's top). Only rows firstRow..lastRow - 1 are written (the
+// cell); pixels outside the picture are dropped; where glyphs overlap, the
+// stronger coverage stays.
+void copyCoverage(const FT_GlyphSlot slot, std::int64_t penX, std::int64_t baseline, std::int64_t firstRow,
+                  std::int64_t lastRow, CTexture& texture)
 {
     const FT_Bitmap& bitmap = slot->bitmap;
     if (!bitmap.buffer || bitmap.width == 0 || bitmap.rows == 0)
@@ -102,7 +121,7 @@ void copyCoverage(const FT_GlyphSlot slot, std::int64_t penX, std::int64_t basel
     const std::int64_t top = baseline - slot->bitmap_top;
     for (std::uint32_t row = 0; row < bitmap.rows; ++row) {
         const std::int64_t y = top + row;
-        if (y < 0 || y >= height)
+        if (y < 0 || y >= height || y < firstRow || y >= lastRow)
             continue;
         // The picture's rows are stored bottom-up.
         std::uint8_t* line = pixels + (height - 1 - y) * width * 4;
@@ -117,11 +136,59 @@ void copyCoverage(const FT_GlyphSlot slot, std::int64_t penX, std::int64_t basel
     }
 }
 
+String utf8Name(std::int64_t code)
+{
+    char bytes[4];
+    std::uint32_t length = 0;
+    const auto c = static_cast<std::uint32_t>(code);
+    if (c < 0x80) {
+        bytes[length++] = static_cast<char>(c);
+    } else if (c < 0x800) {
+        bytes[length++] = static_cast<char>(0xC0 | (c >> 6));
+        bytes[length++] = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        bytes[length++] = static_cast<char>(0xE0 | (c >> 12));
+        bytes[length++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        bytes[length++] = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        bytes[length++] = static_cast<char>(0xF0 | (c >> 18));
+        bytes[length++] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        bytes[length++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        bytes[length++] = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return String(bytes, length);
+}
+
 bool fail(std::string* error, const std::string& reason)
 {
     if (error)
         *error = "Font: " + reason;
     return false;
+}
+
+std::vector<std::string>& fallbackPaths()
+{
+    static std::vector<std::string> paths;
+    return paths;
+}
+
+// Every cache made, for the life of the process: fonts are few, and text
+// elements find theirs by the font file and cell height.
+std::vector<std::shared_ptr<CGlyphCache>>& caches()
+{
+    static std::vector<std::shared_ptr<CGlyphCache>> all;
+    return all;
+}
+
+std::shared_ptr<CGlyphCache> cacheFor(const std::string& path, std::int32_t pixelHeight, std::int32_t cellHeight,
+                                      std::int32_t baseline)
+{
+    for (const auto& cache : caches()) {
+        if (cache->getPath() == path && cache->getPixelHeight() == pixelHeight && cache->getCellHeight() == cellHeight)
+            return cache;
+    }
+    caches().push_back(std::make_shared<CGlyphCache>(path, pixelHeight, cellHeight, baseline));
+    return caches().back();
 }
 
 }
@@ -139,80 +206,216 @@ bool buildGlyphSprite(const char* path, std::int32_t pixelHeight, std::int32_t f
     const std::int64_t firstCode = std::max<std::int32_t>(first, 0);
     const std::int64_t lastCode = std::min<std::int64_t>(last, firstCode + maxGlyphCodes - 1);
 
-    // Measuring pass: cell height, the deepest descender, and rows of about
-    // 16 glyphs that fix the picture's width.
+    // Measuring pass: cell height, the deepest descender, every glyph's ink.
     std::vector<PlacedGlyph> glyphs;
     std::int64_t cellHeight = pixelHeight;
     std::int64_t lowest = 0;
-    std::int64_t penX = 2;
-    std::int64_t rows = 1;
-    std::int64_t width = 0;
-    std::int64_t widestCell = 0;
     for (std::int64_t code = firstCode; code <= lastCode; ++code) {
         PlacedGlyph glyph;
         glyph.code = code;
         if (!font.render(code, glyph.advance))
             continue;
         const FT_GlyphSlot slot = font.slot();
+        glyph.ink = inkOf(slot, glyph.advance);
         cellHeight = std::max<std::int64_t>(cellHeight, slot->bitmap.rows);
         lowest = std::min<std::int64_t>(lowest, std::int64_t(slot->bitmap_top) - slot->bitmap.rows);
         glyphs.push_back(glyph);
-        if (glyphs.size() % 16 == 0) {
-            width = std::max(width, penX);
-            ++rows;
-            penX = glyph.advance + 4;
-        } else {
-            penX += glyph.advance + 2;
-        }
-        widestCell = std::max(widestCell, glyph.advance + 5);
     }
     if (glyphs.empty())
         return true;
-    if (rows == 1)
-        width = penX + 2;
-    // A glyph wider than the rows above would not fit anywhere: make room for
-    // it on a row of its own.
-    width = std::max(width, widestCell);
 
-    // The placing layout wraps a row one glyph earlier than the measuring
-    // rows assume, so it also decides how many rows the picture needs.
-    std::int64_t placedRows = 1;
-    penX = 2;
+    // Rows of 16 cells with 2-pixel gaps fix the picture's width; a wider
+    // cell gets room on a row of its own.
+    std::int64_t width = 0;
+    std::int64_t rowWidth = 2;
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
+        rowWidth += glyphs[i].ink.width + 2;
+        width = std::max(width, glyphs[i].ink.width + 4);
+        if ((i + 1) % 16 == 0 || i + 1 == glyphs.size()) {
+            width = std::max(width, rowWidth);
+            rowWidth = 2;
+        }
+    }
+    std::int64_t penX = 2;
     std::int64_t penY = 2;
     for (PlacedGlyph& glyph : glyphs) {
-        if (penX + glyph.advance + 2 >= width) {
+        if (penX + glyph.ink.width + 2 > width) {
             penX = 2;
             penY += cellHeight + 2;
-            ++placedRows;
         }
         glyph.x = penX;
         glyph.y = penY;
-        penX += glyph.advance + 2;
+        penX += glyph.ink.width + 2;
     }
-    const std::int64_t height = (cellHeight + 2) * std::max(rows, placedRows);
+    const std::int64_t height = penY + cellHeight + 2;
     if (width > maxImageSide || height > maxImageSide)
         return fail(error, "glyph texture " + std::to_string(width) + "x" + std::to_string(height) + " is too large");
     if (!texture.create(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 4, 32))
         return fail(error, "cannot allocate the glyph texture");
 
-    // Placing pass: copy every glyph's coverage into its cell and describe
-    // the cell as a frame named by the character's low byte.
+    // Placing pass: copy every glyph's coverage into its cell, the pen
+    // -inkLeft pixels into it, and describe the cell as a frame named by the
+    // character.
+    const std::int64_t baseline = cellHeight + lowest;
+    std::shared_ptr<CGlyphCache> cache =
+        cacheFor(path, pixelHeight, static_cast<std::int32_t>(cellHeight), static_cast<std::int32_t>(baseline));
     std::vector<SpriteFrame> frames;
     frames.reserve(glyphs.size());
     for (const PlacedGlyph& glyph : glyphs) {
         std::int64_t advance = 0;
         if (!font.render(glyph.code, advance))
             continue;
-        copyCoverage(font.slot(), glyph.x, glyph.y + cellHeight + lowest, texture);
-        const char name = static_cast<char>(glyph.code & 0xFF);
+        copyCoverage(font.slot(), glyph.x - glyph.ink.left, glyph.y + baseline, glyph.y, glyph.y + cellHeight,
+                     texture);
         SpriteFrame frame;
-        frame.name = String(&name, 1);
+        frame.name = utf8Name(glyph.code);
         frame.initFrame(static_cast<std::uint32_t>(glyph.x), static_cast<std::uint32_t>(glyph.y),
-                        static_cast<std::uint32_t>(glyph.advance), static_cast<std::uint32_t>(cellHeight), 0,
+                        static_cast<std::uint32_t>(glyph.ink.width), static_cast<std::uint32_t>(cellHeight), 0,
                         &texture);
         frames.push_back(frame);
+        cache->setBuiltMetrics(static_cast<char32_t>(glyph.code),
+                               GlyphMetrics{static_cast<std::int32_t>(glyph.advance),
+                                            static_cast<std::int32_t>(glyph.ink.left)});
     }
     for (const SpriteFrame& frame : frames)
         sprite.addFrame(frame);
     return true;
+}
+
+void setGlyphFallbackFonts(const std::vector<std::string>& paths)
+{
+    fallbackPaths() = paths;
+}
+
+std::shared_ptr<CGlyphCache> findGlyphCache(const CSprite& sprite)
+{
+    const SpriteFrame* cell = sprite.getFrame(0);
+    if (!cell || !cell->texture || !cell->texture->getFile().c_str())
+        return nullptr;
+    const std::string path(cell->texture->getFile().c_str(), cell->texture->getFile().length());
+    for (const auto& cache : caches()) {
+        if (cache->getPath() == path && cache->getCellHeight() == static_cast<std::int32_t>(cell->h))
+            return cache;
+    }
+    return nullptr;
+}
+
+// --- The cache ---
+
+// The font and its fallbacks, opened on first use.
+class CGlyphCache::Faces {
+public:
+    Faces(const std::string& path, std::int32_t pixelHeight)
+    {
+        primaryOpen = primary.open(path.c_str(), pixelHeight);
+        for (const std::string& fallback : fallbackPaths()) {
+            auto session = std::make_unique<FreeTypeSession>();
+            if (session->open(fallback.c_str(), pixelHeight))
+                fallbacks.push_back(std::move(session));
+        }
+    }
+
+    // The face that maps `code`: the font's own, the first fallback that
+    // does, or the font's own missing glyph.
+    FreeTypeSession* forCode(char32_t code)
+    {
+        if (primaryOpen && primary.maps(code))
+            return &primary;
+        for (auto& fallback : fallbacks) {
+            if (fallback->maps(code))
+                return fallback.get();
+        }
+        return primaryOpen ? &primary : nullptr;
+    }
+
+private:
+    FreeTypeSession primary;
+    bool primaryOpen = false;
+    std::vector<std::unique_ptr<FreeTypeSession>> fallbacks;
+};
+
+CGlyphCache::CGlyphCache(std::string fontPath, std::int32_t height, std::int32_t cell, std::int32_t base)
+    : path(std::move(fontPath)), pixelHeight(height), cellHeight(cell), baseline(base)
+{
+}
+
+CGlyphCache::~CGlyphCache() = default;
+
+const GlyphMetrics* CGlyphCache::builtMetrics(char32_t code) const
+{
+    return code < 256 && rangeKnown[code] ? &rangeMetrics[code] : nullptr;
+}
+
+void CGlyphCache::setBuiltMetrics(char32_t code, const GlyphMetrics& metrics)
+{
+    if (code >= 256)
+        return;
+    rangeMetrics[code] = metrics;
+    rangeKnown[code] = true;
+}
+
+// A free cell `width` wide on the current page, or on a new one.
+bool CGlyphCache::placeCell(std::int64_t width, std::int64_t& x, std::int64_t& y)
+{
+    const std::int64_t side = cellHeight > 60 ? 2048 : 512;
+    if (width + 4 > side || cellHeight + 4 > side)
+        return false;
+    if (!pages.empty() && penX + width + 2 > side) {
+        penX = 2;
+        penY += cellHeight + 2;
+    }
+    if (pages.empty() || penY + cellHeight + 2 > side) {
+        auto page = std::make_unique<CTexture>();
+        if (!page->create(static_cast<std::uint32_t>(side), static_cast<std::uint32_t>(side), 4, 32))
+            return false;
+        page->prepareSquare(0xFFFFFFFFu, nullptr);
+        pages.push_back(std::move(page));
+        dirty.push_back(true);
+        penX = 2;
+        penY = 2;
+    }
+    x = penX;
+    y = penY;
+    penX += width + 2;
+    return true;
+}
+
+const CGlyphCache::Glyph* CGlyphCache::glyph(char32_t code)
+{
+    if (code > 0x10FFFF)
+        return nullptr;
+    if (const auto found = built.find(code); found != built.end())
+        return &found->second;
+    if (!faces)
+        faces = std::make_unique<Faces>(path, pixelHeight);
+    Glyph& entry = built[code];
+    FreeTypeSession* face = faces->forCode(code);
+    std::int64_t advance = 0;
+    if (!face || !face->render(code, advance))
+        return &entry;
+    const FT_GlyphSlot slot = face->slot();
+    const Ink ink = inkOf(slot, advance);
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    if (!placeCell(ink.width, x, y))
+        return &entry;
+    CTexture& page = *pages.back();
+    copyCoverage(slot, x - ink.left, y + baseline, y, y + cellHeight, page);
+    dirty.back() = true;
+    entry.frame.name = utf8Name(code);
+    entry.frame.initFrame(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
+                          static_cast<std::uint32_t>(ink.width), static_cast<std::uint32_t>(cellHeight), 0, &page);
+    entry.metrics = GlyphMetrics{static_cast<std::int32_t>(advance), static_cast<std::int32_t>(ink.left)};
+    entry.drawable = true;
+    return &entry;
+}
+
+void CGlyphCache::upload()
+{
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        if (!dirty[i])
+            continue;
+        pages[i]->upload(0xFFFFFFFFu, false, false, false, false);
+        dirty[i] = false;
+    }
 }

@@ -11,7 +11,7 @@ packages=(
   libvorbis-dev libogg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core fonts-droid-fallback
   libpng-dev libstb-dev
   imagemagick
   libassimp-dev sox vorbis-tools

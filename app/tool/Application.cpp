@@ -14,6 +14,7 @@
 #include "gui/CScroll.h"
 #include "render/CLight.h"
 #include "render/Renderer.h"
+#include "resources/GlyphSprite.h"
 #include "xml/CXMLDocument.h"
 
 #include <cmath>
@@ -25,7 +26,6 @@ namespace {
 // The window's size at start and its smallest size.
 constexpr unsigned int windowWidth = 800;
 constexpr unsigned int windowHeight = 600;
-
 const char* const dataFolderName = "Quiltforger";
 // The GL capability code of the scissor test (GL_SCISSOR_TEST).
 constexpr std::uint32_t scissorTest = 0x0C11;
@@ -200,6 +200,8 @@ bool Application::startUp()
         report("The tool's data folder was not found. Looked in:" + places);
         return false;
     }
+    // Characters DejaVu lacks (CJK above all) come from the fallback font.
+    setGlyphFallbackFonts({dataFolder + "/DroidSansFallbackFull.ttf"});
     if (!loadScreen() || !findControls())
         return false;
 
@@ -219,7 +221,9 @@ bool Application::startUp()
     }
 
     connectHandlers();
-    list->addColumn(0, list->getWidth(), "");
+    setUpPreview();
+    // Names are cut to the space left of the scroll bar.
+    list->addColumn(0, list->getWidth() - list->getScrollBar().getWidth(), "");
     keepColourUnlit(list->getHoverBar());
     keepColourUnlit(list->getSelectBar());
     cboxAutoPack->setChecked(true);
@@ -252,64 +256,67 @@ void Application::draw()
     light.position = CVector(400.0f, 400.0f, 5000.0f);
     applyLight(0, light);
     gui.draw();
+    // The scissor box is the preview area in GL's bottom-left coordinates.
+    const PreviewArea area = previewArea();
+    const float windowHeight = static_cast<float>(getSize().height);
     setCapability(scissorTest, true);
-    const Area area = previewArea();
-    const auto windowHeightNow = static_cast<float>(getSize().height);
-    setScissor(static_cast<std::int32_t>(area.x), static_cast<std::int32_t>(windowHeightNow - area.y - area.height),
+    setScissor(static_cast<std::int32_t>(area.x), static_cast<std::int32_t>(windowHeight - area.bottom()),
                static_cast<std::int32_t>(area.width), static_cast<std::int32_t>(area.height));
     translate(0.0f, 0.0f, 50.0f);
     backgroundGui.draw();
     translate(0.0f, 0.0f, 100.0f);
     drawVisiblePreview();
+    translate(0.0f, 0.0f, 50.0f);
+    drawSelectionOutline();
     setCapability(scissorTest, false);
     loadModelView(&identity);
 }
 
-// The preview manager's draw (last element first), leaving out the images
-// that lie wholly outside the preview area: the scissor box would clip them
-// anyway, and a large atlas has most of its images out of view.
+// The preview manager's draw (last element first), scaled by the zoom about
+// the canvas origin and leaving out the images that lie wholly outside the
+// preview area: the scissor box would clip them anyway, and a large atlas
+// has most of its images out of view.
 void Application::drawVisiblePreview()
 {
-    const Area area = previewArea();
+    const PreviewArea area = previewArea();
+    const float zoom = view.getZoom();
+    const float originX = canvas->getX();
+    const float originY = canvas->getY();
+    CMatrix scale;
+    scale.setElement(0, zoom);
+    scale.setElement(5, zoom);
+    scale.setElement(12, originX * (1.0f - zoom));
+    scale.setElement(13, originY * (1.0f - zoom));
+    multiplyMatrix(scale);
     for (std::uint32_t i = preview.getCount(); i-- > 0;) {
         CGUI* element = preview.getElement(i);
         const CVector position = element->getAbsolutePosition();
-        if (position.x < area.x + area.width && position.x + element->getWidth() > area.x &&
-            position.y < area.y + area.height && position.y + element->getHeight() > area.y)
+        const float left = originX + (position.x - originX) * zoom;
+        const float top = originY + (position.y - originY) * zoom;
+        if (left < area.right() && left + element->getWidth() * zoom > area.x && top < area.bottom() &&
+            top + element->getHeight() * zoom > area.y)
             element->draw();
     }
+    multiplyMatrix(scale.inverse());
 }
 
+// Keeps the canvas inside its limits while the pointer is over the preview
+// area, and puts it back to the last accepted place when a move happens with
+// the pointer elsewhere (a relayout started by a control, a drag released
+// over the controls).
 void Application::canvasDragCheck(float, float)
 {
     const CVector mouse = mousePosition();
-    CVector position(canvas->getX(), canvas->getY(), 0.0f);
-    const CVector size(canvas->getWidth(), canvas->getHeight(), 0.0f);
-    const Area area = previewArea();
-    const float previewRight = area.x + area.width;
-    const float previewTop = area.y;
-    const float previewBottom = area.y + area.height;
-    const float previewHeight = area.height;
-    if (mouse.x < previewRight && mouse.y > previewTop) {
-        savedCanvasPos[0] = position.x;
-        savedCanvasPos[1] = position.y;
-        if (size.x <= previewRight)
-            position.x = 0.0f;
-        else if (position.x > 0.0f)
-            position.x = 0.0f;
-        else if (position.x + size.x < previewRight)
-            position.x = previewRight - size.x;
-        if (size.y <= previewHeight)
-            position.y = previewTop;
-        else if (position.y > previewTop)
-            position.y = previewTop;
-        else if (position.y + size.y < previewBottom)
-            position.y = previewBottom - size.y;
+    const PreviewArea area = previewArea();
+    view.setArea(area);
+    if (area.contains(mouse.x, mouse.y) || (mouse.x < area.right() && mouse.y >= area.bottom())) {
+        view.moveTo(canvas->getX(), canvas->getY());
+        savedCanvasPos[0] = view.getOriginX();
+        savedCanvasPos[1] = view.getOriginY();
     } else {
-        position.x = savedCanvasPos[0];
-        position.y = savedCanvasPos[1];
+        view.moveTo(savedCanvasPos[0], savedCanvasPos[1]);
     }
-    canvas->setTranslation(position.x, position.y, canvas->getDepth());
+    canvas->setTranslation(view.getOriginX(), view.getOriginY(), canvas->getDepth());
 }
 
 void Application::choosePackMode(CCheckBox* clicked, CCheckBox* first, CCheckBox* second, PackMode mode)

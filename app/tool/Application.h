@@ -21,6 +21,7 @@
 #include "app/pack/CPacker.h"
 #include "app/tool/Shortcuts.h"
 #include "app/tool/ToolSettings.h"
+#include "app/tool/CAtlasPreview.h"
 #include "core/CMatrix.h"
 #include "core/CSlotList.h"
 #include "framework/CAppGL.h"
@@ -62,16 +63,6 @@ public:
     // Closing the window asks first when there are unsaved changes.
     bool queryClose() override;
 
-    // The preview area in window pixels: left of the controls, below the
-    // title bar; it grows with the window.
-    struct Area {
-        float x;
-        float y;
-        float width;
-        float height;
-    };
-    Area previewArea() const;
-
     // Images and folders to add once the screen is up (the command line).
     void setStartupPaths(const std::vector<std::string>& paths) { startupPaths = paths; }
 
@@ -109,6 +100,15 @@ public:
     CGUI* getCanvas() { return canvas; }
     CList* getList() { return list; }
 
+    // The part of the window that shows the atlas (window pixels); all
+    // preview code reads it, so it is the one place the layout sets it.
+    PreviewArea previewArea() const;
+    CAtlasPreview& getView() { return view; }
+    // The status line's text as drawn (empty before start-up).
+    std::string getStatusText() const;
+    // Zoom keeping the atlas point under (x, y) in place (window pixels).
+    void zoomPreview(float zoom, float x, float y);
+
     // The folder the data was read from (empty before main finds it).
     const std::string& getDataFolder() const { return dataFolder; }
 
@@ -132,6 +132,16 @@ private:
     void updateHint();
 
     void drawVisiblePreview();
+    // The preview's own input and drawing (ApplicationPreview.cpp).
+    void setUpPreview();
+    void applyView();
+    void previewMouse(CInputMap& input);
+    void previewKey(CInputMap& input);
+    void selectImageAt(float x, float y);
+    void scrollListTo(std::uint32_t row);
+    void drawSelectionOutline();
+    void updateStatus();
+    void setStatusMessage(const std::string& text);
     void canvasDragCheck(float x, float y);
     void chooseAutoPack();
     void choosePackRight();
@@ -210,6 +220,17 @@ private:
     std::vector<Placement> placements;
     CFont* titleText = nullptr; // the title bar's text, which also names shortcuts
     int hoveredButton = -1;
+    // The preview: zoom and position, the outline of the selected image and
+    // the status line (ApplicationPreview.cpp).
+    CAtlasPreview view;
+    CGUIManager overlay;
+    CFont* statusLine = nullptr;
+    CanvasSize atlasSize;          // of the last layout that fitted
+    std::string statusMessage;     // what the last save or unpack wrote
+    std::string pointerImage;      // the image under the pointer
+    bool previewPressed = false;   // the left button went down in the preview
+    float pressX = 0.0f;
+    float pressY = 0.0f;
     // Declared last so that it is destroyed first: every handler connection
     // goes before the managers and controls it points into.
     CSlotList connections;

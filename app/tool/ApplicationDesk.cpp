@@ -41,14 +41,6 @@ const ButtonHelp buttonHelp[] = {
 
 }
 
-Application::Area Application::previewArea() const
-{
-    const Size size = getSize();
-    const float width = std::max(static_cast<float>(size.width), layoutWidth) - (layoutWidth - controlsLeft);
-    const float height = std::max(static_cast<float>(size.height), layoutHeight) - titleHeight;
-    return Area{0.0f, titleHeight, width, height};
-}
-
 bool Application::confirmDiscard(const std::string& action, const std::string& accept)
 {
     if (!unsavedChanges || list == nullptr || list->getRowCount() == 0)
@@ -137,12 +129,13 @@ void Application::describeShortcuts()
 }
 
 // The controls keep to the right edge, the title bar and the side panels
-// span the window, the hint covers the preview area.
+// span the window, the hint covers the preview area, and the status line
+// keeps to the bottom edge and grows along it.
 void Application::placeControls()
 {
-    const Area area = previewArea();
-    const float dx = area.width - controlsLeft;
-    const float dy = area.height - (layoutHeight - titleHeight);
+    const Size size = getSize();
+    const float dx = std::max(static_cast<float>(size.width), layoutWidth) - layoutWidth;
+    const float dy = std::max(static_cast<float>(size.height), layoutHeight) - layoutHeight;
     for (const Placement& place : placements) {
         CGUI* element = place.element;
         if (element == control) {
@@ -153,6 +146,9 @@ void Application::placeControls()
             element->setPosition(place.x + dx, place.y);
             if (place.y <= titleHeight && place.y + place.height >= layoutHeight)
                 element->setSize(place.width, place.height + dy);
+        } else if (place.y >= layoutHeight - titleHeight) {
+            element->setPosition(place.x, place.y + dy);
+            element->setSize(place.width + dx, place.height);
         }
     }
 }

@@ -10,6 +10,7 @@
 #include "app/pack/AtlasSave.h"
 #include "app/pack/AtlasUnpack.h"
 #include "app/tool/ToolText.h"
+#include "app/tool/StatusLine.h"
 #include "framework/CFileDialog.h"
 #include "framework/CQuestionBox.h"
 #include "gui/CCheckBox.h"
@@ -116,8 +117,8 @@ void Application::saveAtlasFile()
             return;
     }
     rememberFolder("save", path);
-    const auto width = static_cast<std::uint32_t>(canvas->getWidth());
-    const auto height = static_cast<std::uint32_t>(canvas->getHeight());
+    const std::uint32_t width = atlasSize.width;
+    const std::uint32_t height = atlasSize.height;
 
     // The images in the order they were added, each found by the texture
     // its preview element shows.
@@ -140,6 +141,9 @@ void Application::saveAtlasFile()
         return;
     }
     unsavedChanges = false;
+    const AtlasOutput output = AtlasOutput::parse(path);
+    setStatusMessage(StatusLine::saved(output.fileName, fileNameOf(output.descriptionPath()), width, height,
+                                       packer.count()));
 }
 
 void Application::unpackAtlasFile()
@@ -183,7 +187,10 @@ void Application::unpackAtlasFile()
     std::error_code made;
     std::filesystem::create_directories(folder, made);
     AtlasUnpackReport result;
-    if (unpackAtlas(descriptionPath, folder, result))
+    const bool complete = unpackAtlas(descriptionPath, folder, result);
+    if (!result.written.empty())
+        setStatusMessage(StatusLine::unpacked(result.written.size(), folder));
+    if (complete)
         return;
     std::string text = result.error.empty() ? "Some frames were not written:\n" : "Nothing was unpacked.\n\n" + result.error;
     for (std::size_t i = 0; i < result.refused.size() && i < 12; ++i)

@@ -14,10 +14,19 @@
 
 namespace {
 
-// The image endings the tool reads, tested on lower-cased names.
+// The format an image file is read with: its ending in any letter case, and
+// ".jpeg" as JPEG, as the command line reads it.
+ImageFileFormat readFormatOf(const std::string& path)
+{
+    const std::string lower = lowerAscii(fileNameOf(path));
+    if (lower.size() > 5 && lower.compare(lower.size() - 5, 5, ".jpeg") == 0)
+        return ImageFileFormat::Jpeg;
+    return imageFormatByEnding(lower);
+}
+
 bool hasImageEnding(const std::string& path)
 {
-    return imageFormatByEnding(path) != ImageFileFormat::None;
+    return readFormatOf(path) != ImageFileFormat::None;
 }
 
 // The image files directly in a folder, in name order (byte order).
@@ -40,9 +49,9 @@ std::vector<std::string> imagesInFolder(const std::string& folder)
 const std::vector<CFileFilter>& atlasImageFilters()
 {
     static const std::vector<CFileFilter> filters{
-        {"All Files (*.bmp, *.jpg, *.png, *.tga)", "*.bmp;*.jpg;*.png;*.tga;"},
+        {"All Files (*.bmp, *.jpg, *.jpeg, *.png, *.tga)", "*.bmp;*.jpg;*.jpeg;*.png;*.tga;"},
         {"BMP Files (*.bmp)", "*.bmp"},
-        {"JPG Files (*.jpg)", "*.jpg"},
+        {"JPG Files (*.jpg, *.jpeg)", "*.jpg;*.jpeg"},
         {"PNG Files (*.png)", "*.png"},
         {"TGA Files (*.tga)", "*.tga"},
     };
@@ -129,7 +138,10 @@ bool Application::addImage(const std::string& path, const String& name, std::str
     // image that does not decode is not added at all.
     auto texture = std::make_unique<CTexture>();
     std::string reason;
-    if (!loadImageByEnding(path, *texture, &reason)) {
+    const ImageFileFormat format = readFormatOf(path);
+    if (format == ImageFileFormat::None)
+        reason = "not a .bmp, .jpg, .jpeg, .png or .tga file";
+    if (format == ImageFileFormat::None || !loadImageFile(path.c_str(), format, *texture, &reason)) {
         problem = path + ": " + reason;
         return false;
     }
@@ -212,10 +224,15 @@ void Application::newAtlas()
     textures.clear();
     packer.clear();
     list->clear();
-    savedCanvasPos[0] = 0.0f;
-    savedCanvasPos[1] = 20.0f;
-    canvas->setSize(0.0f, 0.0f);
     unsavedChanges = false;
+    atlasSize = CanvasSize{};
+    view.setArea(previewArea());
+    view.setAtlasSize(0.0f, 0.0f);
+    view.home();
+    applyView();
+    statusMessage.clear();
+    pointerImage.clear();
+    updateStatus();
     updateHint();
 }
 
@@ -223,8 +240,10 @@ void Application::relayout()
 {
     // Every change of the list or the options ends here.
     unsavedChanges = list->getRowCount() > 0;
-    savedCanvasPos[0] = 0.0f;
-    savedCanvasPos[1] = 20.0f;
+    view.setArea(previewArea());
+    view.home();
+    savedCanvasPos[0] = view.getOriginX();
+    savedCanvasPos[1] = view.getOriginY();
     canvasDragCheck(0.0f, 0.0f);
     packer.clear();
     for (std::uint32_t i = 0; i < list->getRowCount(); ++i) {
@@ -237,19 +256,24 @@ void Application::relayout()
         entry.height = static_cast<std::int32_t>(element->getHeight());
         packer.insertEntry(i, entry);
     }
+    statusMessage.clear();
+    pointerImage.clear();
     // Images that need an atlas beyond the largest image side fit no
     // square: the preview keeps the last layout and saving is refused.
     const std::optional<CanvasSize> size = packer.packCanvas(cboxTightPack->isChecked());
     layoutFits = size.has_value();
+    updateStatus();
     if (!layoutFits) {
         report("The images do not fit into one atlas of the largest size; remove some to save.");
         return;
     }
+    atlasSize = *size;
     const auto width = static_cast<float>(size->width);
     const auto height = static_cast<float>(size->height);
 
-    canvas->setPosition(0.0f, 20.0f);
-    canvas->storeSize(width, height);
+    view.setAtlasSize(width, height);
+    view.home();
+    applyView();
     CMatrix matrix = canvasTextureMatrix;
     matrix.setElement(0, matrix.element(0) * (width / 64.0f));
     matrix.setElement(5, matrix.element(5) * (height / 64.0f));
@@ -263,4 +287,5 @@ void Application::relayout()
         const PackEntry& entry = packer.entry(static_cast<std::uint32_t>(index));
         element->setPosition(static_cast<float>(entry.x), static_cast<float>(entry.y));
     }
+    updateStatus();
 }

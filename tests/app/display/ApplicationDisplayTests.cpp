@@ -310,8 +310,9 @@ TEST(ToolDisplay, CanvasStaysInThePreviewAndNothingDrawsOutsideIt)
         drag(t, 590, 590, {{300, 300}, {90, 90}});
     });
     tool.then([&](ScriptedTool& t) {
+        // The preview ends at y = 580, above the status line.
         EXPECT_EQ(t.getCanvas()->getX(), -424.0f);
-        EXPECT_EQ(t.getCanvas()->getY(), -424.0f);
+        EXPECT_EQ(t.getCanvas()->getY(), -444.0f);
         // Nothing of the blue image outside the 600 x 580 preview.
         EXPECT_EQ(pixel(300, 300), (std::vector<int>{0, 0, 255}));
         EXPECT_NE(pixel(650, 300), (std::vector<int>{0, 0, 255}));
@@ -385,7 +386,7 @@ TEST(ToolDisplay, OptionsSpacingFullScreenAndEscape)
         EXPECT_EQ(height, desktop.h);
         // The preview grows with the window; the controls keep to the right.
         EXPECT_EQ(t.previewArea().width, static_cast<float>(desktop.w - 200));
-        EXPECT_EQ(t.previewArea().height, static_cast<float>(desktop.h - 20));
+        EXPECT_EQ(t.previewArea().height, static_cast<float>(desktop.h - 40));
         EXPECT_EQ(t.getGui().find("btnSave")->getX(), static_cast<float>(670 + desktop.w - 800));
         pushKey(t, SDLK_F11, SDL_SCANCODE_F11);
     }, 10);

@@ -1,0 +1,86 @@
+// StatusLine: number grouping and the status texts.
+#include "app/tool/StatusLine.h"
+
+#include <cstdio>
+
+namespace StatusLine {
+
+namespace {
+
+const std::string times = " \xC3\x97 "; // " × "
+const std::string dot = "  \xC2\xB7  "; // "  ·  "
+
+std::string size(std::uint32_t width, std::uint32_t height)
+{
+    return std::to_string(width) + times + std::to_string(height);
+}
+
+std::string count(std::uint64_t value, const char* one, const char* many)
+{
+    return groupedNumber(value) + " " + (value == 1 ? one : many);
+}
+
+}
+
+std::string groupedNumber(std::uint64_t value)
+{
+    const std::string digits = std::to_string(value);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
+}
+
+bool exceedsDeviceLimit(std::uint32_t width, std::uint32_t height)
+{
+    return width > deviceSideLimit || height > deviceSideLimit;
+}
+
+std::string atlasSummary(std::uint32_t width, std::uint32_t height, std::uint32_t images, std::uint32_t pages,
+                         std::uint64_t coveredPixels)
+{
+    if (images == 0)
+        return std::string();
+    std::string text = size(width, height) + dot + count(images, "image", "images");
+    if (pages > 1)
+        text += ", " + count(pages, "page", "pages");
+    const double area = double(width) * double(height);
+    if (area > 0.0) {
+        const double percent = 100.0 * double(coveredPixels) / area;
+        char buffer[32];
+        // Below 10 % one decimal tells a sparse atlas from an empty one.
+        std::snprintf(buffer, sizeof(buffer), percent < 10.0 ? "%.1f %% covered" : "%.0f %% covered", percent);
+        text += dot + buffer;
+    }
+    return text;
+}
+
+std::string sideWarning(std::uint32_t width, std::uint32_t height)
+{
+    if (!exceedsDeviceLimit(width, height))
+        return std::string();
+    return dot + "wider or taller than " + std::to_string(deviceSideLimit) + " px, which many devices refuse";
+}
+
+std::string saved(const std::string& imageName, const std::string& descriptionName, std::uint32_t width,
+                  std::uint32_t height, std::uint32_t images)
+{
+    return "Saved " + imageName + " and " + descriptionName + ": " + size(width, height) + ", " +
+           count(images, "image", "images");
+}
+
+std::string unpacked(std::size_t frames, const std::string& folder)
+{
+    return "Unpacked " + count(frames, "frame", "frames") + " into " + folder;
+}
+
+std::string imageAt(const std::string& name, std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y)
+{
+    return name + "  " + std::to_string(width) + times + std::to_string(height) + " at " + std::to_string(x) + ", " +
+           std::to_string(y);
+}
+
+}

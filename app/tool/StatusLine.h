@@ -1,0 +1,31 @@
+// StatusLine: the texts of the window tool's status line under the preview,
+// as plain functions over numbers and names so they are tested without a
+// window. Numbers are grouped by thousands with commas ("1,000") and sizes
+// written "W × H".
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace StatusLine {
+
+// Many devices refuse textures with a side beyond this.
+constexpr std::uint32_t deviceSideLimit = 4096;
+
+std::string groupedNumber(std::uint64_t value);
+// "2048 × 772 · 1,000 images · 87 % covered", with ", 3 pages" after the
+// image count when more than one page is written. Empty without images.
+std::string atlasSummary(std::uint32_t width, std::uint32_t height, std::uint32_t images, std::uint32_t pages,
+                         std::uint64_t coveredPixels);
+// Appended to the summary when a side passes deviceSideLimit.
+std::string sideWarning(std::uint32_t width, std::uint32_t height);
+bool exceedsDeviceLimit(std::uint32_t width, std::uint32_t height);
+// "Saved atlas.png and atlas.xml: 2048 × 772, 1,000 images".
+std::string saved(const std::string& imageName, const std::string& descriptionName, std::uint32_t width,
+                  std::uint32_t height, std::uint32_t images);
+// "Unpacked 36 frames into /path/to/folder".
+std::string unpacked(std::size_t frames, const std::string& folder);
+// "hero.png  64 × 48 at 128, 0".
+std::string imageAt(const std::string& name, std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y);
+
+}
