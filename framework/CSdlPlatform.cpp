@@ -280,7 +280,9 @@ bool CSdlPlatform::waitMessage(std::uint32_t milliseconds)
 
 unsigned int CSdlPlatform::keyModifiers()
 {
-    const SDL_Keymod held = SDL_GetModState();
+    // The modifiers of the key event being handled, not of the keyboard now:
+    // a shortcut is what was pressed, however late it is handled.
+    const Uint16 held = translator_.modifiers();
     unsigned int result = 0;
     if ((held & KMOD_SHIFT) != 0)
         result |= KeyModifier::shift;
