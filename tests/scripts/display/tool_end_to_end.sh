@@ -2,9 +2,10 @@
 # The real window tool under its own Xvfb, driven like a person with xdotool:
 # start it with sprites on the command line, pick "beside only", raise the
 # spacing twice with the arrow, press Save and type the path into the GTK save
-# dialog. The atlas and description must equal, byte for byte, what
-# quiltforger-cli pack writes for the same order and options; Escape then ends
-# the tool with status 0.
+# dialog. Before that, Escape with unsaved images must ask (and the tool stay
+# when the question is cancelled). The atlas and description must equal, byte
+# for byte, what quiltforger-cli pack writes for the same order and options;
+# Escape then ends the tool with status 0 without asking.
 set -u
 cli=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 scratch=$2
@@ -35,6 +36,20 @@ click() {  # x y in window pixels
   xdotool mousemove --sync $((X + $1)) $((Y + $2)) && sleep 0.15
   xdotool click 1 && sleep 0.3
 }
+# Escape with unsaved images asks first; Escape in the question keeps the tool.
+xdotool mousemove --sync $((X + 300)) $((Y + 300))
+xdotool windowfocus --sync "$window"; sleep 0.3
+xdotool key Escape
+question=
+for _ in $(seq 50); do
+  question=$(xdotool search --name '^Quilt Forger$' | grep -v "^$window\$" | head -1)
+  [ -n "$question" ] && break; sleep 0.2
+done
+[ -n "$question" ] || fail "Escape with unsaved changes asked nothing"
+sleep 0.5
+xdotool windowfocus --sync "$question"; xdotool key Escape; sleep 0.5
+kill -0 $pid 2>/dev/null || fail "the tool quit although the question was cancelled"
+
 click 700 460      # "Beside only"
 click 786 572      # spacing arrow: 1 px
 click 786 572      # spacing arrow: 2 px
