@@ -14,7 +14,8 @@
 namespace {
 
 const char* const packUsage =
-    "usage: quiltforger-cli pack [--mode auto|right|down] [--centre] [--spacing N] [--no-tight]\n"
+    "usage: quiltforger-cli pack [--mode auto|right|down|best] [--centre] [--spacing N] [--no-tight]\n"
+    "                            [--max-size N] [--pot] [--square] [--multipack]\n"
     "                            [--recursive] [--skip-unreadable] [--json] [--progress]\n"
     "                            -o ATLAS IMAGE|FOLDER...\n";
 const char* const unpackUsage = "       quiltforger-cli unpack DESCRIPTION.xml [-o FOLDER]\n";
@@ -32,11 +33,20 @@ const char* const packHelp =
     "        is also an output is refused. The save is all or nothing: every file is\n"
     "        complete before any replaces an existing one, so when the image cannot be\n"
     "        written the description is not written either.\n"
-    "        --mode auto|right|down  place images beside earlier ones, then below (auto),\n"
-    "                                only beside (right) or only below (down); default auto\n"
+    "        --mode auto|right|down|best\n"
+    "                                place images beside earlier ones, then below (auto),\n"
+    "                                only beside (right) or only below (down), in the order\n"
+    "                                given; or anywhere for the smallest atlas (best, the\n"
+    "                                description still lists them in order); default auto\n"
     "        --centre                centre images on their neighbour instead of aligning edges\n"
     "        --spacing N             keep N pixels between images and around them; default 0\n"
-    "        --no-tight              keep the power-of-two square instead of the used area\n"
+    "        --no-tight              keep the power-of-two square (best: the searched width)\n"
+    "                                instead of the used area\n"
+    "        --max-size N            largest atlas side in pixels; default 16384\n"
+    "        --pot                   make both atlas sides powers of two\n"
+    "        --square                make the atlas square\n"
+    "        --multipack             put what does not fit one atlas on further pages: ATLAS\n"
+    "                                becomes ATLAS-1, ATLAS-2, ... each with its descriptions\n"
     "        --recursive             also add the images of subfolders (names stay file names)\n"
     "        --skip-unreadable       pack the images that read, name the others, and still\n"
     "                                exit with status 1\n"

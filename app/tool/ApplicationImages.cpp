@@ -2,6 +2,7 @@
 #include "app/tool/Application.h"
 
 #include "app/pack/AtlasFiles.h"
+#include "app/pack/AtlasLayout.h"
 #include "framework/CFileDialog.h"
 #include "gui/CCheckBox.h"
 #include "gui/CList.h"
@@ -223,27 +224,34 @@ void Application::relayout()
     savedCanvasPos[0] = 0.0f;
     savedCanvasPos[1] = 20.0f;
     canvasDragCheck(0.0f, 0.0f);
-    packer.clear();
+    std::vector<LayoutImage> images;
     for (std::uint32_t i = 0; i < list->getRowCount(); ++i) {
         const CGUI* element = preview.find(list->getCellText(i, 0));
         if (element == nullptr)
             continue;
-        PackEntry entry;
-        entry.name = element->getName();
-        entry.width = static_cast<std::int32_t>(element->getWidth());
-        entry.height = static_cast<std::int32_t>(element->getHeight());
-        packer.insertEntry(i, entry);
+        images.push_back({element->getName(), static_cast<std::int32_t>(element->getWidth()),
+                          static_cast<std::int32_t>(element->getHeight())});
     }
+    // The packer holds the options the controls set and, after the layout,
+    // the images at their places for the preview and the save.
+    LayoutOptions options;
+    options.mode = packer.mode();
+    options.alignment = packer.alignment();
+    options.spacing = packer.spacing();
+    options.tight = cboxTightPack->isChecked();
+    const AtlasLayout layout = layoutAtlas(images, options);
+    fillPagePacker(images, layout, 0, packer);
     // Images that need an atlas beyond the largest image side fit no
     // square: the preview keeps the last layout and saving is refused.
-    const std::optional<CanvasSize> size = packer.packCanvas(cboxTightPack->isChecked());
-    layoutFits = size.has_value();
+    layoutFits = layout.fits();
     if (!layoutFits) {
+        for (const LayoutImage& image : images)
+            packer.insertEntry(packer.count(), PackEntry{image.name, 0, 0, image.width, image.height});
         report("The images do not fit into one atlas of the largest size; remove some to save.");
         return;
     }
-    const auto width = static_cast<float>(size->width);
-    const auto height = static_cast<float>(size->height);
+    const auto width = static_cast<float>(layout.pages[0].width);
+    const auto height = static_cast<float>(layout.pages[0].height);
 
     canvas->setPosition(0.0f, 20.0f);
     canvas->storeSize(width, height);
