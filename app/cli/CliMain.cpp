@@ -15,7 +15,9 @@ namespace {
 
 const char* const packUsage =
     "usage: quiltforger-cli pack [--mode auto|right|down|best] [--centre] [--spacing N] [--no-tight]\n"
-    "                            [--max-size N] [--pot] [--square] [--multipack]\n"
+    "                            [--max-size N] [--pot] [--square] [--multipack] [--border N]\n"
+    "                            [--trim] [--alias] [--extrude N] [--bleed] [--premultiply]\n"
+    "                            [--sort natural|bytes]\n"
     "                            [--recursive] [--skip-unreadable] [--json] [--progress]\n"
     "                            -o ATLAS IMAGE|FOLDER...\n";
 const char* const unpackUsage = "       quiltforger-cli unpack DESCRIPTION.xml [-o FOLDER]\n";
@@ -26,7 +28,8 @@ const char* const packHelp =
     "pack    packs the images, in the order given, into the atlas image ATLAS (.bmp, .jpg,\n"
     "        .png or .tga; the ending picks the format) and writes its description next to\n"
     "        it (ATLAS with the ending replaced by .xml). A FOLDER adds its image files\n"
-    "        (.bmp, .jpg, .jpeg, .png, .tga in any letter case) in name order; the summary\n"
+    "        (.bmp, .jpg, .jpeg, .png, .tga in any letter case) in natural name order\n"
+    "        (frame2 before frame10; --sort bytes for plain byte order); the summary\n"
     "        says how many other entries it skipped and why. Each image is named by its\n"
     "        file name. ATLAS's folder is created when missing. The atlas, its descriptions\n"
     "        and an earlier atlas of the same name are never packed into it; an input that\n"
@@ -47,6 +50,17 @@ const char* const packHelp =
     "        --square                make the atlas square\n"
     "        --multipack             put what does not fit one atlas on further pages: ATLAS\n"
     "                                becomes ATLAS-1, ATLAS-2, ... each with its descriptions\n"
+    "        --border N              keep N pixels between the atlas edges and the images\n"
+    "                                (default: the spacing)\n"
+    "        --trim                  cut transparent margins; the descriptions say where the\n"
+    "                                frame sat in the original, and unpack puts it back\n"
+    "        --alias                 pack identical images (after trimming) once; each name\n"
+    "                                keeps a frame on the shared pixels\n"
+    "        --extrude N             repeat each image's edge pixels N times around it\n"
+    "        --bleed                 give fully transparent pixels the nearest visible colour\n"
+    "                                (alpha stays 0), so filtering draws no dark fringe\n"
+    "        --premultiply           write colour multiplied by alpha (no bleeding needed)\n"
+    "        --sort natural|bytes    order of a folder's images; default natural\n"
     "        --recursive             also add the images of subfolders (names stay file names)\n"
     "        --skip-unreadable       pack the images that read, name the others, and still\n"
     "                                exit with status 1\n"

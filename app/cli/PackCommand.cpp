@@ -4,6 +4,8 @@
 #include "app/pack/AtlasJson.h"
 #include "app/pack/AtlasSave.h"
 #include "app/pack/CPacker.h"
+#include "app/pack/NaturalOrder.h"
+#include "app/pack/SpriteSheet.h"
 #include "app/cli/CProgressBar.h"
 #include "app/cli/CPackInputs.h"
 #include "app/cli/CliCommands.h"
@@ -37,6 +39,9 @@ struct PackOptions {
     bool pot = false;
     bool square = false;
     bool multipack = false;
+    std::optional<std::uint32_t> border;
+    SpriteOptions sprites;
+    NameOrder order = NameOrder::Natural;
     bool recursive = false;
     bool skipUnreadable = false;
     bool json = false;
@@ -83,8 +88,8 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
         }
         const bool hasValue = inlineValue || i + 1 < argc;
         const auto takeValue = [&]() -> std::string { return inlineValue ? *inlineValue : std::string(argv[++i]); };
-        const bool takesValue =
-            arg == "--mode" || arg == "--spacing" || arg == "--max-size" || arg == "-o" || arg == "--output";
+        const bool takesValue = arg == "--mode" || arg == "--spacing" || arg == "--max-size" || arg == "--border" ||
+            arg == "--extrude" || arg == "--sort" || arg == "-o" || arg == "--output";
         if (inlineValue && !takesValue)
             return usageError(arg + " takes no value");
         if (arg == "--") {
@@ -116,6 +121,30 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
             if (!hasValue || !parseNumber(takeValue().c_str(), 1, maxImageSide, options.maxSize))
                 return usageError("--max-size needs a whole number of pixels from 1 to " +
                                   std::to_string(maxImageSide));
+        } else if (arg == "--border") {
+            std::uint32_t border = 0;
+            if (!hasValue || !parseNumber(takeValue().c_str(), 0, maxSpacing, border))
+                return usageError("--border needs a whole number of pixels from 0 to " + std::to_string(maxSpacing));
+            options.border = border;
+        } else if (arg == "--extrude") {
+            if (!hasValue || !parseNumber(takeValue().c_str(), 0, maxExtrude, options.sprites.extrude))
+                return usageError("--extrude needs a whole number of pixels from 0 to " + std::to_string(maxExtrude));
+        } else if (arg == "--trim") {
+            options.sprites.trim = true;
+        } else if (arg == "--alias") {
+            options.sprites.alias = true;
+        } else if (arg == "--bleed") {
+            options.sprites.bleed = true;
+        } else if (arg == "--premultiply") {
+            options.sprites.premultiply = true;
+        } else if (arg == "--sort") {
+            const std::string order = hasValue ? takeValue() : std::string();
+            if (order == "natural")
+                options.order = NameOrder::Natural;
+            else if (order == "bytes")
+                options.order = NameOrder::Bytes;
+            else
+                return usageError("--sort needs natural or bytes");
         } else if (arg == "--pot") {
             options.pot = true;
         } else if (arg == "--square") {
@@ -214,13 +243,14 @@ bool writePage(const std::string& atlasPath, const CPacker& packer, const std::v
     CSafeWriter jsonFile;
     std::string jsonText;
     if (options.json &&
-        (!atlasJsonText(atlasPath, packer, images, width, height, jsonText, &error) ||
+        (!atlasJsonText(atlasPath, packer, images, width, height, jsonText, &error,
+                        options.sprites.premultiply) ||
          !jsonFile.open(atlasJsonPath(atlasPath), &error) || !jsonFile.write(jsonText.data(), jsonText.size()))) {
         if (error.empty())
             jsonFile.commit(&error); // names the failed write
         return false;
     }
-    return saveAtlas(atlasPath, packer, images, width, height, &error, onPiece) &&
+    return saveAtlas(atlasPath, packer, images, width, height, options.sprites.finish(), &error, onPiece) &&
         (!options.json || jsonFile.commit(&error));
 }
 
@@ -236,7 +266,7 @@ int runPack(int argc, char** argv)
         return exitSuccess;
 
     const std::vector<std::string> outputs = outputsOf(options);
-    CPackInputs inputs(outputs, options.recursive);
+    CPackInputs inputs(outputs, options.recursive, options.order);
     if (!inputs.collect(options.inputs))
         return exitFailure;
     const std::vector<PackInput>& files = inputs.files();
@@ -278,17 +308,14 @@ int runPack(int argc, char** argv)
     }
 
     progress.update("packing", 0, 1);
-    std::vector<LayoutImage> layoutImages;
     std::vector<AtlasImage> atlasImages;
-    layoutImages.reserve(images.size());
     atlasImages.reserve(images.size());
-    std::uint64_t imagePixels = 0;
-    for (const auto& image : images) {
-        layoutImages.push_back({image->getName(), static_cast<std::int32_t>(image->getWidth()),
-                                static_cast<std::int32_t>(image->getHeight())});
+    for (const auto& image : images)
         atlasImages.push_back(AtlasImage{image->getName(), image.get()});
-        imagePixels += std::uint64_t(image->getWidth()) * image->getHeight();
-    }
+    // Trimmed, shared and extruded pictures are what gets laid out.
+    const SpriteSheet sprites = prepareSprites(atlasImages, options.sprites);
+    const std::vector<LayoutImage>& layoutImages = sprites.pictures;
+    const std::uint64_t imagePixels = sprites.pictureArea;
     LayoutOptions layoutOptions;
     layoutOptions.mode = options.mode;
     layoutOptions.alignment = options.alignment;
@@ -298,6 +325,7 @@ int runPack(int argc, char** argv)
     layoutOptions.pot = options.pot;
     layoutOptions.square = options.square;
     layoutOptions.multipack = options.multipack;
+    layoutOptions.border = options.border;
     const AtlasLayout layout = layoutAtlas(layoutImages, layoutOptions);
     if (!layout.fits()) {
         progress.finish();
@@ -329,10 +357,7 @@ int runPack(int argc, char** argv)
         const std::string path =
             options.multipack ? atlasPagePath(options.atlasPath, static_cast<std::uint32_t>(page)) : options.atlasPath;
         fillPagePacker(layoutImages, layout, static_cast<std::uint32_t>(page), packer);
-        std::vector<AtlasImage> pageImages;
-        pageImages.reserve(sheet.images.size());
-        for (const std::uint32_t index : sheet.images)
-            pageImages.push_back(atlasImages[index]);
+        const std::vector<AtlasImage> pageImages = sprites.pageImages(layout, static_cast<std::uint32_t>(page));
         const auto onPiece = [&](std::size_t piecesDone, std::size_t pieces) {
             writeSteps = pieces * pageCount;
             progress.update("writing", page * pieces + piecesDone, writeSteps);
@@ -362,6 +387,8 @@ int runPack(int argc, char** argv)
                     images.size() == 1 ? "" : "s", pageCount, pageCount == 1 ? "" : "s", pagesText.c_str(),
                     occupancy, options.json ? "XML and JSON descriptions" : "XML description");
     }
+    if (options.sprites.alias)
+        std::printf("; %zu aliased", sprites.aliased);
     if (!skipped.empty())
         std::printf("; %s", skipped.c_str());
     std::printf("\n");

@@ -47,6 +47,9 @@ struct AtlasTrim {
 // The other fields are what sprite preparation (SpriteSheet.h) decided; their
 // defaults pack the whole image under its own name, as the atlas always has.
 struct AtlasImage {
+    AtlasImage() = default;
+    AtlasImage(const String& imageName, const CImage* imagePixels) : name(imageName), image(imagePixels) {}
+
     String name;
     const CImage* image = nullptr;
     // The packer entry holding the picture when it is not `name`: an image

@@ -41,6 +41,7 @@ SpriteSheet prepareSprites(const std::vector<AtlasImage>& images, const SpriteOp
             });
             if (owner != candidates.end()) {
                 image.layoutName = sheet.images[*owner].name;
+                sheet.pictureOf.push_back(sheet.pictureOf[*owner]);
                 ++sheet.aliased;
                 sheet.images.push_back(std::move(image));
                 continue;
@@ -48,13 +49,22 @@ SpriteSheet prepareSprites(const std::vector<AtlasImage>& images, const SpriteOp
             candidates.push_back(sheet.images.size());
         }
 
-        PackEntry entry;
-        entry.name = image.name;
-        entry.width = static_cast<std::int32_t>(rect.w + 2 * extrude);
-        entry.height = static_cast<std::int32_t>(rect.h + 2 * extrude);
-        sheet.pictures.push_back(entry);
+        sheet.pictureOf.push_back(sheet.pictures.size());
+        sheet.pictures.push_back({image.name, static_cast<std::int32_t>(rect.w + 2 * extrude),
+                                  static_cast<std::int32_t>(rect.h + 2 * extrude)});
         sheet.pictureArea += std::uint64_t(rect.w) * rect.h;
         sheet.images.push_back(std::move(image));
     }
     return sheet;
+}
+
+std::vector<AtlasImage> SpriteSheet::pageImages(const AtlasLayout& layout, std::uint32_t page) const
+{
+    std::vector<AtlasImage> onPage;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const std::size_t picture = pictureOf[i];
+        if (picture < layout.frames.size() && layout.frames[picture].page == std::int32_t(page))
+            onPage.push_back(images[i]);
+    }
+    return onPage;
 }

@@ -4,8 +4,9 @@
 //
 //   SpriteOptions options;           // filled by the front end
 //   SpriteSheet sheet = prepareSprites(images, options);
-//   // lay out sheet.pictures (names and sizes), then
-//   saveAtlas(path, packer, sheet.images, width, height, options.finish(), &error);
+//   AtlasLayout layout = layoutAtlas(sheet.pictures, layoutOptions);
+//   fillPagePacker(sheet.pictures, layout, page, packer);
+//   saveAtlas(path, packer, sheet.pageImages(layout, page), width, height, options.finish(), &error);
 //
 // Trimming cuts every image to the smallest rectangle holding a pixel with
 // alpha above 0 (SpritePixels.h trimBounds). Aliasing packs images with the
@@ -15,8 +16,8 @@
 // under its own name, which saves exactly what the atlas always was.
 #pragma once
 
+#include "app/pack/AtlasLayout.h"
 #include "app/pack/AtlasSave.h"
-#include "app/pack/CPacker.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -41,14 +42,19 @@ struct SpriteSheet {
     // descriptions (trim, shared entry, extrusion filled in).
     std::vector<AtlasImage> images;
     // One entry per picture to lay out, in the given order of their owners:
-    // the owner's name and the picture's size with the extrusion. x and y
-    // are left 0 for the layout to set.
-    std::vector<PackEntry> pictures;
+    // the owner's name and the picture's size with the extrusion.
+    std::vector<LayoutImage> pictures;
+    // For every image, the index of its picture in `pictures`.
+    std::vector<std::size_t> pictureOf;
     // Images that share an earlier image's picture.
     std::size_t aliased = 0;
     // Pixels of the pictures laid out (trimmed, each shared picture once,
     // extrusion not counted): the atlas's useful area.
     std::uint64_t pictureArea = 0;
+
+    // The images whose pictures the layout put on `page`, in the given
+    // order: what the save and the descriptions of that page take.
+    std::vector<AtlasImage> pageImages(const AtlasLayout& layout, std::uint32_t page) const;
 };
 
 // Prepares the images (each with pixels) for the options. Images without

@@ -3,6 +3,7 @@
 
 #include "app/pack/AtlasFiles.h"
 #include "app/pack/AtlasLayout.h"
+#include "app/pack/NaturalOrder.h"
 #include "framework/CFileDialog.h"
 #include "gui/CCheckBox.h"
 #include "gui/CList.h"
@@ -30,7 +31,8 @@ std::string singleFileName(const std::string& path)
     return path.substr(separator + 1);
 }
 
-// The image files directly in a folder, in name order (byte order).
+// The image files directly in a folder, in natural name order (frame2
+// before frame10), as the command line takes them.
 std::vector<std::string> imagesInFolder(const std::string& folder)
 {
     std::vector<std::string> names;
@@ -41,7 +43,7 @@ std::vector<std::string> imagesInFolder(const std::string& folder)
         if (entry.is_regular_file(typeError) && hasImageEnding(name))
             names.push_back(name);
     }
-    std::sort(names.begin(), names.end());
+    sortNames(names, NameOrder::Natural);
     return names;
 }
 
@@ -224,14 +226,7 @@ void Application::relayout()
     savedCanvasPos[0] = 0.0f;
     savedCanvasPos[1] = 20.0f;
     canvasDragCheck(0.0f, 0.0f);
-    std::vector<LayoutImage> images;
-    for (std::uint32_t i = 0; i < list->getRowCount(); ++i) {
-        const CGUI* element = preview.find(list->getCellText(i, 0));
-        if (element == nullptr)
-            continue;
-        images.push_back({element->getName(), static_cast<std::int32_t>(element->getWidth()),
-                          static_cast<std::int32_t>(element->getHeight())});
-    }
+    const std::vector<LayoutImage> images = prepareLayoutImages();
     // The packer holds the options the controls set and, after the layout,
     // the images at their places for the preview and the save.
     LayoutOptions options;
@@ -260,12 +255,5 @@ void Application::relayout()
     matrix.setElement(5, matrix.element(5) * (height / 64.0f));
     canvas->getMaterial().textureMatrix = matrix;
 
-    for (std::uint32_t i = 0; i < preview.getCount(); ++i) {
-        CGUI* element = preview.getElement(i);
-        const std::int32_t index = packer.findEntry(element->getName());
-        if (index < 0)
-            continue;
-        const PackEntry& entry = packer.entry(static_cast<std::uint32_t>(index));
-        element->setPosition(static_cast<float>(entry.x), static_cast<float>(entry.y));
-    }
+    placePreviewElements();
 }
