@@ -214,6 +214,7 @@ void Application::newAtlas()
     preview.clear();
     textures.clear();
     packer.clear();
+    sprites = SpriteSheet();
     list->clear();
     savedCanvasPos[0] = 0.0f;
     savedCanvasPos[1] = 20.0f;
