@@ -259,8 +259,9 @@ private:
             usedWidth = std::max<i64>(usedWidth, i64(c.x[i]) + sizes_[i].width);
             usedHeight = std::max<i64>(usedHeight, i64(c.y[i]) + sizes_[i].height);
         }
-        c.width = tight_ ? std::max(usedWidth, margin_) + margin_ : std::max<i64>(width - spacing_ + 2 * margin_, 0);
-        c.height = std::max(usedHeight, margin_) + margin_;
+        // As in the exact layout: the used extent (from 0) plus the margin.
+        c.width = tight_ ? usedWidth + margin_ : std::max<i64>(width - spacing_ + 2 * margin_, 0);
+        c.height = usedHeight + margin_;
         if (pot_) {
             c.width = powerOfTwoAtLeast(c.width);
             c.height = powerOfTwoAtLeast(c.height);
