@@ -226,6 +226,9 @@ public:
         Candidate best;
         if (maxInner_ < 1)
             return evaluate(0, 0);
+        // More area than the largest bin holds: no search can take it all.
+        if (area_ > maxInner_ * maxInner_)
+            return evaluate(maxInner_, maxInner_);
         if (square_) {
             best = searchSquare();
         } else if (pot_) {
