@@ -82,11 +82,12 @@ PageResult exactPage(const std::vector<LayoutImage>& images, const std::vector<s
     if (limit < 1)
         return {};
     packer.pack(static_cast<std::uint32_t>(limit), static_cast<std::uint32_t>(limit));
-    std::size_t step = 1;
-    for (std::size_t count = packer.placedCount(); count > 0; count -= std::min(count, step), step *= 2) {
+    std::size_t count = packer.placedCount();
+    for (std::size_t step = 1; count > 0; step *= 2) {
         CPacker prefix = packerOf(images, remaining, count, options);
         if (const std::optional<CanvasSize> size = prefix.packCanvas(options.tight, rules))
             return pageOf(prefix, remaining, *size);
+        count = count > step + 1 ? count - step : count - 1; // 1 is always tried
     }
     return {};
 }
