@@ -52,4 +52,8 @@ check 256 --unpacked unpacked run1/sheet-*.png
 [ $? -eq 1 ] || fail "too small: not exit 1"
 grep -q '[0-9]* of 300 images do not fit in the largest atlas (256x256)' err.txt || fail "too small: $(cat err.txt)"
 [ -e small.png ] || [ -e small.xml ] && fail "a failed pack wrote files"
+for bad in 0 16385 2k; do
+    "$cli" pack --max-size $bad -o bad.png in >/dev/null 2>&1
+    [ $? -eq 2 ] || fail "--max-size $bad: not a usage error"
+done
 exit 0
