@@ -1,6 +1,8 @@
 // CBestPacker: skyline with a waste list, and the canvas search over bins.
 #include "app/pack/CBestPacker.h"
 
+#include "image/ImageLimits.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <limits>
@@ -179,6 +181,37 @@ i64 powerOfTwoAtLeast(i64 value)
     return p;
 }
 
+// The limits of a search and what the sizes that can fit at all need.
+struct Bounds {
+    i64 maxSize = 0;  // the largest canvas side (a power of two with pot)
+    i64 maxInner = 0; // the largest bin side for sizes plus spacing; < 1 when nothing fits
+    i64 area = 0;     // of the sizes that fit a bin of maxInner, spacing included
+    i64 widest = 1;
+    i64 tallest = 1;
+};
+
+Bounds boundsOf(const std::vector<BestSize>& sizes, const BestRules& rules)
+{
+    Bounds b;
+    b.maxSize = std::min<i64>(rules.maxSize, maxImageSide);
+    if (rules.pot)
+        b.maxSize = b.maxSize > 0 ? powerOfTwoAtLeast(b.maxSize + 1) / 2 : 0;
+    // Spacing and margin beyond a page leave no room (and keep sums small).
+    if (rules.spacing > b.maxSize || rules.margin > b.maxSize)
+        return b;
+    b.maxInner = b.maxSize - 2 * i64(rules.margin) + rules.spacing;
+    for (const BestSize& s : sizes) {
+        const i64 width = i64(s.width) + rules.spacing;
+        const i64 height = i64(s.height) + rules.spacing;
+        if (s.width < 0 || s.height < 0 || width > b.maxInner || height > b.maxInner)
+            continue;
+        b.area += width * height;
+        b.widest = std::max(b.widest, width);
+        b.tallest = std::max(b.tallest, height);
+    }
+    return b;
+}
+
 // One packed bin, judged as a canvas.
 struct Candidate {
     std::vector<std::int32_t> x;
@@ -210,15 +243,12 @@ public:
         : sizes_(sizes), rules_(rules), order_(bestOrder(sizes)), spacing_(rules.spacing), margin_(rules.margin),
           tight_(rules.tight), pot_(rules.pot), square_(rules.square)
     {
-        maxSize_ = std::min<i64>(rules.maxSize, std::numeric_limits<std::int32_t>::max() / 2);
-        if (pot_)
-            maxSize_ = maxSize_ > 0 ? powerOfTwoAtLeast(maxSize_ + 1) / 2 : 0;
-        maxInner_ = maxSize_ - 2 * margin_ + spacing_;
-        for (const BestSize& s : sizes) {
-            area_ += (i64(s.width) + spacing_) * (i64(s.height) + spacing_);
-            widest_ = std::max<i64>(widest_, i64(s.width) + spacing_);
-            tallest_ = std::max<i64>(tallest_, i64(s.height) + spacing_);
-        }
+        const Bounds bounds = boundsOf(sizes, rules);
+        maxSize_ = bounds.maxSize;
+        maxInner_ = bounds.maxInner;
+        area_ = bounds.area;
+        widest_ = bounds.widest;
+        tallest_ = bounds.tallest;
     }
 
     Candidate run()
@@ -336,13 +366,8 @@ private:
 
 std::vector<std::int32_t> bestSearchWidths(const std::vector<BestSize>& sizes, const BestRules& rules)
 {
-    i64 area = 0, widest = 1;
-    for (const BestSize& s : sizes) {
-        area += (i64(std::max(s.width, 0)) + rules.spacing) * (i64(std::max(s.height, 0)) + rules.spacing);
-        widest = std::max<i64>(widest, i64(s.width) + rules.spacing);
-    }
-    const i64 maxInner = std::min<i64>(rules.maxSize, std::numeric_limits<std::int32_t>::max() / 2)
-        - 2 * i64(rules.margin) + rules.spacing;
+    const Bounds bounds = boundsOf(sizes, rules);
+    const i64 area = bounds.area, widest = bounds.widest, maxInner = bounds.maxInner;
     std::vector<std::int32_t> widths;
     if (maxInner < widest)
         return widths;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 #include <string>
 #include <vector>
@@ -171,12 +172,13 @@ TEST(AtlasLayout, ImagesThatDoNotFitAreCounted)
     ASSERT_TRUE(pages.fits());
     EXPECT_EQ(pages.pages[0].images.size(), images.size() - layout.unplaced);
 
-    // One image larger than a page: with multipack only it is left out.
+    // Images larger than a page: with multipack only they are left out.
     images[10].width = 200;
+    images[11].height = INT32_MAX;
     for (const PackMode mode : {PackAuto, PackBest}) {
         options.mode = mode;
         layout = layoutAtlas(images, options);
-        EXPECT_EQ(layout.unplaced, 1u) << mode;
+        EXPECT_EQ(layout.unplaced, 2u) << mode;
         EXPECT_EQ(layout.frames[10].page, -1) << mode;
         EXPECT_EQ(faultOf(images, options, layout), "") << mode;
     }
