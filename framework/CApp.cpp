@@ -1,7 +1,10 @@
 // CApp: application object, window operations and the main loop.
 #include "framework/CApp.h"
 
+#include "framework/CTimer.h"
 #include "framework/WindowProcedure.h"
+
+#include <algorithm>
 
 CApp* currentApp = nullptr;
 
@@ -103,18 +106,88 @@ void CApp::run()
     running_ = true;
     while (running_) {
         CWindowMessage message;
+        bool changed = false;
         while (platform().peekMessage(message)) {
+            changed = true;
             if (message.message == WindowMessage::quit)
                 running_ = false;
             else
                 windowProcedure(message);
         }
+        const std::uint64_t firings = timerFiringCount();
         frameTick().emit();
-        if (showState_ != ShowCommand::minimise && showState_ != ShowCommand::hide)
+        changed = changed || timerFiringCount() != firings;
+        if (redrawOnDemand_) {
+            drawOrWait(changed);
+            continue;
+        }
+        if (showState_ != ShowCommand::minimise && showState_ != ShowCommand::hide) {
+            ++frameCount_;
             frame();
-        else if (frameTime_ > 0)
+        } else if (frameTime_ > 0) {
             platform().sleep(static_cast<std::uint32_t>(frameTime_));
+        }
     }
+}
+
+void CApp::drawOrWait(bool changed)
+{
+    if (changed)
+        redrawWanted_ = true;
+    if (!running_)
+        return;
+    const bool visible = showState_ != ShowCommand::minimise && showState_ != ShowCommand::hide;
+    if (visible && redrawWanted_) {
+        redrawWanted_ = false;
+        ++frameCount_;
+        frame();
+        return;
+    }
+    // Nothing to draw: sleep until a message arrives or the next timer is
+    // due. The wait is capped so that a clock that jumps cannot stall the
+    // loop for long.
+    constexpr std::uint32_t longestWait = 1000;
+    const std::uint32_t wait = std::min(longestWait, millisecondsToNextTimer(longestWait));
+    platform().waitMessage(wait);
+}
+
+void CApp::repaint()
+{
+    if (window_ != nullptr)
+        draw();
+}
+
+bool CApp::queryClose()
+{
+    return true;
+}
+
+void CApp::minimiseWindow()
+{
+    platform().showWindow(window_, ShowCommand::minimise);
+}
+
+void CApp::setMaximised(bool maximised)
+{
+    platform().maximiseWindow(window_, maximised);
+}
+
+bool CApp::isMaximised() const
+{
+    return platform().isWindowMaximised(window_);
+}
+
+bool CApp::setDesktopFullscreen(bool fullscreen)
+{
+    if (!platform().setDesktopFullscreen(window_, fullscreen))
+        return false;
+    desktopFullscreen_ = fullscreen;
+    return true;
+}
+
+void CApp::setMinimumSize(unsigned int width, unsigned int height)
+{
+    platform().setMinimumWindowSize(window_, static_cast<int>(width), static_cast<int>(height));
 }
 
 void CApp::setTitle(const String& text)

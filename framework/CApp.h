@@ -7,7 +7,8 @@
 // pumps every pending window message, emits the frame tick that drives
 // timers, and then draws one frame and sleeps out the rest of the frame time,
 // unless the window is minimised or hidden (then it only sleeps one frame
-// time). The window operations talk to the windowing system through
+// time). In on-demand mode (setRedrawOnDemand) an idle window draws nothing
+// and waits for the next message or timer instead. The window operations talk to the windowing system through
 // CPlatform; SDL2 by default.
 //
 // Window sizes are client sizes: a framed window's border comes on top of
@@ -47,12 +48,29 @@ public:
     // The program's entry operation, called by the entry point with a count
     // of 0 or 1 and the whole command line as the one argument.
     virtual int main(int argumentCount, char** arguments) = 0;
+    // Draws one frame at once, outside the loop and without pacing (a modal
+    // dialog keeps the window drawn behind it). Nothing without a window.
+    virtual void repaint();
+    // Asked when the window is to be closed (the desktop's close button);
+    // false keeps it open. True here.
+    virtual bool queryClose();
 
     // The main loop; returns when running becomes false.
     void run();
     bool isRunning() const { return running_; }
     // Clears the running flag: the loop ends after its current turn.
     void stop() { running_ = false; }
+
+    // Redraw on demand: the loop then draws a frame only after a message, a
+    // timer firing or requestRedraw(), and otherwise waits for the next
+    // message or timer deadline instead of drawing every frame time. Off by
+    // default (a frame every turn).
+    void setRedrawOnDemand(bool onDemand) { redrawOnDemand_ = onDemand; }
+    bool isRedrawOnDemand() const { return redrawOnDemand_; }
+    // Asks for one more frame in on-demand mode.
+    void requestRedraw() { redrawWanted_ = true; }
+    // Frames drawn by the loop so far.
+    std::uint64_t getFrameCount() const { return frameCount_; }
 
     bool isFullscreen() const { return fullscreen_; }
     bool isResizable() const { return resizable_; }
@@ -75,6 +93,22 @@ public:
     void setSize(unsigned int width, unsigned int height, bool fullscreen);
     // Stores the show command as the show state and applies it.
     void show(int command);
+    // Asks the desktop to minimise the window. Unlike show(minimise) the show
+    // state follows the desktop: drawing stops only once the platform reports
+    // the window minimised, so a desktop that does not iconify it (or a
+    // session without a window manager) keeps a live window.
+    void minimiseWindow();
+    // Maximises or restores the window as the desktop does it (no display
+    // mode change), and whether it is maximised now.
+    void setMaximised(bool maximised);
+    bool isMaximised() const;
+    // Full screen at the desktop's own resolution, without a display-mode
+    // change; false when the desktop refused. The new size arrives as a
+    // resize. Independent of setSize's mode switch.
+    bool setDesktopFullscreen(bool fullscreen);
+    bool isDesktopFullscreen() const { return desktopFullscreen_; }
+    // The smallest size the person may give a resizable window.
+    void setMinimumSize(unsigned int width, unsigned int height);
 
     // Emitted by the window procedure: every message (number, first and
     // second parameter), moves, resizes (with their size type) and focus
@@ -106,10 +140,16 @@ protected:
     unsigned int height_ = 0;
     int frameTime_ = 1;
     int showState_ = 5;
+    bool redrawOnDemand_ = false;
+    bool redrawWanted_ = true;
+    bool desktopFullscreen_ = false;
+    std::uint64_t frameCount_ = 0;
     CSlotList slots;
 
 private:
     void handleResize(int width, int height, CDisplay::SizeType type);
+    // One turn's drawing or waiting in on-demand mode.
+    void drawOrWait(bool changed);
 };
 
 // The current application: set by the CApp constructor, cleared by its

@@ -90,3 +90,11 @@ void CAppGL::frame()
     platform().swapBuffers(window_);
     sleepRestOfFrame(start);
 }
+
+void CAppGL::repaint()
+{
+    if (window_ == nullptr || context_ == nullptr || !contextReady_)
+        return;
+    draw();
+    platform().swapBuffers(window_);
+}

@@ -19,6 +19,8 @@ public:
     ~CAppGL() override;
 
     void frame() override;
+    // Draws and swaps when the context is ready (no pacing, no tick).
+    void repaint() override;
 
     // Returns false (nothing more done) when the window cannot be made; when
     // the GL context cannot be made, shows "Could not create OpenGL context"

@@ -48,10 +48,18 @@ public:
     // several. False when the user cancels (the selection is then untouched).
     virtual bool open(const std::string& title, const std::vector<CFileFilter>& filters, bool multiple,
                       CFileSelection& selection) = 0;
-    // The save dialog: one file name, existing or not, with no overwrite
-    // question. False when the user cancels.
+    // The save dialog: one file name, existing or not; the desktop's dialog
+    // asks before an existing file is chosen. False when the user cancels.
     virtual bool save(const std::string& title, const std::vector<CFileFilter>& filters,
                       CFileSelection& selection) = 0;
+    // A folder chooser in which a new folder can be named: the chosen
+    // folder (existing or not) comes back in `selection.path`. False when
+    // the user cancels.
+    virtual bool chooseFolder(const std::string& title, CFileSelection& selection) = 0;
+    // The folder the next dialog opens in and, for the save and folder
+    // dialogs, the name it proposes. Empty parts leave the dialog's own
+    // choice (the folder of the last file chosen). Used once.
+    virtual void suggest(const std::string& folder, const std::string& name) = 0;
 };
 
 // The dialog in use: the GTK dialog unless another was installed.

@@ -1,18 +1,12 @@
 // CGtkFileDialog: GTK 3 file chooser dialogs (see the header).
 #include "framework/CGtkFileDialog.h"
 
-#include <gtk/gtk.h>
+#include "framework/GtkSupport.h"
 
 #include <cctype>
 #include <cstdio>
 
 namespace {
-
-bool gtkReady()
-{
-    static const bool ready = gtk_init_check(nullptr, nullptr) != FALSE;
-    return ready;
-}
 
 void flushGtkEvents()
 {
@@ -67,31 +61,49 @@ std::string folderOf(const std::string& path)
 bool CGtkFileDialog::open(const std::string& title, const std::vector<CFileFilter>& filters, bool multiple,
                           CFileSelection& selection)
 {
-    return run(false, title, filters, multiple, selection);
+    return run(Kind::open, title, filters, multiple, selection);
 }
 
 bool CGtkFileDialog::save(const std::string& title, const std::vector<CFileFilter>& filters,
                           CFileSelection& selection)
 {
-    return run(true, title, filters, false, selection);
+    return run(Kind::save, title, filters, false, selection);
 }
 
-bool CGtkFileDialog::run(bool saving, const std::string& title, const std::vector<CFileFilter>& filters,
+bool CGtkFileDialog::chooseFolder(const std::string& title, CFileSelection& selection)
+{
+    return run(Kind::folder, title, {}, false, selection);
+}
+
+void CGtkFileDialog::suggest(const std::string& folder, const std::string& name)
+{
+    suggestedFolder_ = folder;
+    suggestedName_ = name;
+}
+
+bool CGtkFileDialog::run(Kind kind, const std::string& title, const std::vector<CFileFilter>& filters,
                          bool multiple, CFileSelection& selection)
 {
+    const std::string startFolder = suggestedFolder_.empty() ? lastFolder_ : suggestedFolder_;
+    const std::string startName = suggestedName_;
+    suggestedFolder_.clear();
+    suggestedName_.clear();
     if (!gtkReady()) {
         std::fprintf(stderr, "quiltforger: the file chooser cannot be shown (GTK could not start)\n");
         return false;
     }
-    GtkWidget* dialog = gtk_file_chooser_dialog_new(
-        title.c_str(), nullptr, saving ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel",
-        GTK_RESPONSE_CANCEL, saving ? "_Save" : "_Open", GTK_RESPONSE_ACCEPT, nullptr);
+    const GtkFileChooserAction action = kind == Kind::save     ? GTK_FILE_CHOOSER_ACTION_SAVE
+                                        : kind == Kind::folder ? GTK_FILE_CHOOSER_ACTION_CREATE_FOLDER
+                                                               : GTK_FILE_CHOOSER_ACTION_OPEN;
+    const char* acceptLabel = kind == Kind::save ? "_Save" : kind == Kind::folder ? "_Choose" : "_Open";
+    GtkWidget* dialog = gtk_file_chooser_dialog_new(title.c_str(), nullptr, action, "_Cancel", GTK_RESPONSE_CANCEL,
+                                                    acceptLabel, GTK_RESPONSE_ACCEPT, nullptr);
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
-    gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     gtk_file_chooser_set_local_only(chooser, TRUE);
     gtk_file_chooser_set_select_multiple(chooser, multiple ? TRUE : FALSE);
-    gtk_file_chooser_set_do_overwrite_confirmation(chooser, FALSE);
+    gtk_file_chooser_set_do_overwrite_confirmation(chooser, kind == Kind::save ? TRUE : FALSE);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
 
     std::vector<GtkFileFilter*> gtkFilters;
     for (const CFileFilter& filter : filters) {
@@ -99,15 +111,17 @@ bool CGtkFileDialog::run(bool saving, const std::string& title, const std::vecto
         gtk_file_chooser_add_filter(chooser, gtkFilter);
         gtkFilters.push_back(gtkFilter);
     }
-    if (!lastFolder_.empty()) {
-        gtk_file_chooser_set_current_folder(chooser, lastFolder_.c_str());
+    if (!startFolder.empty()) {
+        gtk_file_chooser_set_current_folder(chooser, startFolder.c_str());
     } else {
         gchar* here = g_get_current_dir();
         gtk_file_chooser_set_current_folder(chooser, here);
         g_free(here);
     }
+    if (kind != Kind::open && !startName.empty())
+        gtk_file_chooser_set_current_name(chooser, startName.c_str());
 
-    bool accepted = gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT;
+    bool accepted = runDialogOverWindow(dialog) == GTK_RESPONSE_ACCEPT;
     std::vector<std::string> paths;
     int filterIndex = 0;
     if (accepted) {

@@ -2,13 +2,12 @@
 //
 // GTK is started on first use (gtk_init_check); without a display every
 // dialog reports a cancel and says why on stderr. Each dialog runs modally
-// in its own GTK loop and is destroyed, with its pending GTK events handled,
-// before the call returns, so nothing of GTK stays on screen while the
-// engine's loop runs. The dialogs open in the folder of the last file chosen
-// (the working directory at first).
-//
-// NOTE: the dialog is not made transient for the engine's SDL window (that
-// would need the X11 window handle); it is modal and kept above instead.
+// over the application's window, which stays drawn behind it
+// (framework/GtkSupport), and is destroyed, with its pending GTK events
+// handled, before the call returns, so nothing of GTK stays on screen while
+// the engine's loop runs. The dialogs open in the suggested folder, else in
+// the folder of the last file chosen (the working directory at first). The
+// save dialog asks before replacing an existing file (GTK's own question).
 #pragma once
 
 #include "framework/CFileDialog.h"
@@ -19,10 +18,15 @@ public:
               CFileSelection& selection) override;
     bool save(const std::string& title, const std::vector<CFileFilter>& filters,
               CFileSelection& selection) override;
+    bool chooseFolder(const std::string& title, CFileSelection& selection) override;
+    void suggest(const std::string& folder, const std::string& name) override;
 
 private:
-    bool run(bool saving, const std::string& title, const std::vector<CFileFilter>& filters, bool multiple,
+    enum class Kind { open, save, folder };
+    bool run(Kind kind, const std::string& title, const std::vector<CFileFilter>& filters, bool multiple,
              CFileSelection& selection);
 
     std::string lastFolder_;
+    std::string suggestedFolder_;
+    std::string suggestedName_;
 };

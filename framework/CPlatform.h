@@ -20,6 +20,13 @@ struct CPixelFormat {
     std::uint32_t samples = 0;
 };
 
+// Bits of CPlatform::keyModifiers().
+namespace KeyModifier {
+inline constexpr unsigned int shift = 1;
+inline constexpr unsigned int control = 2;
+inline constexpr unsigned int alt = 4;
+}
+
 class CPlatform {
 public:
     using WindowHandle = void*;
@@ -64,6 +71,23 @@ public:
     virtual void postQuitMessage() = 0;
     // The cursor in screen coordinates; false when unknown.
     virtual bool cursorScreenPosition(int& x, int& y) = 0;
+    // Waits up to `milliseconds` for a message; true when one is pending.
+    // Platforms without a queue to wait on just sleep.
+    virtual bool waitMessage(std::uint32_t milliseconds)
+    {
+        sleep(milliseconds);
+        return false;
+    }
+    // The modifier keys held now (KeyModifier bits), 0 when unknown.
+    virtual unsigned int keyModifiers() { return 0; }
+    // Window operations of a desktop with a window manager: maximise and
+    // restore (no-ops where unknown), and full screen at the desktop's own
+    // resolution without a display-mode change.
+    virtual void maximiseWindow(WindowHandle, bool) {}
+    virtual bool isWindowMaximised(WindowHandle) { return false; }
+    virtual bool setDesktopFullscreen(WindowHandle, bool) { return false; }
+    // The smallest size the user may give a resizable window.
+    virtual void setMinimumWindowSize(WindowHandle, int, int) {}
 
     // The format the next createWindow uses.
     virtual void setPixelFormat(const CPixelFormat& format) = 0;

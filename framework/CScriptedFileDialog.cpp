@@ -32,13 +32,45 @@ bool CScriptedFileDialog::answer(CFileSelection& selection)
 bool CScriptedFileDialog::open(const std::string& title, const std::vector<CFileFilter>& filters, bool multiple,
                                CFileSelection& selection)
 {
-    requests.push_back(Request{false, multiple, title, filters});
+    Request request;
+    request.multiple = multiple;
+    request.title = title;
+    request.filters = filters;
+    record(request);
     return answer(selection);
 }
 
 bool CScriptedFileDialog::save(const std::string& title, const std::vector<CFileFilter>& filters,
                                CFileSelection& selection)
 {
-    requests.push_back(Request{true, false, title, filters});
+    Request request;
+    request.save = true;
+    request.title = title;
+    request.filters = filters;
+    record(request);
     return answer(selection);
+}
+
+bool CScriptedFileDialog::chooseFolder(const std::string& title, CFileSelection& selection)
+{
+    Request request;
+    request.title = title;
+    request.folder = true;
+    record(request);
+    return answer(selection);
+}
+
+void CScriptedFileDialog::suggest(const std::string& folder, const std::string& name)
+{
+    suggestedFolder_ = folder;
+    suggestedName_ = name;
+}
+
+void CScriptedFileDialog::record(Request request)
+{
+    request.suggestedFolder = suggestedFolder_;
+    request.suggestedName = suggestedName_;
+    suggestedFolder_.clear();
+    suggestedName_.clear();
+    requests.push_back(std::move(request));
 }

@@ -17,6 +17,10 @@ public:
         bool multiple = false;
         std::string title;
         std::vector<CFileFilter> filters;
+        bool folder = false;
+        // What suggest() proposed for this dialog.
+        std::string suggestedFolder;
+        std::string suggestedName;
     };
 
     CScriptedFileDialog() { setFileDialog(this); }
@@ -34,12 +38,17 @@ public:
               CFileSelection& selection) override;
     bool save(const std::string& title, const std::vector<CFileFilter>& filters,
               CFileSelection& selection) override;
+    bool chooseFolder(const std::string& title, CFileSelection& selection) override;
+    void suggest(const std::string& folder, const std::string& name) override;
 
     std::vector<Request> requests;
 
 private:
     bool answer(CFileSelection& selection);
+    void record(Request request);
 
     std::deque<CFileSelection> answers_;
     std::deque<bool> cancelled_;
+    std::string suggestedFolder_;
+    std::string suggestedName_;
 };

@@ -3,6 +3,8 @@
 
 #include "framework/CDisplay.h"
 
+#include <cstdlib>
+
 namespace {
 
 struct KeyEntry {
@@ -323,9 +325,19 @@ void CSdlEventTranslator::translateButton(const SDL_MouseButtonEvent& event, std
         return;
     }
     unsigned int message = down;
-    if (event.state == SDL_RELEASED)
+    if (event.state == SDL_RELEASED) {
         message = down + 1;
-    else if (event.clicks >= 2 && event.clicks % 2 == 0)
-        message = down + 2;  // every second press of a quick series is a double click
+    } else {
+        // The press after a single one, close in time and place, is a double
+        // click; the press after a double click starts afresh.
+        const Press& last = lastPress_;
+        const bool isDouble = !last.wasDouble && last.button == event.button && last.window == event.windowID &&
+                              event.timestamp - last.time <= doubleClickTime &&
+                              std::abs(event.x - last.x) <= doubleClickDistance &&
+                              std::abs(event.y - last.y) <= doubleClickDistance;
+        if (isDouble)
+            message = down + 2;
+        lastPress_ = Press{event.button, event.windowID, event.x, event.y, event.timestamp, isDouble};
+    }
     out.push_back(makeMessage(event.windowID, message, 0, packPoint(event.x, event.y)));
 }

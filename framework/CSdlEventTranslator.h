@@ -6,7 +6,10 @@
 // Backspace 8, Enter 13, Tab 9, Ctrl+letter 1 to 26) are made from the key
 // press, as the classic translation step does. Mouse buttons become
 // press/release/double-click messages with the position packed into the second
-// parameter; wheel notches are scaled to 120 per notch in the high half of the
+// parameter; a press is a double click only when it follows a single press of
+// the same button within doubleClickTime and doubleClickDistance pixels (the
+// desktop's usual values; SDL's own count allows 32 pixels, so two quick
+// clicks on neighbouring controls were taken for one double click); wheel notches are scaled to 120 per notch in the high half of the
 // first parameter. Window events become move, size (with its size type),
 // focus, show, paint and close messages; SDL_QUIT becomes the quit message.
 // The files of one drag-and-drop (SDL_DROPBEGIN, one SDL_DROPFILE each,
@@ -27,6 +30,10 @@
 
 class CSdlEventTranslator {
 public:
+    // GTK's defaults for gtk-double-click-time and gtk-double-click-distance.
+    static constexpr Uint32 doubleClickTime = 400;
+    static constexpr int doubleClickDistance = 5;
+
     // Appends the messages for one event (none for events the engine ignores).
     void translate(const SDL_Event& event, std::deque<CWindowMessage>& out);
 
@@ -51,4 +58,13 @@ private:
     bool maximised_ = false;
     Uint16 modifiers_ = 0;
     std::vector<std::string> dropped_;  // the paths of the drop under way
+    // The last button press, for telling double clicks from two clicks.
+    struct Press {
+        Uint8 button = 0;
+        Uint32 window = 0;
+        int x = 0;
+        int y = 0;
+        Uint32 time = 0;
+        bool wasDouble = true;  // no press yet: the next is a single one
+    } lastPress_;  // the paths of the drop under way
 };

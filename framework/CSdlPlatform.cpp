@@ -1,10 +1,15 @@
 // CSdlPlatform: SDL2 implementation of the framework's platform interface.
 #include "framework/CSdlPlatform.h"
 
+#include "framework/CApp.h"
+#include "framework/GtkSupport.h"
+#include "framework/TextWrap.h"
+
 #include <SDL.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -48,12 +53,22 @@ void CSdlPlatform::sleep(std::uint32_t milliseconds)
 
 void CSdlPlatform::messageBox(const char* text, const char* title)
 {
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, title, text, nullptr) != 0)
-        std::fprintf(stderr, "%s: %s\n", title, text);
+    const std::string message = text != nullptr ? text : "";
+    const std::string caption = title != nullptr ? title : "";
+    if (gtkMessageBox(caption, message))
+        return;
+    // SDL's box neither wraps nor scrolls: break the lines for it.
+    SDL_Window* owner = currentApp != nullptr && videoRunning() ? toWindow(currentApp->getWindow()) : nullptr;
+    const std::string wrapped = wrapText(message, 80);
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, caption.c_str(), wrapped.c_str(), owner) != 0)
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), message.c_str());
 }
 
 bool CSdlPlatform::registerWindowClass()
 {
+    // Closing the window is a close message the application may refuse, not
+    // a quit of its own.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return false;
     // The engine's windows keep the screen awake, as the classic window
@@ -193,15 +208,20 @@ void CSdlPlatform::leaveFullscreenMode(WindowHandle window)
         SDL_SetWindowFullscreen(toWindow(window), 0);
 }
 
+void CSdlPlatform::takeEvent(const SDL_Event& event)
+{
+    translator_.translate(event, pending_);
+    if (event.type == SDL_DROPFILE || event.type == SDL_DROPTEXT)
+        SDL_free(event.drop.file);
+}
+
 bool CSdlPlatform::peekMessage(CWindowMessage& message)
 {
     while (pending_.empty()) {
         SDL_Event event;
         if (!videoRunning() || SDL_PollEvent(&event) <= 0)
             break;
-        translator_.translate(event, pending_);
-        if (event.type == SDL_DROPFILE || event.type == SDL_DROPTEXT)
-            SDL_free(event.drop.file);
+        takeEvent(event);
     }
     if (!pending_.empty()) {
         message = pending_.front();
@@ -241,6 +261,62 @@ bool CSdlPlatform::cursorScreenPosition(int& x, int& y)
         return false;
     SDL_GetGlobalMouseState(&x, &y);
     return true;
+}
+
+bool CSdlPlatform::waitMessage(std::uint32_t milliseconds)
+{
+    if (!pending_.empty() || quitPosted_)
+        return true;
+    if (!videoRunning()) {
+        SDL_Delay(milliseconds);
+        return false;
+    }
+    SDL_Event event;
+    if (SDL_WaitEventTimeout(&event, static_cast<int>(milliseconds)) == 0)
+        return false;
+    takeEvent(event);
+    return true;
+}
+
+unsigned int CSdlPlatform::keyModifiers()
+{
+    const SDL_Keymod held = SDL_GetModState();
+    unsigned int result = 0;
+    if ((held & KMOD_SHIFT) != 0)
+        result |= KeyModifier::shift;
+    if ((held & KMOD_CTRL) != 0)
+        result |= KeyModifier::control;
+    if ((held & KMOD_ALT) != 0)
+        result |= KeyModifier::alt;
+    return result;
+}
+
+void CSdlPlatform::maximiseWindow(WindowHandle window, bool maximised)
+{
+    if (window == nullptr)
+        return;
+    if (maximised)
+        SDL_MaximizeWindow(toWindow(window));
+    else
+        SDL_RestoreWindow(toWindow(window));
+}
+
+bool CSdlPlatform::isWindowMaximised(WindowHandle window)
+{
+    return window != nullptr && (SDL_GetWindowFlags(toWindow(window)) & SDL_WINDOW_MAXIMIZED) != 0;
+}
+
+bool CSdlPlatform::setDesktopFullscreen(WindowHandle window, bool fullscreen)
+{
+    if (window == nullptr)
+        return false;
+    return SDL_SetWindowFullscreen(toWindow(window), fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+}
+
+void CSdlPlatform::setMinimumWindowSize(WindowHandle window, int width, int height)
+{
+    if (window != nullptr)
+        SDL_SetWindowMinimumSize(toWindow(window), width, height);
 }
 
 void CSdlPlatform::setPixelFormat(const CPixelFormat& format)

@@ -4,8 +4,10 @@
 // The window class of the classic desktop API has no SDL counterpart;
 // registering it starts SDL's video subsystem and unregistering stops it. The
 // pixel format is applied as GL attributes when the window is created, as
-// SDL chooses the visual then. Message boxes are SDL warning boxes without an
-// owner; when one cannot be shown (no display) the text goes to stderr.
+// SDL chooses the visual then. Message boxes are warning boxes over the
+// application's window: GTK 3 shows them where it can start (framework/GtkDialogs),
+// SDL's own box otherwise, and when neither can be shown (no display) the
+// text goes to stderr.
 // Override messageBox() to keep boxes from blocking a test.
 #pragma once
 
@@ -36,6 +38,12 @@ public:
     int defaultProcedure(const CWindowMessage& message) override;
     void postQuitMessage() override;
     bool cursorScreenPosition(int& x, int& y) override;
+    bool waitMessage(std::uint32_t milliseconds) override;
+    unsigned int keyModifiers() override;
+    void maximiseWindow(WindowHandle window, bool maximised) override;
+    bool isWindowMaximised(WindowHandle window) override;
+    bool setDesktopFullscreen(WindowHandle window, bool fullscreen) override;
+    void setMinimumWindowSize(WindowHandle window, int width, int height) override;
 
     void setPixelFormat(const CPixelFormat& format) override;
     bool multisampleFormatAvailable(const CPixelFormat& format) override;
@@ -47,6 +55,8 @@ public:
     bool drawableSize(WindowHandle window, int& width, int& height) override;
 
 private:
+    void takeEvent(const SDL_Event& event);
+
     CPixelFormat format_;
     CSdlEventTranslator translator_;
     std::deque<CWindowMessage> pending_;

@@ -4,6 +4,46 @@
 #include "framework/CApp.h"
 #include "framework/CPlatform.h"
 
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The running timers, for the idle loop's wait.
+std::vector<CTimer*>& runningTimers()
+{
+    static std::vector<CTimer*> timers;
+    return timers;
+}
+
+void leaveRunning(CTimer* timer)
+{
+    auto& timers = runningTimers();
+    timers.erase(std::remove(timers.begin(), timers.end(), timer), timers.end());
+}
+
+std::uint64_t firings = 0;
+
+}
+
+std::uint32_t millisecondsToNextTimer(std::uint32_t none)
+{
+    const std::uint32_t now = platform().milliseconds();
+    std::uint32_t result = none;
+    for (const CTimer* timer : runningTimers()) {
+        if (!timer->enabled)
+            continue;
+        const auto left = static_cast<std::int32_t>(timer->due - now);
+        result = std::min(result, left > 0 ? static_cast<std::uint32_t>(left) : 0u);
+    }
+    return result;
+}
+
+std::uint64_t timerFiringCount()
+{
+    return firings;
+}
+
 CTimer::CTimer()
 {
     tickSlot.bind(this, &CTimer::update);
@@ -11,6 +51,7 @@ CTimer::CTimer()
 
 CTimer::~CTimer()
 {
+    leaveRunning(this);
     if (destroyed_ != nullptr)
         *destroyed_ = true;
 }
@@ -20,12 +61,15 @@ void CTimer::start()
     enabled = true;
     due = platform().milliseconds() + interval;
     frameTick().connect(&tickSlot);
+    leaveRunning(this);
+    runningTimers().push_back(this);
 }
 
 void CTimer::stop()
 {
     enabled = false;
     tickSlot.disconnectAll();
+    leaveRunning(this);
 }
 
 void CTimer::update()
@@ -36,6 +80,7 @@ void CTimer::update()
         return;
     bool destroyed = false;
     destroyed_ = &destroyed;
+    ++firings;
     onElapsed.emit();
     // A handler may have destroyed this timer.
     if (destroyed)

@@ -38,3 +38,10 @@ public:
 private:
     bool* destroyed_ = nullptr;  // set while update() runs the handlers
 };
+
+// For a loop that sleeps while idle: milliseconds until the earliest running
+// timer is due (0 when one is overdue), or `none` when no timer runs.
+std::uint32_t millisecondsToNextTimer(std::uint32_t none);
+// How many times any timer has fired since the process started; a change
+// tells the loop that something may look different.
+std::uint64_t timerFiringCount();

@@ -105,6 +105,13 @@ int windowProcedure(const CWindowMessage& message)
             handleInput(message);
         return platform().defaultProcedure(message);
     }
+    // A close the application refuses (it asked, and the person kept the
+    // window) goes no further: the default handling would hide the window.
+    if (message.message == M::close && !app->queryClose()) {
+        if (currentApp == app)
+            app->onMessage.emit(message.message, message.first, message.second);
+        return 0;
+    }
     if (!handleApplication(*app, message))
         handleInput(message);
     // A handler may have destroyed the application; emit only on a live one.

@@ -336,8 +336,14 @@ void CGUIManager::mouseReleased(CInputMap& event)
 void CGUIManager::mouseDoubleClicked(CInputMap& event)
 {
     CGUI* target = focus;
-    if (!target)
+    // A double click belongs to the element its first click went to; on
+    // another element (or none) it is a press there.
+    if (!target || !target->hitTest(CGUI::toPixel(event.position.x), CGUI::toPixel(event.position.y))) {
+        CInputMap press = event;
+        press.action = CInputMap::pressed;
+        mousePressed(press);
         return;
+    }
     target->onInput.emit(event);
     if (focus != target)
         return;

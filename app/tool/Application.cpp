@@ -3,6 +3,7 @@
 // are in ApplicationImages.cpp, saving and unpacking in ApplicationFiles.cpp.
 #include "app/tool/Application.h"
 
+#include "app/tool/ToolText.h"
 #include "framework/DataFolder.h"
 #include "framework/Input.h"
 #include "gui/CButton.h"
@@ -22,8 +23,10 @@
 
 namespace {
 
+// The window's size at start and its smallest size.
 constexpr unsigned int windowWidth = 800;
 constexpr unsigned int windowHeight = 600;
+
 const char* const dataFolderName = "Quiltforger";
 // The GL capability code of the scissor test (GL_SCISSOR_TEST).
 constexpr std::uint32_t scissorTest = 0x0C11;
@@ -137,9 +140,9 @@ void Application::connectHandlers()
 {
     connectSlot(connections, control->onDragBy, this, &Application::moveWindow);
     connectSlot(connections, control->getMinimiseButton().onClick, this, &Application::minimise);
-    connectSlot(connections, control->getMaximiseButton().onClick, this, &Application::toggleFullscreen);
+    connectSlot(connections, control->getMaximiseButton().onClick, this, &Application::toggleMaximised);
     connectSlot(connections, control->getCloseButton().onClick, this, &Application::quit);
-    connectSlot(connections, btnNew->onClick, this, &Application::newAtlas);
+    connectSlot(connections, btnNew->onClick, this, &Application::askNewAtlas);
     connectSlot(connections, btnAdd->onClick, this, &Application::addImages);
     connectSlot(connections, btnSub->onClick, this, &Application::removeImage);
     connectSlot(connections, btnUp->onClick, this, &Application::moveImageUp);
@@ -155,12 +158,16 @@ void Application::connectHandlers()
     connectSlot(connections, canvas->onMove, this, &Application::canvasDragCheck);
     // Files and folders dropped from a file manager are added like a chosen set.
     connectSlot(connections, onDropFiles, this, &Application::filesDropped);
+    connectSlot(connections, onResize, this, &Application::windowResized);
+    connectSlot(connections, onMessage, this, &Application::windowMessage);
 }
 
 int Application::main(int, char**)
 {
-    if (startUp())
+    if (startUp()) {
         run();
+        storeSettings();
+    }
     return 0;
 }
 
@@ -168,9 +175,12 @@ bool Application::startUp()
 {
     CAppGL::setContextReadyHandler(initialiseRenderer);
     CAppGL::setContextClosingHandler(shutdownRenderer);
-    if (!createGLWindow(windowWidth, windowHeight, false, false, false, 32, 24, 8, 0))
+    if (!createGLWindow(windowWidth, windowHeight, false, true, false, 32, 24, 8, 0))
         return false;
     setTitle("Quilt Forger");
+    setMinimumSize(windowWidth, windowHeight);
+    // An idle window draws nothing and waits for the next event.
+    setRedrawOnDemand(true);
     const Size size = getSize();
     const float width = static_cast<float>(size.width);
     const float height = static_cast<float>(size.height);
@@ -204,6 +214,12 @@ bool Application::startUp()
     canvasTextureMatrix = canvas->getMaterial().textureMatrix;
     gui.remove("background");
     hint = gui.find("hint");
+    for (std::uint32_t i = 0; i < gui.getCount(); ++i) {
+        CGUI* element = gui.getElement(i);
+        if (element->getParent() == nullptr)
+            placements.push_back(
+                {element, element->getX(), element->getY(), element->getWidth(), element->getHeight()});
+    }
 
     connectHandlers();
     setUpPreview();
@@ -213,6 +229,9 @@ bool Application::startUp()
     keepColourUnlit(list->getSelectBar());
     cboxAutoPack->setChecked(true);
     cboxTightPack->setChecked(true);
+    describeShortcuts();
+    loadSettings();
+    placeControls();
 
     if (!startupPaths.empty())
         addPaths(startupPaths);
@@ -222,6 +241,11 @@ bool Application::startUp()
 
 void Application::draw()
 {
+    if (canvas == nullptr) {
+        // Before the screen is up (a message at start-up): a plain window.
+        clear(0.5f, 0.5f, 0.5f, 0.0f);
+        return;
+    }
     canvas->setPosition(canvas->getX(), canvas->getY());
     clear(0.5f, 0.5f, 0.5f, 0.0f);
     // The model-view matrix is the identity between frames, so loading it
@@ -329,13 +353,12 @@ void Application::chooseAlignment()
 
 void Application::setSpacing(float value)
 {
-    char text[64];
-    std::snprintf(text, sizeof(text), "%.0f px", static_cast<double>(value));
-    fontSpaceValue->setText(text);
-    // The spacing is unsigned: a value below 0 (a description whose range
-    // starts below 0) counts as 0 rather than as an enormous spacing.
-    const float truncated = std::trunc(value);
-    packer.setSpacing(truncated > 0.0f ? static_cast<std::uint32_t>(truncated) : 0u);
+    // The label shows the spacing the atlas is packed with: the value
+    // truncated to whole pixels (a value below 0, from a description whose
+    // range starts below 0, counts as 0 rather than as an enormous spacing).
+    const std::uint32_t spacing = wholeSpacing(value);
+    fontSpaceValue->setText(String(spacingLabel(spacing).c_str()));
+    packer.setSpacing(spacing);
     relayout();
 }
 
@@ -347,39 +370,25 @@ void Application::moveWindow(int dx, int dy)
 
 void Application::minimise()
 {
-    show(ShowCommand::minimise);
+    // Drawing stops only when the desktop reports the window minimised.
+    minimiseWindow();
 }
 
-void Application::toggleFullscreen()
+void Application::askNewAtlas()
 {
-    if (revertingMode)
-        return;
-    if (isFullscreen()) {
-        setSize(windowWidth, windowHeight, false);
-        return;
-    }
-    setPosition(0, 0);
-    setSize(windowWidth, windowHeight, true);
-    if (!isFullscreen()) {
-        // The display has no 800 x 600 mode (the framework has said so): stay
-        // a centred window, and click the title bar back into its windowed
-        // state (its own handler runs first; this one ignores that click).
-        setSize(windowWidth, windowHeight, false);
-        centre(true, true);
-        revertingMode = true;
-        control->getMaximiseButton().onClick.emit();
-        revertingMode = false;
-    }
+    runCommand(ToolCommand::newAtlas);
 }
 
 void Application::quit()
 {
-    postQuitMessage();
+    if (confirmDiscard("Quit", "Quit without saving"))
+        postQuitMessage();
 }
 
 void Application::keyPressed(CInputMap& input)
 {
-    if (input.action == CInputMap::pressed && input.value == VirtualKey::escape)
+    if (input.action == CInputMap::pressed && input.value == VirtualKey::escape &&
+        confirmDiscard("Quit", "Quit without saving"))
         stop();
 }
 

@@ -20,12 +20,15 @@
 
 #include "app/pack/CPacker.h"
 #include "app/tool/CAtlasPreview.h"
+#include "app/tool/Shortcuts.h"
+#include "app/tool/ToolSettings.h"
 #include "core/CMatrix.h"
 #include "core/CSlotList.h"
 #include "framework/CAppGL.h"
 #include "gui/CGUIManager.h"
 #include "resources/CResourceManager.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,6 +42,7 @@ class CGUI;
 class CInputMap;
 class CList;
 class CScroll;
+class CTexture;
 
 // The filter list of the image dialogs (add and save).
 const std::vector<CFileFilter>& atlasImageFilters();
@@ -56,6 +60,14 @@ public:
     // cannot run.
     bool startUp();
     void draw() override;
+    // Closing the window asks first when there are unsaved changes.
+    bool queryClose() override;
+
+    // The preview area in window pixels: left of the controls, between the
+    // title bar and the status line; it grows with the window. All preview
+    // code reads it.
+    using Area = PreviewArea;
+    Area previewArea() const;
 
     // Images and folders to add once the screen is up (the command line).
     void setStartupPaths(const std::vector<std::string>& paths) { startupPaths = paths; }
@@ -69,7 +81,18 @@ public:
     void newAtlas();
     void saveAtlasFile();
     void unpackAtlasFile();
+    // Reads a saved description and its atlas back into the list, one image
+    // per frame in the description's order, to edit and save again.
+    void openAtlasFile();
+    bool openAtlas(const std::string& descriptionPath);
     void relayout();
+    // Runs a keyboard command (Shortcuts.h).
+    void runCommand(ToolCommand command);
+    // True when the list holds changes not saved since the last save, New
+    // or Open.
+    bool hasUnsavedChanges() const { return unsavedChanges; }
+    // The settings in force (kept in toolSettingsPath()).
+    const ToolSettings& getSettings() const { return settings; }
     // Adds the images at these paths (folders add their image files in name
     // order), under their file names as given, then relayouts once and
     // reports every file that was not added in one message.
@@ -83,9 +106,6 @@ public:
     CGUI* getCanvas() { return canvas; }
     CList* getList() { return list; }
 
-    // The part of the window that shows the atlas (window pixels); all
-    // preview code reads it, so it is the one place the layout sets it.
-    PreviewArea previewArea() const;
     CAtlasPreview& getView() { return view; }
     // The status line's text as drawn (empty before start-up).
     std::string getStatusText() const;
@@ -105,8 +125,10 @@ private:
     bool findControls();
     void connectHandlers();
     // Adds one image after the duplicate and decode checks; false with the
-    // reason in `problem`.
+    // reason in `problem` (empty when the image is in the list already).
     bool addImage(const std::string& path, const String& name, std::string& problem);
+    // Adds a decoded image under `name`, read from `file`.
+    void addTexture(std::unique_ptr<CTexture> texture, const String& name, const std::string& file);
     // Adds the files, relayouts once, reports the problems.
     void addFiles(const std::vector<ImageFile>& files);
     void report(const std::string& text);
@@ -132,10 +154,28 @@ private:
     void setSpacing(float value);
     void moveWindow(int dx, int dy);
     void minimise();
-    void toggleFullscreen();
+    void askNewAtlas();
     void quit();
     void keyPressed(CInputMap& input);
     void filesDropped(const std::vector<std::string>& paths);
+
+    // Desktop behaviour (ApplicationDesk.cpp): shortcuts, questions before
+    // work is lost, the resizable window, the remembered settings.
+    void windowMessage(unsigned int message, int first, int second);
+    bool confirmDiscard(const std::string& action, const std::string& accept);
+    void windowResized(int width, int height, CDisplay::SizeType type);
+    void placeControls();
+    void toggleMaximised();
+    void toggleDesktopFullscreen();
+    void loadSettings();
+    void applySettings();
+    void storeSettings();
+    void rememberFolder(const std::string& dialog, const std::string& path);
+    void suggestFolder(const std::string& dialog, const std::string& name = {});
+    void markChanged() { unsavedChanges = true; }
+    void describeShortcuts();
+    void hoverButton(int index);
+    void leaveButton(int index);
 
     // Members in the order the tool has always kept them.
     float savedCanvasPos[2] = {0.0f, 20.0f};
@@ -168,7 +208,6 @@ private:
     std::vector<std::string> startupPaths;
     CGUI* hint = nullptr;  // optional text over the empty preview
     bool layoutFits = true; // the last relayout found an atlas size
-    bool revertingMode = false; // the title bar is being put back to windowed
     // The preview: zoom and position, the outline of the selected image and
     // the status line (ApplicationPreview.cpp).
     CAtlasPreview view;
@@ -180,6 +219,21 @@ private:
     bool previewPressed = false;   // the left button went down in the preview
     float pressX = 0.0f;
     float pressY = 0.0f;
+    bool unsavedChanges = false;
+    ToolSettings settings;
+    std::string settingsPath;
+    // Each top-level control's place in the 800 x 600 layout of the screen
+    // description, kept to move the controls with the right edge.
+    struct Placement {
+        CGUI* element;
+        float x;
+        float y;
+        float width;
+        float height;
+    };
+    std::vector<Placement> placements;
+    CFont* titleText = nullptr; // the title bar's text, which also names shortcuts
+    int hoveredButton = -1;
     // Declared last so that it is destroyed first: every handler connection
     // goes before the managers and controls it points into.
     CSlotList connections;

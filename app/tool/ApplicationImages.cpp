@@ -2,6 +2,7 @@
 #include "app/tool/Application.h"
 
 #include "app/pack/AtlasFiles.h"
+#include "app/tool/ToolText.h"
 #include "framework/CFileDialog.h"
 #include "gui/CCheckBox.h"
 #include "gui/CList.h"
@@ -26,16 +27,6 @@ ImageFileFormat readFormatOf(const std::string& path)
 bool hasImageEnding(const std::string& path)
 {
     return readFormatOf(path) != ImageFileFormat::None;
-}
-
-// A single file's name: the text after the last "\" or "/"; the whole path
-// when it has no separator or its only separator is its first character.
-std::string singleFileName(const std::string& path)
-{
-    const std::size_t separator = path.find_last_of("\\/");
-    if (separator == std::string::npos || (separator == 0 && path.find_first_of("\\/") == 0))
-        return path;
-    return path.substr(separator + 1);
 }
 
 // The image files directly in a folder, in name order (byte order).
@@ -70,8 +61,10 @@ const std::vector<CFileFilter>& atlasImageFilters()
 void Application::addImages()
 {
     CFileSelection selection;
+    suggestFolder("add");
     if (!fileDialog().open("Add images", atlasImageFilters(), true, selection))
         return;
+    rememberFolder("add", selection.paths().front());
     std::vector<ImageFile> files;
     if (selection.names.empty()) {
         // One file: its name is lower-cased as the tool has always named a
@@ -107,24 +100,23 @@ void Application::filesDropped(const std::vector<std::string>& paths)
 void Application::addFiles(const std::vector<ImageFile>& files)
 {
     std::vector<std::string> problems;
+    std::vector<std::string> passedOver;
     for (const ImageFile& file : files) {
         std::string problem;
-        if (!addImage(file.path, file.name, problem))
+        if (addImage(file.path, file.name, problem))
+            continue;
+        if (problem.empty())
+            passedOver.push_back(toStdString(file.name));
+        else
             problems.push_back(problem);
     }
     relayout();
     updateHint();
-    if (problems.empty())
-        return;
-    // One message for the whole selection; a long list is cut short.
-    constexpr std::size_t shown = 12;
-    std::string text = problems.size() == 1 ? "One file was not added:\n"
-                                            : std::to_string(problems.size()) + " files were not added:\n";
-    for (std::size_t i = 0; i < problems.size() && i < shown; ++i)
-        text += "\n" + problems[i];
-    if (problems.size() > shown)
-        text += "\n... and " + std::to_string(problems.size() - shown) + " more.";
-    report(text);
+    // One message for the whole selection: images already there in one
+    // line, a long list of other problems cut short.
+    const std::string text = addReport(passedOver, problems);
+    if (!text.empty())
+        report(text);
 }
 
 bool Application::addImage(const std::string& path, const String& name, std::string& problem)
@@ -133,9 +125,12 @@ bool Application::addImage(const std::string& path, const String& name, std::str
     const String file(path.c_str());
     for (std::uint32_t i = 0; i < textures.getCount(); ++i) {
         const CResource* existing = textures.getResource(i);
-        if (existing->getName() == name || existing->getFile() == file) {
-            problem = toStdString(name) + ": already in the list as " + toStdString(existing->getName()) +
-                      " (from " + toStdString(existing->getFile()) + "); " + path + " was not added.";
+        if (existing->getFile() == file) {
+            problem.clear();  // the same file again: passed over
+            return false;
+        }
+        if (existing->getName() == name) {
+            problem = alreadyInListProblem(path, toStdString(name), toStdString(existing->getFile()));
             return false;
         }
     }
@@ -150,8 +145,14 @@ bool Application::addImage(const std::string& path, const String& name, std::str
         problem = path + ": " + reason;
         return false;
     }
+    addTexture(std::move(texture), name, path);
+    return true;
+}
+
+void Application::addTexture(std::unique_ptr<CTexture> texture, const String& name, const std::string& file)
+{
     texture->setName(name);
-    texture->setFile(file);
+    texture->setFile(String(file.c_str()));
     texture->upload(0xFFFFFFFFu, false, false, false, false);
     CTexture* loaded = texture.get();
     textures.add(std::move(texture));
@@ -172,7 +173,6 @@ bool Application::addImage(const std::string& path, const String& name, std::str
         material.textureMatrix.setElement(13, (side - height) / side);
     }
     element->setParent(canvas);
-    return true;
 }
 
 void Application::removeImage()
@@ -232,11 +232,14 @@ void Application::newAtlas()
     statusMessage.clear();
     pointerImage.clear();
     updateStatus();
+    unsavedChanges = false;
     updateHint();
 }
 
 void Application::relayout()
 {
+    // Every change of the list or the options ends here.
+    unsavedChanges = list->getRowCount() > 0;
     view.setArea(previewArea());
     view.home();
     savedCanvasPos[0] = view.getOriginX();

@@ -34,16 +34,6 @@ void paint(CGUI& element, const CVector& colour)
 
 }
 
-PreviewArea Application::previewArea() const
-{
-    // Left of the 200-pixel control strip, between the 20-pixel title bar
-    // and the 20-pixel status line.
-    const Size size = getSize();
-    const float width = size.width > 200 ? static_cast<float>(size.width) - 200.0f : 0.0f;
-    const float height = size.height > 40 ? static_cast<float>(size.height) - 40.0f : 0.0f;
-    return PreviewArea{0.0f, 20.0f, width, height};
-}
-
 void Application::setUpPreview()
 {
     view.setArea(previewArea());

@@ -38,6 +38,8 @@ public:
     void draw() override
     {
         Application::draw();
+        // The tool draws on demand; the script needs a frame every turn.
+        requestRedraw();
         if (next < steps.size())
             steps[next++](*this);
         else

@@ -1,0 +1,240 @@
+// Application: how the window tool behaves on a desktop (see Application.h):
+// keyboard shortcuts and the help line that names them, questions before
+// work is lost, the resizable window with its maximise and full screen, and
+// the settings remembered per user.
+#include "app/tool/Application.h"
+
+#include "app/pack/AtlasFiles.h"
+#include "app/tool/ToolText.h"
+#include "framework/CFileDialog.h"
+#include "framework/CQuestionBox.h"
+#include "gui/CButton.h"
+#include "gui/CCheckBox.h"
+#include "gui/CControlBar.h"
+#include "gui/CFont.h"
+#include "gui/CList.h"
+#include "gui/CScroll.h"
+#include "render/Renderer.h"
+
+#include <algorithm>
+
+namespace {
+
+// The layout of the screen description, and the smallest window.
+constexpr float layoutWidth = 800.0f;
+constexpr float layoutHeight = 600.0f;
+constexpr float controlsLeft = 600.0f;
+constexpr float titleHeight = 20.0f;
+// The status line under the preview.
+constexpr float statusHeight = 20.0f;
+
+struct ButtonHelp {
+    const char* what;
+    ToolCommand command;
+};
+
+// What each tool button does, in the order of Application::helpButtons().
+const ButtonHelp buttonHelp[] = {
+    {"New atlas", ToolCommand::newAtlas},        {"Add images", ToolCommand::addImages},
+    {"Remove the image", ToolCommand::removeImage}, {"Move up", ToolCommand::moveUp},
+    {"Move down", ToolCommand::moveDown},         {"Save the atlas", ToolCommand::saveAtlas},
+    {"Unpack an atlas", ToolCommand::none},
+};
+
+}
+
+Application::Area Application::previewArea() const
+{
+    const Size size = getSize();
+    const float width = std::max(static_cast<float>(size.width), layoutWidth) - (layoutWidth - controlsLeft);
+    const float height = std::max(static_cast<float>(size.height), layoutHeight) - titleHeight - statusHeight;
+    return Area{0.0f, titleHeight, width, height};
+}
+
+bool Application::confirmDiscard(const std::string& action, const std::string& accept)
+{
+    if (!unsavedChanges || list == nullptr || list->getRowCount() == 0)
+        return true;
+    const std::uint32_t count = list->getRowCount();
+    const std::string images = count == 1 ? "1 image" : std::to_string(count) + " images";
+    return questionBox().ask("Quilt Forger",
+                             "The atlas of " + images + " has changes that were not saved. " + action +
+                                 " without saving them?",
+                             accept, "Cancel");
+}
+
+bool Application::queryClose()
+{
+    return confirmDiscard("Quit", "Quit without saving");
+}
+
+void Application::runCommand(ToolCommand command)
+{
+    switch (command) {
+    case ToolCommand::newAtlas:
+        if (confirmDiscard("Start a new atlas", "Discard the images"))
+            newAtlas();
+        break;
+    case ToolCommand::addImages: addImages(); break;
+    case ToolCommand::saveAtlas: saveAtlasFile(); break;
+    case ToolCommand::openAtlas: openAtlasFile(); break;
+    case ToolCommand::removeImage: removeImage(); break;
+    case ToolCommand::moveUp: moveImageUp(); break;
+    case ToolCommand::moveDown: moveImageDown(); break;
+    case ToolCommand::fullScreen: toggleDesktopFullscreen(); break;
+    case ToolCommand::selectPrevious:
+    case ToolCommand::selectNext: {
+        const auto rows = static_cast<std::int32_t>(list->getRowCount());
+        if (rows == 0)
+            break;
+        const std::int32_t selected = list->getSelected();
+        std::int32_t next = command == ToolCommand::selectNext ? selected + 1 : selected - 1;
+        if (selected < 0)
+            next = command == ToolCommand::selectNext ? 0 : rows - 1;
+        list->setSelected(static_cast<std::uint32_t>(std::clamp(next, 0, rows - 1)));
+        break;
+    }
+    case ToolCommand::none: break;
+    }
+}
+
+// Shortcuts come from the key-down messages, which carry the key whatever
+// the modifiers (Alt turns them into system keys).
+void Application::windowMessage(unsigned int message, int first, int)
+{
+    if (message != WindowMessage::keyDown && message != WindowMessage::systemKeyDown)
+        return;
+    runCommand(shortcutFor(first, platform().keyModifiers()));
+}
+
+void Application::hoverButton(int index)
+{
+    hoveredButton = index;
+    const ButtonHelp& help = buttonHelp[index];
+    const std::string keys = help.command == ToolCommand::none ? "" : "  (" + shortcutText(help.command) + ")";
+    if (titleText != nullptr)
+        titleText->setText(String(("Quilt Forger  -  " + std::string(help.what) + keys).c_str()));
+}
+
+void Application::leaveButton(int index)
+{
+    if (hoveredButton != index)
+        return;
+    hoveredButton = -1;
+    if (titleText != nullptr)
+        titleText->setText("Quilt Forger");
+}
+
+void Application::describeShortcuts()
+{
+    titleText = dynamic_cast<CFont*>(gui.find("title"));
+    CButton* buttons[] = {btnNew, btnAdd, btnSub, btnUp, btnDown, btnSave, btnUnpack};
+    for (int i = 0; i < 7; ++i) {
+        connectSlot(connections, buttons[i]->onMouseOver, this, &Application::hoverButton, i);
+        connectSlot(connections, buttons[i]->onMouseOut, this, &Application::leaveButton, i);
+    }
+    if (hint != nullptr)
+        if (auto* text = dynamic_cast<CFont*>(hint))
+            text->setText("Drop images or folders here, or press Add images (Ctrl+O); Ctrl+Shift+O opens an atlas");
+}
+
+// The controls keep to the right edge, the title bar and the side panels
+// span the window, the hint covers the preview area.
+void Application::placeControls()
+{
+    const Area area = previewArea();
+    const float dx = area.width - controlsLeft;
+    const float dy = area.height - (layoutHeight - titleHeight - statusHeight);
+    for (const Placement& place : placements) {
+        CGUI* element = place.element;
+        if (element == control) {
+            element->setSize(place.width + dx, place.height);
+        } else if (element == hint) {
+            element->setSize(place.width + dx, place.height + dy);
+        } else if (place.x < controlsLeft && place.y >= layoutHeight - statusHeight) {
+            // The status line keeps to the bottom edge and spans the preview.
+            element->setPosition(place.x, place.y + dy);
+            element->setSize(place.width + dx, place.height);
+        } else if (place.x >= controlsLeft) {
+            element->setPosition(place.x + dx, place.y);
+            if (place.y <= titleHeight && place.y + place.height >= layoutHeight)
+                element->setSize(place.width, place.height + dy);
+        }
+    }
+}
+
+void Application::windowResized(int width, int height, CDisplay::SizeType type)
+{
+    if (type == CDisplay::minimised || width <= 0 || height <= 0 || canvas == nullptr)
+        return;
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    setViewport(0, 0, width, height);
+    const CMatrix projection = CMatrix::orthographic(0.0f, w, h, 0.0f, 0.0f, 1000.0f);
+    loadProjection(&projection);
+    loadModelView();
+    camera.setTranslation(CVector(w, h, 0.0f));
+    placeControls();
+    requestRedraw();
+}
+
+void Application::toggleMaximised()
+{
+    if (isDesktopFullscreen())
+        setDesktopFullscreen(false);
+    setMaximised(!isMaximised());
+}
+
+void Application::toggleDesktopFullscreen()
+{
+    setDesktopFullscreen(!isDesktopFullscreen());
+}
+
+void Application::loadSettings()
+{
+    settingsPath = toolSettingsPath();
+    settings = loadToolSettings(settingsPath);
+    applySettings();
+}
+
+void Application::applySettings()
+{
+    CCheckBox* modes[] = {cboxAutoPack, cboxPackRight, cboxPackDown};
+    for (int i = 0; i < 3; ++i)
+        modes[i]->setChecked(i == settings.mode);
+    packer.setMode(settings.mode);
+    cboxPackCenter->setChecked(settings.centre);
+    packer.setAlignment(settings.centre ? AlignCentre : AlignEdge);
+    cboxTightPack->setChecked(settings.tight);
+    const float spacing = std::clamp(static_cast<float>(settings.spacing), spaceScroll->getMin(), spaceScroll->getMax());
+    spaceScroll->setValue(spacing);
+    setSpacing(spaceScroll->getValue());
+}
+
+void Application::storeSettings()
+{
+    if (cboxAutoPack == nullptr || settingsPath.empty())
+        return;
+    settings.mode = cboxPackRight->isChecked() ? PackRight : cboxPackDown->isChecked() ? PackDown : PackAuto;
+    settings.centre = cboxPackCenter->isChecked();
+    settings.tight = cboxTightPack->isChecked();
+    settings.spacing = wholeSpacing(spaceScroll->getValue());
+    // Settings are a convenience: a folder that cannot be written loses them
+    // quietly rather than troubling the person at every turn.
+    saveToolSettings(settingsPath, settings, nullptr);
+}
+
+void Application::rememberFolder(const std::string& dialog, const std::string& path)
+{
+    const std::string folder = folderOf(path);
+    if (folder.empty() || folder[0] != '/')
+        return;
+    settings.folders[dialog] = folder;
+    storeSettings();
+}
+
+void Application::suggestFolder(const std::string& dialog, const std::string& name)
+{
+    const auto found = settings.folders.find(dialog);
+    fileDialog().suggest(found != settings.folders.end() ? found->second : std::string(), name);
+}

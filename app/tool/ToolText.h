@@ -1,0 +1,26 @@
+// ToolText: the names and texts the window tool shows, as plain functions so
+// they are tested without a window: the name of a single chosen file, the
+// spacing's label, and the report after adding images.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A single chosen file's name: the text after the last "\" or "/" (so
+// "/hero.png" is "hero.png"); the whole path when that would be empty.
+std::string singleFileName(const std::string& path);
+
+// The whole-pixel spacing of a scroll value: truncated toward zero, values
+// below 0 count as 0. The label shows the same number.
+std::uint32_t wholeSpacing(float value);
+std::string spacingLabel(std::uint32_t spacing);
+
+// Why one image was not added because it is in the list already. Each path
+// is named once: the same file again, or another file under a name in use.
+std::string alreadyInListProblem(const std::string& path, const std::string& name, const std::string& existingFile);
+
+// What adding files reports: `passedOver` are the names already in the list
+// (said in one line, a few of them named), `problems` one line per other
+// file that was not added (the first dozen shown). Empty when both are.
+std::string addReport(const std::vector<std::string>& passedOver, const std::vector<std::string>& problems);
