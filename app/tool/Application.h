@@ -19,6 +19,7 @@
 #pragma once
 
 #include "app/pack/CPacker.h"
+#include "app/pack/SpriteSheet.h"
 #include "app/tool/CAtlasPreview.h"
 #include "app/tool/Shortcuts.h"
 #include "app/tool/ToolSettings.h"
@@ -98,6 +99,9 @@ public:
     // reports every file that was not added in one message.
     void addPaths(const std::vector<std::string>& paths);
 
+    // The sprite options the options panel sets; a relayout applies them.
+    SpriteOptions& getSpriteOptions() { return spriteOptions; }
+
     // Read access for tests and benchmarks.
     CPacker& getPacker() { return packer; }
     CResourceManager& getTextures() { return textures; }
@@ -133,6 +137,14 @@ private:
     void addFiles(const std::vector<ImageFile>& files);
     void report(const std::string& text);
     void updateHint();
+
+    // The sprite options between list, layout, preview and save
+    // (ApplicationSprites.cpp): the list's images prepared for the layout,
+    // the preview elements put on their frames after it, and the images as
+    // the save takes them, in the order they were added.
+    std::vector<LayoutImage> prepareLayoutImages();
+    void placePreviewElements();
+    std::vector<AtlasImage> savedImages() const;
 
     void drawVisiblePreview();
     // The preview's own input and drawing (ApplicationPreview.cpp).
@@ -180,6 +192,8 @@ private:
     // Members in the order the tool has always kept them.
     float savedCanvasPos[2] = {0.0f, 20.0f};
     CPacker packer;
+    SpriteOptions spriteOptions;
+    SpriteSheet sprites; // the images as the last relayout prepared them
     CResourceManager toolResources;
     CResourceManager textures;
     CButton* btnNew = nullptr;
@@ -213,7 +227,8 @@ private:
     CAtlasPreview view;
     CGUIManager overlay;
     CFont* statusLine = nullptr;
-    CanvasSize atlasSize;          // of the last layout that fitted
+    CanvasSize atlasSize;          // of the last layout that fitted (its first page)
+    std::uint32_t atlasPages = 1;  // pages the save writes
     std::string statusMessage;     // what the last save or unpack wrote
     std::string pointerImage;      // the image under the pointer
     bool previewPressed = false;   // the left button went down in the preview

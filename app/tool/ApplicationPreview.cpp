@@ -235,7 +235,7 @@ void Application::updateStatus()
         std::uint64_t covered = 0;
         for (std::uint32_t i = 0; i < packer.count(); ++i)
             covered += std::uint64_t(packer.entry(i).width) * std::uint64_t(packer.entry(i).height);
-        text = StatusLine::atlasSummary(atlasSize.width, atlasSize.height, packer.count(), 1, covered);
+        text = StatusLine::atlasSummary(atlasSize.width, atlasSize.height, packer.count(), atlasPages, covered);
         warn = StatusLine::exceedsDeviceLimit(atlasSize.width, atlasSize.height);
         text += StatusLine::sideWarning(atlasSize.width, atlasSize.height);
     } else if (text.empty() && !layoutFits && packer.count() > 0) {
