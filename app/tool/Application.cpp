@@ -223,6 +223,7 @@ bool Application::startUp()
 
     connectHandlers();
     setUpPreview();
+    setUpOptions();
     // Names are cut to the space left of the scroll bar.
     list->addColumn(0, list->getWidth() - list->getScrollBar().getWidth(), "");
     keepColourUnlit(list->getHoverBar());

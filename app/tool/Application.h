@@ -147,6 +147,13 @@ private:
     std::vector<AtlasImage> savedImages() const;
 
     void drawVisiblePreview();
+    // The further packing options (ApplicationOptions.cpp).
+    void setUpOptions();
+    void chooseBestFit();
+    void leaveBestFit();
+    void chooseSpriteOptions();
+    void setLargestSide(float value);
+    void setExtrusion(float value);
     // The preview's own input and drawing (ApplicationPreview.cpp).
     void setUpPreview();
     void applyView();
@@ -229,6 +236,17 @@ private:
     CFont* statusLine = nullptr;
     CanvasSize atlasSize;          // of the last layout that fitted (its first page)
     std::uint32_t atlasPages = 1;  // pages the save writes
+    // The further option controls (each optional) and the largest side.
+    struct OptionControls {
+        CCheckBox* bestFit = nullptr;
+        CCheckBox* trim = nullptr;
+        CCheckBox* alias = nullptr;
+        CScroll* largest = nullptr;
+        CFont* largestValue = nullptr;
+        CScroll* extrude = nullptr;
+        CFont* extrudeValue = nullptr;
+    } options;
+    std::uint32_t largestSide = 16384;
     std::string statusMessage;     // what the last save or unpack wrote
     std::string pointerImage;      // the image under the pointer
     bool previewPressed = false;   // the left button went down in the preview

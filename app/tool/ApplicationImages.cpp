@@ -253,12 +253,13 @@ void Application::relayout()
     const std::vector<LayoutImage> images = prepareLayoutImages();
     // The packer holds the options the controls set and, after the layout,
     // the images at their places for the preview and the save.
-    LayoutOptions options;
-    options.mode = packer.mode();
-    options.alignment = packer.alignment();
-    options.spacing = packer.spacing();
-    options.tight = cboxTightPack->isChecked();
-    const AtlasLayout layout = layoutAtlas(images, options);
+    LayoutOptions layoutOptions;
+    layoutOptions.mode = packer.mode();
+    layoutOptions.alignment = packer.alignment();
+    layoutOptions.spacing = packer.spacing();
+    layoutOptions.tight = cboxTightPack->isChecked();
+    layoutOptions.maxSize = largestSide;
+    const AtlasLayout layout = layoutAtlas(images, layoutOptions);
     fillPagePacker(images, layout, 0, packer);
     statusMessage.clear();
     pointerImage.clear();
