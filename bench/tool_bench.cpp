@@ -1,8 +1,10 @@
 // The window tool under Xvfb with Mesa's software renderer: one draw of the
 // whole screen with 2,000 images of 8 to 64 pixels in the preview (goal: the
-// tool's 30 ms frame), and adding 1,000 such images through the Add path
-// (dialog answer, decode, texture, list row, preview element, one relayout;
-// goal: 1 s). Each case reports its time per run divided by its goal as
+// tool's 30 ms frame), the same with 10,000 images at the whole-atlas fit and
+// while zooming and dragging (goal: 30 ms a frame), adding 1,000 such images
+// through the Add path (dialog answer, decode, texture, list row, preview
+// element, one relayout; goal: 1 s), and building the glyphs of a
+// 200-character name in Greek, Cyrillic and CJK (goal: 1 ms). Each case reports its time per run divided by its goal as
 // "of_goal" (below 1 meets the goal). The CPU column counts every thread of
 // the process (Mesa rasterises on its own threads), which is the cost when
 // the machine is shared; the real time is what a person would wait.
@@ -15,6 +17,7 @@
 #include "image/CImage.h"
 #include "image/PngCodec.h"
 #include "render/Screenshot.h"
+#include "resources/GlyphSprite.h"
 
 #include <benchmark/benchmark.h>
 
@@ -141,6 +144,105 @@ void BM_DrawWith2000Images(benchmark::State& state)
     f.tool.newAtlas();
 }
 BENCHMARK(BM_DrawWith2000Images)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(2.0);
+
+// 10,000 images, added once; the preview at the whole-atlas fit.
+bool load10000(ToolFixture& f)
+{
+    static bool loaded = false;
+    if (!loaded) {
+        f.tool.newAtlas();
+        addThroughDialog(f, makeSprites(f.folder / "ten", 10000));
+        loaded = f.tool.getPreview().getCount() == 10000;
+    }
+    return loaded;
+}
+
+void drawAndWait(ToolFixture& f)
+{
+    f.tool.draw();
+    CImage read;
+    readFramebuffer(0, 0, 1, 1, 3, read);
+    benchmark::DoNotOptimize(read.getData());
+}
+
+void BM_DrawWith10000ImagesAtFit(benchmark::State& state)
+{
+    ToolFixture& f = fixture();
+    if (!f.started || !load10000(f)) {
+        state.SkipWithError("the tool did not start or the images were not added");
+        return;
+    }
+    f.tool.zoomPreview(f.tool.getView().fitZoom(), 300.0f, 300.0f);
+    for (auto _ : state)
+        drawAndWait(f);
+    const double goal = 0.030;
+    state.counters["of_goal"] = benchmark::Counter(static_cast<double>(state.iterations()) * goal,
+                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["zoom_percent"] = 100.0 * f.tool.getView().getZoom();
+}
+BENCHMARK(BM_DrawWith10000ImagesAtFit)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(2.0);
+
+// Every frame a new zoom step about a moving point, or a drag.
+void BM_ZoomAndDragWith10000Images(benchmark::State& state)
+{
+    ToolFixture& f = fixture();
+    if (!f.started || !load10000(f)) {
+        state.SkipWithError("the tool did not start or the images were not added");
+        return;
+    }
+    CAtlasPreview& view = f.tool.getView();
+    int turn = 0;
+    for (auto _ : state) {
+        const float x = static_cast<float>(50 + (turn * 37) % 500);
+        const float y = static_cast<float>(40 + (turn * 53) % 500);
+        switch (turn++ % 4) {
+        case 0: f.tool.zoomPreview(view.zoomInStep(), x, y); break;
+        case 1: f.tool.zoomPreview(view.getZoom(), x, y); f.tool.getCanvas()->setPosition(view.getOriginX() - 40.0f, view.getOriginY() - 30.0f); break;
+        case 2: f.tool.zoomPreview(view.zoomOutStep(), x, y); break;
+        default: f.tool.zoomPreview(view.zoomInStep(), x, y); break;
+        }
+        drawAndWait(f);
+    }
+    const double goal = 0.030;
+    state.counters["of_goal"] = benchmark::Counter(static_cast<double>(state.iterations()) * goal,
+                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ZoomAndDragWith10000Images)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(2.0);
+
+// A fresh cache of the tool's font (with its fallback open) renders the
+// 200 characters of one name and uploads its page.
+void BM_GlyphsFor200CharacterName(benchmark::State& state)
+{
+    ToolFixture& f = fixture();
+    const std::string data = f.tool.getDataFolder();
+    if (!f.started || data.empty()) {
+        state.SkipWithError("the tool did not start");
+        return;
+    }
+    std::vector<char32_t> name;
+    for (char32_t c = 0x3B1; name.size() < 40; ++c)
+        name.push_back(c); // Greek
+    for (char32_t c = 0x430; name.size() < 80; ++c)
+        name.push_back(c); // Cyrillic
+    for (char32_t c = 0x4E00; name.size() < 200; c += 7)
+        name.push_back(c); // CJK
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto cache = std::make_unique<CGlyphCache>(data + "/DejaVuSans.ttf", 13, 16, 13);
+        cache->glyph(U'a'); // opens the font and its fallback
+        state.ResumeTiming();
+        for (char32_t c : name)
+            benchmark::DoNotOptimize(cache->glyph(c));
+        cache->upload();
+        state.PauseTiming();
+        cache.reset();
+        state.ResumeTiming();
+    }
+    const double goal = 0.001;
+    state.counters["of_goal"] = benchmark::Counter(static_cast<double>(state.iterations()) * goal,
+                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_GlyphsFor200CharacterName)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 
 void BM_Add1000Images(benchmark::State& state)
 {

@@ -26,6 +26,7 @@ namespace {
 // The window's size at start and its smallest size.
 constexpr unsigned int windowWidth = 800;
 constexpr unsigned int windowHeight = 600;
+
 const char* const dataFolderName = "Quiltforger";
 // The GL capability code of the scissor test (GL_SCISSOR_TEST).
 constexpr std::uint32_t scissorTest = 0x0C11;
@@ -222,6 +223,7 @@ bool Application::startUp()
 
     connectHandlers();
     setUpPreview();
+    setUpOptions();
     // Names are cut to the space left of the scroll bar.
     list->addColumn(0, list->getWidth() - list->getScrollBar().getWidth(), "");
     keepColourUnlit(list->getHoverBar());

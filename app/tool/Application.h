@@ -19,10 +19,10 @@
 #pragma once
 
 #include "app/pack/CPacker.h"
+#include "app/pack/SpriteSheet.h"
+#include "app/tool/CAtlasPreview.h"
 #include "app/tool/Shortcuts.h"
 #include "app/tool/ToolSettings.h"
-#include "app/tool/CAtlasPreview.h"
-#include "app/pack/SpriteSheet.h"
 #include "core/CMatrix.h"
 #include "core/CSlotList.h"
 #include "framework/CAppGL.h"
@@ -64,6 +64,12 @@ public:
     // Closing the window asks first when there are unsaved changes.
     bool queryClose() override;
 
+    // The preview area in window pixels: left of the controls, between the
+    // title bar and the status line; it grows with the window. All preview
+    // code reads it.
+    using Area = PreviewArea;
+    Area previewArea() const;
+
     // Images and folders to add once the screen is up (the command line).
     void setStartupPaths(const std::vector<std::string>& paths) { startupPaths = paths; }
 
@@ -104,9 +110,6 @@ public:
     CGUI* getCanvas() { return canvas; }
     CList* getList() { return list; }
 
-    // The part of the window that shows the atlas (window pixels); all
-    // preview code reads it, so it is the one place the layout sets it.
-    PreviewArea previewArea() const;
     CAtlasPreview& getView() { return view; }
     // The status line's text as drawn (empty before start-up).
     std::string getStatusText() const;
@@ -144,6 +147,13 @@ private:
     std::vector<AtlasImage> savedImages() const;
 
     void drawVisiblePreview();
+    // The further packing options (ApplicationOptions.cpp).
+    void setUpOptions();
+    void chooseBestFit();
+    void leaveBestFit();
+    void chooseSpriteOptions();
+    void setLargestSide(float value);
+    void setExtrusion(float value);
     // The preview's own input and drawing (ApplicationPreview.cpp).
     void setUpPreview();
     void applyView();
@@ -219,6 +229,29 @@ private:
     std::vector<std::string> startupPaths;
     CGUI* hint = nullptr;  // optional text over the empty preview
     bool layoutFits = true; // the last relayout found an atlas size
+    // The preview: zoom and position, the outline of the selected image and
+    // the status line (ApplicationPreview.cpp).
+    CAtlasPreview view;
+    CGUIManager overlay;
+    CFont* statusLine = nullptr;
+    CanvasSize atlasSize;          // of the last layout that fitted (its first page)
+    std::uint32_t atlasPages = 1;  // pages the save writes
+    // The further option controls (each optional) and the largest side.
+    struct OptionControls {
+        CCheckBox* bestFit = nullptr;
+        CCheckBox* trim = nullptr;
+        CCheckBox* alias = nullptr;
+        CScroll* largest = nullptr;
+        CFont* largestValue = nullptr;
+        CScroll* extrude = nullptr;
+        CFont* extrudeValue = nullptr;
+    } options;
+    std::uint32_t largestSide = 16384;
+    std::string statusMessage;     // what the last save or unpack wrote
+    std::string pointerImage;      // the image under the pointer
+    bool previewPressed = false;   // the left button went down in the preview
+    float pressX = 0.0f;
+    float pressY = 0.0f;
     bool unsavedChanges = false;
     ToolSettings settings;
     std::string settingsPath;
@@ -234,17 +267,6 @@ private:
     std::vector<Placement> placements;
     CFont* titleText = nullptr; // the title bar's text, which also names shortcuts
     int hoveredButton = -1;
-    // The preview: zoom and position, the outline of the selected image and
-    // the status line (ApplicationPreview.cpp).
-    CAtlasPreview view;
-    CGUIManager overlay;
-    CFont* statusLine = nullptr;
-    CanvasSize atlasSize;          // of the last layout that fitted
-    std::string statusMessage;     // what the last save or unpack wrote
-    std::string pointerImage;      // the image under the pointer
-    bool previewPressed = false;   // the left button went down in the preview
-    float pressX = 0.0f;
-    float pressY = 0.0f;
     // Declared last so that it is destroyed first: every handler connection
     // goes before the managers and controls it points into.
     CSlotList connections;

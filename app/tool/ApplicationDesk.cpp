@@ -25,6 +25,8 @@ constexpr float layoutWidth = 800.0f;
 constexpr float layoutHeight = 600.0f;
 constexpr float controlsLeft = 600.0f;
 constexpr float titleHeight = 20.0f;
+// The status line under the preview.
+constexpr float statusHeight = 20.0f;
 
 struct ButtonHelp {
     const char* what;
@@ -39,6 +41,14 @@ const ButtonHelp buttonHelp[] = {
     {"Unpack an atlas", ToolCommand::none},
 };
 
+}
+
+Application::Area Application::previewArea() const
+{
+    const Size size = getSize();
+    const float width = std::max(static_cast<float>(size.width), layoutWidth) - (layoutWidth - controlsLeft);
+    const float height = std::max(static_cast<float>(size.height), layoutHeight) - titleHeight - statusHeight;
+    return Area{0.0f, titleHeight, width, height};
 }
 
 bool Application::confirmDiscard(const std::string& action, const std::string& accept)
@@ -133,15 +143,19 @@ void Application::describeShortcuts()
 // keeps to the bottom edge and grows along it.
 void Application::placeControls()
 {
-    const Size size = getSize();
-    const float dx = std::max(static_cast<float>(size.width), layoutWidth) - layoutWidth;
-    const float dy = std::max(static_cast<float>(size.height), layoutHeight) - layoutHeight;
+    const Area area = previewArea();
+    const float dx = area.width - controlsLeft;
+    const float dy = area.height - (layoutHeight - titleHeight - statusHeight);
     for (const Placement& place : placements) {
         CGUI* element = place.element;
         if (element == control) {
             element->setSize(place.width + dx, place.height);
         } else if (element == hint) {
             element->setSize(place.width + dx, place.height + dy);
+        } else if (place.x < controlsLeft && place.y >= layoutHeight - statusHeight) {
+            // The status line keeps to the bottom edge and spans the preview.
+            element->setPosition(place.x, place.y + dy);
+            element->setSize(place.width + dx, place.height);
         } else if (place.x >= controlsLeft) {
             element->setPosition(place.x + dx, place.y);
             if (place.y <= titleHeight && place.y + place.height >= layoutHeight)

@@ -9,8 +9,8 @@
 #include "app/pack/AtlasFiles.h"
 #include "app/pack/AtlasSave.h"
 #include "app/pack/AtlasUnpack.h"
-#include "app/tool/ToolText.h"
 #include "app/tool/StatusLine.h"
+#include "app/tool/ToolText.h"
 #include "framework/CFileDialog.h"
 #include "framework/CQuestionBox.h"
 #include "gui/CCheckBox.h"
@@ -174,7 +174,7 @@ void Application::unpackAtlasFile()
     AtlasUnpackReport result;
     const bool complete = unpackAtlas(descriptionPath, folder, result);
     if (!result.written.empty())
-        setStatusMessage(StatusLine::unpacked(result.written.size(), folder));
+        setStatusMessage(StatusLine::unpacked(result.written.size(), folder.empty() ? "the current folder" : folder));
     if (complete)
         return;
     std::string text = result.error.empty() ? "Some frames were not written:\n" : "Nothing was unpacked.\n\n" + result.error;

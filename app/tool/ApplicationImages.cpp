@@ -2,9 +2,9 @@
 #include "app/tool/Application.h"
 
 #include "app/pack/AtlasFiles.h"
-#include "app/tool/ToolText.h"
 #include "app/pack/AtlasLayout.h"
 #include "app/pack/NaturalOrder.h"
+#include "app/tool/ToolText.h"
 #include "framework/CFileDialog.h"
 #include "gui/CCheckBox.h"
 #include "gui/CList.h"
@@ -228,8 +228,8 @@ void Application::newAtlas()
     packer.clear();
     sprites = SpriteSheet();
     list->clear();
-    unsavedChanges = false;
     atlasSize = CanvasSize{};
+    atlasPages = 1;
     view.setArea(previewArea());
     view.setAtlasSize(0.0f, 0.0f);
     view.home();
@@ -237,6 +237,7 @@ void Application::newAtlas()
     statusMessage.clear();
     pointerImage.clear();
     updateStatus();
+    unsavedChanges = false;
     updateHint();
 }
 
@@ -249,18 +250,19 @@ void Application::relayout()
     savedCanvasPos[0] = view.getOriginX();
     savedCanvasPos[1] = view.getOriginY();
     canvasDragCheck(0.0f, 0.0f);
-    statusMessage.clear();
-    pointerImage.clear();
     const std::vector<LayoutImage> images = prepareLayoutImages();
     // The packer holds the options the controls set and, after the layout,
     // the images at their places for the preview and the save.
-    LayoutOptions options;
-    options.mode = packer.mode();
-    options.alignment = packer.alignment();
-    options.spacing = packer.spacing();
-    options.tight = cboxTightPack->isChecked();
-    const AtlasLayout layout = layoutAtlas(images, options);
+    LayoutOptions layoutOptions;
+    layoutOptions.mode = packer.mode();
+    layoutOptions.alignment = packer.alignment();
+    layoutOptions.spacing = packer.spacing();
+    layoutOptions.tight = cboxTightPack->isChecked();
+    layoutOptions.maxSize = largestSide;
+    const AtlasLayout layout = layoutAtlas(images, layoutOptions);
     fillPagePacker(images, layout, 0, packer);
+    statusMessage.clear();
+    pointerImage.clear();
     // Images that need an atlas beyond the largest image side fit no
     // square: the preview keeps the last layout and saving is refused.
     layoutFits = layout.fits();
@@ -272,6 +274,7 @@ void Application::relayout()
         return;
     }
     atlasSize = CanvasSize{layout.pages[0].width, layout.pages[0].height};
+    atlasPages = static_cast<std::uint32_t>(layout.pages.size());
     const auto width = static_cast<float>(layout.pages[0].width);
     const auto height = static_cast<float>(layout.pages[0].height);
 

@@ -34,16 +34,6 @@ void paint(CGUI& element, const CVector& colour)
 
 }
 
-PreviewArea Application::previewArea() const
-{
-    // Left of the 200-pixel control strip, between the 20-pixel title bar
-    // and the 20-pixel status line.
-    const Size size = getSize();
-    const float width = size.width > 200 ? static_cast<float>(size.width) - 200.0f : 0.0f;
-    const float height = size.height > 40 ? static_cast<float>(size.height) - 40.0f : 0.0f;
-    return PreviewArea{0.0f, 20.0f, width, height};
-}
-
 void Application::setUpPreview()
 {
     view.setArea(previewArea());
@@ -245,7 +235,7 @@ void Application::updateStatus()
         std::uint64_t covered = 0;
         for (std::uint32_t i = 0; i < packer.count(); ++i)
             covered += std::uint64_t(packer.entry(i).width) * std::uint64_t(packer.entry(i).height);
-        text = StatusLine::atlasSummary(atlasSize.width, atlasSize.height, packer.count(), 1, covered);
+        text = StatusLine::atlasSummary(atlasSize.width, atlasSize.height, packer.count(), atlasPages, covered);
         warn = StatusLine::exceedsDeviceLimit(atlasSize.width, atlasSize.height);
         text += StatusLine::sideWarning(atlasSize.width, atlasSize.height);
     } else if (text.empty() && !layoutFits && packer.count() > 0) {

@@ -136,3 +136,111 @@ TEST(CTextLayout, PasswordModeDrawsOneCharacterPerByteAndWrapsOnlyAtTheEdge)
     // shows as one character.
     EXPECT_EQ(placed(layout, "abc def", 0, 0, 24, 100), "*@0,0 *@8,0 *@16,0 *@0,10 *@8,10 *@16,10 *@0,20");
 }
+
+namespace {
+
+// Every glyph 10 pixels wide, cell 10 x 10; "…" (U+2026) and "ス" as well.
+CTextLayout tenWide()
+{
+    CTextLayout layout;
+    for (int code = 32; code < 127; ++code)
+        layout.glyphs[code] = {10.0f, true};
+    layout.moreGlyphs[CTextLayout::ellipsis] = {10.0f, true};
+    layout.moreGlyphs[0x30B9] = {10.0f, true};
+    layout.cellWidth = 10.0f;
+    layout.cellHeight = 10.0f;
+    return layout;
+}
+
+}
+
+TEST(CTextLayout, LineAfterAFullLineAndItsSkippedSpaceIsAlignedByItsOwnWidth)
+{
+    CTextLayout layout = tenWide();
+    const String text("aaaaaaaaaa bb"); // the a's fill 100 pixels, "bb" is 20
+    const struct {
+        int align;
+        float second;
+    } cases[] = {{1, 40.0f}, {2, 79.0f}, {0, 0.0f}};
+    for (const auto& c : cases) {
+        layout.align = c.align;
+        const std::vector<CTextLayout::Placement> glyphs = layout.layout(text, 0, 0, 100, 100);
+        ASSERT_EQ(glyphs.size(), 12u) << c.align;
+        EXPECT_EQ(glyphs[10].code, U'b');
+        EXPECT_EQ(glyphs[10].x, c.second) << c.align;
+        EXPECT_EQ(glyphs[10].y, 10.0f);
+    }
+}
+
+TEST(CTextLayout, NarrowElementDrawsFromTheVerticalStartItReports)
+{
+    CTextLayout layout = tenWide();
+    layout.align = 3;
+    const String text("aaa");
+    const std::vector<CTextLayout::Placement> glyphs = layout.layout(text, 0, 0, 10, 200);
+    ASSERT_FALSE(glyphs.empty());
+    EXPECT_EQ(glyphs[0].y, layout.verticalStart(text, 0, 10, 200));
+}
+
+TEST(CTextLayout, Utf8IsDecodedAndStrayBytesStandForNothing)
+{
+    const char32_t bad = CTextLayout::invalid;
+    const struct {
+        const char* text;
+        std::vector<char32_t> codes;
+    } cases[] = {
+        {"a\xC3\xA9", {U'a', 0xE9}},
+        {"\xE3\x82\xB9\xF0\x9F\x98\x80", {0x30B9, 0x1F600}},
+        {"\xC3", {bad}},                        // cut short
+        {"\xC0\x80", {bad, bad}},               // overlong
+        {"\xED\xA0\x80", {bad, bad, bad}},      // surrogate
+        {"\xF4\x90\x80\x80", {bad, bad, bad, bad}}, // past U+10FFFF
+        {"\xE9t\xE9", {bad, U't', bad}},        // Latin-1 bytes
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CTextLayout::decode(String(c.text)), c.codes) << c.text;
+
+    // A stray byte is neither drawn nor advanced over; a code point with a
+    // glyph is.
+    CTextLayout layout = tenWide();
+    EXPECT_EQ(placed(layout, "a\xE9" "b", 0, 0, 200, 10), "a@0,0 b@10,0");
+    EXPECT_EQ(layout.layout(String("\xE3\x82\xB9" "a"), 0, 0, 200, 10).size(), 2u);
+}
+
+TEST(CTextLayout, InkReachesPastTheAdvanceAndElidedTextStaysInItsWidth)
+{
+    CTextLayout layout = tenWide();
+    layout.glyphs['f'] = {6.0f, true, -1.0f, 9.0f};
+    const std::vector<CTextLayout::Placement> ink = layout.layout(String("fa"), 20, 0, 200, 10);
+    ASSERT_EQ(ink.size(), 2u);
+    EXPECT_EQ(ink[0].x, 19.0f);
+    EXPECT_EQ(ink[0].width, 9.0f);
+    EXPECT_EQ(ink[1].x, 26.0f); // the pen moved by the advance only
+
+    layout.elide = true;
+    const struct {
+        const char* text;
+        float width;
+        std::size_t glyphs;
+        char32_t last;
+    } cases[] = {
+        {"abcdefghij", 100, 10, U'j'},      // fits exactly
+        {"abcdefghijk", 100, 10, 0x2026},   // nine letters and the mark
+        {"abc\ndef", 100, 3, U'c'},         // one line only
+        {"abcd efgh", 60, 5, 0x2026},       // no space before the mark
+    };
+    for (const auto& c : cases) {
+        const std::vector<CTextLayout::Placement> glyphs = layout.layout(String(c.text), 0, 0, c.width, 10);
+        ASSERT_EQ(glyphs.size(), c.glyphs) << c.text;
+        EXPECT_EQ(glyphs.back().code, c.last) << c.text;
+        EXPECT_LE(glyphs.back().x + glyphs.back().width, c.width) << c.text;
+        for (const CTextLayout::Placement& glyph : glyphs)
+            EXPECT_EQ(glyph.y, 0.0f) << c.text;
+    }
+    // Without a "…" glyph the mark is three dots.
+    layout.moreGlyphs.clear();
+    const std::vector<CTextLayout::Placement> dots = layout.layout(String("abcdefghijk"), 0, 0, 100, 10);
+    ASSERT_EQ(dots.size(), 10u);
+    EXPECT_EQ(dots[9].code, U'.');
+    EXPECT_EQ(dots[7].code, U'.');
+}

@@ -42,6 +42,8 @@ public:
     void draw() override
     {
         Application::draw();
+        // The tool draws on demand; the script needs a frame every turn.
+        requestRedraw();
         if (next < steps.size())
             steps[next++](*this);
         else
@@ -143,7 +145,7 @@ struct Spot {
 };
 constexpr Spot btnNew{636, 41}, btnSave{700, 41}, btnUnpack{764, 41};
 constexpr Spot btnAdd{652, 93}, btnSub{748, 93}, btnUp{652, 123}, btnDown{748, 123};
-constexpr Spot cboxAutoPack{700, 440}, cboxPackRight{700, 460}, cboxPackDown{700, 480};
+constexpr Spot cboxAutoPack{700, 324}, cboxPackRight{700, 344}, cboxPackDown{700, 364};
 constexpr Spot maximise{753, 10}, closeButton{783, 10};
 // Row i of the image list.
 Spot row(int i)
@@ -293,7 +295,7 @@ TEST(ToolDisplay, CanvasStaysInThePreviewAndNothingDrawsOutsideIt)
 
     ScriptedTool tool;
     // Tight pack off: the atlas is the power-of-two square.
-    tool.then([&](ScriptedTool& t) { click(t, 700, 526); });
+    tool.then([&](ScriptedTool& t) { click(t, 700, 428); });
     tool.then([&](ScriptedTool& t) { t.addPaths({small}); });
     tool.then([&](ScriptedTool& t) {
         EXPECT_EQ(t.getCanvas()->getWidth(), 256.0f);
@@ -361,7 +363,7 @@ TEST(ToolDisplay, OptionsSpacingFullScreenAndEscape)
         EXPECT_EQ(t.getPacker().mode(), PackRight);
         // The spacing thumb (16 px wide, on a 140-pixel track for 0 to 32)
         // dragged 11 px: 2.51, packed with 2 and labelled so.
-        drag(t, 630, 572, {{636, 572}, {641, 572}});
+        drag(t, 630, 580, {{636, 580}, {641, 580}});
     });
     tool.then([&](ScriptedTool& t) {
         auto* label = dynamic_cast<CFont*>(t.getGui().find("fontSpaceValue"));
