@@ -207,9 +207,9 @@ TEST(ToolDesk, NeighbouringClicksMinimiseAndSettingsKeptBetweenRuns)
         DeskTool tool;
         tool.then([&](DeskTool& t) {
             // Two quick clicks 20 pixels apart are two clicks, not a double click.
-            click(t, 700, 506);  // centre on neighbour
-            click(t, 700, 526);  // tight pack
-            click(t, 700, 460);  // beside only
+            click(t, 700, 408);  // centre on neighbour
+            click(t, 700, 428);  // tight pack
+            click(t, 700, 344);  // beside only
         });
         tool.then([&](DeskTool& t) {
             EXPECT_TRUE(checked(t, "cboxPackCenter"));
