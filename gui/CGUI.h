@@ -34,6 +34,7 @@
 #include "resources/CSprite.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class CGUIManager;
@@ -177,6 +178,12 @@ public:
     CSignal<> onClick;
     CSignal<> onDoubleClick;
 
+    // Expires when the element is destroyed. Handlers may destroy the element
+    // whose signal they hear (an application removing a list from its
+    // onHover, or from a cell's onClick), so code that emits and then goes on
+    // using the element holds one of these across the emission and checks it.
+    std::weak_ptr<const bool> lifeline() const { return life; }
+
 protected:
     // For subclasses: sets the type code fixed by their constructor.
     void setType(std::int32_t value) { type = value; }
@@ -203,4 +210,5 @@ private:
     // leaves its children without a parent instead of dangling.
     CGUI* parent = nullptr;         // not owned
     std::vector<CGUI*> children;    // not owned
+    std::shared_ptr<const bool> life = std::make_shared<const bool>(true);
 };

@@ -318,10 +318,14 @@ void CGUIManager::mouseReleased(CInputMap& event)
     CGUI* target = focus;
     if (!target)
         return;
+    // Taken before the handlers run: a drag rewrites the event's position to
+    // the dragged element's own place.
+    const int x = CGUI::toPixel(event.position.x);
+    const int y = CGUI::toPixel(event.position.y);
     target->onInput.emit(event);
     if (focus != target)
         return;
-    if (target->hitTest(CGUI::toPixel(event.position.x), CGUI::toPixel(event.position.y)))
+    if (target->hitTest(x, y) && focus == target)
         target->onClick.emit();
 }
 
@@ -338,20 +342,26 @@ void CGUIManager::mouseDoubleClicked(CInputMap& event)
 
 void CGUIManager::mouseMoved(CInputMap& event)
 {
+    // The pointer as it arrived: the focus's handlers may rewrite the event
+    // (a dragged element or scroll thumb stores its own new place in it).
+    const int x = CGUI::toPixel(event.position.x);
+    const int y = CGUI::toPixel(event.position.y);
     if (focus) {
         CGUI* target = focus;
         target->onInput.emit(event);
         if (focus == target && target->isMouseOver())
             return;
     }
-    const int x = CGUI::toPixel(event.position.x);
-    const int y = CGUI::toPixel(event.position.y);
     bool hovered = false;
     for (std::size_t i = 0; i < elements.size(); ++i) {
         CGUI* element = elements[i].get();
         if (!element->isEnabled() || !element->isVisible())
             continue;
         const bool hit = element->hitTest(x, y);
+        // A hit test may emit signals (a list reports its hovered row) whose
+        // handlers remove this element or others before it.
+        if (i >= elements.size() || elements[i].get() != element)
+            continue;
         if (hit && !hovered) {
             hovered = true;
             element->onMouseOver.emit();

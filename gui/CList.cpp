@@ -349,13 +349,15 @@ void CList::forFittingRows(Visit visit)
     const std::int32_t first = firstShownRow();
     if (first < 0)
         return;
+    const std::weak_ptr<const bool> alive = lifeline();
     const std::uint64_t version = rowsVersion;
     const auto count = static_cast<std::uint32_t>(rows.size());
     const float height = getHeight();
     float y = 0.0f;
     for (std::uint32_t i = static_cast<std::uint32_t>(first); i < count;) {
         const float rowHeight = getRowHeight(i);
-        if (!visit(i, y, rowHeight) || version != rowsVersion)
+        // A handler may have destroyed the list itself.
+        if (!visit(i, y, rowHeight) || alive.expired() || version != rowsVersion)
             return;
         y += rowHeight + static_cast<float>(spacing);
         ++i;
@@ -437,6 +439,7 @@ bool CList::hitTest(int x, int y)
 {
     pointer.set(static_cast<float>(x), static_cast<float>(y));
     if (!scrollBar.hitTest(x, y) && !pressedInScroll) {
+        const std::weak_ptr<const bool> alive = lifeline();
         hoverRow = -1;
         forFittingRows([&](std::uint32_t row, float, float) {
             const std::int32_t column = hitColumn(row, x, y);
@@ -446,36 +449,53 @@ bool CList::hitTest(int x, int y)
             }
             return true;
         });
+        // A handler that destroyed the list leaves nothing to hit.
+        if (alive.expired())
+            return false;
     }
     return CGUI::hitTest(x, y);
 }
 
 void CList::dispatchInput(CInputMap& event)
 {
+    const std::weak_ptr<const bool> alive = lifeline();
     ++dispatching;
     dispatchToCells(event);
+    if (alive.expired())
+        return;
     if (--dispatching == 0)
         retiredRows.clear();
 }
 
 void CList::dispatchToCells(CInputMap& event)
 {
+    const std::weak_ptr<const bool> alive = lifeline();
     const int x = toPixel(event.position.x);
     const int y = toPixel(event.position.y);
-    if (pressedInScroll && event.action == CInputMap::released && !hitTest(x, y))
+    if (pressedInScroll && event.action == CInputMap::released && !hitTest(x, y)) {
+        if (alive.expired())
+            return;
         pressedInScroll = false;
+    }
+    if (alive.expired())
+        return;
     scrollBar.onInput.emit(event);
+    if (alive.expired())
+        return;
     if (event.action == CInputMap::pressed && scrollBar.hitTest(x, y))
         pressedInScroll = true;
 
     forFittingRows([&](std::uint32_t row, float, float) {
         const std::uint64_t version = rowsVersion;
         const std::size_t cellCount = rows[row].size();
-        for (std::size_t c = 0; c < cellCount && version == rowsVersion; ++c) {
+        // Every emission may destroy the list (and so the cell) or change
+        // its rows; either ends the walk before anything is touched again.
+        const auto unchanged = [&] { return !alive.expired() && version == rowsVersion; };
+        for (std::size_t c = 0; c < cellCount && unchanged(); ++c) {
             CGUI& cell = *rows[row][c];
             if (cell.hitTest(x, y)) {
                 cell.onInput.emit(event);
-                if (version != rowsVersion)
+                if (!unchanged())
                     break;
                 if (event.action == CInputMap::released)
                     cell.onClick.emit();
@@ -487,7 +507,7 @@ void CList::dispatchToCells(CInputMap& event)
                 cell.onMouseOut.emit();
             }
         }
-        return true;
+        return unchanged();
     });
 }
 

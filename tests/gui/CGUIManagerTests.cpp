@@ -231,6 +231,30 @@ TEST(CGUIManager, HoverGoesToTheTopmostAndPausesOverTheFocus)
     EXPECT_EQ(front.take(), "F.over");
 }
 
+TEST(CGUIManager, HoverFollowsThePointerWhileAThumbIsDraggedOffTheBar)
+{
+    CResourceManager resources;
+    guitest::addUniformSprite(resources, "bar", 13, 10, 10);
+    CGUIManager manager;
+    loadText(manager, R"(<gui>
+      <scroll name="s" sprite="bar" x="100" y="0" h="130" max="10"/>
+      <gui name="corner" x="0" y="0" w="20" h="20" enabled="1"/>
+      <gui name="target" x="300" y="300" w="20" h="20" enabled="1"/>
+    </gui>)", &resources);
+    SignalLog corner(*manager.find("corner"), "C.");
+    SignalLog target(*manager.find("target"), "T.");
+    mouseMoved(105, 15);
+    mouseDown(0);
+    corner.take();
+    target.take();
+    // The thumb's drag rewrites the event to its own place; hover must still
+    // go by the pointer.
+    mouseMoved(305, 305);
+    EXPECT_EQ(target.take(), "T.over");
+    EXPECT_EQ(corner.take(), "C.out");
+    mouseUp(0);
+}
+
 TEST(CGUIManager, HandlersMayDestroyElementsWhileInputIsRouted)
 {
     CGUIManager manager;

@@ -1,6 +1,7 @@
 // CList: rows and cells, the selection after removals, the row moves the
 // packer makes, overflow and scrolling, and picking rows with the mouse.
 #include "framework/Input.h"
+#include "gui/CButton.h"
 #include "gui/CCheckBox.h"
 #include "gui/CFont.h"
 #include "gui/CGUIManager.h"
@@ -293,4 +294,38 @@ TEST(CList, ACellsHandlerMayRemoveItsOwnRow)
     mouseUp(0);
     EXPECT_EQ(list->getRowCount(), 1u);
     EXPECT_EQ(handlers.calls, 1);
+}
+
+TEST(CList, HandlersMayDestroyTheListWhileItDispatches)
+{
+    // Each case removes the list from inside one of its own walks: the hover
+    // pass (onHover) and a button cell's click during the dispatch to cells.
+    for (const bool fromCell : {false, true}) {
+        CGUIManager manager;
+        load(manager, R"(<gui><list name="l" x="0" y="0" w="100" h="100"><column w="50"/></list>
+                         <gui name="after" x="0" y="0" w="200" h="200" enabled="1"/></gui>)");
+        auto* list = dynamic_cast<CList*>(manager.find("l"));
+        ASSERT_NE(list, nullptr);
+        CButton cell;
+        cell.setSize(50.0f, 10.0f);
+        list->insertRow(0, cell);
+        list->insertRow(1, cell);
+        struct Remover {
+            void hovered(std::int32_t, std::int32_t) { manager->remove("l"); }
+            void clicked() { manager->remove("l"); }
+            CGUIManager* manager;
+            CSlotList slots;
+        } remover{&manager, {}};
+        if (fromCell)
+            connectSlot(remover.slots, list->getCell(0, 0)->onClick, &remover, &Remover::clicked);
+        else
+            connectSlot(remover.slots, list->onHover, &remover, &Remover::hovered);
+        manager.draw();
+        mouseMoved(10, 5);
+        mouseDown(0);
+        mouseUp(0);
+        EXPECT_EQ(manager.find("l"), nullptr) << fromCell;
+        EXPECT_EQ(manager.getCount(), 1u);
+        mouseMoved(20, 5);
+    }
 }
