@@ -1,11 +1,12 @@
 // CList: rows of cell elements, hover and selection, scrolling.
 //
 // Rows are held as an array of owned rows, so appending is amortised
-// constant time. Whether the rows overflow and how far the list can scroll
-// are found by walking only as many rows as fit in the list's height (from
-// the top for the overflow, from the bottom for the largest top row), so
-// inserting a row costs the visible rows, not all of them. Drawing walks the
-// fitting rows only.
+// constant time. Whether the rows overflow comes from the sum of the row
+// heights, kept up to date by appends and removals; how far the list can
+// scroll is found by walking only as many rows as fit in the list's height
+// from the bottom. So inserting a row costs the visible rows, not all of
+// them, whether the rows overflow or not. Drawing walks the fitting rows
+// only.
 //
 // Handlers of cell or list signals may add or remove rows; every walk that
 // emits a signal stops as soon as the rows have changed under it.
@@ -209,8 +210,13 @@ void CList::insertRow(std::uint32_t index, const CGUI& cellTemplate)
         row.push_back(makePlaceholder(column.width));
     if (!row.empty())
         row[0] = makeCell(cellTemplate, columns[0].width);
+    const bool sumValid = rowHeightSumValid();
     rows.insert(rows.begin() + index, std::move(row));
     ++rowsVersion;
+    if (sumValid) {
+        rowHeightSum += getRowHeight(index);
+        stampRowHeightSum();
+    }
     updateScrollBar();
 }
 
@@ -255,9 +261,15 @@ void CList::removeRow(std::uint32_t index)
         return;
     // Out of the list before it is destroyed, so the list is whole whatever
     // the cells' destruction touches.
+    const bool sumValid = rowHeightSumValid();
+    const float doomedHeight = getRowHeight(index);
     Row doomed = std::move(rows[index]);
     rows.erase(rows.begin() + index);
     ++rowsVersion;
+    if (sumValid) {
+        rowHeightSum -= doomedHeight;
+        stampRowHeightSum();
+    }
     retire(std::move(doomed));
 
     const auto count = static_cast<std::int32_t>(rows.size());
@@ -366,25 +378,46 @@ void CList::forFittingRows(Visit visit)
     }
 }
 
+bool CList::rowHeightSumValid() const
+{
+    return sumRowsVersion == rowsVersion && sumSizeChanges == sizeChanges();
+}
+
+void CList::stampRowHeightSum() const
+{
+    sumRowsVersion = rowsVersion;
+    sumSizeChanges = sizeChanges();
+}
+
+double CList::totalRowHeight() const
+{
+    if (!rowHeightSumValid()) {
+        rowHeightSum = 0.0;
+        for (std::uint32_t i = 0; i < rows.size(); ++i)
+            rowHeightSum += getRowHeight(i);
+        stampRowHeightSum();
+    }
+    return rowHeightSum;
+}
+
 bool CList::overflows() const
 {
     const std::size_t count = rows.size();
     if (count < 2)
         return false;
-    const float height = getHeight();
-    float sum = 0.0f;
-    // The sum only grows, so the walk ends at the first row that does not
-    // fit: it visits the fitting rows, not the whole list.
-    for (std::size_t i = 0; i + 1 < count; ++i) {
-        sum += getRowHeight(static_cast<std::uint32_t>(i)) + static_cast<float>(spacing);
-        if (height < getRowHeight(static_cast<std::uint32_t>(i + 1)) + sum)
-            return true;
-    }
-    return false;
+    // Rows 0 to k fit when their heights and the spacing between them fit;
+    // that need only grows with k, so the rows overflow exactly when all of
+    // them together do not fit.
+    const double needed = totalRowHeight() + static_cast<double>(count - 1) * spacing;
+    return static_cast<double>(getHeight()) < needed;
 }
 
 std::uint32_t CList::largestTopRow() const
 {
+    // Without overflow every row fits from row 0; otherwise the walk from
+    // the bottom ends once the rows stop fitting, after the visible ones.
+    if (!overflows())
+        return 0;
     const float height = getHeight();
     float sum = 0.0f;
     for (std::size_t i = rows.size(); i-- > 1;) {

@@ -130,6 +130,15 @@ protected:
     // Changes with every change to the rows, so walks that emit signals can
     // tell that a handler changed the rows under them.
     std::uint64_t rowsVersion = 0;
+    // The sum of all row heights, valid while rowsVersion and
+    // CGUI::sizeChanges are what they were when it was taken. Appends and
+    // removals update it, so whether the rows overflow costs constant time.
+    double totalRowHeight() const;
+    bool rowHeightSumValid() const;
+    void stampRowHeightSum() const;
+    mutable double rowHeightSum = 0.0;
+    mutable std::uint64_t sumRowsVersion = ~std::uint64_t(0);
+    mutable std::uint64_t sumSizeChanges = 0;
     int dispatching = 0;
     std::vector<Row> retiredRows;
 };

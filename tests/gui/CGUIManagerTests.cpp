@@ -360,3 +360,24 @@ TEST(CGUI, CopiesPropertiesButNotListenersAndClampsAbsurdValues)
     EXPECT_EQ(wild->getX(), -CGUI::maxCoordinate);
     EXPECT_EQ(wild->getY(), 0.0f);
 }
+
+TEST(CGUI, ParentChainsDeeperThanTheLimitAreRefused)
+{
+    constexpr int limit = CGUI::maxParentDepth;
+    std::vector<std::unique_ptr<CGUI>> chain;
+    for (int i = 0; i <= limit + 1; ++i)
+        chain.push_back(std::make_unique<CGUI>());
+    // chain[i] gets i ancestors: up to the limit, and not one more.
+    for (int i = 1; i <= limit; ++i)
+        ASSERT_TRUE(chain[i]->setParent(chain[i - 1].get())) << i;
+    EXPECT_FALSE(chain[limit + 1]->setParent(chain[limit].get()));
+    EXPECT_EQ(chain[limit + 1]->getParent(), nullptr);
+    // A subtree counts with its descendants: a root with one child cannot
+    // go under an element that already has limit - 1 ancestors.
+    CGUI root;
+    CGUI leaf;
+    ASSERT_TRUE(leaf.setParent(&root));
+    EXPECT_FALSE(root.setParent(chain[limit - 1].get()));
+    EXPECT_TRUE(root.setParent(chain[limit - 2].get()));
+    EXPECT_FALSE(chain[0]->setParent(chain[3].get()));  // still no loops
+}

@@ -329,3 +329,36 @@ TEST(CList, HandlersMayDestroyTheListWhileItDispatches)
         mouseMoved(20, 5);
     }
 }
+
+TEST(CList, OverflowFollowsRowsAndCellSizes)
+{
+    // Three 10-high rows fit exactly in 35 with spacing 2 (10+2+10+2+10 = 34);
+    // each case changes one thing and reads overflow and the largest top row.
+    struct Case {
+        const char* change;
+        bool overflows;
+        std::uint32_t largestTop;
+    };
+    const Case cases[] = {
+        {"three rows", false, 0},
+        {"fourth row", true, 1},
+        {"remove it", false, 0},
+        {"grow a cell", true, 1},
+        {"shrink it", false, 0},
+    };
+    TextList t(3);
+    t.list.setSpacing(2);
+    for (const Case& c : cases) {
+        const std::string change = c.change;
+        if (change == "fourth row")
+            t.list.addRow(3, "d");
+        else if (change == "remove it")
+            t.list.removeRow(3);
+        else if (change == "grow a cell")
+            t.list.getCell(1, 0)->setSize(60.0f, 12.0f);
+        else if (change == "shrink it")
+            t.list.getCell(1, 0)->setSize(60.0f, 10.0f);
+        EXPECT_EQ(t.list.overflows(), c.overflows) << change;
+        EXPECT_EQ(t.list.largestTopRow(), c.largestTop) << change;
+    }
+}
