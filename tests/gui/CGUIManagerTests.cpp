@@ -9,6 +9,7 @@
 #include "gui/CFont.h"
 #include "gui/CFrame.h"
 #include "gui/CGUIManager.h"
+#include "gui/CWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -380,4 +381,43 @@ TEST(CGUI, ParentChainsDeeperThanTheLimitAreRefused)
     EXPECT_FALSE(root.setParent(chain[limit - 1].get()));
     EXPECT_TRUE(root.setParent(chain[limit - 2].get()));
     EXPECT_FALSE(chain[0]->setParent(chain[3].get()));  // still no loops
+}
+
+TEST(CGUIManager, PartsTakeSpritesFromTheirNodesAndParentsFindTheirNodesElement)
+{
+    CResourceManager resources;
+    guitest::addSprite(resources, "skin", 6, 10, 10);
+    CGUIManager manager;
+    loadText(manager, R"(<gui>
+      <combo name="c" w="100" h="80"><edit sprite="skin" frame="1"/><button sprite="skin" frame="2"/>
+        <list sprite="skin" frame="3"/></combo>
+      <window name="w" w="100" h="80"><gui sprite="skin" frame="4"/><button sprite="skin" frame="5"/></window>
+      <menu name="m"><gui name="inside"/></menu>
+      <gui parent="p"/>
+      <gui name="p"/>
+    </gui>)", &resources);
+    auto* combo = dynamic_cast<CCombo*>(manager.find("c"));
+    auto* window = dynamic_cast<CWindow*>(manager.find("w"));
+    ASSERT_NE(combo, nullptr);
+    ASSERT_NE(window, nullptr);
+    const struct {
+        const char* part;
+        CGUI& element;
+        std::uint32_t frame;
+    } parts[] = {{"edit", combo->getEdit(), 1}, {"button", combo->getDropButton(), 2}, {"list", combo->getList(), 3},
+                 {"title bar", window->getTitleBar(), 4}, {"close", window->getCloseButton(), 5}};
+    for (const auto& p : parts) {
+        EXPECT_EQ(p.element.getSprite().getFrameCount(), 6u) << p.part;
+        EXPECT_EQ(p.element.getFrameIndex(), p.frame) << p.part;
+    }
+    // The menu's entry is appended between its siblings; the unnamed node's
+    // "parent" is still its own element's.
+    EXPECT_EQ(manager.find("inside")->getParent(), nullptr);
+    CGUI* unnamed = nullptr;
+    for (std::uint32_t i = 0; i < manager.getCount(); ++i) {
+        if (manager.getElement(i)->getName() == String(""))
+            unnamed = manager.getElement(i);
+    }
+    ASSERT_NE(unnamed, nullptr);
+    EXPECT_EQ(unnamed->getParent(), manager.find("p"));
 }
