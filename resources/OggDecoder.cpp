@@ -1,6 +1,8 @@
 // OggDecoder: libvorbisfile over a standard file stream or a memory block.
 #include "resources/OggDecoder.h"
 
+#include "core/FileBytes.h"
+
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
@@ -89,11 +91,11 @@ void OggDecoder::close()
 bool OggDecoder::openFile(const char* path, std::string* error)
 {
     close();
-    std::FILE* stream = path ? std::fopen(path, "rb") : nullptr;
+    std::FILE* stream = openRegularFile(path).release();
     if (!stream)
         return fail(error, std::string("cannot open ") + (path ? path : "(null)"));
     struct stat info;
-    if (fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (fstat(fileno(stream), &info) != 0) {
         std::fclose(stream);
         return fail(error, "not a regular file");
     }
