@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <cmath>
 
 namespace {
@@ -208,15 +210,17 @@ TEST_F(OggTest, ClaimedLengthNeverOutgrowsTheFile)
     std::vector<std::uint8_t> bytes = readAllBytes(ogg);
     setLastGranule(bytes, std::uint64_t(1) << 40);
     OggDecoder decoder;
+    std::vector<std::uint8_t> samples;
     if (decoder.openMemory(bytes.data(), bytes.size(), nullptr)) {
         EXPECT_LE(decoder.getTotalBytes(), bytes.size() * 2048 * 2 * 2);
-        std::vector<std::uint8_t> samples(decoder.getTotalBytes());
-        EXPECT_TRUE(decoder.decodeAll(samples.data()));
+        EXPECT_TRUE(decoder.decodeAll(samples, std::uint64_t(1) << 30, nullptr));
     }
     // A shorter claim (an encoder's end trim) stops the decode there.
     setLastGranule(bytes, 22050);
     ASSERT_TRUE(decoder.openMemory(bytes.data(), bytes.size(), nullptr));
     EXPECT_EQ(decoder.getTotalBytes(), 22050u * 4);
-    std::vector<std::uint8_t> samples(decoder.getTotalBytes());
-    EXPECT_TRUE(decoder.decodeAll(samples.data()));
+    EXPECT_TRUE(decoder.decodeAll(samples, std::uint64_t(1) << 30, nullptr));
+    EXPECT_EQ(samples.size(), 22050u * 4);
+    // An empty block is refused without touching its null pointer.
+    EXPECT_FALSE(decoder.openMemory(nullptr, 0, nullptr));
 }
