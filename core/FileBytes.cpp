@@ -59,6 +59,17 @@ bool readFileBytes(const char* path, std::vector<std::uint8_t>& bytes, const cha
     return true;
 }
 
+bool readFileStart(const char* path, std::vector<std::uint8_t>& bytes, std::size_t count)
+{
+    FilePointer file = openRegularFile(path);
+    if (!file)
+        return false;
+    std::vector<std::uint8_t> start(count);
+    start.resize(std::fread(start.data(), 1, start.size(), file.get()));
+    bytes = std::move(start);
+    return true;
+}
+
 void removePartialFile(const char* path)
 {
     struct stat info {};

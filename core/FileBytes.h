@@ -34,6 +34,11 @@ FilePointer openRegularFile(const char* path);
 bool readFileBytes(const char* path, std::vector<std::uint8_t>& bytes, const char* component, std::string* error,
                    std::uint64_t limit = maxFileBytes);
 
+// Replaces `bytes` with the first `count` bytes of a regular file (fewer when
+// the file is shorter); false when it cannot be opened. For header queries,
+// which must not depend on the rest of the file.
+bool readFileStart(const char* path, std::vector<std::uint8_t>& bytes, std::size_t count);
+
 // Removes what a failed write left at `path`, but only when it is a regular
 // file: never a device or other special file the caller named (as root,
 // removing /dev/full would delete the device node).
