@@ -83,6 +83,7 @@ CList::CList()
     connectSlot(connections, onClick, this, &CList::selectAtPointer);
     connectSlot(connections, onDoubleClick, this, &CList::doubleClickAtPointer);
     connectSlot(connections, scrollBar.onChange, this, &CList::scrolled);
+    connectSlot(connections, onFocus, this, &CList::focusChanged);
 }
 
 CList::CList(const CList& other)
@@ -455,6 +456,26 @@ void CList::scrolled(float value)
     topRow = rowFromValue(value);
 }
 
+void CList::focusChanged(bool focused)
+{
+    if (!focused)
+        focusCell(nullptr);
+}
+
+void CList::focusCell(CGUI* cell)
+{
+    CGUI* old = focusedCellAlive.expired() ? nullptr : focusedCell;
+    if (old == cell)
+        return;
+    focusedCell = cell;
+    focusedCellAlive = cell ? cell->lifeline() : std::weak_ptr<const bool>();
+    // Either call runs handlers; the caller checks what they changed.
+    if (old)
+        old->setFocus(false);
+    if (cell && focusedCell == cell && !focusedCellAlive.expired())
+        cell->setFocus(true);
+}
+
 // --- Hit testing and input ---
 
 std::int32_t CList::hitColumn(std::uint32_t row, int x, int y)
@@ -517,6 +538,21 @@ void CList::dispatchToCells(CInputMap& event)
         return;
     if (event.action == CInputMap::pressed && scrollBar.hitTest(x, y))
         pressedInScroll = true;
+
+    // A press moves the cell focus to the cell under the pointer (none when
+    // it is on no cell).
+    if (event.action == CInputMap::pressed && !pressedInScroll) {
+        CGUI* pressed = nullptr;
+        forFittingRows([&](std::uint32_t row, float, float) {
+            const std::int32_t column = hitColumn(row, x, y);
+            if (column >= 0)
+                pressed = rows[row][std::size_t(column)].get();
+            return pressed == nullptr;
+        });
+        focusCell(pressed);
+        if (alive.expired())
+            return;
+    }
 
     forFittingRows([&](std::uint32_t row, float, float) {
         const std::uint64_t version = rowsVersion;

@@ -3,6 +3,7 @@
 #include "framework/Input.h"
 #include "gui/CButton.h"
 #include "gui/CCheckBox.h"
+#include "gui/CEdit.h"
 #include "gui/CFont.h"
 #include "gui/CGUIManager.h"
 #include "gui/CList.h"
@@ -361,4 +362,42 @@ TEST(CList, OverflowFollowsRowsAndCellSizes)
         EXPECT_EQ(t.list.overflows(), c.overflows) << change;
         EXPECT_EQ(t.list.largestTopRow(), c.largestTop) << change;
     }
+}
+
+TEST(CList, APressGivesTheCellUnderItTheFocus)
+{
+    // Row 0 and 1 hold edit fields; each press says which field is active.
+    CGUIManager manager;
+    load(manager, R"(<gui><list name="l" x="0" y="0" w="100" h="100"><column w="50"/></list>
+                     <gui name="elsewhere" x="200" y="0" w="50" h="50" enabled="1"/></gui>)");
+    auto* list = dynamic_cast<CList*>(manager.find("l"));
+    ASSERT_NE(list, nullptr);
+    CEdit field;
+    field.setSize(50.0f, 10.0f);
+    list->insertRow(0, field);
+    list->insertRow(1, field);
+    manager.draw();
+    auto* first = dynamic_cast<CEdit*>(list->getCell(0, 0));
+    auto* second = dynamic_cast<CEdit*>(list->getCell(1, 0));
+    ASSERT_TRUE(first && second);
+    const struct {
+        int x, y;
+        bool first, second;
+    } presses[] = {{10, 5, true, false}, {10, 15, false, true}, {10, 80, false, false},
+                   {10, 5, true, false}, {210, 5, false, false}};
+    for (const auto& p : presses) {
+        mouseMoved(p.x, p.y);
+        mouseDown(0);
+        mouseUp(0);
+        EXPECT_EQ(first->isActive(), p.first) << p.x << "," << p.y;
+        EXPECT_EQ(second->isActive(), p.second) << p.x << "," << p.y;
+    }
+    // A focused cell may go with its row.
+    mouseMoved(10, 15);
+    mouseDown(0);
+    list->removeRow(1);
+    mouseUp(0);
+    mouseMoved(210, 5);
+    mouseDown(0);
+    mouseUp(0);
 }
