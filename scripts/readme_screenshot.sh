@@ -14,18 +14,25 @@ if [ -z "${QF_SHOT_DISPLAY:-}" ]; then
 fi
 export LIBGL_ALWAYS_SOFTWARE=1 NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
 work=$(mktemp -d)
+export XDG_CONFIG_HOME=$work/config   # the default options, whatever was saved
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 python3 "$root/bench/gen_sprites.py" "$work/sprites" 40 2024 12 72 >/dev/null
 "$tool" "$root/data/samples" "$work/sprites" >/dev/null 2>&1 &
 pid=$!
 window=$(timeout 20 xdotool search --sync --name '^Quilt Forger$' | head -1)
 eval "$(xdotool getwindowgeometry --shell "$window")"
-# Select a row of the list and hover another, so both highlights show.
-xdotool mousemove --sync $((X + 700)) $((Y + 192)); sleep 0.3
+# Zoom the preview to 200 % with the wheel, click an image so that its row
+# is selected and it is outlined, and leave the pointer on it so that the
+# status line names it.
+xdotool mousemove --sync $((X + 200)) $((Y + 150)); sleep 0.3
+xdotool click 4; sleep 0.3
+xdotool click 4; sleep 0.3
+xdotool mousemove --sync $((X + 160)) $((Y + 120)); sleep 0.3
 xdotool click 1; sleep 0.3
-xdotool mousemove --sync $((X + 700)) $((Y + 246)); sleep 1
+xdotool mousemove --sync $((X + 162)) $((Y + 121)); sleep 1
 xwd -root -silent >"$work/screen.xwd"
 mkdir -p "$(dirname "$output")"
 python3 "$root/scripts/xwd_to_png.py" "$work/screen.xwd" "$output" "$X" "$Y" "$WIDTH" "$HEIGHT"
 xdotool key --window "$window" Escape || true
+sleep 0.5; kill -9 "$pid" 2>/dev/null || true
 echo "wrote $output"

@@ -20,7 +20,7 @@ if [ -z "${QF_E2E_DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" env QF_E2E_DISPLAY=1 bash "$0" "$@"
 fi
 export LIBGL_ALWAYS_SOFTWARE=1 GDK_BACKEND=x11 NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
-export XDG_CONFIG_HOME=$2/config
+export XDG_CONFIG_HOME="$scratch/config"   # no settings of other runs
 rm -rf "$scratch" && mkdir -p "$scratch/in" "$scratch/out" && cd "$scratch" || exit 1
 python3 "$root/bench/gen_sprites.py" in 9 7 8 48 >/dev/null || fail "cannot generate sprites"
 sprites=(in/sprite4.png in/sprite1.png in/sprite7.png in/sprite0.png in/sprite8.png in/sprite2.png
