@@ -1,5 +1,5 @@
 // CParallelDeflate: pieces are handed out to worker threads through one
-// atomic counter; the caller's thread works too and reports progress.
+// atomic counter; the caller's thread waits for them and reports progress.
 #include "image/CParallelDeflate.h"
 
 #include "image/CZlibCodec.h"
@@ -121,16 +121,20 @@ bool CParallelDeflate::compress(const std::uint8_t* source, std::size_t length, 
             finished.notify_one();
         }
     };
+    // The workers deflate while the caller's thread only reports, so each
+    // piece is reported as soon as it is finished, whichever thread wrote it.
+    // Only when no worker can be started does the caller deflate.
     const unsigned available = threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t helpers = std::min<std::size_t>(available, count) - 1;
+    const std::size_t helpers = std::min<std::size_t>(available, count);
     std::vector<std::thread> workers;
     try {
         for (std::size_t i = 0; i < helpers; ++i)
             workers.emplace_back(work);
     } catch (const std::system_error&) {
-        // Fewer threads than hoped: the ones started and the caller finish.
+        // Fewer threads than hoped: the ones started finish the rest.
     }
-    work();
+    if (workers.empty())
+        work();
     std::size_t reported = 0;
     {
         std::unique_lock<std::mutex> guard(lock);
