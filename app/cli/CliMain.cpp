@@ -1,7 +1,7 @@
 // quiltforger-cli: the headless front end for build pipelines.
 //
 //   quiltforger-cli pack [options] -o ATLAS IMAGE|FOLDER...
-//   quiltforger-cli unpack DESCRIPTION.xml [-o FOLDER]
+//   quiltforger-cli unpack [--force] DESCRIPTION.xml [-o FOLDER]
 //   quiltforger-cli --help | --version
 //
 // It runs the same atlas save and unpack as the window tool, without a
@@ -17,7 +17,7 @@ const char* const packUsage =
     "usage: quiltforger-cli pack [--mode auto|right|down] [--centre] [--spacing N] [--no-tight]\n"
     "                            [--recursive] [--skip-unreadable] [--json] [--progress]\n"
     "                            -o ATLAS IMAGE|FOLDER...\n";
-const char* const unpackUsage = "       quiltforger-cli unpack DESCRIPTION.xml [-o FOLDER]\n";
+const char* const unpackUsage = "       quiltforger-cli unpack [--force] DESCRIPTION.xml [-o FOLDER]\n";
 const char* const otherUsage = "       quiltforger-cli --help | --version\n";
 
 const char* const packHelp =
@@ -47,7 +47,9 @@ const char* const packHelp =
 const char* const unpackHelp =
     "\n"
     "unpack  writes every frame of the description as NAME.png into FOLDER (default: the\n"
-    "        description's folder), creating it when missing.\n";
+    "        description's folder), creating it when missing. When a frame's file already\n"
+    "        exists, nothing is written and the first such file is named.\n"
+    "        --force                 replace frame files that already exist\n";
 const char* const statusHelp = "\nExit status: 0 success, 1 failure, 2 usage error.\n";
 
 }

@@ -1,9 +1,14 @@
 // "pack": images and folders in, atlas image and description out.
 #include "app/pack/AtlasFiles.h"
+#include "app/pack/AtlasFormats.h"
 #include "app/pack/AtlasJson.h"
 #include "app/pack/AtlasSave.h"
+#include "app/pack/AtlasText.h"
 #include "app/pack/CPacker.h"
+#include "app/cli/COutputLock.h"
+#include "app/cli/CPackDigest.h"
 #include "app/cli/CProgressBar.h"
+#include "app/cli/CWatch.h"
 #include "app/cli/CPackInputs.h"
 #include "app/cli/CliCommands.h"
 #include "app/cli/CliFiles.h"
@@ -34,9 +39,14 @@ struct PackOptions {
     bool recursive = false;
     bool skipUnreadable = false;
     bool json = false;
+    bool jsonArray = false;
+    bool gdxAtlas = false;
     bool progress = false;
+    bool watch = false;
+    bool ifChanged = false;
     std::string atlasPath;
     std::vector<std::string> inputs;
+    std::vector<std::string> arguments; // those that shape the outputs, for --if-changed
 };
 
 // Largest accepted spacing; far more than any atlas needs, small enough
@@ -56,6 +66,21 @@ bool parseSpacing(const char* text, std::uint32_t& spacing)
     return true;
 }
 
+// Adds one --format value; false for an unknown one. The XML description is
+// always written.
+bool parseFormat(const std::string& format, PackOptions& options)
+{
+    if (format == "json")
+        options.json = true;
+    else if (format == "json-array")
+        options.jsonArray = true;
+    else if (format == "atlas")
+        options.gdxAtlas = true;
+    else if (format != "xml")
+        return false;
+    return true;
+}
+
 // Parses the pack arguments; returns exitSuccess, or exitUsage after a
 // message. `helpShown` is set when --help printed the help instead.
 int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
@@ -63,6 +88,8 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
     bool onlyInputs = false;
     for (int i = 0; i < argc; ++i) {
         std::string arg = argv[i];
+        if (onlyInputs || (arg != "--watch" && arg != "--if-changed"))
+            options.arguments.push_back(arg);
         if (onlyInputs || arg.empty() || arg[0] != '-' || arg == "-") {
             options.inputs.push_back(arg);
             continue;
@@ -76,7 +103,8 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
         }
         const bool hasValue = inlineValue || i + 1 < argc;
         const auto takeValue = [&]() -> std::string { return inlineValue ? *inlineValue : std::string(argv[++i]); };
-        const bool takesValue = arg == "--mode" || arg == "--spacing" || arg == "-o" || arg == "--output";
+        const bool takesValue =
+            arg == "--mode" || arg == "--spacing" || arg == "-o" || arg == "--output" || arg == "--format";
         if (inlineValue && !takesValue)
             return usageError(arg + " takes no value");
         if (arg == "--") {
@@ -112,6 +140,13 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
             options.json = true;
         } else if (arg == "--progress") {
             options.progress = true;
+        } else if (arg == "--format") {
+            if (!hasValue || !parseFormat(takeValue(), options))
+                return usageError("--format needs xml, json, json-array or atlas");
+        } else if (arg == "--watch") {
+            options.watch = true;
+        } else if (arg == "--if-changed") {
+            options.ifChanged = true;
         } else if (arg == "-o" || arg == "--output") {
             if (!hasValue)
                 return usageError(arg + " needs the atlas file name");
@@ -126,6 +161,8 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
         return usageError("pack needs -o ATLAS");
     if (options.inputs.empty())
         return usageError("pack needs at least one image or folder");
+    if (options.json && options.jsonArray)
+        return usageError("--json and --format json-array would both write " + atlasJsonPath(options.atlasPath));
     std::uint32_t channels = 0;
     std::uint32_t bitsPerPixel = 0;
     if (!atlasFormatFor(options.atlasPath, channels, bitsPerPixel))
@@ -160,20 +197,43 @@ bool checkNames(const std::vector<PackInput>& files)
     return ok;
 }
 
+// The files a pack writes: the atlas, its XML description, then the other
+// descriptions asked for.
+std::vector<std::string> outputPaths(const PackOptions& options)
+{
+    std::vector<std::string> outputs = {options.atlasPath, atlasDescriptionPath(options.atlasPath)};
+    if (options.json || options.jsonArray)
+        outputs.push_back(atlasJsonPath(options.atlasPath));
+    if (options.gdxAtlas)
+        outputs.push_back(atlasGdxPath(options.atlasPath));
+    return outputs;
 }
 
-int runPack(int argc, char** argv)
+// The other descriptions' texts, in the order of outputPaths() after the XML.
+bool describeOthers(const PackOptions& options, const CPacker& packer, const std::vector<AtlasImage>& atlasImages,
+                    std::uint32_t width, std::uint32_t height, std::vector<std::string>& texts, std::string* error)
 {
-    PackOptions options;
-    bool helpShown = false;
-    if (parseOptions(argc, argv, options, helpShown) != exitSuccess)
-        return exitUsage;
-    if (helpShown)
-        return exitSuccess;
+    if (options.json || options.jsonArray) {
+        std::string text;
+        if (!atlasJsonText(options.atlasPath, packer, atlasImages, width, height, text, error))
+            return false;
+        if (options.jsonArray && !atlasJsonArrayText(text, text, error))
+            return false;
+        texts.push_back(std::move(text));
+    }
+    if (options.gdxAtlas) {
+        std::string text;
+        if (!atlasGdxText(options.atlasPath, packer, atlasImages, width, height, text, error))
+            return false;
+        texts.push_back(std::move(text));
+    }
+    return true;
+}
 
-    std::vector<std::string> outputs = {options.atlasPath, atlasDescriptionPath(options.atlasPath)};
-    if (options.json)
-        outputs.push_back(atlasJsonPath(options.atlasPath));
+// One pack: inputs read, packed and written, or the reason on stderr.
+int packOnce(const PackOptions& options)
+{
+    const std::vector<std::string> outputs = outputPaths(options);
     CPackInputs inputs(outputs, options.recursive);
     if (!inputs.collect(options.inputs))
         return exitFailure;
@@ -186,6 +246,16 @@ int runPack(int argc, char** argv)
     }
     if (!checkNames(files))
         return exitFailure;
+    std::string digest;
+    const std::string digestPath = packDigestPath(options.atlasPath);
+    if (options.ifChanged) {
+        digest = packInputsDigest(options.arguments, files);
+        if (packIsUpToDate(digestPath, digest, outputs)) {
+            std::printf("%s is up to date (inputs and options unchanged since it was packed); nothing written\n",
+                        options.atlasPath.c_str());
+            return exitSuccess;
+        }
+    }
 
     CProgressBar progress(options.progress);
     std::vector<std::unique_ptr<CImage>> images;
@@ -196,6 +266,8 @@ int runPack(int argc, char** argv)
         const PackInput& file = files[i];
         auto image = std::make_unique<CImage>();
         std::string error = file.error;
+        if (error.empty())
+            error = descriptionNameProblem(fileNameOf(file.path));
         if (error.empty() && !loadImageFile(file.path.c_str(), file.format, *image, &error) && error.empty())
             error = "cannot be read";
         if (!error.empty()) {
@@ -207,8 +279,12 @@ int runPack(int argc, char** argv)
         images.push_back(std::move(image));
     }
     progress.update("loading", files.size(), files.size());
-    if (unreadable > 0 && !options.skipUnreadable)
+    if (unreadable > 0 && !options.skipUnreadable) {
+        progress.finish();
+        std::fprintf(stderr, "quiltforger-cli: nothing was written; --skip-unreadable packs the images that can be "
+                     "read\n");
         return exitFailure;
+    }
     if (images.empty()) {
         progress.finish();
         std::fprintf(stderr, "quiltforger-cli: no images to pack (%zu could not be read)\n", unreadable);
@@ -252,15 +328,19 @@ int runPack(int argc, char** argv)
                      reasonText(code).c_str());
         return exitFailure;
     }
-    // The JSON description is complete before the atlas is saved and put in
-    // place after it, so a failed save leaves it unwritten too.
-    CSafeWriter jsonFile;
-    std::string jsonText;
-    if (options.json &&
-        (!atlasJsonText(options.atlasPath, packer, atlasImages, width, height, jsonText, &error) ||
-         !jsonFile.open(outputs[2], &error) || !jsonFile.write(jsonText.data(), jsonText.size()))) {
-        if (error.empty())
-            jsonFile.commit(&error); // names the failed write
+    // The other descriptions are complete before the atlas is saved and put
+    // in place after it, so a failed save leaves them unwritten too.
+    std::vector<std::string> texts;
+    std::vector<std::unique_ptr<CSafeWriter>> otherFiles;
+    bool described = describeOthers(options, packer, atlasImages, width, height, texts, &error);
+    for (std::size_t i = 0; described && i < texts.size(); ++i) {
+        otherFiles.push_back(std::make_unique<CSafeWriter>());
+        CSafeWriter& file = *otherFiles.back();
+        described = file.open(outputs[2 + i], &error) && file.write(texts[i].data(), texts[i].size());
+        if (!described && error.empty())
+            file.commit(&error); // names the failed write
+    }
+    if (!described) {
         progress.finish();
         std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
         return exitFailure;
@@ -272,8 +352,19 @@ int runPack(int argc, char** argv)
         writeSteps = pieceCount;
         progress.update("writing", piecesDone, pieceCount);
     };
-    if (!saveAtlas(options.atlasPath, packer, atlasImages, width, height, &error, onPiece) ||
-        (options.json && !jsonFile.commit(&error))) {
+    // Packs into the same folder at once put their sets in place one after
+    // the other, never interleaved.
+    COutputLock lock;
+    lock.acquire(folder);
+    bool saved = saveAtlas(options.atlasPath, packer, atlasImages, width, height, &error, onPiece);
+    for (std::size_t i = 0; saved && i < otherFiles.size(); ++i)
+        saved = otherFiles[i]->commit(&error);
+    if (saved && options.ifChanged && unreadable == 0) {
+        const std::string text = packDigestText(digest, outputs);
+        saved = CSafeWriter::writeFile(digestPath, text.data(), text.size(), &error);
+    }
+    lock.release();
+    if (!saved) {
         progress.finish();
         std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
         return exitFailure;
@@ -287,6 +378,10 @@ int runPack(int argc, char** argv)
                 outputs[1].c_str());
     if (options.json)
         std::printf(", JSON description %s", outputs[2].c_str());
+    else if (options.jsonArray)
+        std::printf(", JSON array description %s", outputs[2].c_str());
+    if (options.gdxAtlas)
+        std::printf(", .atlas description %s", outputs.back().c_str());
     if (!skipped.empty())
         std::printf("; %s", skipped.c_str());
     std::printf("\n");
@@ -297,4 +392,22 @@ int runPack(int argc, char** argv)
         return exitFailure;
     }
     return exitSuccess;
+}
+
+}
+
+int runPack(int argc, char** argv)
+{
+    PackOptions options;
+    bool helpShown = false;
+    if (parseOptions(argc, argv, options, helpShown) != exitSuccess)
+        return exitUsage;
+    if (helpShown)
+        return exitSuccess;
+    if (!options.watch)
+        return packOnce(options);
+    std::vector<std::string> watched = outputPaths(options);
+    watched.push_back(packDigestPath(options.atlasPath));
+    CWatch watch(options.inputs, options.recursive, watched);
+    return watch.run([&options] { return packOnce(options); });
 }
