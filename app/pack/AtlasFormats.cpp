@@ -55,7 +55,9 @@ std::string gdxNameProblem(const std::string& name)
         return problem.substr(std::string("the file name ").size());
     if (name.find(':') != std::string::npos)
         return "holds a \":\", which the .atlas format reads as a field";
-    if (name.front() == ' ' || name.back() == ' ')
+    if (name.find_first_of("\n\r") != std::string::npos)
+        return "holds a line break, which the .atlas format cannot hold";
+    if (name.front() == ' ' || name.front() == '\t' || name.back() == ' ' || name.back() == '\t')
         return "begins or ends with a space, which the .atlas format drops";
     return std::string();
 }

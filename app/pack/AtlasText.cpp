@@ -49,8 +49,10 @@ std::string descriptionNameProblem(const std::string& name)
 {
     if (!isUtf8Text(name))
         return "the file name is not UTF-8 text, which an atlas description cannot hold";
+    // XML 1.0 has no form, not even a character reference, for the control
+    // characters other than tab, line feed and carriage return.
     for (const char c : name) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
             return "the file name holds a control character, which an atlas description cannot hold";
     }
     return std::string();

@@ -4,7 +4,8 @@
 // Descriptions are UTF-8 text. A name that is not well-formed UTF-8 (a
 // Latin-1 file name, say) cannot be written into any of them so that a
 // reader gets the same name back, and neither can a name holding a control
-// character (XML 1.0 has no form for most of them).
+// character other than tab, line feed and carriage return (XML 1.0 has no
+// form for them).
 #pragma once
 
 #include <cstddef>
