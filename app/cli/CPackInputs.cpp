@@ -51,8 +51,8 @@ ImageFileFormat inputImageFormat(const std::string& path)
     return name.size() > 4 ? imageFormatByEnding(name) : ImageFileFormat::None;
 }
 
-CPackInputs::CPackInputs(const std::vector<std::string>& outputs, bool recursive)
-    : recursive_(recursive)
+CPackInputs::CPackInputs(const std::vector<std::string>& outputs, bool recursive, NameOrder order)
+    : recursive_(recursive), order_(order)
 {
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         struct stat info {};
@@ -126,7 +126,7 @@ bool CPackInputs::addFolder(const std::string& folder, std::uint32_t depth)
             names.push_back(name);
     }
     ::closedir(listing);
-    std::sort(names.begin(), names.end());
+    sortNames(names, order_);
     noteDescribedAtlases(folder, names);
     for (const std::string& name : names) {
         const std::string path = joinPath(folder, name);

@@ -2,7 +2,8 @@
 // of image files to load.
 //
 // A folder adds its image files (a .bmp, .jpg, .jpeg, .png or .tga ending in
-// any letter case) in name order; hidden entries are passed over without a
+// any letter case) in name order (natural order, frame2 before frame10, or
+// byte order; app/pack/NaturalOrder.h); hidden entries are passed over without a
 // word. Everything else a folder holds is counted by reason for the summary:
 // files without an image ending, subfolders (walked instead with
 // `recursive`, each folder once even when links lead back to it), entries
@@ -22,6 +23,7 @@
 // unreadable files.
 #pragma once
 
+#include "app/pack/NaturalOrder.h"
 #include "image/ImageFile.h"
 
 #include <cstdint>
@@ -40,7 +42,7 @@ struct PackInput {
 class CPackInputs {
 public:
     // `outputs` are the paths the pack writes, the atlas image first.
-    CPackInputs(const std::vector<std::string>& outputs, bool recursive);
+    CPackInputs(const std::vector<std::string>& outputs, bool recursive, NameOrder order = NameOrder::Natural);
 
     // Adds the inputs; false after printing why the pack must stop (an
     // output among the inputs, a folder that cannot be listed).
@@ -73,6 +75,7 @@ private:
     static bool sameFile(const FileId& a, const FileId& b) { return a.device == b.device && a.inode == b.inode; }
 
     bool recursive_ = false;
+    NameOrder order_ = NameOrder::Natural;
     FileId atlasId_;        // the atlas image, when it exists
     bool hasAtlasFile_ = false;
     FileId earlierAtlas_;   // the image the existing XML description beside the atlas names

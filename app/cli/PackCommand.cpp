@@ -1,10 +1,13 @@
 // "pack": images and folders in, atlas image and description out.
 #include "app/pack/AtlasFiles.h"
 #include "app/pack/AtlasFormats.h"
+#include "app/pack/AtlasLayout.h"
 #include "app/pack/AtlasJson.h"
 #include "app/pack/AtlasSave.h"
 #include "app/pack/AtlasText.h"
 #include "app/pack/CPacker.h"
+#include "app/pack/NaturalOrder.h"
+#include "app/pack/SpriteSheet.h"
 #include "app/cli/COutputLock.h"
 #include "app/cli/CPackDigest.h"
 #include "app/cli/CProgressBar.h"
@@ -27,6 +30,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -36,6 +40,13 @@ struct PackOptions {
     PackAlign alignment = AlignEdge;
     std::uint32_t spacing = 0;
     bool tight = true;
+    std::uint32_t maxSize = maxImageSide;
+    bool pot = false;
+    bool square = false;
+    bool multipack = false;
+    std::optional<std::uint32_t> border;
+    SpriteOptions sprites;
+    NameOrder order = NameOrder::Natural;
     bool recursive = false;
     bool skipUnreadable = false;
     bool json = false;
@@ -53,16 +64,17 @@ struct PackOptions {
 // that sums with image sizes stay far from overflow.
 constexpr unsigned long maxSpacing = 4096;
 
-bool parseSpacing(const char* text, std::uint32_t& spacing)
+// A whole decimal number from `least` to `most`.
+bool parseNumber(const char* text, unsigned long least, unsigned long most, std::uint32_t& number)
 {
     if (!text || *text < '0' || *text > '9')
         return false;
     errno = 0;
     char* end = nullptr;
     const unsigned long value = std::strtoul(text, &end, 10);
-    if (errno != 0 || *end != '\0' || value > maxSpacing)
+    if (errno != 0 || *end != '\0' || value < least || value > most)
         return false;
-    spacing = static_cast<std::uint32_t>(value);
+    number = static_cast<std::uint32_t>(value);
     return true;
 }
 
@@ -103,8 +115,8 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
         }
         const bool hasValue = inlineValue || i + 1 < argc;
         const auto takeValue = [&]() -> std::string { return inlineValue ? *inlineValue : std::string(argv[++i]); };
-        const bool takesValue =
-            arg == "--mode" || arg == "--spacing" || arg == "-o" || arg == "--output" || arg == "--format";
+        const bool takesValue = arg == "--mode" || arg == "--spacing" || arg == "--max-size" || arg == "--border" ||
+            arg == "--extrude" || arg == "--sort" || arg == "-o" || arg == "--output" || arg == "--format";
         if (inlineValue && !takesValue)
             return usageError(arg + " takes no value");
         if (arg == "--") {
@@ -115,7 +127,7 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
             return exitSuccess;
         } else if (arg == "--mode") {
             if (!hasValue)
-                return usageError("--mode needs auto, right or down");
+                return usageError("--mode needs auto, right, down or best");
             const std::string mode = takeValue();
             if (mode == "auto")
                 options.mode = PackAuto;
@@ -123,13 +135,49 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
                 options.mode = PackRight;
             else if (mode == "down")
                 options.mode = PackDown;
+            else if (mode == "best")
+                options.mode = PackBest;
             else
-                return usageError("unknown mode \"" + mode + "\" (auto, right or down)");
+                return usageError("unknown mode \"" + mode + "\" (auto, right, down or best)");
         } else if (arg == "--centre" || arg == "--center") {
             options.alignment = AlignCentre;
         } else if (arg == "--spacing") {
-            if (!hasValue || !parseSpacing(takeValue().c_str(), options.spacing))
+            if (!hasValue || !parseNumber(takeValue().c_str(), 0, maxSpacing, options.spacing))
                 return usageError("--spacing needs a whole number of pixels from 0 to " + std::to_string(maxSpacing));
+        } else if (arg == "--max-size") {
+            if (!hasValue || !parseNumber(takeValue().c_str(), 1, maxImageSide, options.maxSize))
+                return usageError("--max-size needs a whole number of pixels from 1 to " +
+                                  std::to_string(maxImageSide));
+        } else if (arg == "--border") {
+            std::uint32_t border = 0;
+            if (!hasValue || !parseNumber(takeValue().c_str(), 0, maxSpacing, border))
+                return usageError("--border needs a whole number of pixels from 0 to " + std::to_string(maxSpacing));
+            options.border = border;
+        } else if (arg == "--extrude") {
+            if (!hasValue || !parseNumber(takeValue().c_str(), 0, maxExtrude, options.sprites.extrude))
+                return usageError("--extrude needs a whole number of pixels from 0 to " + std::to_string(maxExtrude));
+        } else if (arg == "--trim") {
+            options.sprites.trim = true;
+        } else if (arg == "--alias") {
+            options.sprites.alias = true;
+        } else if (arg == "--bleed") {
+            options.sprites.bleed = true;
+        } else if (arg == "--premultiply") {
+            options.sprites.premultiply = true;
+        } else if (arg == "--sort") {
+            const std::string order = hasValue ? takeValue() : std::string();
+            if (order == "natural")
+                options.order = NameOrder::Natural;
+            else if (order == "bytes")
+                options.order = NameOrder::Bytes;
+            else
+                return usageError("--sort needs natural or bytes");
+        } else if (arg == "--pot") {
+            options.pot = true;
+        } else if (arg == "--square") {
+            options.square = true;
+        } else if (arg == "--multipack") {
+            options.multipack = true;
         } else if (arg == "--no-tight") {
             options.tight = false;
         } else if (arg == "--recursive") {
@@ -197,44 +245,99 @@ bool checkNames(const std::vector<PackInput>& files)
     return ok;
 }
 
-// The files a pack writes: the atlas, its XML description, then the other
-// descriptions asked for.
-std::vector<std::string> outputPaths(const PackOptions& options)
+
+// The files a pack may write: the atlas (or, with --multipack, every page
+// already on disk and at least the first), each with its descriptions.
+std::vector<std::string> outputsOf(const PackOptions& options)
 {
-    std::vector<std::string> outputs = {options.atlasPath, atlasDescriptionPath(options.atlasPath)};
-    if (options.json || options.jsonArray)
-        outputs.push_back(atlasJsonPath(options.atlasPath));
-    if (options.gdxAtlas)
-        outputs.push_back(atlasGdxPath(options.atlasPath));
+    std::vector<std::string> images;
+    if (!options.multipack) {
+        images.push_back(options.atlasPath);
+    } else {
+        struct stat info;
+        for (std::uint32_t page = 0; page == 0 || stat(atlasPagePath(options.atlasPath, page).c_str(), &info) == 0;
+             ++page)
+            images.push_back(atlasPagePath(options.atlasPath, page));
+    }
+    std::vector<std::string> outputs;
+    for (const std::string& image : images) {
+        outputs.push_back(image);
+        outputs.push_back(atlasDescriptionPath(image));
+        if (options.json || options.jsonArray)
+            outputs.push_back(atlasJsonPath(image));
+        if (options.gdxAtlas)
+            outputs.push_back(atlasGdxPath(image));
+    }
     return outputs;
 }
 
-// The other descriptions' texts, in the order of outputPaths() after the XML.
-bool describeOthers(const PackOptions& options, const CPacker& packer, const std::vector<AtlasImage>& atlasImages,
-                    std::uint32_t width, std::uint32_t height, std::vector<std::string>& texts, std::string* error)
+// The other descriptions of one page: (path, text), in the order of
+// outputsOf().
+bool describeOthers(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+                    std::uint32_t width, std::uint32_t height, const PackOptions& options,
+                    std::vector<std::pair<std::string, std::string>>& files, std::string& error)
 {
     if (options.json || options.jsonArray) {
         std::string text;
-        if (!atlasJsonText(options.atlasPath, packer, atlasImages, width, height, text, error))
+        if (!atlasJsonText(atlasPath, packer, images, width, height, text, &error, options.sprites.premultiply))
             return false;
-        if (options.jsonArray && !atlasJsonArrayText(text, text, error))
+        if (options.jsonArray && !atlasJsonArrayText(text, text, &error))
             return false;
-        texts.push_back(std::move(text));
+        files.emplace_back(atlasJsonPath(atlasPath), std::move(text));
     }
     if (options.gdxAtlas) {
         std::string text;
-        if (!atlasGdxText(options.atlasPath, packer, atlasImages, width, height, text, error))
+        if (!atlasGdxText(atlasPath, packer, images, width, height, text, &error, options.sprites.premultiply))
             return false;
-        texts.push_back(std::move(text));
+        files.emplace_back(atlasGdxPath(atlasPath), std::move(text));
     }
     return true;
+}
+
+// Writes one page: the other descriptions are complete before the atlas is
+// saved and put in place after it, so a failed save leaves them unwritten
+// too.
+bool writePage(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+               std::uint32_t width, std::uint32_t height, const PackOptions& options,
+               const CParallelDeflate::Progress& onPiece, std::string& error)
+{
+    std::vector<std::pair<std::string, std::string>> texts;
+    if (!describeOthers(atlasPath, packer, images, width, height, options, texts, error))
+        return false;
+    std::vector<std::unique_ptr<CSafeWriter>> files;
+    for (const auto& [path, text] : texts) {
+        files.push_back(std::make_unique<CSafeWriter>());
+        if (!files.back()->open(path, &error))
+            return false;
+        if (!files.back()->write(text.data(), text.size()))
+            return files.back()->commit(&error); // names the failed write
+    }
+    if (!saveAtlas(atlasPath, packer, images, width, height, options.sprites.finish(), &error, onPiece))
+        return false;
+    for (const auto& file : files) {
+        if (!file->commit(&error))
+            return false;
+    }
+    return true;
+}
+
+// "XML and JSON descriptions": what the multipack summary says lies beside
+// each page.
+std::string describedKinds(const PackOptions& options)
+{
+    std::string kinds = "XML";
+    if (options.json || options.jsonArray)
+        kinds += options.gdxAtlas ? ", JSON" : " and JSON";
+    if (options.gdxAtlas)
+        kinds += " and .atlas";
+    return kinds + (kinds == "XML" ? " description" : " descriptions");
 }
 
 // One pack: inputs read, packed and written, or the reason on stderr.
 int packOnce(const PackOptions& options)
 {
-    const std::vector<std::string> outputs = outputPaths(options);
-    CPackInputs inputs(outputs, options.recursive);
+    const std::vector<std::string> outputs = outputsOf(options);
+    CPackInputs inputs(outputs, options.recursive, options.order);
     if (!inputs.collect(options.inputs))
         return exitFailure;
     const std::vector<PackInput>& files = inputs.files();
@@ -292,31 +395,32 @@ int packOnce(const PackOptions& options)
     }
 
     progress.update("packing", 0, 1);
-    CPacker packer;
-    packer.setMode(options.mode);
-    packer.setAlignment(options.alignment);
-    packer.setSpacing(options.spacing);
     std::vector<AtlasImage> atlasImages;
     atlasImages.reserve(images.size());
-    std::uint64_t imagePixels = 0;
-    for (const auto& image : images) {
-        PackEntry entry;
-        entry.name = image->getName();
-        entry.width = static_cast<std::int32_t>(image->getWidth());
-        entry.height = static_cast<std::int32_t>(image->getHeight());
-        packer.insertEntry(packer.count(), entry);
+    for (const auto& image : images)
         atlasImages.push_back(AtlasImage{image->getName(), image.get()});
-        imagePixels += std::uint64_t(image->getWidth()) * image->getHeight();
-    }
-    const std::optional<CanvasSize> size = packer.packCanvas(options.tight);
-    if (!size) {
+    // Trimmed, shared and extruded pictures are what gets laid out.
+    const SpriteSheet sprites = prepareSprites(atlasImages, options.sprites);
+    const std::vector<LayoutImage>& layoutImages = sprites.pictures;
+    const std::uint64_t imagePixels = sprites.pictureArea;
+    LayoutOptions layoutOptions;
+    layoutOptions.mode = options.mode;
+    layoutOptions.alignment = options.alignment;
+    layoutOptions.spacing = options.spacing;
+    layoutOptions.tight = options.tight;
+    layoutOptions.maxSize = options.maxSize;
+    layoutOptions.pot = options.pot;
+    layoutOptions.square = options.square;
+    layoutOptions.multipack = options.multipack;
+    layoutOptions.border = options.border;
+    const AtlasLayout layout = layoutAtlas(layoutImages, layoutOptions);
+    if (!layout.fits()) {
         progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: the images do not fit in the largest atlas (%ux%u)\n", maxImageSide,
-                     maxImageSide);
+        std::fprintf(stderr, "quiltforger-cli: %zu of %zu images do not fit in the largest atlas (%ux%u)%s\n",
+                     layout.unplaced, images.size(), options.maxSize, options.maxSize,
+                     options.multipack ? " even on a page of their own" : "; --multipack puts them on more pages");
         return exitFailure;
     }
-    const std::uint32_t width = size->width;
-    const std::uint32_t height = size->height;
 
     progress.update("writing", 0, 1);
     std::string error;
@@ -328,60 +432,67 @@ int packOnce(const PackOptions& options)
                      reasonText(code).c_str());
         return exitFailure;
     }
-    // The other descriptions are complete before the atlas is saved and put
-    // in place after it, so a failed save leaves them unwritten too.
-    std::vector<std::string> texts;
-    std::vector<std::unique_ptr<CSafeWriter>> otherFiles;
-    bool described = describeOthers(options, packer, atlasImages, width, height, texts, &error);
-    for (std::size_t i = 0; described && i < texts.size(); ++i) {
-        otherFiles.push_back(std::make_unique<CSafeWriter>());
-        CSafeWriter& file = *otherFiles.back();
-        described = file.open(outputs[2 + i], &error) && file.write(texts[i].data(), texts[i].size());
-        if (!described && error.empty())
-            file.commit(&error); // names the failed write
-    }
-    if (!described) {
-        progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
-        return exitFailure;
-    }
     // A PNG atlas moves the bar by pieces compressed; other formats are one
-    // step.
-    std::uint64_t writeSteps = 1;
-    const auto onPiece = [&](std::size_t piecesDone, std::size_t pieceCount) {
-        writeSteps = pieceCount;
-        progress.update("writing", piecesDone, pieceCount);
-    };
+    // step per page.
+    const std::size_t pageCount = layout.pages.size();
+    std::uint64_t writeSteps = pageCount;
+    std::string pagesText;
+    std::uint64_t canvasPixels = 0;
+    CPacker packer;
     // Packs into the same folder at once put their sets in place one after
     // the other, never interleaved.
     COutputLock lock;
     lock.acquire(folder);
-    bool saved = saveAtlas(options.atlasPath, packer, atlasImages, width, height, &error, onPiece);
-    for (std::size_t i = 0; saved && i < otherFiles.size(); ++i)
-        saved = otherFiles[i]->commit(&error);
-    if (saved && options.ifChanged && unreadable == 0) {
-        const std::string text = packDigestText(digest, outputs);
-        saved = CSafeWriter::writeFile(digestPath, text.data(), text.size(), &error);
+    for (std::size_t page = 0; page < pageCount; ++page) {
+        const LayoutPage& sheet = layout.pages[page];
+        const std::string path =
+            options.multipack ? atlasPagePath(options.atlasPath, static_cast<std::uint32_t>(page)) : options.atlasPath;
+        fillPagePacker(layoutImages, layout, static_cast<std::uint32_t>(page), packer);
+        const std::vector<AtlasImage> pageImages = sprites.pageImages(layout, static_cast<std::uint32_t>(page));
+        const auto onPiece = [&](std::size_t piecesDone, std::size_t pieces) {
+            writeSteps = pieces * pageCount;
+            progress.update("writing", page * pieces + piecesDone, writeSteps);
+        };
+        if (!writePage(path, packer, pageImages, sheet.width, sheet.height, options, onPiece, error)) {
+            progress.finish();
+            std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
+            return exitFailure;
+        }
+        canvasPixels += std::uint64_t(sheet.width) * sheet.height;
+        char text[64];
+        std::snprintf(text, sizeof(text), " (%ux%u)", sheet.width, sheet.height);
+        pagesText += (page == 0 ? "" : ", ") + path + text;
+    }
+    if (options.ifChanged && unreadable == 0) {
+        const std::string text = packDigestText(digest, outputsOf(options));
+        if (!CSafeWriter::writeFile(digestPath, text.data(), text.size(), &error)) {
+            progress.finish();
+            std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
+            return exitFailure;
+        }
     }
     lock.release();
-    if (!saved) {
-        progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
-        return exitFailure;
-    }
     progress.update("writing", writeSteps, writeSteps);
     progress.finish();
-    const double area = double(width) * height;
-    const double occupancy = area > 0 ? 100.0 * double(imagePixels) / area : 0.0;
-    std::printf("packed %zu image%s into %s (%ux%u, %.1f%% occupied), description %s", images.size(),
-                images.size() == 1 ? "" : "s", options.atlasPath.c_str(), width, height, occupancy,
-                outputs[1].c_str());
-    if (options.json)
-        std::printf(", JSON description %s", outputs[2].c_str());
-    else if (options.jsonArray)
-        std::printf(", JSON array description %s", outputs[2].c_str());
-    if (options.gdxAtlas)
-        std::printf(", .atlas description %s", outputs.back().c_str());
+    const double occupancy = canvasPixels > 0 ? 100.0 * double(imagePixels) / double(canvasPixels) : 0.0;
+    if (!options.multipack) {
+        const LayoutPage& sheet = layout.pages[0];
+        std::printf("packed %zu image%s into %s (%ux%u, %.1f%% occupied), description %s", images.size(),
+                    images.size() == 1 ? "" : "s", options.atlasPath.c_str(), sheet.width, sheet.height, occupancy,
+                    outputs[1].c_str());
+        if (options.json)
+            std::printf(", JSON description %s", outputs[2].c_str());
+        else if (options.jsonArray)
+            std::printf(", JSON array description %s", outputs[2].c_str());
+        if (options.gdxAtlas)
+            std::printf(", .atlas description %s", outputs.back().c_str());
+    } else {
+        std::printf("packed %zu image%s into %zu page%s: %s, %.1f%% occupied, %s beside each", images.size(),
+                    images.size() == 1 ? "" : "s", pageCount, pageCount == 1 ? "" : "s", pagesText.c_str(),
+                    occupancy, describedKinds(options).c_str());
+    }
+    if (options.sprites.alias)
+        std::printf("; %zu aliased", sprites.aliased);
     if (!skipped.empty())
         std::printf("; %s", skipped.c_str());
     std::printf("\n");
@@ -406,7 +517,7 @@ int runPack(int argc, char** argv)
         return exitSuccess;
     if (!options.watch)
         return packOnce(options);
-    std::vector<std::string> watched = outputPaths(options);
+    std::vector<std::string> watched = outputsOf(options);
     watched.push_back(packDigestPath(options.atlasPath));
     CWatch watch(options.inputs, options.recursive, watched);
     return watch.run([&options] { return packOnce(options); });

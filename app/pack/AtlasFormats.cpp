@@ -113,7 +113,8 @@ bool atlasJsonArrayText(const std::string& hashText, std::string& text, std::str
 }
 
 bool atlasGdxText(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
-                  std::uint32_t width, std::uint32_t height, std::string& text, std::string* error)
+                  std::uint32_t width, std::uint32_t height, std::string& text, std::string* error,
+                  bool premultiplied)
 {
     const AtlasOutput output = AtlasOutput::parse(atlasPath);
     std::uint32_t channels = 0;
@@ -133,20 +134,25 @@ bool atlasGdxText(const std::string& atlasPath, const CPacker& packer, const std
     out += "size: " + pair(width, height) + "\n";
     out += channels == 4 ? "format: RGBA8888\n" : "format: RGB888\n";
     out += "filter: Nearest, Nearest\nrepeat: none\n";
+    if (premultiplied)
+        out += "pma: true\n";
     for (const AtlasImage& image : images) {
         const std::string name = toStdString(image.name);
-        const auto found = entryOf.find(name);
+        const auto found = entryOf.find(toStdString(image.entryName()));
         if (found == entryOf.end())
             return fail(error, "no layout for image " + name);
         const std::string frame = toStdString(atlasFrameName(image.name));
         if (const std::string problem = gdxNameProblem(frame); !problem.empty())
             return fail(error, "the frame name \"" + frame + "\" of " + name + " " + problem);
-        const PackEntry& entry = packer.entry(found->second);
+        const AtlasFrameRect rect = atlasFrameRect(packer.entry(found->second), image);
+        const AtlasTrim whole{0, 0, rect.w, rect.h, rect.w, rect.h};
+        const AtlasTrim& trim = image.trim ? *image.trim : whole;
         out += frame + "\n  rotate: false\n";
-        out += "  xy: " + pair(entry.x, entry.y) + "\n";
-        out += "  size: " + pair(entry.width, entry.height) + "\n";
-        out += "  orig: " + pair(entry.width, entry.height) + "\n";
-        out += "  offset: 0, 0\n  index: -1\n";
+        out += "  xy: " + pair(rect.x, rect.y) + "\n";
+        out += "  size: " + pair(rect.w, rect.h) + "\n";
+        out += "  orig: " + pair(trim.sourceWidth, trim.sourceHeight) + "\n";
+        out += "  offset: " + pair(trim.x, std::int64_t(trim.sourceHeight) - trim.y - rect.h) + "\n";
+        out += "  index: -1\n";
     }
     text = std::move(out);
     return true;

@@ -18,8 +18,11 @@
 //   "xy", "size", "orig", "offset" and "index" lines. NOTE: this is the
 //   layout every reader of the format accepts, older ones included; the newer
 //   one-line "bounds" form is read only by recent runtimes. Regions are
-//   never rotated or trimmed, so "orig" is the size and "offset" is 0, 0;
-//   "index" is -1 (frame names are kept whole, never split at a number).
+//   never rotated; "orig" is the image's size and "offset" where the kept
+//   rectangle of a trimmed image sat in it, counted from its bottom left as
+//   the format has it (0, 0 untrimmed); "index" is -1 (frame names are kept
+//   whole, never split at a number). A premultiplied atlas adds "pma: true"
+//   to the page, which the runtimes that know premultiplied pages read.
 //   Names the readers would take for something else are refused: one with a
 //   ":" (read as a field) or with spaces at either end (trimmed away).
 #pragma once
@@ -45,4 +48,5 @@ bool atlasJsonArrayText(const std::string& hashText, std::string& text, std::str
 // image endings) of `width` x `height` pixels. False, naming it, when a name
 // cannot be written in the format or an image is not in the packer.
 bool atlasGdxText(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
-                  std::uint32_t width, std::uint32_t height, std::string& text, std::string* error);
+                  std::uint32_t width, std::uint32_t height, std::string& text, std::string* error,
+                  bool premultiplied = false);

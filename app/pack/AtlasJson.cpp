@@ -92,7 +92,8 @@ std::string atlasJsonPath(const std::string& atlasPath)
 }
 
 bool atlasJsonText(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
-                   std::uint32_t width, std::uint32_t height, std::string& text, std::string* error)
+                   std::uint32_t width, std::uint32_t height, std::string& text, std::string* error,
+                   bool premultiplied)
 {
     const AtlasOutput output = AtlasOutput::parse(atlasPath);
     std::uint32_t channels = 0;
@@ -112,13 +113,13 @@ bool atlasJsonText(const std::string& atlasPath, const CPacker& packer, const st
     out += "{\"frames\": {";
     for (std::size_t i = 0; i < images.size(); ++i) {
         const std::string name = toStdString(images[i].name);
-        const auto found = entryOf.find(name);
+        const auto found = entryOf.find(toStdString(images[i].entryName()));
         if (found == entryOf.end()) {
             if (error)
                 *error = "no layout for image " + name;
             return false;
         }
-        const PackEntry& entry = packer.entry(found->second);
+        const AtlasFrameRect frame = atlasFrameRect(packer.entry(found->second), images[i]);
         out += i == 0 ? "\n\t" : ",\n\t";
         if (!appendString(out, name)) {
             if (error)
@@ -126,11 +127,18 @@ bool atlasJsonText(const std::string& atlasPath, const CPacker& packer, const st
             return false;
         }
         out += ": {\"frame\": ";
-        appendRectangle(out, entry.x, entry.y, entry.width, entry.height);
-        out += ", \"rotated\": false, \"trimmed\": false, \"spriteSourceSize\": ";
-        appendRectangle(out, 0, 0, entry.width, entry.height);
-        out += ", \"sourceSize\": ";
-        appendSize(out, entry.width, entry.height);
+        appendRectangle(out, frame.x, frame.y, frame.w, frame.h);
+        if (const std::optional<AtlasTrim>& trim = images[i].trim) {
+            out += ", \"rotated\": false, \"trimmed\": true, \"spriteSourceSize\": ";
+            appendRectangle(out, trim->x, trim->y, frame.w, frame.h);
+            out += ", \"sourceSize\": ";
+            appendSize(out, trim->sourceWidth, trim->sourceHeight);
+        } else {
+            out += ", \"rotated\": false, \"trimmed\": false, \"spriteSourceSize\": ";
+            appendRectangle(out, 0, 0, frame.w, frame.h);
+            out += ", \"sourceSize\": ";
+            appendSize(out, frame.w, frame.h);
+        }
         out += "}";
     }
     out += "},\n\"meta\": {\"app\": \"Quilt Forger\", \"version\": \"" QF_VERSION "\", \"image\": ";
@@ -141,7 +149,7 @@ bool atlasJsonText(const std::string& atlasPath, const CPacker& packer, const st
     }
     out += channels == 4 ? ", \"format\": \"RGBA8888\", \"size\": " : ", \"format\": \"RGB888\", \"size\": ";
     appendSize(out, width, height);
-    out += ", \"scale\": \"1\"}\n}\n";
+    out += premultiplied ? ", \"scale\": \"1\", \"premultipliedAlpha\": true}\n}\n" : ", \"scale\": \"1\"}\n}\n";
     text = std::move(out);
     return true;
 }

@@ -11,8 +11,11 @@
 //
 // one frame a line, keyed by the image's file name, in the order the images
 // were added, with the rectangles of the XML description (y counted from the
-// top). Images are never rotated or trimmed. "format" is "RGBA8888" for PNG
-// and TGA atlases and "RGB888" for BMP and JPEG ones.
+// top). Images are never rotated. A trimmed image has "trimmed": true, its
+// kept rectangle's place in the original as "spriteSourceSize" and the
+// original size as "sourceSize". "format" is "RGBA8888" for PNG and TGA
+// atlases and "RGB888" for BMP and JPEG ones; a premultiplied atlas ends its
+// meta with "premultipliedAlpha": true.
 #pragma once
 
 #include "app/pack/AtlasSave.h"
@@ -32,4 +35,5 @@ std::string atlasJsonPath(const std::string& atlasPath);
 // image, when a name is not valid UTF-8 (JSON cannot hold it) or an image is
 // not in the packer.
 bool atlasJsonText(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
-                   std::uint32_t width, std::uint32_t height, std::string& text, std::string* error);
+                   std::uint32_t width, std::uint32_t height, std::string& text, std::string* error,
+                   bool premultiplied = false);

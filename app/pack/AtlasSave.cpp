@@ -3,6 +3,7 @@
 
 #include "app/pack/AtlasFiles.h"
 #include "app/pack/CPacker.h"
+#include "app/pack/SpritePixels.h"
 #include "core/CSafeWriter.h"
 #include "image/CImage.h"
 #include "image/ImageLimits.h"
@@ -36,16 +37,47 @@ std::vector<std::int32_t> entryIndices(const CPacker& packer, const std::vector<
     std::vector<std::int32_t> indices;
     indices.reserve(images.size());
     for (const AtlasImage& image : images) {
-        const auto found = firstIndex.find(toStdString(image.name));
+        const auto found = firstIndex.find(toStdString(image.entryName()));
         indices.push_back(found == firstIndex.end() ? -1 : found->second);
     }
     return indices;
 }
 
-// composeAtlas with the entry indices already looked up.
-bool composeAt(const CPacker& packer, const std::vector<AtlasImage>& images, const std::vector<std::int32_t>& indices,
-               CImage& atlas, std::string* error)
+// Copies one image's picture into its entry and repeats its edges.
+void placePicture(CImage& atlas, const PackEntry& entry, const AtlasImage& image)
 {
+    const std::uint32_t x = static_cast<std::uint32_t>(entry.x) + image.extrude;
+    const std::uint32_t y = static_cast<std::uint32_t>(entry.y) + image.extrude;
+    const CImage& source = *image.image;
+    if (!image.trim) {
+        atlas.blit(source, x, y);
+        extrudeEdges(atlas, {x, y, source.getWidth(), source.getHeight()}, image.extrude);
+        return;
+    }
+    const AtlasTrim& trim = *image.trim;
+    // blitRect counts source rows from the bottom.
+    const std::uint32_t fromBottom = source.getHeight() - static_cast<std::uint32_t>(trim.y + trim.h);
+    atlas.blitRect(source, x, y, static_cast<std::uint32_t>(trim.x), fromBottom, static_cast<std::uint32_t>(trim.w),
+                   static_cast<std::uint32_t>(trim.h));
+    extrudeEdges(atlas, {x, y, static_cast<std::uint32_t>(trim.w), static_cast<std::uint32_t>(trim.h)}, image.extrude);
+}
+
+// A trim rectangle that lies inside its image, as prepareSprites makes them.
+bool trimFits(const AtlasImage& image)
+{
+    if (!image.trim)
+        return true;
+    const AtlasTrim& trim = *image.trim;
+    return trim.x >= 0 && trim.y >= 0 && trim.w > 0 && trim.h > 0 &&
+           std::int64_t(trim.x) + trim.w <= std::int64_t(image.image->getWidth()) &&
+           std::int64_t(trim.y) + trim.h <= std::int64_t(image.image->getHeight());
+}
+
+// composeAtlas with the entry indices already looked up, without the finish.
+bool composeAt(const CPacker& packer, const std::vector<AtlasImage>& images, const std::vector<std::int32_t>& indices,
+               CImage& atlas, std::vector<PixelRect>* placed, std::string* error)
+{
+    std::vector<bool> drawn(packer.count(), false);
     for (std::size_t i = 0; i < images.size(); ++i) {
         const AtlasImage& image = images[i];
         const std::int32_t index = indices[i];
@@ -54,9 +86,51 @@ bool composeAt(const CPacker& packer, const std::vector<AtlasImage>& images, con
                 *error = "no layout for image " + toStdString(image.name);
             return false;
         }
+        if (!trimFits(image)) {
+            if (error)
+                *error = "the trim rectangle of image " + toStdString(image.name) + " is not inside it";
+            return false;
+        }
+        // An image sharing another's picture (and entry) is not drawn again.
+        if (image.layoutName.length() > 0 && drawn[static_cast<std::size_t>(index)])
+            continue;
+        drawn[static_cast<std::size_t>(index)] = true;
         const PackEntry& entry = packer.entry(static_cast<std::uint32_t>(index));
-        atlas.blit(*image.image, static_cast<std::uint32_t>(entry.x), static_cast<std::uint32_t>(entry.y));
+        placePicture(atlas, entry, image);
+        if (placed)
+            placed->push_back({static_cast<std::uint32_t>(entry.x), static_cast<std::uint32_t>(entry.y),
+                               static_cast<std::uint32_t>(entry.width), static_cast<std::uint32_t>(entry.height)});
     }
+    return true;
+}
+
+// composeAtlas with the entry indices already looked up.
+bool composeFinished(const CPacker& packer, const std::vector<AtlasImage>& images,
+                     const std::vector<std::int32_t>& indices, CImage& atlas, const AtlasFinish& finish,
+                     std::string* error)
+{
+    if (!finish.bleed && !finish.premultiply)
+        return composeAt(packer, images, indices, atlas, nullptr, error);
+    // Alpha is needed to finish: a 3-channel atlas is finished as a
+    // 4-channel copy and takes its colour afterwards.
+    const bool direct = atlas.getChannels() == 4 && atlas.getBitsPerPixel() == 32;
+    CImage work;
+    if (!direct && !work.create(atlas.getWidth(), atlas.getHeight(), 4, 32)) {
+        if (error)
+            *error = "not enough memory for the atlas";
+        return false;
+    }
+    CImage& target = direct ? atlas : work;
+    std::vector<PixelRect> placed;
+    if (!composeAt(packer, images, indices, target, &placed, error))
+        return false;
+    // Premultiplied colour is 0 wherever alpha is, so bleeding would be undone.
+    if (finish.premultiply)
+        premultiplyAlpha(target);
+    else
+        bleedTransparent(target, placed);
+    if (!direct)
+        atlas.blit(work, 0, 0);
     return true;
 }
 
@@ -73,14 +147,20 @@ CXMLNode describeAt(const AtlasOutput& output, const CPacker& packer, const std:
         const std::int32_t index = indices[i];
         if (index < 0)
             continue;
-        const PackEntry& entry = packer.entry(static_cast<std::uint32_t>(index));
+        const AtlasFrameRect rect = atlasFrameRect(packer.entry(static_cast<std::uint32_t>(index)), image);
         CXMLNode frame;
         frame.name() = "frame";
         addAttribute(frame, "name", atlasFrameName(image.name));
-        addAttribute(frame, "x", entry.x);
-        addAttribute(frame, "y", entry.y);
-        addAttribute(frame, "w", entry.width);
-        addAttribute(frame, "h", entry.height);
+        addAttribute(frame, "x", rect.x);
+        addAttribute(frame, "y", rect.y);
+        addAttribute(frame, "w", rect.w);
+        addAttribute(frame, "h", rect.h);
+        if (image.trim) {
+            addAttribute(frame, "offsetX", image.trim->x);
+            addAttribute(frame, "offsetY", image.trim->y);
+            addAttribute(frame, "originalW", image.trim->sourceWidth);
+            addAttribute(frame, "originalH", image.trim->sourceHeight);
+        }
         sprite.addChild(frame);
     }
     return sprite;
@@ -106,9 +186,16 @@ String atlasFrameName(const String& imageName)
     return length <= ending ? String("") : imageName.substring(0, length - ending);
 }
 
-bool composeAtlas(const CPacker& packer, const std::vector<AtlasImage>& images, CImage& atlas, std::string* error)
+bool composeAtlas(const CPacker& packer, const std::vector<AtlasImage>& images, CImage& atlas, std::string* error,
+                  const AtlasFinish& finish)
 {
-    return composeAt(packer, images, entryIndices(packer, images), atlas, error);
+    return composeFinished(packer, images, entryIndices(packer, images), atlas, finish, error);
+}
+
+AtlasFrameRect atlasFrameRect(const PackEntry& entry, const AtlasImage& image)
+{
+    const auto extrude = static_cast<std::int32_t>(image.extrude);
+    return {entry.x + extrude, entry.y + extrude, entry.width - 2 * extrude, entry.height - 2 * extrude};
 }
 
 CXMLNode buildAtlasDescription(const std::string& atlasPath, const CPacker& packer,
@@ -119,6 +206,13 @@ CXMLNode buildAtlasDescription(const std::string& atlasPath, const CPacker& pack
 
 bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
                std::uint32_t width, std::uint32_t height, std::string* error,
+               const CParallelDeflate::Progress& progress)
+{
+    return saveAtlas(atlasPath, packer, images, width, height, AtlasFinish{}, error, progress);
+}
+
+bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+               std::uint32_t width, std::uint32_t height, const AtlasFinish& finish, std::string* error,
                const CParallelDeflate::Progress& progress)
 {
     const AtlasOutput output = AtlasOutput::parse(atlasPath);
@@ -135,7 +229,7 @@ bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::v
     CImage atlas;
     atlas.create(width, height, channels, bitsPerPixel);
     const std::vector<std::int32_t> indices = entryIndices(packer, images);
-    if (!composeAt(packer, images, indices, atlas, error))
+    if (!composeFinished(packer, images, indices, atlas, finish, error))
         return false;
     const CXMLNode description = describeAt(output, packer, images, indices);
 

@@ -9,6 +9,11 @@
 // tag without a line feed after it. Frames follow the order in which the
 // images were added, not the packing order.
 //
+// A trimmed frame's line goes on with "offsetX" and "offsetY" (where the kept
+// rectangle sat in the original image, from its top left) and "originalW" and
+// "originalH" (the original image's size); untrimmed frames never carry them,
+// and readers that do not know them see an ordinary frame.
+//
 // This is the one save the window tool and the command line both use.
 #pragma once
 
@@ -17,17 +22,52 @@
 #include "xml/CXMLNode.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 class CImage;
 class CPacker;
+struct PackEntry;
+
+// Where a trimmed picture sat in its image: the kept rectangle (x, y from
+// the image's top left) and the image's whole size.
+struct AtlasTrim {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t w = 0;
+    std::int32_t h = 0;
+    std::int32_t sourceWidth = 0;
+    std::int32_t sourceHeight = 0;
+};
 
 // One image of the atlas, in the order the images were added, under the
 // name the packer knows it by (its file name, ending included).
+//
+// The other fields are what sprite preparation (SpriteSheet.h) decided; their
+// defaults pack the whole image under its own name, as the atlas always has.
 struct AtlasImage {
+    AtlasImage() = default;
+    AtlasImage(const String& imageName, const CImage* imagePixels) : name(imageName), image(imagePixels) {}
+
     String name;
     const CImage* image = nullptr;
+    // The packer entry holding the picture when it is not `name`: an image
+    // whose picture equals an earlier one's names that one's entry.
+    String layoutName;
+    // Set when trimming cut something away: only this part is packed.
+    std::optional<AtlasTrim> trim;
+    // Edge pixels repeated around the picture inside its packer entry, which
+    // is 2 x extrude wider and higher than the frame.
+    std::uint32_t extrude = 0;
+
+    const String& entryName() const { return layoutName.length() > 0 ? layoutName : name; }
+};
+
+// How the atlas's pixels are finished after the pictures are copied in.
+struct AtlasFinish {
+    bool bleed = false;       // colour into fully transparent pixels (bleedTransparent)
+    bool premultiply = false; // colour multiplied by alpha; no bleed then
 };
 
 // The atlas image format for a file name, by its lower-cased ending: 3
@@ -46,9 +86,23 @@ String atlasFrameName(const String& imageName);
 
 // Copies every image into `atlas` (already created at the atlas size and
 // format) at its packed position; later images overwrite earlier ones, and
-// images of another format are converted by the blit. False, naming the
+// images of another format are converted by the blit. A trimmed image
+// copies its kept rectangle, an extruded one sits `extrude` pixels inside its
+// entry with its edges repeated around it, and images sharing one entry are
+// copied once. Then `finish` is applied (on a 3-channel atlas through a
+// 4-channel copy, so alpha counts before it is dropped). False, naming the
 // image, when one is not in the packer.
-bool composeAtlas(const CPacker& packer, const std::vector<AtlasImage>& images, CImage& atlas, std::string* error);
+bool composeAtlas(const CPacker& packer, const std::vector<AtlasImage>& images, CImage& atlas, std::string* error,
+                  const AtlasFinish& finish = {});
+
+// The frame of an image in the atlas: its packer entry without the extrusion.
+struct AtlasFrameRect {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t w = 0;
+    std::int32_t h = 0;
+};
+AtlasFrameRect atlasFrameRect(const PackEntry& entry, const AtlasImage& image);
 
 // The "sprite" node of the description for an atlas saved as `atlasPath`.
 // Assumes every image is in the packer (composeAtlas checks it).
@@ -65,4 +119,8 @@ CXMLNode buildAtlasDescription(const std::string& atlasPath, const CPacker& pack
 // the other formats report nothing.
 bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
                std::uint32_t width, std::uint32_t height, std::string* error,
+               const CParallelDeflate::Progress& progress = {});
+// The same with the atlas's pixels finished as `finish` says.
+bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+               std::uint32_t width, std::uint32_t height, const AtlasFinish& finish, std::string* error,
                const CParallelDeflate::Progress& progress = {});

@@ -12,6 +12,7 @@
 #include "xml/CXMLAttribute.h"
 #include "xml/CXMLDocument.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -64,6 +65,71 @@ void cutAtlasFrame(const CImage& atlas, const SpriteFrame& frame, CImage& out)
 }
 
 namespace {
+
+// Where a trimmed frame goes back: its offset in an image of the original
+// size ("offsetX", "offsetY", "originalW", "originalH" on its element).
+struct FrameRestore {
+    bool trimmed = false;
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+};
+
+// A number attribute read by its leading decimal text, as the resource
+// reader reads numbers; 0 when there is none, clamped far outside any size.
+std::int64_t numberAttribute(const CXMLNode& node, const char* name)
+{
+    const std::string text = toStdString(node.attributeValue(name, 1));
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    std::int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min<std::int64_t>(value * 10 + (text[i] - '0'), std::int64_t(1) << 40);
+    return negative ? -value : value;
+}
+
+// One entry per sprite frame the reader made from the element's children:
+// one frame per child up to the first "array" child (which makes many, and
+// which the save never writes); frames after it are restored as they are.
+std::vector<FrameRestore> frameRestores(const CXMLNode& root)
+{
+    std::vector<FrameRestore> restores;
+    for (std::uint32_t i = 0; i < root.childCount(); ++i) {
+        const CXMLNode& child = *root.child(i);
+        if (child.findAttribute("array", 1))
+            break;
+        FrameRestore restore;
+        restore.trimmed = child.findAttribute("originalW", 1) || child.findAttribute("originalH", 1);
+        if (restore.trimmed) {
+            restore.x = numberAttribute(child, "offsetX");
+            restore.y = numberAttribute(child, "offsetY");
+            restore.width = numberAttribute(child, "originalW");
+            restore.height = numberAttribute(child, "originalH");
+        }
+        restores.push_back(restore);
+    }
+    return restores;
+}
+
+// Why a trimmed frame cannot go back into its original, or "".
+std::string restoreProblem(const SpriteFrame& frame, const FrameRestore& restore)
+{
+    if (restore.x < 0 || restore.y < 0 || restore.x + frame.w > restore.width ||
+        restore.y + frame.h > restore.height)
+        return "its offset and original size do not hold its rectangle";
+    std::string sizeError;
+    if (restore.width > 0xFFFFFFFFll || restore.height > 0xFFFFFFFFll)
+        return "its original size is too large";
+    if (!checkImageSize(static_cast<std::uint32_t>(restore.width), static_cast<std::uint32_t>(restore.height), "PNG",
+                        &sizeError))
+        return sizeError;
+    return std::string();
+}
 
 // The frame's file name, or why it is refused.
 bool outputName(const SpriteFrame& frame, int& unnamedCounter, std::string& name, std::string& problem)
@@ -171,6 +237,7 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
             return false;
         }
     }
+    const std::vector<FrameRestore> restores = frameRestores(root);
     int unnamedCounter = 1;
     for (std::uint32_t i = 0; i < sprite->getFrameCount(); ++i) {
         const SpriteFrame& frame = *sprite->getFrame(i);
@@ -180,9 +247,25 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
             report.refused.push_back(problem);
             continue;
         }
+        const FrameRestore restore = i < restores.size() ? restores[i] : FrameRestore();
+        if (restore.trimmed) {
+            const std::string why = restoreProblem(frame, restore);
+            if (!why.empty()) {
+                report.refused.push_back("frame \"" + name.substr(0, name.size() - 4) + "\" not written: " + why);
+                continue;
+            }
+        }
         const CImage& source = frame.texture ? *frame.texture : *atlas;
         CImage image;
         cutAtlasFrame(source, frame, image);
+        if (restore.trimmed) {
+            // Back at its offset in a transparent image of the original size.
+            CImage original;
+            original.create(static_cast<std::uint32_t>(restore.width), static_cast<std::uint32_t>(restore.height),
+                            image.getChannels(), image.getBitsPerPixel());
+            original.blit(image, static_cast<std::uint32_t>(restore.x), static_cast<std::uint32_t>(restore.y));
+            image = std::move(original);
+        }
         const std::string path = joinPath(folder, name);
         std::string error;
         if (!writeFrame(image, folder, name, &error)) {

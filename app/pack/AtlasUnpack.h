@@ -3,7 +3,11 @@
 //
 // The description is read by the engine's resource-list reader with a
 // private resource manager, so the frames are exactly those a game would
-// see. Unnamed frames are written as 1.png, 2.png, ... in order.
+// see. Unnamed frames are written as 1.png, 2.png, ... in order. A trimmed
+// frame (one with "originalW" and "originalH") is written at its "offsetX",
+// "offsetY" in a transparent image of the original size, so the unpacked
+// file is the image that was packed; a frame whose offset and original size
+// cannot hold its rectangle is refused.
 //
 // Differences from reading the list in a game, for safety: the atlas image
 // named by "file" is looked for relative to the description's folder (not the

@@ -388,22 +388,24 @@ public:
     {
     }
 
-    bool run()
+    // The number of entries placed: all of them, or the index of the first
+    // that found no room.
+    std::size_t run()
     {
         PackEntry& first = entries_[0];
         if (first.width < 0 || first.height < 0)
-            return false;
+            return 0;
         first.x = static_cast<std::int32_t>(spacing_);
         first.y = static_cast<std::int32_t>(spacing_);
         if (spacing_ + first.width > maxWidth_ || spacing_ + first.height > maxHeight_)
-            return false;
+            return 0;
         setUpIndexes();
         placed(0);
         for (std::size_t n = 1; n < entries_.size(); ++n) {
             if (!attach(n))
-                return false;
+                return n;
         }
-        return true;
+        return entries_.size();
     }
 
 private:
@@ -600,13 +602,15 @@ std::int32_t CPacker::findEntry(const String& name) const
 
 bool CPacker::pack(std::uint32_t maxWidth, std::uint32_t maxHeight)
 {
+    placedCount_ = 0;
     if (entries_.empty())
         return true;
     if (spacing_ > INT32_MAX)
         return false;
     LayoutRun run(entries_, mode_, alignment_, spacing_, std::min<i64>(maxWidth, INT32_MAX),
                   std::min<i64>(maxHeight, INT32_MAX));
-    return run.run();
+    placedCount_ = static_cast<std::uint32_t>(run.run());
+    return placedCount_ == entries_.size();
 }
 
 // Whether pack(side, side) must fail, judged without running it: an entry too
@@ -627,24 +631,67 @@ static bool cannotFit(const std::vector<PackEntry>& entries, PackAlign alignment
     return alignment == AlignEdge && area > side * side;
 }
 
-std::optional<CanvasSize> CPacker::packCanvas(bool tightPack)
+static i64 powerOfTwoAtLeast(i64 value)
 {
-    for (std::uint32_t side = 64; side <= maxImageSide; side *= 2) {
-        if (side < maxImageSide && cannotFit(entries_, alignment_, spacing_, side))
+    i64 p = 1;
+    while (p < value)
+        p *= 2;
+    return value == 0 ? 0 : p;
+}
+
+std::optional<CanvasSize> CPacker::packCanvas(bool tightPack, const CanvasRules& rules)
+{
+    const i64 maxSize = rules.maxSize == 0 ? maxImageSide : std::min<i64>(rules.maxSize, maxImageSide);
+    const i64 margin = rules.border ? i64(*rules.border) : i64(spacing_);
+    // The entries are packed as if the margin were the spacing, then moved.
+    const i64 shift = margin - i64(spacing_);
+    std::vector<i64> sides;
+    for (i64 side = 64; side <= maxSize; side *= 2)
+        sides.push_back(side);
+    if (sides.empty() || sides.back() != maxSize) {
+        if (!rules.pot)
+            sides.push_back(maxSize);
+        else if (maxSize < 64)
+            sides.push_back(powerOfTwoAtLeast(maxSize + 1) / 2);
+    }
+    for (const i64 side : sides) {
+        const i64 limit = side - shift;
+        if (limit < 1 || limit > INT32_MAX)
             continue;
-        if (!pack(side, side))
+        if (side < maxSize && cannotFit(entries_, alignment_, spacing_, limit))
             continue;
-        if (!tightPack)
-            return CanvasSize{side, side};
-        i64 width = 0, height = 0;
-        for (const PackEntry& e : entries_) {
-            width = std::max(width, i64(e.x) + e.width);
-            height = std::max(height, i64(e.y) + e.height);
+        if (!pack(static_cast<std::uint32_t>(limit), static_cast<std::uint32_t>(limit)))
+            continue;
+        i64 width = side, height = side;
+        if (tightPack) {
+            width = 0;
+            height = 0;
+            for (const PackEntry& e : entries_) {
+                width = std::max(width, i64(e.x) + e.width + shift);
+                height = std::max(height, i64(e.y) + e.height + shift);
+            }
+            width += margin;
+            height += margin;
         }
-        width += spacing_;
-        height += spacing_;
-        if (width > maxImageSide || height > maxImageSide)
-            return std::nullopt;
+        if (rules.pot) {
+            width = powerOfTwoAtLeast(width);
+            height = powerOfTwoAtLeast(height);
+        }
+        if (rules.square)
+            width = height = std::max(width, height);
+        if (width > maxSize || height > maxSize) {
+            // Only a larger square could still do, and with the defaults
+            // (tight, margin = spacing) none does: its layout is the same.
+            if (tightPack && shift == 0 && !rules.pot && !rules.square)
+                return std::nullopt;
+            continue;
+        }
+        if (shift != 0) {
+            for (PackEntry& e : entries_) {
+                e.x = static_cast<std::int32_t>(e.x + shift);
+                e.y = static_cast<std::int32_t>(e.y + shift);
+            }
+        }
         return CanvasSize{static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)};
     }
     return std::nullopt;

@@ -27,6 +27,8 @@ enum PackMode : std::int32_t {
     PackAuto = 0,  // try beside every earlier entry, then below
     PackRight = 1, // only beside
     PackDown = 2,  // only below
+    PackBest = 3,  // smallest atlas in any order: a layoutAtlas mode (AtlasLayout.h);
+                   // CPacker::pack attaches nothing in it
 };
 
 enum PackAlign : std::int32_t {
@@ -48,6 +50,15 @@ struct PackEntry {
 struct CanvasSize {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
+};
+
+// What the canvas size search may choose. The defaults are the window tool's
+// rules: squares up to maxImageSide, spacing as the margin.
+struct CanvasRules {
+    std::uint32_t maxSize = 0;          // largest side; 0 means maxImageSide
+    std::optional<std::uint32_t> border; // margin at the atlas edges; unset: spacing
+    bool pot = false;                   // round both sides up to powers of two
+    bool square = false;                // make the sides equal
 };
 
 class CPacker {
@@ -91,6 +102,9 @@ public:
     // spacing above 2^31 - 1 never fits, and an entry with a negative width
     // or height fits nowhere.
     bool pack(std::uint32_t maxWidth, std::uint32_t maxHeight);
+    // Entries placed by the last pack(): all of them after it returned true,
+    // else the index of the entry that found no room.
+    std::uint32_t placedCount() const { return placedCount_; }
 
     // The canvas size search: pack at 64 x 64, 128 x 128, ... and stop at
     // the first square that takes every entry. With tightPack the atlas is
@@ -103,11 +117,22 @@ public:
     // the result is empty ("does not fit") and the entry positions are
     // unspecified. An empty packer fits the first square (tight: spacing x
     // spacing).
-    std::optional<CanvasSize> packCanvas(bool tightPack);
+    std::optional<CanvasSize> packCanvas(bool tightPack) { return packCanvas(tightPack, CanvasRules{}); }
+
+    // The same search within `rules`: squares of 64, 128, ... up to
+    // rules.maxSize, and rules.maxSize itself when it is no power of two
+    // (without pot). The entries are placed inside the margin (the first at
+    // (margin, margin)); tight adds the margin on the right and bottom. The
+    // canvas (tight extent or square) is then rounded up to powers of two
+    // (pot) and made square (square); a square whose canvas would exceed
+    // maxSize counts as not fitting. With default rules this is exactly the
+    // search above.
+    std::optional<CanvasSize> packCanvas(bool tightPack, const CanvasRules& rules);
 
 private:
     std::vector<PackEntry> entries_;
     PackMode mode_ = PackAuto;
     PackAlign alignment_ = AlignEdge;
     std::uint32_t spacing_ = 0;
+    std::uint32_t placedCount_ = 0;
 };

@@ -19,6 +19,7 @@
 #pragma once
 
 #include "app/pack/CPacker.h"
+#include "app/pack/SpriteSheet.h"
 #include "core/CMatrix.h"
 #include "core/CSlotList.h"
 #include "framework/CAppGL.h"
@@ -74,6 +75,9 @@ public:
     // reports every file that was not added in one message.
     void addPaths(const std::vector<std::string>& paths);
 
+    // The sprite options the options panel sets; a relayout applies them.
+    SpriteOptions& getSpriteOptions() { return spriteOptions; }
+
     // Read access for tests and benchmarks.
     CPacker& getPacker() { return packer; }
     CResourceManager& getTextures() { return textures; }
@@ -102,6 +106,14 @@ private:
     void report(const std::string& text);
     void updateHint();
 
+    // The sprite options between list, layout, preview and save
+    // (ApplicationSprites.cpp): the list's images prepared for the layout,
+    // the preview elements put on their frames after it, and the images as
+    // the save takes them, in the order they were added.
+    std::vector<LayoutImage> prepareLayoutImages();
+    void placePreviewElements();
+    std::vector<AtlasImage> savedImages() const;
+
     void drawVisiblePreview();
     void canvasDragCheck(float x, float y);
     void chooseAutoPack();
@@ -120,6 +132,8 @@ private:
     // Members in the order the tool has always kept them.
     float savedCanvasPos[2] = {0.0f, 20.0f};
     CPacker packer;
+    SpriteOptions spriteOptions;
+    SpriteSheet sprites; // the images as the last relayout prepared them
     CResourceManager toolResources;
     CResourceManager textures;
     CButton* btnNew = nullptr;

@@ -37,23 +37,8 @@ void Application::saveAtlasFile()
     const auto width = static_cast<std::uint32_t>(canvas->getWidth());
     const auto height = static_cast<std::uint32_t>(canvas->getHeight());
 
-    // The images in the order they were added, each found by the texture
-    // its preview element shows.
-    std::vector<AtlasImage> images;
-    for (std::uint32_t i = 0; i < preview.getCount(); ++i) {
-        CGUI* element = preview.getElement(i);
-        const CMaterial& material = element->getMaterial();
-        const CImage* image = nullptr;
-        for (std::uint32_t k = 0; k < textures.getCount() && image == nullptr; ++k) {
-            auto* texture = dynamic_cast<CTexture*>(textures.getResource(k));
-            if (texture != nullptr && !material.textures.empty() && texture->getTextureId() == material.textures[0] &&
-                texture->getName() == element->getName())
-                image = texture;
-        }
-        images.push_back({element->getName(), image});
-    }
     std::string error;
-    if (!saveAtlas(path, packer, images, width, height, &error))
+    if (!saveAtlas(path, packer, savedImages(), width, height, spriteOptions.finish(), &error))
         report("The atlas was not saved.\n\n" + error);
 }
 

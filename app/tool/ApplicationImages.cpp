@@ -2,6 +2,8 @@
 #include "app/tool/Application.h"
 
 #include "app/pack/AtlasFiles.h"
+#include "app/pack/AtlasLayout.h"
+#include "app/pack/NaturalOrder.h"
 #include "framework/CFileDialog.h"
 #include "gui/CCheckBox.h"
 #include "gui/CList.h"
@@ -29,7 +31,8 @@ std::string singleFileName(const std::string& path)
     return path.substr(separator + 1);
 }
 
-// The image files directly in a folder, in name order (byte order).
+// The image files directly in a folder, in natural name order (frame2
+// before frame10), as the command line takes them.
 std::vector<std::string> imagesInFolder(const std::string& folder)
 {
     std::vector<std::string> names;
@@ -40,7 +43,7 @@ std::vector<std::string> imagesInFolder(const std::string& folder)
         if (entry.is_regular_file(typeError) && hasImageEnding(name))
             names.push_back(name);
     }
-    std::sort(names.begin(), names.end());
+    sortNames(names, NameOrder::Natural);
     return names;
 }
 
@@ -211,6 +214,7 @@ void Application::newAtlas()
     preview.clear();
     textures.clear();
     packer.clear();
+    sprites = SpriteSheet();
     list->clear();
     savedCanvasPos[0] = 0.0f;
     savedCanvasPos[1] = 20.0f;
@@ -223,27 +227,27 @@ void Application::relayout()
     savedCanvasPos[0] = 0.0f;
     savedCanvasPos[1] = 20.0f;
     canvasDragCheck(0.0f, 0.0f);
-    packer.clear();
-    for (std::uint32_t i = 0; i < list->getRowCount(); ++i) {
-        const CGUI* element = preview.find(list->getCellText(i, 0));
-        if (element == nullptr)
-            continue;
-        PackEntry entry;
-        entry.name = element->getName();
-        entry.width = static_cast<std::int32_t>(element->getWidth());
-        entry.height = static_cast<std::int32_t>(element->getHeight());
-        packer.insertEntry(i, entry);
-    }
+    const std::vector<LayoutImage> images = prepareLayoutImages();
+    // The packer holds the options the controls set and, after the layout,
+    // the images at their places for the preview and the save.
+    LayoutOptions options;
+    options.mode = packer.mode();
+    options.alignment = packer.alignment();
+    options.spacing = packer.spacing();
+    options.tight = cboxTightPack->isChecked();
+    const AtlasLayout layout = layoutAtlas(images, options);
+    fillPagePacker(images, layout, 0, packer);
     // Images that need an atlas beyond the largest image side fit no
     // square: the preview keeps the last layout and saving is refused.
-    const std::optional<CanvasSize> size = packer.packCanvas(cboxTightPack->isChecked());
-    layoutFits = size.has_value();
+    layoutFits = layout.fits();
     if (!layoutFits) {
+        for (const LayoutImage& image : images)
+            packer.insertEntry(packer.count(), PackEntry{image.name, 0, 0, image.width, image.height});
         report("The images do not fit into one atlas of the largest size; remove some to save.");
         return;
     }
-    const auto width = static_cast<float>(size->width);
-    const auto height = static_cast<float>(size->height);
+    const auto width = static_cast<float>(layout.pages[0].width);
+    const auto height = static_cast<float>(layout.pages[0].height);
 
     canvas->setPosition(0.0f, 20.0f);
     canvas->storeSize(width, height);
@@ -252,12 +256,5 @@ void Application::relayout()
     matrix.setElement(5, matrix.element(5) * (height / 64.0f));
     canvas->getMaterial().textureMatrix = matrix;
 
-    for (std::uint32_t i = 0; i < preview.getCount(); ++i) {
-        CGUI* element = preview.getElement(i);
-        const std::int32_t index = packer.findEntry(element->getName());
-        if (index < 0)
-            continue;
-        const PackEntry& entry = packer.entry(static_cast<std::uint32_t>(index));
-        element->setPosition(static_cast<float>(entry.x), static_cast<float>(entry.y));
-    }
+    placePreviewElements();
 }

@@ -2,7 +2,7 @@
 """Strict checks of the JSON array and .atlas descriptions.
 
 usage: check_atlas_formats.py array ARRAY.json HASH.json
-       check_atlas_formats.py atlas ATLAS.atlas ATLAS.xml WIDTH HEIGHT FORMAT
+       check_atlas_formats.py atlas ATLAS.atlas ATLAS.xml WIDTH HEIGHT FORMAT [pma]
 
 "array": the array form must hold exactly the hash form's frames, in order,
 each as {"filename": KEY, ...the hash entry's fields in their order}, and the
@@ -71,7 +71,7 @@ def parse_atlas(text):
     return pages
 
 
-def check_atlas(atlas_path, xml_path, width, height, pixel_format):
+def check_atlas(atlas_path, xml_path, width, height, pixel_format, pma=""):
     with open(atlas_path, "rb") as f:
         raw = f.read().decode("utf-8")
     if not raw.startswith("\n"):
@@ -84,7 +84,7 @@ def check_atlas(atlas_path, xml_path, width, height, pixel_format):
     if name != sprite.get("file"):
         fail("page %r, the XML names %r" % (name, sprite.get("file")))
     wanted = [("size", [width, height]), ("format", [pixel_format]), ("filter", ["Nearest", "Nearest"]),
-              ("repeat", ["none"])]
+              ("repeat", ["none"])] + ([("pma", ["true"])] if pma else [])
     if fields != wanted:
         fail("page fields %r, wanted %r" % (fields, wanted))
     frames = sprite.findall("frame")
@@ -92,8 +92,12 @@ def check_atlas(atlas_path, xml_path, width, height, pixel_format):
         fail("regions %r, XML frames %r" % ([r[0] for r in regions][:5], [f.get("name") for f in frames][:5]))
     for (region, fields), frame in zip(regions, frames):
         x, y, w, h = (frame.get(k) for k in ("x", "y", "w", "h"))
-        wanted = [("rotate", ["false"]), ("xy", [x, y]), ("size", [w, h]), ("orig", [w, h]),
-                  ("offset", ["0", "0"]), ("index", ["-1"])]
+        # A trimmed frame: the original size, and the kept rectangle's place
+        # in it, which the XML counts from the top and .atlas from the bottom.
+        orig = [frame.get("originalW", w), frame.get("originalH", h)]
+        offset = [frame.get("offsetX", "0"), str(int(orig[1]) - int(frame.get("offsetY", "0")) - int(h))]
+        wanted = [("rotate", ["false"]), ("xy", [x, y]), ("size", [w, h]), ("orig", orig),
+                  ("offset", offset), ("index", ["-1"])]
         if fields != wanted:
             fail("region %r: %r, wanted %r" % (region, fields, wanted))
         if int(x) + int(w) > int(width) or int(y) + int(h) > int(height):
@@ -103,4 +107,4 @@ def check_atlas(atlas_path, xml_path, width, height, pixel_format):
 if sys.argv[1] == "array":
     check_array(*sys.argv[2:4])
 else:
-    check_atlas(*sys.argv[2:7])
+    check_atlas(*sys.argv[2:8])

@@ -26,6 +26,15 @@ python3 "$here/check_atlas_formats.py" atlas out/atlas.atlas out/atlas.xml $size
 size=$(sed -n 's/.*(\([0-9]*\)x\([0-9]*\),.*/\1 \2/p' out.txt)
 python3 "$here/check_atlas_formats.py" atlas out/opaque.atlas out/opaque.xml $size RGB888 || fail ".atlas jpg"
 
+# Trimmed, aliased, extruded and premultiplied sprites: the .atlas keeps the
+# original sizes and offsets the XML gives.
+mkdir -p trim && python3 "$here/sprite_pngs.py" inputs trim || fail "cannot make trimmed sprites"
+"$cli" pack --format atlas --trim --alias --extrude 1 --premultiply -o out/trim.png trim >out.txt 2>err.txt \
+    || fail "trimmed pack: $(cat err.txt)"
+grep -q 'offsetX=' out/trim.xml || fail "the trimmed pack trimmed nothing"
+size=$(sed -n 's/.*(\([0-9]*\)x\([0-9]*\),.*/\1 \2/p' out.txt)
+python3 "$here/check_atlas_formats.py" atlas out/trim.atlas out/trim.xml $size RGBA8888 pma || fail ".atlas trimmed"
+
 # Refused before anything is written: a region name with ":" (read as a
 # field); --json with json-array (both are ATLAS.json) is a usage error.
 mkdir -p colon && cp in/sprite00.png colon/a:b.png

@@ -1,0 +1,59 @@
+// CBestPacker: the best-fit layout, images placed for the smallest atlas.
+//
+// The images are placed tallest first (ties: wider first, then input order)
+// on a skyline: each goes where its top edge ends highest up, and the gaps a
+// placement leaves under it are kept as free rectangles that later, smaller
+// images fill before the skyline is tried. A canvas search then packs the
+// same images into bins of several widths and keeps the one with the
+// smallest atlas area.
+//
+// Everything is integer arithmetic over indexes, so the layout depends only
+// on the sizes and rules: the same input gives the same positions on every
+// run and machine. Packing one bin costs about O(n log n + n * s), where s
+// is the number of skyline segments (a few hundred for 10,000 sprites).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct BestSize {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+// The canvas rules of AtlasLayout.h, for one page.
+struct BestRules {
+    std::uint32_t spacing = 0; // between images
+    std::uint32_t margin = 0;  // between the atlas edges and the images
+    std::uint32_t maxSize = 16384;
+    bool tight = true;         // canvas = used extent + margin, else the bin width searched
+    bool pot = false;
+    bool square = false;
+};
+
+struct BestLayout {
+    std::vector<std::int32_t> x; // per input size; -1 when not placed
+    std::vector<std::int32_t> y;
+    std::uint32_t width = 0;     // the canvas
+    std::uint32_t height = 0;
+    std::size_t placed = 0;
+};
+
+// Packs every size into the smallest canvas the rules allow. When not all of
+// them fit one canvas of maxSize, packs as many as fit into the largest one
+// (tallest first, as above) and marks the others -1. Sizes must not be
+// negative; zero-size images are placed at the margin corner.
+BestLayout packBest(const std::vector<BestSize>& sizes, const BestRules& rules);
+
+// One bin: places the sizes (in the order given by `order`, indexes into
+// sizes) inside binWidth x binHeight, each occupying its size plus `spacing`
+// on its right and bottom. x and y get the positions from the bin's corner,
+// -1 for those that do not fit. Returns the number placed. Exposed for the
+// benchmark and tests.
+std::size_t packBestBin(const std::vector<BestSize>& sizes, const std::vector<std::uint32_t>& order,
+                        std::int32_t spacing, std::int32_t binWidth, std::int32_t binHeight,
+                        std::vector<std::int32_t>& x, std::vector<std::int32_t>& y);
+
+// The order packBest places sizes in: tallest first, then widest, then by
+// index.
+std::vector<std::uint32_t> bestOrder(const std::vector<BestSize>& sizes);
