@@ -19,6 +19,7 @@ const char* const packUsage =
     "                            [--trim] [--alias] [--extrude N] [--bleed] [--premultiply]\n"
     "                            [--sort natural|bytes]\n"
     "                            [--recursive] [--skip-unreadable] [--json] [--progress]\n"
+    "                            [--format xml|json|json-array|atlas] [--watch] [--if-changed]\n"
     "                            -o ATLAS IMAGE|FOLDER...\n";
 const char* const unpackUsage = "       quiltforger-cli unpack [--force] DESCRIPTION.xml [-o FOLDER]\n";
 const char* const otherUsage = "       quiltforger-cli --help | --version\n";
@@ -67,6 +68,14 @@ const char* const packHelp =
     "        --json                  also write ATLAS with the ending .json: the JSON \"hash\"\n"
     "                                description that PixiJS, Phaser and melonJS read\n"
     "        --progress              draw the progress bar even when stderr is no terminal\n"
+    "        --format FORMAT         also write a description in FORMAT (repeatable): json\n"
+    "                                (as --json), json-array (ATLAS.json with \"frames\" as\n"
+    "                                an array) or atlas (ATLAS.atlas for libGDX and Spine)\n"
+    "        --watch                 after packing, pack again whenever the inputs change,\n"
+    "                                until Ctrl-C; a failed repack keeps the previous files\n"
+    "        --if-changed            do nothing (exit 0) when the inputs and options are\n"
+    "                                those the outputs were made from (digest kept in the\n"
+    "                                hidden file .ATLAS.digest beside them)\n"
     "        Options with a value also take the form --option=VALUE.\n";
 const char* const unpackHelp =
     "\n"
