@@ -12,6 +12,7 @@
 #include "app/cli/CPackDigest.h"
 #include "app/cli/CProgressBar.h"
 #include "app/cli/CWatch.h"
+#include "app/cli/LoadInputs.h"
 #include "app/cli/CPackInputs.h"
 #include "app/cli/CliCommands.h"
 #include "app/cli/CliFiles.h"
@@ -364,22 +365,15 @@ int packOnce(const PackOptions& options)
     std::vector<std::unique_ptr<CImage>> images;
     images.reserve(files.size());
     std::size_t unreadable = 0;
+    std::vector<LoadedInput> loaded =
+        loadInputs(files, [&](std::size_t done) { progress.update("loading", done, files.size()); });
     for (std::size_t i = 0; i < files.size(); ++i) {
-        progress.update("loading", i, files.size());
-        const PackInput& file = files[i];
-        auto image = std::make_unique<CImage>();
-        std::string error = file.error;
-        if (error.empty())
-            error = descriptionNameProblem(fileNameOf(file.path));
-        if (error.empty() && !loadImageFile(file.path.c_str(), file.format, *image, &error) && error.empty())
-            error = "cannot be read";
-        if (!error.empty()) {
+        if (!loaded[i].image) {
             ++unreadable;
-            progress.message(file.path + ": " + error);
+            progress.message(files[i].path + ": " + loaded[i].error);
             continue;
         }
-        image->setName(String(fileNameOf(file.path).c_str()));
-        images.push_back(std::move(image));
+        images.push_back(std::move(loaded[i].image));
     }
     progress.update("loading", files.size(), files.size());
     if (unreadable > 0 && !options.skipUnreadable) {
