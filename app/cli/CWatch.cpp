@@ -38,11 +38,9 @@ std::string folderId(const std::string& folder)
 
 }
 
-CWatch::CWatch(std::vector<std::string> inputs, bool recursive, const std::vector<std::string>& outputs)
-    : inputs_(std::move(inputs)), recursive_(recursive)
+CWatch::CWatch(std::vector<std::string> inputs, bool recursive, std::function<std::vector<std::string>()> outputs)
+    : inputs_(std::move(inputs)), recursive_(recursive), listOutputs_(std::move(outputs))
 {
-    for (const std::string& output : outputs)
-        outputs_.emplace(folderId(folderOf(output)), fileNameOf(output));
 }
 
 CWatch::~CWatch()
@@ -93,6 +91,9 @@ void CWatch::addFolder(const std::string& folder, bool wholeFolder, const std::s
 
 void CWatch::addWatches()
 {
+    outputs_.clear();
+    for (const std::string& output : listOutputs_())
+        outputs_.emplace(folderId(folderOf(output)), fileNameOf(output));
     for (const std::string& input : inputs_) {
         struct stat info {};
         if (::stat(input.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
@@ -152,9 +153,12 @@ int CWatch::run(const std::function<int()>& pack)
         std::fprintf(stderr, "quiltforger-cli: cannot watch the inputs: %s\n", std::strerror(errno));
         return 1;
     }
+    // Watched before the pack, so changes made while it runs count; looked
+    // at again after it, for the outputs it wrote.
     addWatches();
     int status = pack();
     std::fflush(stdout);
+    addWatches();
     std::fprintf(stderr, "quiltforger-cli: watching the inputs for changes (Ctrl-C ends)\n");
     using Clock = std::chrono::steady_clock;
     bool pending = false;
@@ -185,9 +189,10 @@ int CWatch::run(const std::function<int()>& pack)
         if (!pending || ready != 0)
             continue;
         pending = false;
-        addWatches(); // new subfolders, or a folder that came back
+        addWatches();
         status = pack();
         std::fflush(stdout);
+        addWatches(); // new subfolders, a folder that came back, the outputs now
         if (status != 0)
             std::fprintf(stderr, "quiltforger-cli: the previous outputs are kept\n");
     }

@@ -24,9 +24,9 @@
 
 class CWatch {
 public:
-    // `inputs` are the pack's IMAGE|FOLDER arguments; `outputs` every file
-    // the pack writes.
-    CWatch(std::vector<std::string> inputs, bool recursive, const std::vector<std::string>& outputs);
+    // `inputs` are the pack's IMAGE|FOLDER arguments; `outputs` gives every
+    // file the pack writes, asked again after each pack (pages come and go).
+    CWatch(std::vector<std::string> inputs, bool recursive, std::function<std::vector<std::string>()> outputs);
     ~CWatch();
     CWatch(const CWatch&) = delete;
     CWatch& operator=(const CWatch&) = delete;
@@ -52,6 +52,7 @@ private:
 
     std::vector<std::string> inputs_;
     bool recursive_ = false;
+    std::function<std::vector<std::string>()> listOutputs_;
     std::set<std::pair<std::string, std::string>> outputs_; // (folder identity, file name)
     int notify_ = -1;
     int signals_ = -1;

@@ -511,8 +511,6 @@ int runPack(int argc, char** argv)
         return exitSuccess;
     if (!options.watch)
         return packOnce(options);
-    std::vector<std::string> watched = outputsOf(options);
-    watched.push_back(packDigestPath(options.atlasPath));
-    CWatch watch(options.inputs, options.recursive, watched);
+    CWatch watch(options.inputs, options.recursive, [&options] { return outputsOf(options); });
     return watch.run([&options] { return packOnce(options); });
 }
