@@ -216,6 +216,8 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
     std::uint32_t bitsPerPixel = 0;
     if (!atlasFormatFor(options.atlasPath, channels, bitsPerPixel))
         return usageError("the atlas name " + options.atlasPath + " does not end with .bmp, .jpg, .png or .tga");
+    if (const std::string problem = descriptionNameProblem(fileNameOf(options.atlasPath)); !problem.empty())
+        return usageError("the atlas name " + options.atlasPath + ": " + problem);
     return exitSuccess;
 }
 

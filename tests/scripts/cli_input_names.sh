@@ -26,6 +26,9 @@ grep -q '^quiltforger-cli: nothing was written; --skip-unreadable packs the imag
 [ $? -eq 1 ] && grep -q '<frame name="ok" ' latin/atlas.xml && ! grep -q caf latin/atlas.xml \
     || fail "--skip-unreadable: $(cat err.txt)"
 
+"$cli" pack -o $'latin/atlas\xe9.png' latin/ok.png >out.txt 2>err.txt
+[ $? -eq 2 ] && [ ! -e $'latin/atlas\xe9.xml' ] || fail "non-UTF-8 atlas name: $(cat err.txt)"
+
 printf 'x' > notes.txt
 "$cli" pack -o x.png notes.txt >/dev/null 2>err.txt
 grep -q 'not a .bmp, .jpg, .jpeg, .png or .tga file' err.txt || fail "endings: $(cat err.txt)"
