@@ -68,16 +68,26 @@ PageResult exactPage(const std::vector<LayoutImage>& images, const std::vector<s
     if (wholeOnly)
         return {};
     // The entries before the first that finds no room on the largest page
-    // fit there; the canvas rules may still want fewer.
-    const std::int64_t shift = std::int64_t(options.border.value_or(options.spacing)) - options.spacing;
-    const std::int64_t limit = std::int64_t(options.maxSize) - shift;
+    // fit there. The page is packed with the right and bottom margins kept
+    // free, so that prefix fits the canvas rules too; should the search
+    // still refuse it (the layout is greedy, a larger square may place
+    // differently), fewer are tried, backing off ever faster.
+    const std::int64_t margin = options.border.value_or(options.spacing);
+    std::int64_t side = options.maxSize;
+    if (options.pot) {
+        while (side & (side - 1))
+            side &= side - 1;
+    }
+    const std::int64_t limit = side - (margin - options.spacing) - (options.tight ? margin : 0);
     if (limit < 1)
         return {};
     packer.pack(static_cast<std::uint32_t>(limit), static_cast<std::uint32_t>(limit));
-    for (std::size_t count = packer.placedCount(); count > 0; --count) {
+    std::size_t count = packer.placedCount();
+    for (std::size_t step = 1; count > 0; step *= 2) {
         CPacker prefix = packerOf(images, remaining, count, options);
         if (const std::optional<CanvasSize> size = prefix.packCanvas(options.tight, rules))
             return pageOf(prefix, remaining, *size);
+        count = count > step + 1 ? count - step : count - 1; // 1 is always tried
     }
     return {};
 }

@@ -45,7 +45,9 @@ struct LayoutOptions {
     // Pixels between the atlas edges and the images; unset: `spacing` as
     // described above.
     std::optional<std::uint32_t> border;
-    bool tight = true;          // canvas shrunk to the used extent plus the margin
+    // Canvas shrunk to the used extent plus the margin; without it the exact
+    // modes keep the square of the search, PackBest the width of its bin.
+    bool tight = true;
     std::uint32_t maxSize = maxImageSide; // largest side of a page, 1 to maxImageSide
     bool pot = false;           // both sides powers of two
     bool square = false;        // width equals height

@@ -1,8 +1,9 @@
 // CBestPacker: skyline with a waste list, and the canvas search over bins.
 #include "app/pack/CBestPacker.h"
 
+#include "image/ImageLimits.h"
+
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <limits>
 
@@ -39,23 +40,19 @@ public:
     {
         if (placeInWaste(width, height, x, y))
             return true;
+        // The highest top edge wins; among equals the leftmost, which keeps
+        // the skyline's low ground together for the images still to come.
         std::size_t best = 0;
         std::int32_t bestY = std::numeric_limits<std::int32_t>::max();
-        i64 bestWaste = 0;
         for (std::size_t i = 0; i < segments_.size(); ++i) {
             const std::int32_t left = segments_[i].x;
             if (left > width_ - width)
                 break;
-            std::int32_t top = 0;
-            const std::size_t end = spanEnd(i, left + width, top);
-            if (top > height_ - height || top > bestY)
+            const std::int32_t top = topOver(i, left + width);
+            if (top > height_ - height || top >= bestY)
                 continue;
-            const i64 waste = wasteUnder(i, end, left + width, top);
-            if (top < bestY || waste < bestWaste) {
-                best = i;
-                bestY = top;
-                bestWaste = waste;
-            }
+            best = i;
+            bestY = top;
         }
         if (bestY == std::numeric_limits<std::int32_t>::max())
             return false;
@@ -66,27 +63,13 @@ public:
     }
 
 private:
-    // The first segment past column `right` (exclusive end of the span that
-    // starts at segment i), and the highest free row over the span in `top`.
-    std::size_t spanEnd(std::size_t i, std::int32_t right, std::int32_t& top) const
+    // The highest free row over columns from segment i's start to `right`.
+    std::int32_t topOver(std::size_t i, std::int32_t right) const
     {
-        top = 0;
-        std::size_t j = i;
-        while (j < segments_.size() && segments_[j].x < right) {
+        std::int32_t top = 0;
+        for (std::size_t j = i; j < segments_.size() && segments_[j].x < right; ++j)
             top = std::max(top, segments_[j].y);
-            ++j;
-        }
-        return j;
-    }
-
-    i64 wasteUnder(std::size_t i, std::size_t end, std::int32_t right, std::int32_t top) const
-    {
-        i64 waste = 0;
-        for (std::size_t j = i; j < end; ++j) {
-            const std::int32_t segmentRight = std::min(right, segments_[j].x + segments_[j].width);
-            waste += i64(top - segments_[j].y) * (segmentRight - segments_[j].x);
-        }
-        return waste;
+        return top;
     }
 
     // Puts the rectangle on segment i at row top: the gaps under it go to the
@@ -103,16 +86,20 @@ private:
                 addWaste({s.x, s.y, segmentRight - s.x, top - s.y});
             ++j;
         }
-        // Segment j - 1 may reach past the rectangle: keep its remainder.
-        Segment& last = segments_[j - 1];
+        // Segments i .. j - 1 become the rectangle's top edge, followed by
+        // what segment j - 1 has past the rectangle.
+        const Segment last = segments_[j - 1];
         const std::int32_t lastRight = last.x + last.width;
-        std::vector<Segment> replacement;
-        replacement.push_back({left, top + height, width});
-        if (lastRight > right)
-            replacement.push_back({right, last.y, lastRight - right});
-        segments_.erase(segments_.begin() + static_cast<std::ptrdiff_t>(i),
-                        segments_.begin() + static_cast<std::ptrdiff_t>(j));
-        segments_.insert(segments_.begin() + static_cast<std::ptrdiff_t>(i), replacement.begin(), replacement.end());
+        segments_[i] = {left, top + height, width};
+        const auto at = [this](std::size_t index) { return segments_.begin() + static_cast<std::ptrdiff_t>(index); };
+        if (lastRight <= right) {
+            segments_.erase(at(i + 1), at(j));
+        } else if (j - i >= 2) {
+            segments_[i + 1] = {right, last.y, lastRight - right};
+            segments_.erase(at(i + 2), at(j));
+        } else {
+            segments_.insert(at(i + 1), Segment{right, last.y, lastRight - right});
+        }
         // Merge equal neighbours around the new segment.
         if (i + 1 < segments_.size() && segments_[i + 1].y == segments_[i].y) {
             segments_[i].width += segments_[i + 1].width;
@@ -170,12 +157,59 @@ private:
     std::vector<Rect> waste_;
 };
 
+// The integer square root, rounded up.
+i64 ceilSqrt(i64 value)
+{
+    i64 low = 0, high = 1;
+    while (high * high < value)
+        high *= 2;
+    while (low < high) {
+        const i64 middle = (low + high) / 2;
+        if (middle * middle < value)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return std::max<i64>(1, low);
+}
+
 i64 powerOfTwoAtLeast(i64 value)
 {
     i64 p = 1;
     while (p < value)
         p *= 2;
     return p;
+}
+
+// The limits of a search and what the sizes that can fit at all need.
+struct Bounds {
+    i64 maxSize = 0;  // the largest canvas side (a power of two with pot)
+    i64 maxInner = 0; // the largest bin side for sizes plus spacing; < 1 when nothing fits
+    i64 area = 0;     // of the sizes that fit a bin of maxInner, spacing included
+    i64 widest = 1;
+    i64 tallest = 1;
+};
+
+Bounds boundsOf(const std::vector<BestSize>& sizes, const BestRules& rules)
+{
+    Bounds b;
+    b.maxSize = std::min<i64>(rules.maxSize, maxImageSide);
+    if (rules.pot)
+        b.maxSize = b.maxSize > 0 ? powerOfTwoAtLeast(b.maxSize + 1) / 2 : 0;
+    // Spacing and margin beyond a page leave no room (and keep sums small).
+    if (rules.spacing > b.maxSize || rules.margin > b.maxSize)
+        return b;
+    b.maxInner = b.maxSize - 2 * i64(rules.margin) + rules.spacing;
+    for (const BestSize& s : sizes) {
+        const i64 width = i64(s.width) + rules.spacing;
+        const i64 height = i64(s.height) + rules.spacing;
+        if (s.width < 0 || s.height < 0 || width > b.maxInner || height > b.maxInner)
+            continue;
+        b.area += width * height;
+        b.widest = std::max(b.widest, width);
+        b.tallest = std::max(b.tallest, height);
+    }
+    return b;
 }
 
 // One packed bin, judged as a canvas.
@@ -206,18 +240,15 @@ struct Candidate {
 class BestSearch {
 public:
     BestSearch(const std::vector<BestSize>& sizes, const BestRules& rules)
-        : sizes_(sizes), order_(bestOrder(sizes)), spacing_(rules.spacing), margin_(rules.margin),
+        : sizes_(sizes), rules_(rules), order_(bestOrder(sizes)), spacing_(rules.spacing), margin_(rules.margin),
           tight_(rules.tight), pot_(rules.pot), square_(rules.square)
     {
-        maxSize_ = std::min<i64>(rules.maxSize, std::numeric_limits<std::int32_t>::max() / 2);
-        if (pot_)
-            maxSize_ = maxSize_ > 0 ? powerOfTwoAtLeast(maxSize_ + 1) / 2 : 0;
-        maxInner_ = maxSize_ - 2 * margin_ + spacing_;
-        for (const BestSize& s : sizes) {
-            area_ += (i64(s.width) + spacing_) * (i64(s.height) + spacing_);
-            widest_ = std::max<i64>(widest_, i64(s.width) + spacing_);
-            tallest_ = std::max<i64>(tallest_, i64(s.height) + spacing_);
-        }
+        const Bounds bounds = boundsOf(sizes, rules);
+        maxSize_ = bounds.maxSize;
+        maxInner_ = bounds.maxInner;
+        area_ = bounds.area;
+        widest_ = bounds.widest;
+        tallest_ = bounds.tallest;
     }
 
     Candidate run()
@@ -225,6 +256,9 @@ public:
         Candidate best;
         if (maxInner_ < 1)
             return evaluate(0, 0);
+        // More area than the largest bin holds: no search can take it all.
+        if (area_ > maxInner_ * maxInner_)
+            return evaluate(maxInner_, maxInner_);
         if (square_) {
             best = searchSquare();
         } else if (pot_) {
@@ -258,8 +292,9 @@ private:
             usedWidth = std::max<i64>(usedWidth, i64(c.x[i]) + sizes_[i].width);
             usedHeight = std::max<i64>(usedHeight, i64(c.y[i]) + sizes_[i].height);
         }
-        c.width = tight_ ? std::max(usedWidth, margin_) + margin_ : std::max<i64>(width - spacing_ + 2 * margin_, 0);
-        c.height = std::max(usedHeight, margin_) + margin_;
+        // As in the exact layout: the used extent (from 0) plus the margin.
+        c.width = tight_ ? usedWidth + margin_ : std::max<i64>(width - spacing_ + 2 * margin_, 0);
+        c.height = usedHeight + margin_;
         if (pot_) {
             c.width = powerOfTwoAtLeast(c.width);
             c.height = powerOfTwoAtLeast(c.height);
@@ -274,20 +309,10 @@ private:
         return c;
     }
 
-    i64 lowerSide() const
-    {
-        return std::max<i64>(1, static_cast<i64>(std::ceil(std::sqrt(static_cast<double>(area_)))));
-    }
-
-    // Bins of every width from a little below the square that holds the area
-    // to well above it; the height is free up to the largest side.
     Candidate searchWidths()
     {
         Candidate best;
-        const i64 base = lowerSide();
-        static constexpr int steps[] = {90, 94, 97, 100, 103, 106, 110, 115, 120, 130};
-        for (const int step : steps) {
-            const i64 width = std::clamp<i64>(base * step / 100, widest_, maxInner_);
+        for (const i64 width : bestSearchWidths(sizes_, rules_)) {
             Candidate c = evaluate(width, maxInner_);
             if (c.betterThan(best))
                 best = std::move(c);
@@ -314,7 +339,7 @@ private:
     // The smallest square side that takes everything, growing by about 1 %.
     Candidate searchSquare()
     {
-        for (i64 side = std::max({lowerSide(), widest_, tallest_});; side += std::max<i64>(1, side / 100)) {
+        for (i64 side = std::max({ceilSqrt(area_), widest_, tallest_});; side += std::max<i64>(1, side / 100)) {
             side = std::min(side, maxInner_);
             Candidate c = evaluate(side, side);
             if (c.valid || side == maxInner_)
@@ -323,6 +348,7 @@ private:
     }
 
     const std::vector<BestSize>& sizes_;
+    const BestRules& rules_;
     std::vector<std::uint32_t> order_;
     i64 spacing_;
     i64 margin_;
@@ -337,6 +363,29 @@ private:
 };
 
 } // namespace
+
+std::vector<std::int32_t> bestSearchWidths(const std::vector<BestSize>& sizes, const BestRules& rules)
+{
+    const Bounds bounds = boundsOf(sizes, rules);
+    const i64 area = bounds.area, widest = bounds.widest, maxInner = bounds.maxInner;
+    std::vector<std::int32_t> widths;
+    if (maxInner < widest)
+        return widths;
+    // How well the last rows close up varies from width to width without a
+    // pattern, so many widths are tried, from 90 % to 160 % of the side of
+    // the square that holds the area: as many as keep the work near that of
+    // 64 bins of 1,000 images, from 12 to 64. Integers only, so every
+    // machine tries the same widths.
+    const i64 base = ceilSqrt(area);
+    const i64 count = std::clamp<i64>(64000 / std::max<i64>(1, static_cast<i64>(sizes.size())), 12, 64);
+    for (i64 k = 0; k < count; ++k) {
+        const i64 perMille = 900 + 700 * k / (count - 1);
+        const auto width = static_cast<std::int32_t>(std::clamp<i64>(base * perMille / 1000, widest, maxInner));
+        if (widths.empty() || widths.back() != width)
+            widths.push_back(width);
+    }
+    return widths;
+}
 
 std::vector<std::uint32_t> bestOrder(const std::vector<BestSize>& sizes)
 {

@@ -54,6 +54,10 @@ std::size_t packBestBin(const std::vector<BestSize>& sizes, const std::vector<st
                         std::int32_t spacing, std::int32_t binWidth, std::int32_t binHeight,
                         std::vector<std::int32_t>& x, std::vector<std::int32_t>& y);
 
+// The bin widths (sizes plus spacing) the canvas search tries when the
+// canvas is neither square nor of powers of two, in increasing order.
+std::vector<std::int32_t> bestSearchWidths(const std::vector<BestSize>& sizes, const BestRules& rules);
+
 // The order packBest places sizes in: tallest first, then widest, then by
 // index.
 std::vector<std::uint32_t> bestOrder(const std::vector<BestSize>& sizes);

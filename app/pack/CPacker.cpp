@@ -457,7 +457,7 @@ private:
         // A solid candidate that meets a rectangle lying wholly inside
         // another one meets that other one too, so with no zero-size entry
         // about (whose test is not a plain overlap) the inner one need not
-        // be listed. Centred layouts pile images up this way.
+        // be listed.
         if (anyDegenerate_ || !shapes_.back().isSolid() || !grid_.covers(shapes_.back(), shapes_))
             grid_.insert(static_cast<std::int32_t>(n), shapes_.back());
         const i64 right = i64(e.x) + e.width;
@@ -543,13 +543,28 @@ private:
     void placeBeside(PackEntry& e, const PackEntry& k) const
     {
         e.x = static_cast<std::int32_t>(i64(k.x) + k.width + spacing_);
-        e.y = centre_ ? std::max(0, k.height / 2 + k.y - e.height / 2) : k.y;
+        e.y = k.y;
+        if (centre_)
+            centre(e, e.x, std::max(0, k.height / 2 + k.y - e.height / 2));
     }
 
     void placeBelow(PackEntry& e, const PackEntry& k) const
     {
         e.y = static_cast<std::int32_t>(i64(k.y) + k.height + spacing_);
-        e.x = centre_ ? std::max(0, k.width / 2 + k.x - e.width / 2) : k.x;
+        e.x = k.x;
+        if (centre_)
+            centre(e, std::max(0, k.width / 2 + k.x - e.width / 2), e.y);
+    }
+
+    // Moves e, placed edge-aligned, to its centred position, unless it would
+    // collide there with an earlier entry (the edge-aligned position passed
+    // the room test, the centred one has to pass it too).
+    void centre(PackEntry& e, std::int32_t x, std::int32_t y) const
+    {
+        if (grid_.findCollision(shapeOf(x, y, e.width, e.height), shapes_) >= 0)
+            return;
+        e.x = x;
+        e.y = y;
     }
 
     std::vector<PackEntry>& entries_;

@@ -33,7 +33,7 @@ enum PackMode : std::int32_t {
 
 enum PackAlign : std::int32_t {
     AlignEdge = 0,   // top (beside) or left (below) edge on the neighbour's
-    AlignCentre = 2, // centred on the neighbour's side after the room test
+    AlignCentre = 2, // centred on the neighbour's side when that spot is free too
 };
 
 // One image of the atlas. x and y are set by CPacker::pack; name, width and
@@ -93,7 +93,10 @@ public:
     // entry. Images of at least one pixel collide when their column ranges
     // and row ranges overlap (touching is allowed); zero-width or
     // zero-height entries follow the corner-and-edge rule described in
-    // CPacker.cpp. Centring is applied after the test. Returns false at the
+    // CPacker.cpp. With AlignCentre the entry then moves to the centred spot
+    // (negative coordinates clamped to 0) when the entry placed there
+    // collides with no earlier entry either, so placed images never
+    // overlap; otherwise it keeps the edge-aligned spot. Returns false at the
     // first entry that fits nowhere: earlier entries keep their new
     // positions, that entry and later ones keep their old ones.
     //

@@ -161,13 +161,18 @@ TEST(CPacker, CentringAndItsClamp)
     EXPECT_EQ(positions(packer), (Positions{{0, 0}, {10, 10}}));
 }
 
-TEST(CPacker, CentringIsNotTestedAgain)
+TEST(CPacker, CentringNeverOverlaps)
 {
     // The second small image is tested at (20, 0), free because the first now
-    // covers rows 15-24, and is centred exactly on top of it.
+    // covers rows 15-24; centred it would lie exactly on top of the first, so
+    // it keeps the edge-aligned spot.
     CPacker packer = packerOf({{20, 40}, {10, 10}, {10, 10}}, PackAuto, AlignCentre);
     ASSERT_TRUE(packer.pack(64, 64));
-    EXPECT_EQ(positions(packer), (Positions{{0, 0}, {20, 15}, {20, 15}}));
+    EXPECT_EQ(positions(packer), (Positions{{0, 0}, {20, 15}, {20, 0}}));
+    // Below: the centred spot of the third would overlap the second.
+    packer = packerOf({{40, 20}, {10, 10}, {10, 10}}, PackDown, AlignCentre);
+    ASSERT_TRUE(packer.pack(64, 64));
+    EXPECT_EQ(positions(packer), (Positions{{0, 0}, {15, 20}, {0, 20}}));
 }
 
 TEST(CPacker, TouchingImagesDoNotCollideAndPreChecksAreStrict)

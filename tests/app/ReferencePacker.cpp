@@ -102,9 +102,13 @@ bool referencePack(std::vector<ReferenceRect>& rects, const ReferenceOptions& op
             if (collidesWithAny(candidate, rects, n))
                 continue;
             e.x = candidate.x;
-            e.y = centre ? o.height / 2 + o.y - e.height / 2 : o.y;
-            if (e.y < 0)
-                e.y = 0;
+            e.y = candidate.y;
+            if (centre) {
+                ReferenceRect centred = candidate;
+                centred.y = std::max(0, o.height / 2 + o.y - e.height / 2);
+                if (!collidesWithAny(centred, rects, n))
+                    e.y = centred.y;
+            }
             placed = true;
         }
         for (std::size_t k = 0; below && !placed && k < n; ++k) {
@@ -114,10 +118,14 @@ bool referencePack(std::vector<ReferenceRect>& rects, const ReferenceOptions& op
             const ReferenceRect candidate{o.x, o.y + o.height + static_cast<std::int32_t>(s), e.width, e.height};
             if (collidesWithAny(candidate, rects, n))
                 continue;
+            e.x = candidate.x;
             e.y = candidate.y;
-            e.x = centre ? o.width / 2 + o.x - e.width / 2 : o.x;
-            if (e.x < 0)
-                e.x = 0;
+            if (centre) {
+                ReferenceRect centred = candidate;
+                centred.x = std::max(0, o.width / 2 + o.x - e.width / 2);
+                if (!collidesWithAny(centred, rects, n))
+                    e.x = centred.x;
+            }
             placed = true;
         }
         if (!placed)

@@ -1,0 +1,96 @@
+// The window's save with sprite options equals the command line's: the same
+// folder packed with trim, alias and extrusion gives the same atlas bytes
+// and the same description.
+#include "app/tool/Application.h"
+#include "app/AtlasTestFiles.h"
+#include "framework/CScriptedFileDialog.h"
+#include "framework/CSdlPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+class QuietSdl : public CSdlPlatform {
+public:
+    QuietSdl() { setPlatform(this); }
+    ~QuietSdl() override { setPlatform(nullptr); }
+    void messageBox(const char* text, const char*) override { boxes.push_back(text); }
+    std::vector<std::string> boxes;
+};
+
+// Runs `step` once after the first frame, then ends the loop.
+class OneStepTool : public Application {
+public:
+    std::function<void(OneStepTool&)> step;
+    void draw() override
+    {
+        Application::draw();
+        if (step)
+            step(*this);
+        step = nullptr;
+        stop();
+    }
+};
+
+// A picture of `width` x `height` inside transparent margins.
+void marginPng(const std::string& path, std::uint32_t left, std::uint32_t top, std::uint32_t width,
+               std::uint32_t height, std::uint8_t seed)
+{
+    CImage image;
+    image.create(left + width + 3, top + height + 1, 4, 32);
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            std::uint8_t* p = const_cast<std::uint8_t*>(pixelAt(image, left + x, top + y));
+            p[0] = std::uint8_t(seed + x * 9);
+            p[1] = std::uint8_t(y * 13);
+            p[2] = seed;
+            p[3] = std::uint8_t(255 - x);
+        }
+    }
+    writePicture(path, image);
+}
+
+}
+
+TEST(ToolSprites, SaveEqualsTheCommandLineWithTheSameOptions)
+{
+    QuietSdl quiet;
+    CScriptedFileDialog dialog;
+    AtlasScratch scratch;
+    std::filesystem::create_directories(scratch.path / "in");
+    marginPng(scratch.file("in/frame10.png"), 2, 3, 5, 4, 10);
+    marginPng(scratch.file("in/frame2.png"), 0, 1, 5, 4, 10); // frame10's picture
+    marginPng(scratch.file("in/frame1.png"), 4, 0, 7, 2, 90);
+
+    const std::string command = std::string(QF_CLI_PATH) + " pack --trim --alias --extrude 2 -o " +
+                                scratch.file("cli.png") + " " + scratch.file("in") + " >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+
+    OneStepTool tool;
+    tool.step = [&](OneStepTool& t) {
+        t.addPaths({scratch.file("in")});
+        SpriteOptions& options = t.getSpriteOptions();
+        options.trim = true;
+        options.alias = true;
+        options.extrude = 2;
+        t.relayout();
+        dialog.choose({scratch.file("tool.png")});
+        t.saveAtlasFile();
+    };
+    std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(QF_TOOL_DIR);
+    EXPECT_EQ(tool.main(0, nullptr), 0);
+    std::filesystem::current_path(here);
+    EXPECT_TRUE(quiet.boxes.empty()) << quiet.boxes.front();
+
+    EXPECT_EQ(readFile(scratch.file("tool.png")), readFile(scratch.file("cli.png")));
+    std::string description = readFile(scratch.file("tool.xml"));
+    for (std::size_t at; (at = description.find("tool")) != std::string::npos;)
+        description.replace(at, 4, "cli");
+    EXPECT_EQ(description, readFile(scratch.file("cli.xml")));
+    EXPECT_NE(description.find("<frame name=\"frame1\""), std::string::npos);
+    EXPECT_LT(description.find("\"frame2\""), description.find("\"frame10\"")); // natural folder order
+}
