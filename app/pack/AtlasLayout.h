@@ -14,8 +14,9 @@
 // Both are deterministic: the same images and options give the same layout
 // on every run and machine, with ties broken by input order.
 //
-// Geometry shared by every mode: images keep `spacing` pixels between each
-// other and a margin from the atlas edges. The margin is `border` when set;
+// Geometry shared by every mode: `spacing` pixels between images (PackBest
+// keeps them between any two images, the exact modes between an image and
+// the neighbour it is attached to) and a margin from the atlas edges. The margin is `border` when set;
 // unset it is today's rule, `spacing` on the top and left edges (and, with
 // `tight`, on the right and bottom ones).
 #pragma once
