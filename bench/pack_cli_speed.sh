@@ -2,8 +2,9 @@
 # Times "quiltforger-cli pack" end to end on 1,000 generated sprite PNGs
 # (8 to 64 pixels a side, fixed seed; see gen_sprites.py next to this script).
 #
-#   bench/pack_cli_speed.sh [CLI] [RUNS] [WORK_FOLDER]
+#   [SPRITES=N] bench/pack_cli_speed.sh [CLI] [RUNS] [WORK_FOLDER]
 #
+# SPRITES sets another number of sprites (20000 for a large set).
 # CLI defaults to build/release/app/quiltforger-cli, RUNS to 5. The sprites
 # are generated once into WORK_FOLDER (default /tmp/qf-pack-bench) and reused.
 # Prints every run's wall-clock, user and system time, then the best and the
@@ -13,7 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 cli=${1:-$here/../build/release/app/quiltforger-cli}
 runs=${2:-5}
 work=${3:-/tmp/qf-pack-bench}
-count=1000
+count=${SPRITES:-1000}
 seed=20240601
 
 [ -x "$cli" ] || { echo "no command-line tool at $cli (build it first)" >&2; exit 1; }
@@ -40,3 +41,6 @@ best=$(head -n 1 <<<"$sorted")
 median=$(sed -n "$(( (runs + 1) / 2 ))p" <<<"$sorted")
 echo "best ${best}s, median ${median}s over $runs runs"
 cat "$work/summary.txt"
+if [ -x /usr/bin/time ]; then
+    /usr/bin/time -f 'peak memory %M KB' "$cli" pack -o "$work/atlas.png" "$sprites" >/dev/null
+fi

@@ -1,5 +1,5 @@
 // CParallelDeflate: pieces are handed out to worker threads through one
-// atomic counter; the caller's thread works too and reports progress.
+// atomic counter; the caller's thread waits for them and reports progress.
 #include "image/CParallelDeflate.h"
 
 #include "image/CZlibCodec.h"
@@ -28,8 +28,11 @@ struct Piece {
     bool ok = false;
 };
 
-// Raw deflate of one piece, primed with the bytes before it.
-void deflatePiece(const std::uint8_t* source, Piece& piece, int level, bool last)
+// Raw deflate of one piece, primed with the bytes before it. The stream is
+// made in `scratch` (sized for the worst case once per thread) and copied
+// out at its real size, so the pieces waiting to be joined hold no more
+// memory than their deflated bytes.
+void deflatePiece(const std::uint8_t* source, Piece& piece, int level, bool last, std::vector<std::uint8_t>& scratch)
 {
     z_stream stream{};
     if (deflateInit2(&stream, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
@@ -39,18 +42,25 @@ void deflatePiece(const std::uint8_t* source, Piece& piece, int level, bool last
               deflateSetDictionary(&stream, source + piece.offset - primed, uInt(primed)) == Z_OK;
     try {
         // A sync flush adds at most a few bytes; the bound covers the rest.
-        piece.deflated.resize(deflateBound(&stream, uLong(piece.length)) + 16);
+        const std::size_t bound = deflateBound(&stream, uLong(piece.length)) + 16;
+        if (scratch.size() < bound)
+            scratch.resize(bound);
     } catch (const std::bad_alloc&) {
         ok = false;
     }
     if (ok) {
         stream.next_in = const_cast<Bytef*>(source + piece.offset);
         stream.avail_in = uInt(piece.length);
-        stream.next_out = piece.deflated.data();
-        stream.avail_out = uInt(piece.deflated.size());
+        stream.next_out = scratch.data();
+        stream.avail_out = uInt(scratch.size());
         const int status = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
         ok = last ? status == Z_STREAM_END : (status == Z_OK && stream.avail_in == 0 && stream.avail_out > 0);
-        piece.deflated.resize(piece.deflated.size() - stream.avail_out);
+        try {
+            if (ok)
+                piece.deflated.assign(scratch.begin(), scratch.begin() + (scratch.size() - stream.avail_out));
+        } catch (const std::bad_alloc&) {
+            ok = false;
+        }
     }
     deflateEnd(&stream);
     if (!ok)
@@ -114,23 +124,28 @@ bool CParallelDeflate::compress(const std::uint8_t* source, std::size_t length, 
     std::condition_variable finished;
     std::size_t done = 0;
     auto work = [&] {
+        std::vector<std::uint8_t> scratch;
         for (std::size_t i = next++; i < count; i = next++) {
-            deflatePiece(source, pieces[i], level, i + 1 == count);
+            deflatePiece(source, pieces[i], level, i + 1 == count, scratch);
             std::lock_guard<std::mutex> guard(lock);
             ++done;
             finished.notify_one();
         }
     };
+    // The workers deflate while the caller's thread only reports, so each
+    // piece is reported as soon as it is finished, whichever thread wrote it.
+    // Only when no worker can be started does the caller deflate.
     const unsigned available = threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t helpers = std::min<std::size_t>(available, count) - 1;
+    const std::size_t helpers = std::min<std::size_t>(available, count);
     std::vector<std::thread> workers;
     try {
         for (std::size_t i = 0; i < helpers; ++i)
             workers.emplace_back(work);
     } catch (const std::system_error&) {
-        // Fewer threads than hoped: the ones started and the caller finish.
+        // Fewer threads than hoped: the ones started finish the rest.
     }
-    work();
+    if (workers.empty())
+        work();
     std::size_t reported = 0;
     {
         std::unique_lock<std::mutex> guard(lock);

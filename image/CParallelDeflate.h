@@ -27,7 +27,8 @@ public:
     static constexpr std::size_t maxPieces = 16;
     static constexpr std::size_t dictionarySize = 32 * 1024;
 
-    // Called on the caller's thread once per finished piece, in order:
+    // Called on the caller's thread as each piece is finished (by whichever
+    // worker deflated it), in order:
     // (pieces finished so far, number of pieces).
     using Progress = std::function<void(std::size_t piecesDone, std::size_t pieceCount)>;
 

@@ -17,6 +17,9 @@ namespace {
 // Deeper folders than this are not walked: no real asset tree comes near it,
 // and it bounds the recursion.
 constexpr std::uint32_t maxFolderDepth = 64;
+// Larger XML files in an input folder are not read to learn which atlas
+// they describe (a description of 100,000 frames is about 6 MB).
+constexpr long long maxDescriptionBytes = 64ll * 1024 * 1024;
 // How many different skipped endings the summary names.
 constexpr std::size_t maxEndingsShown = 5;
 
@@ -104,7 +107,7 @@ bool CPackInputs::collect(const std::vector<std::string>& arguments)
         }
         const ImageFileFormat format = inputImageFormat(argument);
         files_.push_back(PackInput{argument, format,
-                                   format == ImageFileFormat::None ? "not a .bmp, .jpg, .png or .tga file" : ""});
+                                   format == ImageFileFormat::None ? "not a .bmp, .jpg, .jpeg, .png or .tga file" : ""});
     }
     return true;
 }
@@ -124,6 +127,7 @@ bool CPackInputs::addFolder(const std::string& folder, std::uint32_t depth)
     }
     ::closedir(listing);
     sortNames(names, order_);
+    noteDescribedAtlases(folder, names);
     for (const std::string& name : names) {
         const std::string path = joinPath(folder, name);
         struct stat info {};
@@ -158,6 +162,10 @@ bool CPackInputs::addFolderFile(const std::string& path, const FileId& id)
         ++ownOutputs_;
         return true;
     }
+    if (describedAtlases_.count(id) != 0) {
+        ++describedAtlasCount_;
+        return true;
+    }
     const ImageFileFormat format = inputImageFormat(path);
     if (format == ImageFileFormat::None) {
         ++withoutEnding_;
@@ -166,6 +174,26 @@ bool CPackInputs::addFolderFile(const std::string& path, const FileId& id)
     }
     files_.push_back(PackInput{path, format, ""});
     return true;
+}
+
+void CPackInputs::noteDescribedAtlases(const std::string& folder, const std::vector<std::string>& names)
+{
+    for (const std::string& name : names) {
+        if (lowerAscii(endingOf(name)) != ".xml")
+            continue;
+        const std::string path = joinPath(folder, name);
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > maxDescriptionBytes)
+            continue;
+        CXMLDocument description;
+        if (!description.load(String(path.c_str())) || toStdString(description.name()) != "sprite")
+            continue;
+        const std::string named = toStdString(description.attributeValue(String("file")));
+        if (named.empty() || named[0] == '/' || named[0] == '\\')
+            continue;
+        if (::stat(joinPath(folder, named).c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            describedAtlases_.insert(FileId{info.st_dev, info.st_ino});
+    }
 }
 
 const CPackInputs::Output* CPackInputs::outputFor(const FileId& id) const
@@ -179,7 +207,7 @@ const CPackInputs::Output* CPackInputs::outputFor(const FileId& id) const
 
 std::string CPackInputs::skippedText() const
 {
-    const std::uint32_t total = withoutEnding_ + subfolders_ + notRegular_ + ownOutputs_;
+    const std::uint32_t total = withoutEnding_ + subfolders_ + notRegular_ + ownOutputs_ + describedAtlasCount_;
     if (total == 0)
         return std::string();
     std::vector<std::string> parts;
@@ -201,6 +229,8 @@ std::string CPackInputs::skippedText() const
         parts.push_back(plural(notRegular_, "not a regular file", "not regular files"));
     if (ownOutputs_ > 0)
         parts.push_back(plural(ownOutputs_, "output of this pack", "outputs of this pack"));
+    if (describedAtlasCount_ > 0)
+        parts.push_back(plural(describedAtlasCount_, "atlas of a description", "atlases of descriptions"));
     std::string text = plural(total, "folder entry skipped: ", "folder entries skipped: ");
     for (std::size_t i = 0; i < parts.size(); ++i)
         text += (i ? ", " : "") + parts[i];

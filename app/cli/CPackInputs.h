@@ -12,8 +12,10 @@
 // The outputs (the atlas and its descriptions) are never inputs. In a folder,
 // an existing atlas file is passed over when it is an earlier atlas (its XML
 // description beside it names it); otherwise it is an image the save would
-// overwrite, and it is refused. An input argument that is one of the outputs
-// is refused as well. Files are compared as the file system sees them, so
+// overwrite, and it is refused. Any image that an atlas description (an XML
+// file whose root is a "sprite") in the same folder names as its atlas is
+// passed over too, and counted: it is the output of another pack, not a
+// sprite. An input argument that is one of the outputs is refused as well. Files are compared as the file system sees them, so
 // links and other spellings of a path are caught too.
 //
 // An argument that does not exist stays in the list with its reason ("no
@@ -68,6 +70,8 @@ private:
     bool addFolder(const std::string& folder, std::uint32_t depth);
     bool addFolderFile(const std::string& path, const FileId& id);
     const Output* outputFor(const FileId& id) const;
+    // Notes the images the atlas descriptions among `names` name.
+    void noteDescribedAtlases(const std::string& folder, const std::vector<std::string>& names);
     static bool sameFile(const FileId& a, const FileId& b) { return a.device == b.device && a.inode == b.inode; }
 
     bool recursive_ = false;
@@ -84,6 +88,8 @@ private:
     std::uint32_t subfolders_ = 0;
     std::uint32_t notRegular_ = 0;
     std::uint32_t ownOutputs_ = 0;
+    std::set<FileId> describedAtlases_;
+    std::uint32_t describedAtlasCount_ = 0;
 };
 
 // The image format of an input's ending in any letter case, ".jpeg" read as

@@ -1,7 +1,7 @@
 // quiltforger-cli: the headless front end for build pipelines.
 //
 //   quiltforger-cli pack [options] -o ATLAS IMAGE|FOLDER...
-//   quiltforger-cli unpack DESCRIPTION.xml [-o FOLDER]
+//   quiltforger-cli unpack [--force] DESCRIPTION.xml [-o FOLDER]
 //   quiltforger-cli --help | --version
 //
 // It runs the same atlas save and unpack as the window tool, without a
@@ -19,8 +19,9 @@ const char* const packUsage =
     "                            [--trim] [--alias] [--extrude N] [--bleed] [--premultiply]\n"
     "                            [--sort natural|bytes]\n"
     "                            [--recursive] [--skip-unreadable] [--json] [--progress]\n"
+    "                            [--format xml|json|json-array|atlas] [--watch] [--if-changed]\n"
     "                            -o ATLAS IMAGE|FOLDER...\n";
-const char* const unpackUsage = "       quiltforger-cli unpack DESCRIPTION.xml [-o FOLDER]\n";
+const char* const unpackUsage = "       quiltforger-cli unpack [--force] DESCRIPTION.xml [-o FOLDER]\n";
 const char* const otherUsage = "       quiltforger-cli --help | --version\n";
 
 const char* const packHelp =
@@ -67,11 +68,21 @@ const char* const packHelp =
     "        --json                  also write ATLAS with the ending .json: the JSON \"hash\"\n"
     "                                description that PixiJS, Phaser and melonJS read\n"
     "        --progress              draw the progress bar even when stderr is no terminal\n"
+    "        --format FORMAT         also write a description in FORMAT (repeatable): json\n"
+    "                                (as --json), json-array (ATLAS.json with \"frames\" as\n"
+    "                                an array) or atlas (ATLAS.atlas for libGDX and Spine)\n"
+    "        --watch                 after packing, pack again whenever the inputs change,\n"
+    "                                until Ctrl-C; a failed repack keeps the previous files\n"
+    "        --if-changed            do nothing (exit 0) when the inputs and options are\n"
+    "                                those the outputs were made from (digest kept in the\n"
+    "                                hidden file .ATLAS.digest beside them)\n"
     "        Options with a value also take the form --option=VALUE.\n";
 const char* const unpackHelp =
     "\n"
     "unpack  writes every frame of the description as NAME.png into FOLDER (default: the\n"
-    "        description's folder), creating it when missing.\n";
+    "        description's folder), creating it when missing. When a frame's file already\n"
+    "        exists, nothing is written and the first such file is named.\n"
+    "        --force                 replace frame files that already exist\n";
 const char* const statusHelp = "\nExit status: 0 success, 1 failure, 2 usage error.\n";
 
 }

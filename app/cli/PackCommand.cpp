@@ -1,12 +1,18 @@
 // "pack": images and folders in, atlas image and description out.
 #include "app/pack/AtlasFiles.h"
+#include "app/pack/AtlasFormats.h"
 #include "app/pack/AtlasLayout.h"
 #include "app/pack/AtlasJson.h"
 #include "app/pack/AtlasSave.h"
+#include "app/pack/AtlasText.h"
 #include "app/pack/CPacker.h"
 #include "app/pack/NaturalOrder.h"
 #include "app/pack/SpriteSheet.h"
+#include "app/cli/COutputLock.h"
+#include "app/cli/CPackDigest.h"
 #include "app/cli/CProgressBar.h"
+#include "app/cli/CWatch.h"
+#include "app/cli/LoadInputs.h"
 #include "app/cli/CPackInputs.h"
 #include "app/cli/CliCommands.h"
 #include "app/cli/CliFiles.h"
@@ -45,9 +51,14 @@ struct PackOptions {
     bool recursive = false;
     bool skipUnreadable = false;
     bool json = false;
+    bool jsonArray = false;
+    bool gdxAtlas = false;
     bool progress = false;
+    bool watch = false;
+    bool ifChanged = false;
     std::string atlasPath;
     std::vector<std::string> inputs;
+    std::vector<std::string> arguments; // those that shape the outputs, for --if-changed
 };
 
 // Largest accepted spacing; far more than any atlas needs, small enough
@@ -68,6 +79,21 @@ bool parseNumber(const char* text, unsigned long least, unsigned long most, std:
     return true;
 }
 
+// Adds one --format value; false for an unknown one. The XML description is
+// always written.
+bool parseFormat(const std::string& format, PackOptions& options)
+{
+    if (format == "json")
+        options.json = true;
+    else if (format == "json-array")
+        options.jsonArray = true;
+    else if (format == "atlas")
+        options.gdxAtlas = true;
+    else if (format != "xml")
+        return false;
+    return true;
+}
+
 // Parses the pack arguments; returns exitSuccess, or exitUsage after a
 // message. `helpShown` is set when --help printed the help instead.
 int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
@@ -75,6 +101,8 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
     bool onlyInputs = false;
     for (int i = 0; i < argc; ++i) {
         std::string arg = argv[i];
+        if (onlyInputs || (arg != "--watch" && arg != "--if-changed"))
+            options.arguments.push_back(arg);
         if (onlyInputs || arg.empty() || arg[0] != '-' || arg == "-") {
             options.inputs.push_back(arg);
             continue;
@@ -89,7 +117,7 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
         const bool hasValue = inlineValue || i + 1 < argc;
         const auto takeValue = [&]() -> std::string { return inlineValue ? *inlineValue : std::string(argv[++i]); };
         const bool takesValue = arg == "--mode" || arg == "--spacing" || arg == "--max-size" || arg == "--border" ||
-            arg == "--extrude" || arg == "--sort" || arg == "-o" || arg == "--output";
+            arg == "--extrude" || arg == "--sort" || arg == "-o" || arg == "--output" || arg == "--format";
         if (inlineValue && !takesValue)
             return usageError(arg + " takes no value");
         if (arg == "--") {
@@ -161,6 +189,13 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
             options.json = true;
         } else if (arg == "--progress") {
             options.progress = true;
+        } else if (arg == "--format") {
+            if (!hasValue || !parseFormat(takeValue(), options))
+                return usageError("--format needs xml, json, json-array or atlas");
+        } else if (arg == "--watch") {
+            options.watch = true;
+        } else if (arg == "--if-changed") {
+            options.ifChanged = true;
         } else if (arg == "-o" || arg == "--output") {
             if (!hasValue)
                 return usageError(arg + " needs the atlas file name");
@@ -175,10 +210,14 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
         return usageError("pack needs -o ATLAS");
     if (options.inputs.empty())
         return usageError("pack needs at least one image or folder");
+    if (options.json && options.jsonArray)
+        return usageError("--json and --format json-array would both write " + atlasJsonPath(options.atlasPath));
     std::uint32_t channels = 0;
     std::uint32_t bitsPerPixel = 0;
     if (!atlasFormatFor(options.atlasPath, channels, bitsPerPixel))
         return usageError("the atlas name " + options.atlasPath + " does not end with .bmp, .jpg, .png or .tga");
+    if (const std::string problem = descriptionNameProblem(fileNameOf(options.atlasPath)); !problem.empty())
+        return usageError("the atlas name " + options.atlasPath + ": " + problem);
     return exitSuccess;
 }
 
@@ -227,44 +266,79 @@ std::vector<std::string> outputsOf(const PackOptions& options)
     for (const std::string& image : images) {
         outputs.push_back(image);
         outputs.push_back(atlasDescriptionPath(image));
-        if (options.json)
+        if (options.json || options.jsonArray)
             outputs.push_back(atlasJsonPath(image));
+        if (options.gdxAtlas)
+            outputs.push_back(atlasGdxPath(image));
     }
     return outputs;
 }
 
-// Writes one page: the JSON description (when asked) is complete before the
-// atlas is saved and put in place after it, so a failed save leaves it
-// unwritten too.
+// The other descriptions of one page: (path, text), in the order of
+// outputsOf().
+bool describeOthers(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+                    std::uint32_t width, std::uint32_t height, const PackOptions& options,
+                    std::vector<std::pair<std::string, std::string>>& files, std::string& error)
+{
+    if (options.json || options.jsonArray) {
+        std::string text;
+        if (!atlasJsonText(atlasPath, packer, images, width, height, text, &error, options.sprites.premultiply))
+            return false;
+        if (options.jsonArray && !atlasJsonArrayText(text, text, &error))
+            return false;
+        files.emplace_back(atlasJsonPath(atlasPath), std::move(text));
+    }
+    if (options.gdxAtlas) {
+        std::string text;
+        if (!atlasGdxText(atlasPath, packer, images, width, height, text, &error, options.sprites.premultiply))
+            return false;
+        files.emplace_back(atlasGdxPath(atlasPath), std::move(text));
+    }
+    return true;
+}
+
+// Writes one page: the other descriptions are complete before the atlas is
+// saved and put in place after it, so a failed save leaves them unwritten
+// too.
 bool writePage(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
                std::uint32_t width, std::uint32_t height, const PackOptions& options,
                const CParallelDeflate::Progress& onPiece, std::string& error)
 {
-    CSafeWriter jsonFile;
-    std::string jsonText;
-    if (options.json &&
-        (!atlasJsonText(atlasPath, packer, images, width, height, jsonText, &error,
-                        options.sprites.premultiply) ||
-         !jsonFile.open(atlasJsonPath(atlasPath), &error) || !jsonFile.write(jsonText.data(), jsonText.size()))) {
-        if (error.empty())
-            jsonFile.commit(&error); // names the failed write
+    std::vector<std::pair<std::string, std::string>> texts;
+    if (!describeOthers(atlasPath, packer, images, width, height, options, texts, error))
         return false;
+    std::vector<std::unique_ptr<CSafeWriter>> files;
+    for (const auto& [path, text] : texts) {
+        files.push_back(std::make_unique<CSafeWriter>());
+        if (!files.back()->open(path, &error))
+            return false;
+        if (!files.back()->write(text.data(), text.size()))
+            return files.back()->commit(&error); // names the failed write
     }
-    return saveAtlas(atlasPath, packer, images, width, height, options.sprites.finish(), &error, onPiece) &&
-        (!options.json || jsonFile.commit(&error));
+    if (!saveAtlas(atlasPath, packer, images, width, height, options.sprites.finish(), &error, onPiece))
+        return false;
+    for (const auto& file : files) {
+        if (!file->commit(&error))
+            return false;
+    }
+    return true;
 }
 
-}
-
-int runPack(int argc, char** argv)
+// "XML and JSON descriptions": what the multipack summary says lies beside
+// each page.
+std::string describedKinds(const PackOptions& options)
 {
-    PackOptions options;
-    bool helpShown = false;
-    if (parseOptions(argc, argv, options, helpShown) != exitSuccess)
-        return exitUsage;
-    if (helpShown)
-        return exitSuccess;
+    std::string kinds = "XML";
+    if (options.json || options.jsonArray)
+        kinds += options.gdxAtlas ? ", JSON" : " and JSON";
+    if (options.gdxAtlas)
+        kinds += " and .atlas";
+    return kinds + (kinds == "XML" ? " description" : " descriptions");
+}
 
+// One pack: inputs read, packed and written, or the reason on stderr.
+int packOnce(const PackOptions& options)
+{
     const std::vector<std::string> outputs = outputsOf(options);
     CPackInputs inputs(outputs, options.recursive, options.order);
     if (!inputs.collect(options.inputs))
@@ -278,29 +352,38 @@ int runPack(int argc, char** argv)
     }
     if (!checkNames(files))
         return exitFailure;
+    std::string digest;
+    const std::string digestPath = packDigestPath(options.atlasPath);
+    if (options.ifChanged) {
+        digest = packInputsDigest(options.arguments, files);
+        if (packIsUpToDate(digestPath, digest, outputs)) {
+            std::printf("%s is up to date (inputs and options unchanged since it was packed); nothing written\n",
+                        options.atlasPath.c_str());
+            return exitSuccess;
+        }
+    }
 
     CProgressBar progress(options.progress);
     std::vector<std::unique_ptr<CImage>> images;
     images.reserve(files.size());
     std::size_t unreadable = 0;
+    std::vector<LoadedInput> loaded =
+        loadInputs(files, [&](std::size_t done) { progress.update("loading", done, files.size()); });
     for (std::size_t i = 0; i < files.size(); ++i) {
-        progress.update("loading", i, files.size());
-        const PackInput& file = files[i];
-        auto image = std::make_unique<CImage>();
-        std::string error = file.error;
-        if (error.empty() && !loadImageFile(file.path.c_str(), file.format, *image, &error) && error.empty())
-            error = "cannot be read";
-        if (!error.empty()) {
+        if (!loaded[i].image) {
             ++unreadable;
-            progress.message(file.path + ": " + error);
+            progress.message(files[i].path + ": " + loaded[i].error);
             continue;
         }
-        image->setName(String(fileNameOf(file.path).c_str()));
-        images.push_back(std::move(image));
+        images.push_back(std::move(loaded[i].image));
     }
     progress.update("loading", files.size(), files.size());
-    if (unreadable > 0 && !options.skipUnreadable)
+    if (unreadable > 0 && !options.skipUnreadable) {
+        progress.finish();
+        std::fprintf(stderr, "quiltforger-cli: nothing was written; --skip-unreadable packs the images that can be "
+                     "read\n");
         return exitFailure;
+    }
     if (images.empty()) {
         progress.finish();
         std::fprintf(stderr, "quiltforger-cli: no images to pack (%zu could not be read)\n", unreadable);
@@ -352,6 +435,10 @@ int runPack(int argc, char** argv)
     std::string pagesText;
     std::uint64_t canvasPixels = 0;
     CPacker packer;
+    // Packs into the same folder at once put their sets in place one after
+    // the other, never interleaved.
+    COutputLock lock;
+    lock.acquire(folder);
     for (std::size_t page = 0; page < pageCount; ++page) {
         const LayoutPage& sheet = layout.pages[page];
         const std::string path =
@@ -372,6 +459,15 @@ int runPack(int argc, char** argv)
         std::snprintf(text, sizeof(text), " (%ux%u)", sheet.width, sheet.height);
         pagesText += (page == 0 ? "" : ", ") + path + text;
     }
+    if (options.ifChanged && unreadable == 0) {
+        const std::string text = packDigestText(digest, outputsOf(options));
+        if (!CSafeWriter::writeFile(digestPath, text.data(), text.size(), &error)) {
+            progress.finish();
+            std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
+            return exitFailure;
+        }
+    }
+    lock.release();
     progress.update("writing", writeSteps, writeSteps);
     progress.finish();
     const double occupancy = canvasPixels > 0 ? 100.0 * double(imagePixels) / double(canvasPixels) : 0.0;
@@ -382,10 +478,14 @@ int runPack(int argc, char** argv)
                     outputs[1].c_str());
         if (options.json)
             std::printf(", JSON description %s", outputs[2].c_str());
+        else if (options.jsonArray)
+            std::printf(", JSON array description %s", outputs[2].c_str());
+        if (options.gdxAtlas)
+            std::printf(", .atlas description %s", outputs.back().c_str());
     } else {
         std::printf("packed %zu image%s into %zu page%s: %s, %.1f%% occupied, %s beside each", images.size(),
                     images.size() == 1 ? "" : "s", pageCount, pageCount == 1 ? "" : "s", pagesText.c_str(),
-                    occupancy, options.json ? "XML and JSON descriptions" : "XML description");
+                    occupancy, describedKinds(options).c_str());
     }
     if (options.sprites.alias)
         std::printf("; %zu aliased", sprites.aliased);
@@ -399,4 +499,20 @@ int runPack(int argc, char** argv)
         return exitFailure;
     }
     return exitSuccess;
+}
+
+}
+
+int runPack(int argc, char** argv)
+{
+    PackOptions options;
+    bool helpShown = false;
+    if (parseOptions(argc, argv, options, helpShown) != exitSuccess)
+        return exitUsage;
+    if (helpShown)
+        return exitSuccess;
+    if (!options.watch)
+        return packOnce(options);
+    CWatch watch(options.inputs, options.recursive, [&options] { return outputsOf(options); });
+    return watch.run([&options] { return packOnce(options); });
 }

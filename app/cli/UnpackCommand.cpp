@@ -14,6 +14,7 @@ int runUnpack(int argc, char** argv)
     std::string description;
     std::string folder;
     bool onlyInputs = false;
+    bool force = false;
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
         if (!onlyInputs && arg == "--") {
@@ -21,6 +22,8 @@ int runUnpack(int argc, char** argv)
         } else if (!onlyInputs && (arg == "--help" || arg == "-h")) {
             printCommandHelp("unpack");
             return exitSuccess;
+        } else if (!onlyInputs && arg == "--force") {
+            force = true;
         } else if (!onlyInputs && arg.rfind("--output=", 0) == 0) {
             folder = arg.substr(9);
             if (folder.empty())
@@ -46,7 +49,15 @@ int runUnpack(int argc, char** argv)
     }
 
     AtlasUnpackReport report;
-    const bool complete = unpackAtlas(description, folder, report);
+    const bool complete = unpackAtlas(description, folder, report, force);
+    if (!report.existing.empty()) {
+        const std::size_t more = report.existing.size() - 1;
+        std::fprintf(stderr, "quiltforger-cli: %s already exists", report.existing.front().c_str());
+        if (more > 0)
+            std::fprintf(stderr, ", and %zu more frame file%s", more, more == 1 ? "" : "s");
+        std::fprintf(stderr, "; nothing was written (--force replaces them)\n");
+        return exitFailure;
+    }
     if (!report.error.empty()) {
         std::fprintf(stderr, "quiltforger-cli: %s\n", report.error.c_str());
         return exitFailure;

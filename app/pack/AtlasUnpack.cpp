@@ -13,7 +13,10 @@
 #include "xml/CXMLDocument.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -34,6 +37,14 @@ void resolveAtlasFile(CXMLNode& root, const std::string& descriptionFolder)
         return;
     const std::string resolved = joinPath(descriptionFolder, path);
     file->setValue(String(resolved.c_str(), static_cast<std::uint32_t>(resolved.size())));
+}
+
+// strerror's text with its first letter in lower case, as messages read.
+std::string lowerFirst(std::string text)
+{
+    if (text.size() >= 2 && text[0] >= 'A' && text[0] <= 'Z' && (text[1] < 'A' || text[1] > 'Z'))
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
 }
 
 }
@@ -162,12 +173,17 @@ bool writeFrame(const CImage& image, const std::string& folder, const std::strin
 
 }
 
-bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFolder, AtlasUnpackReport& report)
+bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFolder, AtlasUnpackReport& report,
+                 bool replaceExisting)
 {
     report = AtlasUnpackReport();
     CXMLDocument document;
     if (!document.load(String(descriptionPath.c_str()))) {
-        report.error = descriptionPath + ": cannot be read or is not well-formed XML";
+        struct stat info {};
+        if (::stat(descriptionPath.c_str(), &info) != 0)
+            report.error = descriptionPath + ": " + lowerFirst(std::strerror(errno));
+        else
+            report.error = descriptionPath + ": cannot be read or is not well-formed XML";
         return false;
     }
 
@@ -204,6 +220,23 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
     }
 
     const std::string folder = outputFolder.empty() ? descriptionFolder : outputFolder;
+    if (!replaceExisting) {
+        // Frames are often unpacked beside their source art: nothing is
+        // replaced unless asked, and the check comes before any write.
+        int counter = 1;
+        for (std::uint32_t i = 0; i < sprite->getFrameCount(); ++i) {
+            std::string name;
+            std::string problem;
+            struct stat info {};
+            if (outputName(*sprite->getFrame(i), counter, name, problem) &&
+                ::lstat(joinPath(folder, name).c_str(), &info) == 0)
+                report.existing.push_back(joinPath(folder, name));
+        }
+        if (!report.existing.empty()) {
+            report.error = report.existing.front() + " already exists";
+            return false;
+        }
+    }
     const std::vector<FrameRestore> restores = frameRestores(root);
     int unnamedCounter = 1;
     for (std::uint32_t i = 0; i < sprite->getFrameCount(); ++i) {

@@ -27,6 +27,7 @@ struct AtlasUnpackReport {
     std::vector<std::string> written; // paths of the PNG files written, in frame order
     std::vector<std::string> refused; // one message per frame that was not written
     std::string error;                // why nothing was unpacked (when the unpack stopped)
+    std::vector<std::string> existing; // frame files already there, when the unpack may not replace them
 };
 
 class CImage;
@@ -39,5 +40,8 @@ void cutAtlasFrame(const CImage& atlas, const SpriteFrame& frame, CImage& out);
 // Unpacks `descriptionPath` into `outputFolder` (the description's folder
 // when empty; the folder must exist). Returns true when every frame was
 // written. When it returns false with `report.error` set, nothing was written;
-// otherwise `report.refused` says which frames were skipped.
-bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFolder, AtlasUnpackReport& report);
+// otherwise `report.refused` says which frames were skipped. Unless
+// `replaceExisting`, nothing is written when a frame's file already exists:
+// `report.existing` lists them all and `report.error` names the first.
+bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFolder, AtlasUnpackReport& report,
+                 bool replaceExisting = true);

@@ -8,6 +8,7 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -558,4 +559,24 @@ TEST(PngCodec, PicturesBelowTwoPiecesKeepTheOneCallBytes)
     const Bytes file = encodePng(width, height, 32, spriteSheet(width, height).data(), nullptr);
     const Bytes idat = idatOf(file);
     EXPECT_EQ(deflateBytes(inflateBytes(idat, std::size_t(height) * (width * 4 + 1))), idat);
+}
+
+TEST(PngCodec, EachDeflatedPieceIsReportedWhenItIsFinished)
+{
+    // One worker deflates while the caller reports: the first piece is
+    // reported long before the last is finished, not all at the end.
+    Bytes data(CParallelDeflate::maxPieces * CParallelDeflate::minPieceSize);
+    std::uint32_t state = 12345;
+    for (std::uint8_t& byte : data) {
+        state = state * 1103515245u + 12345u;
+        byte = std::uint8_t((state >> 16) & 0x3F);
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    std::vector<Clock::time_point> reports;
+    Bytes stream;
+    ASSERT_TRUE(CParallelDeflate::compress(data.data(), data.size(), 9, stream,
+                                           [&](std::size_t, std::size_t) { reports.push_back(Clock::now()); }, 1));
+    ASSERT_EQ(reports.size(), CParallelDeflate::maxPieces);
+    EXPECT_GT((reports.back() - reports.front()).count(), (reports.back() - start).count() / 2);
 }

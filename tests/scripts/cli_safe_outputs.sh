@@ -36,7 +36,7 @@ scenario() {
   reader=$!
   printf 'keep' > out/sprite1.png && chmod 444 out/sprite1.png
   ln -s ../real/frame2.png out/sprite2.png
-  timeout 60 "$cli" unpack pack/copy.xml -o out >out.txt 2>err.txt
+  timeout 60 "$cli" unpack --force pack/copy.xml -o out >out.txt 2>err.txt
   local status=$?
   wait $reader || fail "$who: no frame came through the pipe"
   [ -p out/sprite0.png ] || fail "$who: the frame pipe was replaced"
