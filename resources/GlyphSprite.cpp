@@ -12,6 +12,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -337,6 +338,11 @@ private:
 CGlyphCache::CGlyphCache(std::string fontPath, std::int32_t height, std::int32_t cell, std::int32_t base)
     : path(std::move(fontPath)), pixelHeight(height), cellHeight(cell), baseline(base)
 {
+    // The font is opened on first use, perhaps after the working directory
+    // changed: a relative name is made absolute now.
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    openPath = error ? path : absolute.string();
 }
 
 CGlyphCache::~CGlyphCache() = default;
@@ -387,7 +393,7 @@ const CGlyphCache::Glyph* CGlyphCache::glyph(char32_t code)
     if (const auto found = built.find(code); found != built.end())
         return &found->second;
     if (!faces)
-        faces = std::make_unique<Faces>(path, pixelHeight);
+        faces = std::make_unique<Faces>(openPath, pixelHeight);
     Glyph& entry = built[code];
     FreeTypeSession* face = faces->forCode(code);
     std::int64_t advance = 0;
