@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <unordered_map>
 
 namespace {
 
@@ -66,9 +68,17 @@ bool Application::makeOverview(std::uint32_t width, std::uint32_t height)
         return false;
     const float zoom = view.getZoom();
     std::uint8_t* pixels = picture->getData();
+    // Images by name, found once rather than by a walk per element.
+    std::unordered_map<std::string, const CTexture*> byName;
+    byName.reserve(textures.getCount());
+    for (std::uint32_t i = 0; i < textures.getCount(); ++i) {
+        if (const auto* texture = dynamic_cast<const CTexture*>(textures.getResource(i)))
+            byName.emplace(std::string(texture->getName().c_str(), texture->getName().length()), texture);
+    }
     for (std::uint32_t i = 0; i < preview.getCount(); ++i) {
         const CGUI* element = preview.getElement(i);
-        const auto* image = dynamic_cast<const CTexture*>(textures.find(element->getName()));
+        const auto found = byName.find(std::string(element->getName().c_str(), element->getName().length()));
+        const CTexture* image = found != byName.end() ? found->second : nullptr;
         if (image == nullptr || image->getData() == nullptr)
             continue;
         if (image->getBitsPerPixel() != image->getChannels() * 8)
