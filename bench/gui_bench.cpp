@@ -1,8 +1,13 @@
 // GUI toolkit: loading a description of 1,000 elements, and routing mouse
-// moves over a manager of 1,000 elements. Further cases of this benchmark
+// moves over a manager of 1,000 elements. Scaling checks: one mouse move and
+// one draw over descriptions whose elements form one long parent chain, and
+// appending rows to a list tall enough to show them all; each should cost
+// about twice as much at twice the size. Further cases of this benchmark
 // live in bench/gui_bench/*.cpp.
 #include "framework/Input.h"
+#include "gui/CFont.h"
 #include "gui/CGUIManager.h"
+#include "gui/CList.h"
 #include "resources/CResourceManager.h"
 #include "resources/CSprite.h"
 #include "xml/CXMLDocument.h"
@@ -84,6 +89,67 @@ void BM_GuiRouteMoves(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * moves);
 }
 BENCHMARK(BM_GuiRouteMoves)->Unit(benchmark::kMillisecond);
+
+// n plain elements, each placed in the one before it.
+std::string makeChain(int n)
+{
+    std::string text = "<gui>\n";
+    for (int i = 0; i < n; ++i) {
+        text.append("<gui name=\"c").append(std::to_string(i)).append("\" x=\"1\" y=\"1\" w=\"4\" h=\"4\"");
+        text.append(" enabled=\"1\"");
+        if (i > 0)
+            text.append(" parent=\"c").append(std::to_string(i - 1)).append("\"");
+        text.append("/>\n");
+    }
+    text += "</gui>\n";
+    return text;
+}
+
+void BM_GuiParentChainMove(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    CXMLDocument document;
+    document.parse(makeChain(n).c_str());
+    CGUIManager manager;
+    manager.loadNode(document, nullptr);
+    int i = 0;
+    for (auto _ : state)
+        mouseMoved(500 + (++i & 7), 500);
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_GuiParentChainMove)->Arg(2000)->Arg(4000)->Arg(8000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+
+void BM_GuiParentChainDraw(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    CXMLDocument document;
+    document.parse(makeChain(n).c_str());
+    CGUIManager manager;
+    manager.loadNode(document, nullptr);
+    for (auto _ : state)
+        manager.draw();
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_GuiParentChainDraw)->Arg(2000)->Arg(4000)->Arg(8000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+
+// Appending n rows to a list tall enough for all of them (none overflows).
+void BM_GuiListAppendAllFit(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        CFont style;
+        style.setSize(280.0f, 16.0f);
+        CList list;
+        list.setFont(&style);
+        list.setSize(300.0f, static_cast<float>(n) * 16.0f + 16.0f);
+        list.addColumn(0, 280.0f, "");
+        for (int i = 0; i < n; ++i)
+            list.addRow(list.getRowCount(), "image_0000.png");
+        benchmark::DoNotOptimize(list.overflows());
+    }
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_GuiListAppendAllFit)->Arg(5000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 
 } // namespace
 

@@ -6,6 +6,10 @@
 // left open, about 99,000 triangles in eight material bands; the 3DS file
 // holds it as two objects, because a 3DS object counts its faces in 16 bits.
 // The sound is made with sox and oggenc (quality 4).
+//
+// Scaling checks for small hostile files: an OBJ naming one material
+// library N times, and a 3DS file of N materials each used by one face
+// group; both should cost about twice as much at twice N.
 #include "resources/CModel.h"
 #include "resources/CSound.h"
 #include "resources/Model3dsReader.h"
@@ -149,6 +153,52 @@ void BM_Ogg60sVorbisfileLoop(benchmark::State& state)
 }
 
 }  // namespace
+
+void BM_ObjRepeatedLibrary(benchmark::State& state)
+{
+    // The file is its own library (as "mtllib self.obj" makes it), so every
+    // re-read would cost the whole file.
+    const int n = static_cast<int>(state.range(0));
+    std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+    for (int i = 0; i < n; ++i)
+        text += "newmtl m" + std::to_string(i) + "\nKd 0.5 0.5 0.5\nmtllib self.obj\nusemtl m" +
+                std::to_string(i) + "\nf 1 2 3\n";
+    const MaterialLibraryLoader loader = [&](const std::string&, std::vector<std::uint8_t>& bytes) {
+        bytes.assign(text.begin(), text.end());
+        return true;
+    };
+    for (auto _ : state) {
+        ModelMesh mesh;
+        readObj(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), loader, mesh, nullptr);
+        benchmark::DoNotOptimize(mesh.indices.size());
+    }
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_ObjRepeatedLibrary)->Arg(4000)->Arg(8000)->Arg(16000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+
+void BM_3dsManyMaterials(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    Chunk3ds editor(0x3D3D);
+    for (int m = 0; m < n; ++m)
+        editor.child(Chunk3ds(0xAFFF).child(Chunk3ds(0xA000).text("material" + std::to_string(m))));
+    Chunk3ds faces(0x4120);
+    faces.u16(1).u16(0).u16(1).u16(2).u16(0);
+    for (int m = 0; m < n; ++m)
+        faces.child(Chunk3ds(0x4130).text("material" + std::to_string(m)).u16(1).u16(0));
+    Chunk3ds vertices(0x4110);
+    vertices.u16(3).f32(0).f32(0).f32(0).f32(1).f32(0).f32(0).f32(0).f32(1).f32(0);
+    editor.child(Chunk3ds(0x4000).text("o").child(Chunk3ds(0x4100).child(vertices).child(faces)));
+    const std::vector<std::uint8_t> bytes = Chunk3ds(0x4D4D).child(Chunk3ds(0x0002).u32(3)).child(editor).bytes();
+    for (auto _ : state) {
+        ModelMesh mesh;
+        read3ds(bytes.data(), bytes.size(), mesh, nullptr);
+        benchmark::DoNotOptimize(mesh.indices.size());
+    }
+    state.counters["fileKiB"] = double(bytes.size()) / 1024.0;
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_3dsManyMaterials)->Arg(20000)->Arg(40000)->Arg(80000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 
 BENCHMARK(BM_ObjOurs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ObjAssimp)->Unit(benchmark::kMillisecond);

@@ -2,8 +2,10 @@
 #include "core/FileBytes.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -14,17 +16,36 @@ bool fail(std::string* error, const char* component, const std::string& reason)
     return false;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
+
+FilePointer openRegularFile(const char* path)
+{
+    if (path == nullptr)
+        return nullptr;
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    // Reads of a regular file never block anyway; the flag goes so that the
+    // stdio layer sees an ordinary descriptor.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr)
+        ::close(fd);
+    return FilePointer(file);
+}
 
 bool readFileBytes(const char* path, std::vector<std::uint8_t>& bytes, const char* component, std::string* error,
                    std::uint64_t limit)
 {
     const std::string name = path ? path : "(null)";
-    std::unique_ptr<std::FILE, FileCloser> file(path ? std::fopen(path, "rb") : nullptr);
+    FilePointer file = openRegularFile(path);
     // The type is asked of the open file, so it is the file that gets read.
     struct stat info {};
     if (!file || ::fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode))
@@ -35,6 +56,17 @@ bool readFileBytes(const char* path, std::vector<std::uint8_t>& bytes, const cha
     if (!contents.empty() && std::fread(contents.data(), 1, contents.size(), file.get()) != contents.size())
         return fail(error, component, "cannot read " + name);
     bytes = std::move(contents);
+    return true;
+}
+
+bool readFileStart(const char* path, std::vector<std::uint8_t>& bytes, std::size_t count)
+{
+    FilePointer file = openRegularFile(path);
+    if (!file)
+        return false;
+    std::vector<std::uint8_t> start(count);
+    start.resize(std::fread(start.data(), 1, start.size(), file.get()));
+    bytes = std::move(start);
     return true;
 }
 

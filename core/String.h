@@ -39,6 +39,8 @@ public:
     void insert(std::uint32_t position, const String& other);
     void erase(std::uint32_t position, std::uint32_t count);
     void replaceAll(const String& pattern, const String& replacement);
+    // Lower-cases 'A' to 'Z' in place; other bytes (UTF-8 included) stay.
+    // The length never changes, so no new buffer is needed.
     void toLower();
 
     bool operator==(const String& other) const { return equals(other); }

@@ -59,7 +59,8 @@ CTimer::~CTimer()
 void CTimer::start()
 {
     enabled = true;
-    due = platform().milliseconds() + interval;
+    since = platform().milliseconds();
+    due = since + interval;
     frameTick().connect(&tickSlot);
     leaveRunning(this);
     runningTimers().push_back(this);
@@ -76,7 +77,10 @@ void CTimer::update()
 {
     if (!enabled)
         return;
-    if (static_cast<std::int32_t>(platform().milliseconds() - due) < 0)
+    // Elapsed time against the interval, both unsigned: comparing the clock
+    // with the deadline as a signed difference would make intervals of 2^31
+    // ms or more look due at once.
+    if (platform().milliseconds() - since < interval)
         return;
     bool destroyed = false;
     destroyed_ = &destroyed;
@@ -86,5 +90,6 @@ void CTimer::update()
     if (destroyed)
         return;
     destroyed_ = nullptr;
-    due = platform().milliseconds() + interval;
+    since = platform().milliseconds();
+    due = since + interval;
 }

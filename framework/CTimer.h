@@ -6,8 +6,9 @@
 // catches up after a long frame, and its period is the interval rounded up to
 // the next tick plus the handlers' run time. A stopped timer costs nothing.
 //
-// Deadlines are compared across the 32-bit millisecond clock's wrap (intervals
-// up to about 24 days).
+// The time since the last start or firing is measured in unsigned 32-bit
+// arithmetic, so the clock's wrap does no harm and any interval the 32-bit
+// field holds (up to about 49 days) is kept.
 #pragma once
 
 #include "core/CSlotList.h"
@@ -32,6 +33,7 @@ public:
     bool enabled = false;
     std::uint32_t interval = 1000;  // milliseconds
     std::uint32_t due = 0;          // clock value of the next firing
+    std::uint32_t since = 0;        // clock value of the start or last firing
     CSlot<CTimer> tickSlot;
     CSignal<> onElapsed;
 

@@ -4,6 +4,11 @@
 // elements and the input are routed through the engine's input functions,
 // keys from the input are typed into the focused elements, each element is
 // copied by its own class, and everything is drawn with no renderer.
+//
+// Handlers chosen by the input are connected to the first elements (and to
+// button cells put into lists) before the events are sent: they remove their
+// element, clear the manager or create further elements while the manager,
+// a list or a cell is still dispatching, as application handlers may.
 #include "framework/Input.h"
 #include "gui/CButton.h"
 #include "gui/CCheckBox.h"
@@ -26,8 +31,83 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
+
+// An application handler that changes the element list while it is called.
+class Saboteur {
+public:
+    Saboteur(CGUIManager& manager, String target, std::uint8_t action)
+        : manager(manager), target(std::move(target)), action(action)
+    {
+    }
+    void act()
+    {
+        // A few times only, so creating elements cannot grow without bound.
+        if (++calls > 3)
+            return;
+        switch (action % 4) {
+        case 0: manager.remove(target); break;
+        case 1: manager.clear(); break;
+        case 2: manager.create(static_cast<std::int32_t>(action / 4 % 15), target); break;
+        default:
+            if (manager.getCount() > 0)
+                manager.remove(manager.getElement(0)->getName());
+            break;
+        }
+    }
+    void onInput(CInputMap&) { act(); }
+    void onFlag(bool) { act(); }
+    void onCell(std::int32_t, std::int32_t) { act(); }
+
+    CSlotList slots;
+
+private:
+    CGUIManager& manager;
+    String target;
+    std::uint8_t action;
+    int calls = 0;
+};
+
+// Connects a saboteur of `element` (named `target` in the manager) to the
+// signal `choice` selects.
+void sabotage(std::vector<std::unique_ptr<Saboteur>>& saboteurs, CGUIManager& manager, CGUI& element,
+              const String& target, std::uint8_t choice, std::uint8_t action)
+{
+    auto saboteur = std::make_unique<Saboteur>(manager, target, action);
+    Saboteur* s = saboteur.get();
+    CSlotList& slots = s->slots;
+    auto* list = dynamic_cast<CList*>(&element);
+    switch (choice % 9) {
+    case 0: connectSlot(slots, element.onMouseOver, s, &Saboteur::act); break;
+    case 1: connectSlot(slots, element.onMouseOut, s, &Saboteur::act); break;
+    case 2: connectSlot(slots, element.onInput, s, &Saboteur::onInput); break;
+    case 3: connectSlot(slots, element.onPress, s, &Saboteur::act); break;
+    case 4: connectSlot(slots, element.onClick, s, &Saboteur::act); break;
+    case 5: connectSlot(slots, element.onFocus, s, &Saboteur::onFlag); break;
+    case 6: connectSlot(slots, element.onDoubleClick, s, &Saboteur::act); break;
+    default:
+        if (list) {
+            connectSlot(slots, list->onHover, s, &Saboteur::onCell);
+            connectSlot(slots, list->onSelect, s, &Saboteur::onCell);
+        }
+        break;
+    }
+    // A button row in a list whose click or input runs the handler.
+    if (list && (choice & 0x10) && list->getColumnCount() > 0) {
+        CButton cellTemplate;
+        cellTemplate.setSize(list->getColumn(0)->width, 12.0f);
+        list->insertRow(0, cellTemplate);
+        if (CGUI* cell = list->getCell(0, 0)) {
+            if (choice & 0x20)
+                connectSlot(slots, cell->onClick, s, &Saboteur::act);
+            else
+                connectSlot(slots, cell->onInput, s, &Saboteur::onInput);
+        }
+    }
+    saboteurs.push_back(std::move(saboteur));
+}
 
 void addSprite(CResourceManager& resources, const char* name, std::uint32_t frames, std::uint32_t size)
 {
@@ -104,6 +184,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CGUIManager manager;
     manager.loadNode(document, &resources);
 
+    // Declared after the manager so they go first; their slots leave the
+    // signals of elements that are still alive.
+    std::vector<std::unique_ptr<Saboteur>> saboteurs;
+    for (std::uint32_t i = 0; i < manager.getCount() && i < 8 && size > 0; ++i) {
+        const std::uint8_t choice = data[(i * 7 + 3) % size];
+        const std::uint8_t action = data[(i * 13 + 5) % size];
+        if (choice & 0x80)
+            continue;
+        CGUI* element = manager.getElement(i);
+        sabotage(saboteurs, manager, *element, element->getName(), choice, action);
+    }
+
     // Press, drag, release and double-click on each of the first elements,
     // then a few points taken from the input itself.
     const std::uint32_t count = manager.getCount() < 12 ? manager.getCount() : 12;
@@ -124,6 +216,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         keyPressed('a');
         keyPressed(8);
         keyPressed(13);
+        // Handlers may have destroyed the element.
+        element = manager.getElement(i);
+        if (!element)
+            break;
         copyAndDraw(*element);
         manager.draw();
     }
@@ -147,7 +243,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         mouseUp(0);
     }
     manager.draw();
-    if (count > 0)
+    if (manager.getCount() > 0)
         manager.remove(manager.getElement(0)->getName());
     mouseMoved(0, 0);
     manager.draw();

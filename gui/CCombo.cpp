@@ -80,10 +80,21 @@ void CCombo::load(CXMLNode& node)
     list.setVisible(false);
 }
 
-void CCombo::loadDescription(CXMLNode& node, CGUIManager& manager, CResourceManager*)
+void CCombo::loadDescription(CXMLNode& node, CGUIManager& manager, CResourceManager* resources)
 {
     setFont(manager.findFont(node));
     setScroll(manager.findScroll(node));
+    // The parts' nodes skin them the way an element's own node does; before
+    // load, so a part without "w" or "h" takes its frame's size.
+    for (std::uint32_t i = 0; i < node.childCount(); ++i) {
+        const CXMLNode& child = *node.child(i);
+        if (child.name() == String("edit"))
+            CGUIManager::applySprite(edit, child, resources);
+        else if (child.name() == String("button"))
+            CGUIManager::applySprite(dropButton, child, resources);
+        else if (child.name() == String("list"))
+            CGUIManager::applySprite(list, child, resources);
+    }
     load(node);
 }
 

@@ -153,7 +153,11 @@ void CGUI::storeSize(float width, float height)
 
 void CGUI::setSize(float width, float height)
 {
+    const float oldWidth = scale.x;
+    const float oldHeight = scale.y;
     storeSize(width, height);
+    if (scale.x != oldWidth || scale.y != oldHeight)
+        ++sizeChangeCount;
     onResize.emit(scale.x, scale.y);
 }
 
@@ -208,10 +212,14 @@ bool CGUI::setParent(CGUI* value)
 {
     if (value == parent)
         return true;
+    int ancestors = 0;
     for (const CGUI* ancestor = value; ancestor; ancestor = ancestor->parent) {
         if (ancestor == this)
             return false;
+        ++ancestors;
     }
+    if (ancestors > 0 && ancestors + levelsBelow() > maxParentDepth)
+        return false;
     if (parent) {
         auto& siblings = parent->children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
@@ -220,6 +228,15 @@ bool CGUI::setParent(CGUI* value)
     if (parent)
         parent->children.push_back(this);
     return true;
+}
+
+int CGUI::levelsBelow() const
+{
+    // Recursion is bounded: no chain is deeper than maxParentDepth.
+    int levels = 0;
+    for (const CGUI* child : children)
+        levels = std::max(levels, child->levelsBelow() + 1);
+    return levels;
 }
 
 void CGUI::setAlign(std::int32_t code)
@@ -363,6 +380,8 @@ void CGUI::copyFrom(const CGUI& other)
     setSprite(other.sprite);
     setFrame(other.frameIndex);
     setParent(other.parent);
+    if (scale.x != other.scale.x || scale.y != other.scale.y)
+        ++sizeChangeCount;
     scale.set(other.scale.x, other.scale.y, other.scale.z);
     type = other.type;
 }

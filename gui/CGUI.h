@@ -20,8 +20,9 @@
 // own copy operation write `using CGUI::setFrame;` / `using CGUI::copyFrom;`
 // so the other overloads stay visible.
 //
-// Robustness: a parent that would make the parent chain loop is refused, so
-// the effective position, visibility and enabled state always terminate.
+// Robustness: a parent that would make the parent chain loop, or make it
+// deeper than maxParentDepth, is refused, so the effective position,
+// visibility and enabled state always terminate and cost little.
 // Sizes and positions that are not finite or beyond maxCoordinate are
 // clamped (NaN reads as 0).
 #pragma once
@@ -34,6 +35,7 @@
 #include "resources/CSprite.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class CGUIManager;
@@ -124,8 +126,12 @@ public:
 
     // Stores the size as the scale's x, y and emits onResize.
     void setSize(float width, float height);
-    // Stores the size without a signal.
+    // Stores the size without a signal (and without counting it in
+    // sizeChanges: for sizes an element sets and restores while drawing).
     void storeSize(float width, float height);
+    // Counts the size changes made through setSize and copyFrom by any
+    // element, so holders of sums of sizes can tell when theirs went stale.
+    static std::uint64_t sizeChanges() { return sizeChangeCount; }
     float getWidth() const { return scale.x; }
     float getHeight() const { return scale.y; }
 
@@ -143,10 +149,17 @@ public:
     bool isEnabled() const;
     bool isVisible() const;
 
+    // Most ancestors any element may have. Effective position, visibility
+    // and enabled state walk the ancestors of an element on every mouse move
+    // and draw; with chains this short those walks stay linear in the number
+    // of elements, however a description chains its parents.
+    static constexpr int maxParentDepth = 64;
+
     // Sets the parent (null for none). Refused, returning false and keeping
-    // the old parent, when the element is `value` or one of its ancestors.
-    // The parent is not owned; when it is destroyed first, this element
-    // simply loses its parent.
+    // the old parent, when the element is `value` or one of its ancestors,
+    // or when the element or one of its descendants would get more than
+    // maxParentDepth ancestors. The parent is not owned; when it is
+    // destroyed first, this element simply loses its parent.
     bool setParent(CGUI* value);
     CGUI* getParent() const { return parent; }
 
@@ -177,6 +190,12 @@ public:
     CSignal<> onClick;
     CSignal<> onDoubleClick;
 
+    // Expires when the element is destroyed. Handlers may destroy the element
+    // whose signal they hear (an application removing a list from its
+    // onHover, or from a cell's onClick), so code that emits and then goes on
+    // using the element holds one of these across the emission and checks it.
+    std::weak_ptr<const bool> lifeline() const { return life; }
+
 protected:
     // For subclasses: sets the type code fixed by their constructor.
     void setType(std::int32_t value) { type = value; }
@@ -201,6 +220,11 @@ private:
     // Only setParent changes these, so the parent chain never loops. Each
     // element knows the elements placed in it, and a destroyed element
     // leaves its children without a parent instead of dangling.
+    // Generations of descendants below this element (0 without children).
+    int levelsBelow() const;
+
     CGUI* parent = nullptr;         // not owned
     std::vector<CGUI*> children;    // not owned
+    std::shared_ptr<const bool> life = std::make_shared<const bool>(true);
+    inline static std::uint64_t sizeChangeCount = 0;
 };

@@ -182,17 +182,21 @@ std::unique_ptr<CGUI> CGUIManager::createFromNode(const CXMLNode& node, CResourc
         element = std::make_unique<CWindow>();
     else
         return nullptr;
-
-    if (resources && GUIAttributes::has(node, "sprite")) {
-        const auto* sprite = dynamic_cast<const CSprite*>(resources->find(GUIAttributes::text(node, "sprite")));
-        if (sprite) {
-            element->setSprite(*sprite);
-            // A negative index reads as 0 rather than as a huge unsigned one.
-            const std::int32_t frame = GUIAttributes::integer(node, "frame", 0);
-            element->setFrame(static_cast<std::uint32_t>(std::max(frame, 0)));
-        }
-    }
+    applySprite(*element, node, resources);
     return element;
+}
+
+void CGUIManager::applySprite(CGUI& element, const CXMLNode& node, CResourceManager* resources)
+{
+    if (!resources || !GUIAttributes::has(node, "sprite"))
+        return;
+    const auto* sprite = dynamic_cast<const CSprite*>(resources->find(GUIAttributes::text(node, "sprite")));
+    if (!sprite)
+        return;
+    element.setSprite(*sprite);
+    // A negative index reads as 0 rather than as a huge unsigned one.
+    const std::int32_t frame = GUIAttributes::integer(node, "frame", 0);
+    element.setFrame(static_cast<std::uint32_t>(std::max(frame, 0)));
 }
 
 // --- References ---
@@ -232,8 +236,14 @@ void CGUIManager::loadNode(CXMLNode& root, CResourceManager* resources)
 
 void CGUIManager::loadChildren(CXMLNode& node, CResourceManager* resources)
 {
-    const auto first = static_cast<std::uint32_t>(elements.size());
     const std::uint32_t n = node.childCount();
+    // The element each child node made, for the parent pass. A list index
+    // would not do: a menu's entries are appended between its siblings.
+    struct Made {
+        CGUI* element = nullptr;
+        std::weak_ptr<const bool> alive;
+    };
+    std::vector<Made> made(n);
     for (std::uint32_t i = 0; i < n; ++i) {
         CXMLNode* child = node.child(i);
         if (!child)
@@ -245,6 +255,7 @@ void CGUIManager::loadChildren(CXMLNode& node, CResourceManager* resources)
         element->setDepth(static_cast<float>(n - i));
         element->loadDescription(*child, *this, resources);
         CGUI* appended = element.get();
+        made[i] = Made{appended, appended->lifeline()};
         append(std::move(element));
         appended->loadAppended(*child, *this, resources);
     }
@@ -255,8 +266,10 @@ void CGUIManager::loadChildren(CXMLNode& node, CResourceManager* resources)
         CXMLNode* child = node.child(i);
         if (!child)
             break;
+        // Handlers of onLoad may have removed what a node made.
         CGUI* element = GUIAttributes::has(*child, "name") ? find(GUIAttributes::text(*child, "name"))
-                                                           : getElement(first + i);
+                        : made[i].alive.expired()          ? nullptr
+                                                           : made[i].element;
         if (!element || element->getParent() || !GUIAttributes::has(*child, "parent"))
             continue;
         element->setParent(findReference(*child, "parent"));
@@ -326,10 +339,14 @@ void CGUIManager::mouseReleased(CInputMap& event)
     CGUI* target = focus;
     if (!target)
         return;
+    // Taken before the handlers run: a drag rewrites the event's position to
+    // the dragged element's own place.
+    const int x = CGUI::toPixel(event.position.x);
+    const int y = CGUI::toPixel(event.position.y);
     target->onInput.emit(event);
     if (focus != target)
         return;
-    if (target->hitTest(CGUI::toPixel(event.position.x), CGUI::toPixel(event.position.y)))
+    if (target->hitTest(x, y) && focus == target)
         target->onClick.emit();
 }
 
@@ -352,20 +369,26 @@ void CGUIManager::mouseDoubleClicked(CInputMap& event)
 
 void CGUIManager::mouseMoved(CInputMap& event)
 {
+    // The pointer as it arrived: the focus's handlers may rewrite the event
+    // (a dragged element or scroll thumb stores its own new place in it).
+    const int x = CGUI::toPixel(event.position.x);
+    const int y = CGUI::toPixel(event.position.y);
     if (focus) {
         CGUI* target = focus;
         target->onInput.emit(event);
         if (focus == target && target->isMouseOver())
             return;
     }
-    const int x = CGUI::toPixel(event.position.x);
-    const int y = CGUI::toPixel(event.position.y);
     bool hovered = false;
     for (std::size_t i = 0; i < elements.size(); ++i) {
         CGUI* element = elements[i].get();
         if (!element->isEnabled() || !element->isVisible())
             continue;
         const bool hit = element->hitTest(x, y);
+        // A hit test may emit signals (a list reports its hovered row) whose
+        // handlers remove this element or others before it.
+        if (i >= elements.size() || elements[i].get() != element)
+            continue;
         if (hit && !hovered) {
             hovered = true;
             element->onMouseOver.emit();

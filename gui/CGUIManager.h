@@ -84,6 +84,11 @@ public:
     // The factory: a default element for a description node's name with its
     // "sprite" and "frame" applied, or null for an unknown name.
     static std::unique_ptr<CGUI> createFromNode(const CXMLNode& node, CResourceManager* resources);
+    // The factory's sprite step: when the node names a sprite that
+    // `resources` holds, the element takes it and the node's "frame". Also
+    // used for the parts of combos and windows, whose child nodes describe
+    // them.
+    static void applySprite(CGUI& element, const CXMLNode& node, CResourceManager* resources);
     // A default element of a type code (the codes `create` accepts), or null.
     static std::unique_ptr<CGUI> createByType(std::int32_t type);
 

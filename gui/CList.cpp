@@ -1,11 +1,12 @@
 // CList: rows of cell elements, hover and selection, scrolling.
 //
 // Rows are held as an array of owned rows, so appending is amortised
-// constant time. Whether the rows overflow and how far the list can scroll
-// are found by walking only as many rows as fit in the list's height (from
-// the top for the overflow, from the bottom for the largest top row), so
-// inserting a row costs the visible rows, not all of them. Drawing walks the
-// fitting rows only.
+// constant time. Whether the rows overflow comes from the sum of the row
+// heights, kept up to date by appends and removals; how far the list can
+// scroll is found by walking only as many rows as fit in the list's height
+// from the bottom. So inserting a row costs the visible rows, not all of
+// them, whether the rows overflow or not. Drawing walks the fitting rows
+// only.
 //
 // Handlers of cell or list signals may add or remove rows; every walk that
 // emits a signal stops as soon as the rows have changed under it.
@@ -82,6 +83,7 @@ CList::CList()
     connectSlot(connections, onClick, this, &CList::selectAtPointer);
     connectSlot(connections, onDoubleClick, this, &CList::doubleClickAtPointer);
     connectSlot(connections, scrollBar.onChange, this, &CList::scrolled);
+    connectSlot(connections, onFocus, this, &CList::focusChanged);
 }
 
 CList::CList(const CList& other)
@@ -209,8 +211,13 @@ void CList::insertRow(std::uint32_t index, const CGUI& cellTemplate)
         row.push_back(makePlaceholder(column.width));
     if (!row.empty())
         row[0] = makeCell(cellTemplate, columns[0].width);
+    const bool sumValid = rowHeightSumValid();
     rows.insert(rows.begin() + index, std::move(row));
     ++rowsVersion;
+    if (sumValid) {
+        rowHeightSum += getRowHeight(index);
+        stampRowHeightSum();
+    }
     updateScrollBar();
 }
 
@@ -255,9 +262,15 @@ void CList::removeRow(std::uint32_t index)
         return;
     // Out of the list before it is destroyed, so the list is whole whatever
     // the cells' destruction touches.
+    const bool sumValid = rowHeightSumValid();
+    const float doomedHeight = getRowHeight(index);
     Row doomed = std::move(rows[index]);
     rows.erase(rows.begin() + index);
     ++rowsVersion;
+    if (sumValid) {
+        rowHeightSum -= doomedHeight;
+        stampRowHeightSum();
+    }
     retire(std::move(doomed));
 
     const auto count = static_cast<std::int32_t>(rows.size());
@@ -349,13 +362,15 @@ void CList::forFittingRows(Visit visit)
     const std::int32_t first = firstShownRow();
     if (first < 0)
         return;
+    const std::weak_ptr<const bool> alive = lifeline();
     const std::uint64_t version = rowsVersion;
     const auto count = static_cast<std::uint32_t>(rows.size());
     const float height = getHeight();
     float y = 0.0f;
     for (std::uint32_t i = static_cast<std::uint32_t>(first); i < count;) {
         const float rowHeight = getRowHeight(i);
-        if (!visit(i, y, rowHeight) || version != rowsVersion)
+        // A handler may have destroyed the list itself.
+        if (!visit(i, y, rowHeight) || alive.expired() || version != rowsVersion)
             return;
         y += rowHeight + static_cast<float>(spacing);
         ++i;
@@ -364,25 +379,46 @@ void CList::forFittingRows(Visit visit)
     }
 }
 
+bool CList::rowHeightSumValid() const
+{
+    return sumRowsVersion == rowsVersion && sumSizeChanges == sizeChanges();
+}
+
+void CList::stampRowHeightSum() const
+{
+    sumRowsVersion = rowsVersion;
+    sumSizeChanges = sizeChanges();
+}
+
+double CList::totalRowHeight() const
+{
+    if (!rowHeightSumValid()) {
+        rowHeightSum = 0.0;
+        for (std::uint32_t i = 0; i < rows.size(); ++i)
+            rowHeightSum += getRowHeight(i);
+        stampRowHeightSum();
+    }
+    return rowHeightSum;
+}
+
 bool CList::overflows() const
 {
     const std::size_t count = rows.size();
     if (count < 2)
         return false;
-    const float height = getHeight();
-    float sum = 0.0f;
-    // The sum only grows, so the walk ends at the first row that does not
-    // fit: it visits the fitting rows, not the whole list.
-    for (std::size_t i = 0; i + 1 < count; ++i) {
-        sum += getRowHeight(static_cast<std::uint32_t>(i)) + static_cast<float>(spacing);
-        if (height < getRowHeight(static_cast<std::uint32_t>(i + 1)) + sum)
-            return true;
-    }
-    return false;
+    // Rows 0 to k fit when their heights and the spacing between them fit;
+    // that need only grows with k, so the rows overflow exactly when all of
+    // them together do not fit.
+    const double needed = totalRowHeight() + static_cast<double>(count - 1) * spacing;
+    return static_cast<double>(getHeight()) < needed;
 }
 
 std::uint32_t CList::largestTopRow() const
 {
+    // Without overflow every row fits from row 0; otherwise the walk from
+    // the bottom ends once the rows stop fitting, after the visible ones.
+    if (!overflows())
+        return 0;
     const float height = getHeight();
     float sum = 0.0f;
     for (std::size_t i = rows.size(); i-- > 1;) {
@@ -420,6 +456,26 @@ void CList::scrolled(float value)
     topRow = rowFromValue(value);
 }
 
+void CList::focusChanged(bool focused)
+{
+    if (!focused)
+        focusCell(nullptr);
+}
+
+void CList::focusCell(CGUI* cell)
+{
+    CGUI* old = focusedCellAlive.expired() ? nullptr : focusedCell;
+    if (old == cell)
+        return;
+    focusedCell = cell;
+    focusedCellAlive = cell ? cell->lifeline() : std::weak_ptr<const bool>();
+    // Either call runs handlers; the caller checks what they changed.
+    if (old)
+        old->setFocus(false);
+    if (cell && focusedCell == cell && !focusedCellAlive.expired())
+        cell->setFocus(true);
+}
+
 // --- Hit testing and input ---
 
 std::int32_t CList::hitColumn(std::uint32_t row, int x, int y)
@@ -437,6 +493,7 @@ bool CList::hitTest(int x, int y)
 {
     pointer.set(static_cast<float>(x), static_cast<float>(y));
     if (!scrollBar.hitTest(x, y) && !pressedInScroll) {
+        const std::weak_ptr<const bool> alive = lifeline();
         hoverRow = -1;
         forFittingRows([&](std::uint32_t row, float, float) {
             const std::int32_t column = hitColumn(row, x, y);
@@ -446,36 +503,68 @@ bool CList::hitTest(int x, int y)
             }
             return true;
         });
+        // A handler that destroyed the list leaves nothing to hit.
+        if (alive.expired())
+            return false;
     }
     return CGUI::hitTest(x, y);
 }
 
 void CList::dispatchInput(CInputMap& event)
 {
+    const std::weak_ptr<const bool> alive = lifeline();
     ++dispatching;
     dispatchToCells(event);
+    if (alive.expired())
+        return;
     if (--dispatching == 0)
         retiredRows.clear();
 }
 
 void CList::dispatchToCells(CInputMap& event)
 {
+    const std::weak_ptr<const bool> alive = lifeline();
     const int x = toPixel(event.position.x);
     const int y = toPixel(event.position.y);
-    if (pressedInScroll && event.action == CInputMap::released && !hitTest(x, y))
+    if (pressedInScroll && event.action == CInputMap::released && !hitTest(x, y)) {
+        if (alive.expired())
+            return;
         pressedInScroll = false;
+    }
+    if (alive.expired())
+        return;
     scrollBar.onInput.emit(event);
+    if (alive.expired())
+        return;
     if (event.action == CInputMap::pressed && scrollBar.hitTest(x, y))
         pressedInScroll = true;
+
+    // A press moves the cell focus to the cell under the pointer (none when
+    // it is on no cell).
+    if (event.action == CInputMap::pressed && !pressedInScroll) {
+        CGUI* pressed = nullptr;
+        forFittingRows([&](std::uint32_t row, float, float) {
+            const std::int32_t column = hitColumn(row, x, y);
+            if (column >= 0)
+                pressed = rows[row][std::size_t(column)].get();
+            return pressed == nullptr;
+        });
+        focusCell(pressed);
+        if (alive.expired())
+            return;
+    }
 
     forFittingRows([&](std::uint32_t row, float, float) {
         const std::uint64_t version = rowsVersion;
         const std::size_t cellCount = rows[row].size();
-        for (std::size_t c = 0; c < cellCount && version == rowsVersion; ++c) {
+        // Every emission may destroy the list (and so the cell) or change
+        // its rows; either ends the walk before anything is touched again.
+        const auto unchanged = [&] { return !alive.expired() && version == rowsVersion; };
+        for (std::size_t c = 0; c < cellCount && unchanged(); ++c) {
             CGUI& cell = *rows[row][c];
             if (cell.hitTest(x, y)) {
                 cell.onInput.emit(event);
-                if (version != rowsVersion)
+                if (!unchanged())
                     break;
                 if (event.action == CInputMap::released)
                     cell.onClick.emit();
@@ -487,7 +576,7 @@ void CList::dispatchToCells(CInputMap& event)
                 cell.onMouseOut.emit();
             }
         }
-        return true;
+        return unchanged();
     });
 }
 

@@ -7,6 +7,11 @@
 // the rows that fit from `topRow` on, and owns a vertical scroll bar along
 // its right edge, shown when the rows overflow.
 //
+// While the list has the focus, a press on a cell gives that cell the focus
+// (so an edit field or combo box in a row becomes active, as it would on its
+// own) and takes it from the cell that had it; the list losing the focus
+// takes it from the cell too.
+//
 // Row operations with indexes out of range are ignored; the selection and
 // the hovered row never name a row that does not exist after a removal.
 // Cells are positioned in window coordinates while drawing (they have no
@@ -97,6 +102,9 @@ protected:
     void selectAtPointer();
     void doubleClickAtPointer();
     void scrolled(float value);
+    void focusChanged(bool focused);
+    // Moves the cell focus to `cell` (null: to no cell).
+    void focusCell(CGUI* cell);
 
     // Destroys removed cells, or keeps them until the dispatch to the cells
     // that is running ends.
@@ -130,6 +138,18 @@ protected:
     // Changes with every change to the rows, so walks that emit signals can
     // tell that a handler changed the rows under them.
     std::uint64_t rowsVersion = 0;
+    // The sum of all row heights, valid while rowsVersion and
+    // CGUI::sizeChanges are what they were when it was taken. Appends and
+    // removals update it, so whether the rows overflow costs constant time.
+    double totalRowHeight() const;
+    bool rowHeightSumValid() const;
+    void stampRowHeightSum() const;
+    mutable double rowHeightSum = 0.0;
+    mutable std::uint64_t sumRowsVersion = ~std::uint64_t(0);
+    mutable std::uint64_t sumSizeChanges = 0;
     int dispatching = 0;
     std::vector<Row> retiredRows;
+    // The cell that has the focus; it may be destroyed with its row.
+    CGUI* focusedCell = nullptr;
+    std::weak_ptr<const bool> focusedCellAlive;
 };

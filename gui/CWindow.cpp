@@ -27,9 +27,18 @@ CWindow::CWindow(const CWindow& other)
 
 CWindow::~CWindow() = default;
 
-void CWindow::loadDescription(CXMLNode& node, CGUIManager& manager, CResourceManager*)
+void CWindow::loadDescription(CXMLNode& node, CGUIManager& manager, CResourceManager* resources)
 {
     setFont(manager.findFont(node));
+    // The title bar and close button take "sprite" and "frame" from their
+    // nodes, as elements do from theirs.
+    for (std::uint32_t i = 0; i < node.childCount(); ++i) {
+        const CXMLNode& child = *node.child(i);
+        if (child.name() == String("gui"))
+            CGUIManager::applySprite(titleBar, child, resources);
+        else if (child.name() == String("button"))
+            CGUIManager::applySprite(closeButton, child, resources);
+    }
     load(node);
 }
 

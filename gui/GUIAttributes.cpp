@@ -70,6 +70,10 @@ std::size_t leadingNumber(const char* text, char* buffer, std::size_t size, bool
             if (text[in + 1] == '-')
                 put('-');
             in = next;
+            // Leading zeros of the exponent carry no value and must not
+            // count toward the clamp below ("1e00002" is 100).
+            while (text[in] == '0' && isDigit(text[in + 1]))
+                ++in;
             // Clamp absurd exponents: more than four digits never matter.
             std::size_t count = 0;
             while (isDigit(text[in])) {

@@ -160,7 +160,7 @@ std::uint32_t paddedRowSize(std::uint32_t width, std::uint32_t bitsPerPixel)
 
 // Fills the palette (identity grey for entries the file does not hold) and
 // decides whether the picture is grey or needs RGB.
-void readPalette(const std::uint8_t* bytes, const BmpHeader& h, BmpLayout& layout)
+void readPalette(const std::uint8_t* bytes, std::size_t length, const BmpHeader& h, BmpLayout& layout)
 {
     for (std::uint32_t i = 0; i < paletteEntries; ++i)
         layout.palette[i * 3] = layout.palette[i * 3 + 1] = layout.palette[i * 3 + 2] = std::uint8_t(i);
@@ -170,7 +170,8 @@ void readPalette(const std::uint8_t* bytes, const BmpHeader& h, BmpLayout& layou
     const std::uint64_t start = std::uint64_t(fileHeaderSize) + h.headerSize;
     const std::uint32_t entries = 1u << h.bitsPerPixel;
     std::uint64_t count = h.coloursUsed == 0 || h.coloursUsed > entries ? entries : h.coloursUsed;
-    const std::uint64_t room = layout.pixelOffset > start ? (layout.pixelOffset - start) / 4 : 0;
+    const std::uint64_t end = std::min<std::uint64_t>(layout.pixelOffset, length);
+    const std::uint64_t room = end > start ? (end - start) / 4 : 0;
     if (count > room)
         count = room;
     bool grey = true;
@@ -227,8 +228,10 @@ bool expandRunLength(const std::uint8_t* data, std::size_t length, const BmpLayo
                      std::string& error);
 
 // Validates the header against the file and the size limit. Nothing is
-// allocated before this has succeeded.
-bool parseBmp(const std::uint8_t* bytes, std::size_t length, BmpLayout& layout, std::string* error)
+// allocated before this has succeeded. With `headerOnly`, `bytes` may be
+// just the start of the file: the pixel data is not looked at.
+bool parseBmp(const std::uint8_t* bytes, std::size_t length, BmpLayout& layout, std::string* error,
+              bool headerOnly = false)
 {
     if (length > std::numeric_limits<std::uint32_t>::max())
         return fail(error, "BMP: file is larger than 4 GiB");
@@ -290,7 +293,8 @@ bool parseBmp(const std::uint8_t* bytes, std::size_t length, BmpLayout& layout, 
     layout.pixelOffset = h.pixelOffset;
     layout.stride = paddedRowSize(layout.width, h.bitsPerPixel);
 
-    if (h.compression == RunLength8 || h.compression == RunLength4) {
+    if (headerOnly) {
+    } else if (h.compression == RunLength8 || h.compression == RunLength4) {
         if (h.pixelOffset >= length)
             return fail(error, "BMP: pixel data runs past the end of the file");
         // Without the skips (end of picture, moves), two bytes cover at most
@@ -309,9 +313,9 @@ bool parseBmp(const std::uint8_t* bytes, std::size_t length, BmpLayout& layout, 
     }
 
     if (h.bitsPerPixel <= 8) {
-        readPalette(bytes, h, layout);
+        readPalette(bytes, length, h, layout);
         std::string reason;
-        if ((h.compression == RunLength8 || h.compression == RunLength4) &&
+        if (!headerOnly && (h.compression == RunLength8 || h.compression == RunLength4) &&
             !expandRunLength(bytes + h.pixelOffset, length - h.pixelOffset, layout, nullptr, reason))
             return fail(error, reason);
     } else if (h.bitsPerPixel != 24 && !readMasks(bytes, length, h, layout, error))
@@ -319,10 +323,14 @@ bool parseBmp(const std::uint8_t* bytes, std::size_t length, BmpLayout& layout, 
     return true;
 }
 
+// The header queries read the headers, palette and masks only (all of them
+// lie in the first few KiB of any real file), so a file cut short in its
+// pixels still answers.
 bool probeBmpFile(const char* path, BmpLayout& layout)
 {
+    constexpr std::size_t headerBytes = 64 * 1024;
     std::vector<std::uint8_t> bytes;
-    return readFileBytes(path, bytes, "BMP", nullptr) && parseBmp(bytes.data(), bytes.size(), layout, nullptr);
+    return readFileStart(path, bytes, headerBytes) && parseBmp(bytes.data(), bytes.size(), layout, nullptr, true);
 }
 
 // Palette index `x` of a 1-, 4- or 8-bit row.

@@ -180,7 +180,7 @@ bool decompress(const JpegInput& input, bool headerOnly, std::uint64_t pixelLimi
 
 bool decodeFile(const char* path, bool headerOnly, DecodedImage* image)
 {
-    std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
+    std::FILE* file = openRegularFile(path).release();
     if (file == nullptr) {
         image->error = std::string("JPEG: cannot open ") + (path ? path : "(null)");
         return false;

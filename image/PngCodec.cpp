@@ -342,7 +342,7 @@ struct ImageDataPiece {
 // given, reads on to the image data and takes the PLTE and tRNS chunks too.
 bool readHeaderFromFile(const char* path, PngHeader& header, PngColourTables* tables, bool& tablesUsable)
 {
-    std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
+    std::FILE* file = openRegularFile(path).release();
     if (file == nullptr)
         return false;
     bool found = false;

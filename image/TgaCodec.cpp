@@ -210,8 +210,10 @@ void readColourMap(const std::uint8_t* map, const TgaHeader& h, TgaLayout& layou
 }
 
 // Validates the whole file against its length and the size limit. Nothing is
-// allocated before this has succeeded.
-bool parseTga(const std::uint8_t* bytes, std::size_t length, TgaLayout& layout, std::string* error)
+// allocated before this has succeeded. With `headerOnly`, only the 18-byte
+// header is needed: colour map and pixels are not looked at.
+bool parseTga(const std::uint8_t* bytes, std::size_t length, TgaLayout& layout, std::string* error,
+              bool headerOnly = false)
 {
     if (length > std::numeric_limits<std::uint32_t>::max())
         return fail(error, "TGA: file is larger than 4 GiB");
@@ -233,6 +235,8 @@ bool parseTga(const std::uint8_t* bytes, std::size_t length, TgaLayout& layout, 
     const std::size_t mapOffset = sizeof(TgaHeader) + h.idLength;
     const std::size_t mapSize = h.colourMapType != 0 ? std::size_t(h.mapLength) * ((h.mapEntrySize + 7u) / 8u) : 0;
     layout.dataOffset = mapOffset + mapSize;
+    if (headerOnly)
+        return true;
     if (layout.dataOffset > length)
         return fail(error, "TGA: colour map runs past the end of the file");
     if (layout.baseType == ColourMapped)
@@ -248,10 +252,13 @@ bool parseTga(const std::uint8_t* bytes, std::size_t length, TgaLayout& layout, 
     return true;
 }
 
+// The header queries read the 18-byte header only, so a file cut short
+// after it still answers.
 bool probeTgaFile(const char* path, TgaLayout& layout)
 {
     std::vector<std::uint8_t> bytes;
-    return readFileBytes(path, bytes, "TGA", nullptr) && parseTga(bytes.data(), bytes.size(), layout, nullptr);
+    return readFileStart(path, bytes, sizeof(TgaHeader)) &&
+           parseTga(bytes.data(), bytes.size(), layout, nullptr, true);
 }
 
 // One file pixel into one engine pixel.

@@ -49,7 +49,9 @@ public:
     CExtensionLoader(ProcLookup lookup, ExtensionString extensions);
 
     // True when the group (or, for another name, the listed extension) is
-    // available. Pointers resolved before a failing one stay set.
+    // available. Pointers resolved before a failing one stay set. An empty
+    // name names no extension and is false, though it is a substring of
+    // every list.
     bool load(const String& name);
 
     // The resolved address or null.

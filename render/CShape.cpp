@@ -331,7 +331,12 @@ void CShape::draw()
     }
     glVertexPointer(3, GL_FLOAT, 0, submitArray(gl, VertexBuffer::Positions, positions.get(), n * 12));
     const void* texCoordPointer = submitArray(gl, VertexBuffer::TexCoords, texCoords.get(), n * 8);
+    // Layer 0's texture-coordinate array is on in the default state; the
+    // draw puts it back as it found it, whatever the layers turned on.
+    bool layer0CoordsWereOn = true;
     if (gl.multitexture() && textureCount >= 1) {
+        gl.clientActiveTexture(GL_TEXTURE0_ARB);
+        layer0CoordsWereOn = glIsEnabled(GL_TEXTURE_COORD_ARRAY) == GL_TRUE;
         for (std::uint32_t layer = 0; layer < layers; ++layer) {
             gl.clientActiveTexture(GL_TEXTURE0_ARB + layer);
             glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -389,8 +394,7 @@ void CShape::draw()
     else
         glDrawArrays(primitiveType, 0, vertexCount);
 
-    // 4. Restore. Layer 0's texture-coordinate array stays on: it is part of
-    // the default state.
+    // 4. Restore.
     if (vertexColours) {
         glDisable(GL_COLOR_MATERIAL);
         glDisableClientState(GL_COLOR_ARRAY);
@@ -402,13 +406,17 @@ void CShape::draw()
             glMatrixMode(GL_TEXTURE);
             glPopMatrix();
             glDisable(GL_TEXTURE_2D);
-            if (layer != 0)
+            if (layer != 0 || !layer0CoordsWereOn)
                 glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         }
     } else if (textureCount >= 1) {
         glMatrixMode(GL_TEXTURE);
         glPopMatrix();
         glDisable(GL_TEXTURE_2D);
+        if (!layer0CoordsWereOn) {
+            gl.clientActiveTexture(GL_TEXTURE0_ARB);
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        }
     }
     glDisable(GL_BLEND);
     if (gl.vertexBuffers())

@@ -2,6 +2,8 @@
 // resource array with its growth and shrink rules.
 #include "resources/CResourceManager.h"
 
+#include "core/FileBytes.h"
+
 #include "image/ImageFile.h"
 #include "resources/CHeightmap.h"
 #include "resources/CModel.h"
@@ -208,7 +210,10 @@ void CResourceManager::loadFont(CXMLNode& element, const String& file, const Str
     auto texture = std::make_unique<CTexture>();
     auto sprite = std::make_unique<CSprite>();
     // A file that is missing or not a font, or a refused size, adds nothing.
-    if (!buildGlyphSprite(file.c_str(), intAttribute(element, "height", 12), intAttribute(element, "start", 0),
+    // The font library opens the file itself and would wait on a pipe, so the
+    // file's type is checked first.
+    if (!openRegularFile(file.c_str()) ||
+        !buildGlyphSprite(file.c_str(), intAttribute(element, "height", 12), intAttribute(element, "start", 0),
                           intAttribute(element, "end", 256), *sprite, *texture) ||
         sprite->getFrameCount() == 0)
         return;

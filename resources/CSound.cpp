@@ -70,25 +70,31 @@ bool CSound::loadWav(const char* path, std::string* error)
 
 bool CSound::loadOgg(const char* path, std::string* error)
 {
+    // Whole sounds stay below 1 GiB of PCM (and so within dataSize's 32 bits);
+    // longer ones are for streams.
+    constexpr std::uint64_t maxSampleBytes = std::uint64_t(1) << 30;
     clearSamples();
     OggDecoder decoder;
     if (!decoder.openFile(path, error))
         return false;
-    if (decoder.getTotalBytes() == 0) {
-        if (error)
-            *error = "Ogg: the stream holds no samples";
-        return false;
-    }
-    if (!allocateSamples(decoder.getTotalBytes(), decoder.getChannels(), decoder.getSampleRate(), 16)) {
+    std::vector<std::uint8_t> decoded;
+    try {
+        if (!decoder.decodeAll(decoded, maxSampleBytes, error))
+            return false;
+    } catch (const std::bad_alloc&) {
         if (error)
             *error = "Ogg: cannot allocate the samples";
         return false;
     }
-    if (!decoder.decodeAll(samples.data())) {
-        clearSamples();
+    if (decoded.empty()) {
         if (error)
-            *error = "Ogg: the stream has a hole or a bad link";
+            *error = "Ogg: the stream holds no samples";
         return false;
     }
+    samples = std::move(decoded);
+    channels = decoder.getChannels();
+    sampleRate = decoder.getSampleRate();
+    bitsPerSample = 16;
+    dataSize = std::uint32_t(samples.size());
     return true;
 }

@@ -27,11 +27,13 @@ public:
     bool isOpen() const { return state == 1; }
     OggDecoder* getDecoder() { return decoder.get(); }
     std::uint32_t getHalfBufferSize() const { return halfBufferSize; }
-    std::uint32_t getTotalSize() const { return totalSize; }
+    // Bytes of PCM the whole file claims (any length: a stream holds only
+    // its buffer).
+    std::uint64_t getTotalSize() const { return totalSize; }
 
 private:
     std::unique_ptr<OggDecoder> decoder;
     std::uint32_t halfBufferSize = 0;
     std::uint32_t state = 0;  // 1 once open
-    std::uint32_t totalSize = 0;
+    std::uint64_t totalSize = 0;
 };

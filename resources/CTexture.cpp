@@ -112,6 +112,8 @@ void CTexture::upload(std::uint32_t maxTextureSize, bool linearFilter, bool mipm
     CImage square;
     const bool padded = prepareSquare(maxTextureSize, &square);
     uploadSquareTexture(padded ? square : *this, textureId, linearFilter, mipmaps, compressTextures);
-    if (discardPixels)
+    // Only a block the texture owns is dropped: a borrowed one belongs to
+    // someone who still shows or saves it.
+    if (discardPixels && !isBorrowed())
         CImage::discardPixels();
 }

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -148,7 +150,9 @@ private:
                 readFaces(pos, end, *part, depth);
             return;
         case chunkFaceMaterial:
-            if (part && parent == chunkFaceList)
+            // Normally inside the face list; some writers put it beside the
+            // face list in the mesh, which names the same faces.
+            if (part && (parent == chunkFaceList || parent == chunkTriangleMesh))
                 readFaceMaterial(pos, end, *part);
             return;
         case chunkTexCoords:
@@ -164,6 +168,7 @@ private:
             const std::size_t length = std::min(end - pos, maxMaterialName);
             const char* text = reinterpret_cast<const char*>(data + pos);
             material.name.assign(text, strnlen(text, length));
+            materialByName.emplace(material.name, materials.size());  // the first of a name wins
             materials.push_back(material);
             return;
         }
@@ -229,13 +234,8 @@ private:
             return;
         const std::size_t nameEnd = std::size_t(static_cast<const std::uint8_t*>(zero) - data);
         const std::string name(reinterpret_cast<const char*>(data + pos), nameEnd - pos);
-        const Material* material = nullptr;
-        for (const Material& candidate : materials) {
-            if (candidate.name == name) {
-                material = &candidate;
-                break;
-            }
-        }
+        const auto found = materialByName.find(name);
+        const Material* material = found == materialByName.end() ? nullptr : &materials[found->second];
         pos = nameEnd + 1;
         if (!material || end - pos < 2)
             return;
@@ -285,6 +285,7 @@ private:
     std::size_t size;
     ModelMesh& mesh;
     std::vector<Material> materials;
+    std::unordered_map<std::string, std::size_t> materialByName;
 };
 
 }  // namespace

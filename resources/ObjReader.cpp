@@ -116,26 +116,34 @@ std::uint8_t colourByte(float component)
     return std::uint8_t(scaled);
 }
 
-// The 1-based vertex number at the start of a face entry ("v", "v/t",
-// "v/t/n", "v//n"), or 0 when the entry does not start with one.
-std::uint32_t entryVertex(std::string_view entry)
+// The vertex number at the start of a face entry ("v", "v/t", "v/t/n",
+// "v//n"), signed as written: positive numbers count from 1, negative ones
+// back from the last vertex read so far. 0 when the entry does not start
+// with a number (or the number is 0, which names no vertex).
+std::int64_t entryVertex(std::string_view entry)
 {
-    std::uint32_t value = 0;
+    bool negative = false;
     std::size_t i = 0;
+    if (i < entry.size() && (entry[i] == '-' || entry[i] == '+'))
+        negative = entry[i++] == '-';
+    const std::size_t digits = i;
+    std::int64_t value = 0;
     for (; i < entry.size() && entry[i] >= '0' && entry[i] <= '9'; ++i) {
-        value = value * 10 + std::uint32_t(entry[i] - '0');
-        if (value > 0xFFFFFFu)
-            return 0xFFFFFFu; // past any vertex list we accept
+        value = value * 10 + (entry[i] - '0');
+        if (value > 0xFFFFFF)
+            value = 0xFFFFFF; // past any vertex list we accept
     }
-    return i == 0 ? 0 : value;
+    if (i == digits)
+        return 0;
+    return negative ? -value : value;
 }
 
 struct FaceEntries {
-    std::uint32_t count = 0;   // entries that hold a vertex number
-    std::uint32_t vertex[4];   // 1-based
+    std::uint32_t count = 0;   // entries read (at most four)
+    std::int64_t vertex[4];    // as written; 0 for an entry without a number
 };
 
-// The first four entries of a face line; those without a number are skipped.
+// The first four entries of a face line.
 FaceEntries readFace(std::string_view line)
 {
     FaceEntries face;
@@ -143,12 +151,25 @@ FaceEntries readFace(std::string_view line)
         const std::string_view entry = nextWord(line);
         if (entry.empty())
             break;
-        const std::uint32_t vertex = entryVertex(entry);
-        if (vertex != 0)
-            face.vertex[face.count++] = vertex;
+        face.vertex[face.count++] = entryVertex(entry);
     }
     return face;
 }
+
+// A face entry as a 0-based vertex index, given the vertices read so far;
+// -1 when it names no vertex that exists.
+std::int64_t resolveVertex(std::int64_t entry, std::size_t verticesRead)
+{
+    const auto read = std::int64_t(verticesRead);
+    const std::int64_t index = entry > 0 ? entry - 1 : read + entry;
+    return entry == 0 || index < 0 || index >= read ? -1 : index;
+}
+
+// A parsed material library, with its names looked up in constant time.
+struct ObjLibrary {
+    std::vector<ObjMaterial> materials;
+    std::unordered_map<std::string, std::size_t> byName;  // the first of a name wins
+};
 
 }  // namespace
 
@@ -179,8 +200,9 @@ bool readObj(const std::uint8_t* data, std::size_t size, const MaterialLibraryLo
     for (std::size_t v = 0; v < vertexLines; ++v)
         mesh.addVertex(0.0f, 0.0f, 0.0f);
 
-    std::vector<ObjMaterial> materials;
-    std::unordered_map<std::string, std::size_t> materialByName;
+    // Node-based, so the pointers below stay valid as libraries are added.
+    std::unordered_map<std::string, ObjLibrary> libraries;
+    const ObjLibrary* materials = nullptr;
     const ObjMaterial* current = nullptr;
     std::size_t nextVertex = 0;
     std::size_t nextTexCoord = 0;
@@ -201,37 +223,48 @@ bool readObj(const std::uint8_t* data, std::size_t size, const MaterialLibraryLo
             const FaceEntries face = readFace(line);
             if (face.count < 3)
                 return;
+            // A face with any entry that names no vertex (0, past the end,
+            // before the first, or not a number) is dropped whole: dropping
+            // the entry alone would make another triangle.
+            std::uint32_t index[4];
             for (std::uint32_t i = 0; i < face.count; ++i) {
-                if (face.vertex[i] > vertexLines)
-                    return; // names a vertex that does not exist
+                const std::int64_t resolved = resolveVertex(face.vertex[i], nextVertex);
+                if (resolved < 0)
+                    return;
+                index[i] = std::uint32_t(resolved);
             }
-            const std::uint32_t a = face.vertex[0] - 1, b = face.vertex[1] - 1, c = face.vertex[2] - 1;
-            mesh.indices.insert(mesh.indices.end(), {a, b, c});
+            mesh.indices.insert(mesh.indices.end(), {index[0], index[1], index[2]});
             if (face.count == 4)
-                mesh.indices.insert(mesh.indices.end(), {c, face.vertex[3] - 1, a});
+                mesh.indices.insert(mesh.indices.end(), {index[2], index[3], index[0]});
             if (mesh.vertexColours && current) {
                 const std::uint8_t rgba[4] = {colourByte(current->kd[0]), colourByte(current->kd[1]),
                                               colourByte(current->kd[2]), 255};
                 for (std::uint32_t i = 0; i < face.count; ++i)
-                    std::copy(rgba, rgba + 4, &mesh.colours[std::size_t(face.vertex[i] - 1) * 4]);
+                    std::copy(rgba, rgba + 4, &mesh.colours[std::size_t(index[i]) * 4]);
             }
         } else if (keyword == "mtllib") {
-            std::vector<std::uint8_t> bytes;
+            // Each library is read and parsed once per load, however often
+            // the file names it.
             const std::string name(trim(line));
-            materials.clear();
-            materialByName.clear();
+            auto found = libraries.find(name);
+            if (found == libraries.end()) {
+                ObjLibrary library;
+                std::vector<std::uint8_t> bytes;
+                if (!name.empty() && loadLibrary && loadLibrary(name, bytes))
+                    library.materials = readMaterialLibrary(bytes);
+                for (std::size_t i = 0; i < library.materials.size(); ++i)
+                    library.byName.emplace(library.materials[i].name, i);
+                found = libraries.emplace(name, std::move(library)).first;
+            }
+            materials = &found->second;
             current = nullptr;
-            if (!name.empty() && loadLibrary && loadLibrary(name, bytes))
-                materials = readMaterialLibrary(bytes);
-            for (std::size_t i = 0; i < materials.size(); ++i)
-                materialByName.emplace(materials[i].name, i); // the first of a name wins
-            if (!materials.empty())
+            if (!materials->materials.empty())
                 mesh.vertexColours = true;
         } else if (keyword == "usemtl") {
-            if (materials.empty())
+            if (!materials || materials->materials.empty())
                 return;
-            const auto found = materialByName.find(std::string(trim(line)));
-            current = found == materialByName.end() ? nullptr : &materials[found->second];
+            const auto found = materials->byName.find(std::string(trim(line)));
+            current = found == materials->byName.end() ? nullptr : &materials->materials[found->second];
         }
     });
 

@@ -1,6 +1,8 @@
 // OggDecoder: libvorbisfile over a standard file stream or a memory block.
 #include "resources/OggDecoder.h"
 
+#include "core/FileBytes.h"
+
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 
 namespace {
 
-constexpr std::uint64_t maxPcmBytes = std::uint64_t(1) << 30;
 // Samples a channel one byte of file can carry at most (see the header).
 constexpr std::uint64_t maxSamplesPerFileByte = 2048;
 
@@ -51,6 +52,8 @@ struct OggMemoryCallbacks {
             return 0;
         const std::size_t left = decoder.memorySize - decoder.memoryPos;
         const std::size_t items = std::min(count, left / size);
+        if (items == 0)
+            return 0;  // also keeps an empty block's null pointer from memcpy
         std::memcpy(out, decoder.memoryData + decoder.memoryPos, items * size);
         decoder.memoryPos += items * size;
         return items;
@@ -89,11 +92,11 @@ void OggDecoder::close()
 bool OggDecoder::openFile(const char* path, std::string* error)
 {
     close();
-    std::FILE* stream = path ? std::fopen(path, "rb") : nullptr;
+    std::FILE* stream = openRegularFile(path).release();
     if (!stream)
         return fail(error, std::string("cannot open ") + (path ? path : "(null)"));
     struct stat info;
-    if (fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (fstat(fileno(stream), &info) != 0) {
         std::fclose(stream);
         return fail(error, "not a regular file");
     }
@@ -112,7 +115,7 @@ bool OggDecoder::openMemory(const std::uint8_t* data, std::size_t size, std::str
 {
     close();
     memoryData = data;
-    memorySize = size;
+    memorySize = data ? size : 0;
     memoryPos = 0;
     file = std::make_unique<OggVorbis_File>();
     const ov_callbacks callbacks = {OggMemoryCallbacks::read, OggMemoryCallbacks::seek, nullptr,
@@ -122,7 +125,7 @@ bool OggDecoder::openMemory(const std::uint8_t* data, std::size_t size, std::str
         return fail(error, "not an Ogg Vorbis stream");
     }
     open = true;
-    return checkStream(size, error);
+    return checkStream(memorySize, error);
 }
 
 bool OggDecoder::checkStream(std::uint64_t fileBytes, std::string* error)
@@ -147,13 +150,14 @@ bool OggDecoder::checkStream(std::uint64_t fileBytes, std::string* error)
     }
     const std::uint64_t perChannel = std::uint64_t(samples);
     const std::uint64_t channelCount = std::uint64_t(info->channels);
-    if (perChannel > fileBytes * maxSamplesPerFileByte || perChannel * channelCount * 2 > maxPcmBytes) {
+    if (perChannel > fileBytes * maxSamplesPerFileByte) {
         close();
         return fail(error, "the stream claims an absurd length");
     }
     channels = std::uint32_t(info->channels);
     sampleRate = std::uint32_t(info->rate);
-    totalBytes = std::uint32_t(perChannel * channelCount * 2);
+    // Below 2^64: perChannel is at most 2048 per file byte, channels < 256.
+    totalBytes = perChannel * channelCount * 2;
     return true;
 }
 
@@ -167,17 +171,40 @@ long OggDecoder::read(std::uint8_t* out, std::size_t bytes)
     return got < 0 ? -1 : got;
 }
 
-bool OggDecoder::decodeAll(std::uint8_t* samples)
+bool OggDecoder::decodeAll(std::vector<std::uint8_t>& samples, std::uint64_t limit, std::string* error)
 {
+    samples.clear();
+    if (!open)
+        return fail(error, "no stream is open");
+    // Grown as the data decodes; the claimed length only caps the first
+    // reservation, so a false claim costs nothing.
+    constexpr std::size_t block = std::size_t(1) << 16;
+    samples.reserve(std::size_t(std::min<std::uint64_t>({totalBytes, limit, std::uint64_t(16) << 20})));
+    // A claim shorter than the data (an encoder's end trim) ends the decode.
+    const std::uint64_t wanted = std::min(totalBytes, limit);
     std::size_t filled = 0;
     while (filled < totalBytes) {
-        const long got = read(samples + filled, totalBytes - filled);
-        if (got < 0)
-            return false;
+        if (samples.size() - filled < block) {
+            if (filled >= wanted) {
+                // One byte more than the limit allows decides whether it is hit.
+                std::uint8_t probe[4096];
+                if (read(probe, sizeof probe) == 0)
+                    break;
+                samples.clear();
+                return fail(error, "the stream decodes to more than " + std::to_string(limit >> 20) + " MiB");
+            }
+            samples.resize(std::size_t(std::min<std::uint64_t>(filled + std::max(block, filled), wanted)));
+        }
+        const long got = read(samples.data() + filled, samples.size() - filled);
+        if (got < 0) {
+            samples.clear();
+            return fail(error, "the stream has a hole or a bad link");
+        }
         if (got == 0)
             break;
         filled += std::size_t(got);
     }
-    std::fill(samples + filled, samples + totalBytes, std::uint8_t(0));
+    samples.resize(filled);
+    samples.shrink_to_fit();
     return true;
 }

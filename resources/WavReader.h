@@ -3,7 +3,10 @@
 // Read: the "fmt " chunk (format tag 1 only) and the first "data" chunk; other
 // chunks (LIST, fact, cue ...) are skipped. Float and compressed formats and
 // WAVE_FORMAT_EXTENSIBLE are not read: a format tag other than 1 ends the
-// reading, and the file yields no samples unless a "data" chunk came first.
+// reading. The samples read so far are kept when a PCM "fmt " described
+// them; samples that no PCM format came before are not integer PCM, and the
+// file yields none. A "data" chunk keeps whole sample frames only (a partial
+// frame at its end is not a sample).
 //
 // NOTE: chunks of odd size are followed by a pad byte, which is skipped. A
 // "data" size past the end of the file (writers that could not seek back

@@ -13,6 +13,8 @@
 // is copied, destroyed and written recursively.
 #include "xml/CXMLDocument.h"
 
+#include "core/FileBytes.h"
+
 #include "xml/CXMLWriter.h"
 
 #include <expat.h>
@@ -201,7 +203,7 @@ std::string CXMLDocument::loadDetailed(const String& path)
 {
     if (path.c_str() == nullptr)
         return "XML: no file name";
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openRegularFile(path.c_str()).release();
     if (file == nullptr)
         return "XML: cannot open " + std::string(path.c_str());
 

@@ -128,3 +128,28 @@ TEST(Timer, DestroyedTimerLeavesTheFrameTick)
     }
     EXPECT_EQ(frameTick().connectionCount(), 0);
 }
+
+TEST(Timer, IntervalsOfTwoToTheThirtyOneMillisecondsOrMoreWaitTheirTime)
+{
+    // Across the clock's wrap too: each case starts at `start` and ticks at
+    // start + interval / 2 and start + interval - 1 (not yet), then at
+    // start + interval (fires).
+    const struct {
+        std::uint32_t start;
+        std::uint32_t interval;
+    } cases[] = {{0, 0x90000000u}, {0x80000000u, 0x80000000u}, {0xFFFFF000u, 0xFFFFFFF0u}, {0xFFFFFFF0u, 100}};
+    for (const auto& c : cases) {
+        FakePlatform fake;
+        CTimer timer;
+        timer.interval = c.interval;
+        Listener listener(timer);
+        listener.fake = &fake;
+        fake.now = c.start;
+        timer.start();
+        tickAt(fake, c.start + c.interval / 2);
+        tickAt(fake, c.start + c.interval - 1);
+        EXPECT_TRUE(listener.firedAt.empty()) << c.interval;
+        tickAt(fake, c.start + c.interval);
+        EXPECT_EQ(listener.firedAt.size(), 1u) << c.interval;
+    }
+}

@@ -9,6 +9,7 @@
 #include "gui/CFont.h"
 #include "gui/CFrame.h"
 #include "gui/CGUIManager.h"
+#include "gui/CWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -231,6 +232,30 @@ TEST(CGUIManager, HoverGoesToTheTopmostAndPausesOverTheFocus)
     EXPECT_EQ(front.take(), "F.over");
 }
 
+TEST(CGUIManager, HoverFollowsThePointerWhileAThumbIsDraggedOffTheBar)
+{
+    CResourceManager resources;
+    guitest::addUniformSprite(resources, "bar", 13, 10, 10);
+    CGUIManager manager;
+    loadText(manager, R"(<gui>
+      <scroll name="s" sprite="bar" x="100" y="0" h="130" max="10"/>
+      <gui name="corner" x="0" y="0" w="20" h="20" enabled="1"/>
+      <gui name="target" x="300" y="300" w="20" h="20" enabled="1"/>
+    </gui>)", &resources);
+    SignalLog corner(*manager.find("corner"), "C.");
+    SignalLog target(*manager.find("target"), "T.");
+    mouseMoved(105, 15);
+    mouseDown(0);
+    corner.take();
+    target.take();
+    // The thumb's drag rewrites the event to its own place; hover must still
+    // go by the pointer.
+    mouseMoved(305, 305);
+    EXPECT_EQ(target.take(), "T.over");
+    EXPECT_EQ(corner.take(), "C.out");
+    mouseUp(0);
+}
+
 TEST(CGUIManager, HandlersMayDestroyElementsWhileInputIsRouted)
 {
     CGUIManager manager;
@@ -335,4 +360,64 @@ TEST(CGUI, CopiesPropertiesButNotListenersAndClampsAbsurdValues)
     EXPECT_EQ(wild->getWidth(), 0.0f);
     EXPECT_EQ(wild->getX(), -CGUI::maxCoordinate);
     EXPECT_EQ(wild->getY(), 0.0f);
+}
+
+TEST(CGUI, ParentChainsDeeperThanTheLimitAreRefused)
+{
+    constexpr int limit = CGUI::maxParentDepth;
+    std::vector<std::unique_ptr<CGUI>> chain;
+    for (int i = 0; i <= limit + 1; ++i)
+        chain.push_back(std::make_unique<CGUI>());
+    // chain[i] gets i ancestors: up to the limit, and not one more.
+    for (int i = 1; i <= limit; ++i)
+        ASSERT_TRUE(chain[i]->setParent(chain[i - 1].get())) << i;
+    EXPECT_FALSE(chain[limit + 1]->setParent(chain[limit].get()));
+    EXPECT_EQ(chain[limit + 1]->getParent(), nullptr);
+    // A subtree counts with its descendants: a root with one child cannot
+    // go under an element that already has limit - 1 ancestors.
+    CGUI root;
+    CGUI leaf;
+    ASSERT_TRUE(leaf.setParent(&root));
+    EXPECT_FALSE(root.setParent(chain[limit - 1].get()));
+    EXPECT_TRUE(root.setParent(chain[limit - 2].get()));
+    EXPECT_FALSE(chain[0]->setParent(chain[3].get()));  // still no loops
+}
+
+TEST(CGUIManager, PartsTakeSpritesFromTheirNodesAndParentsFindTheirNodesElement)
+{
+    CResourceManager resources;
+    guitest::addSprite(resources, "skin", 6, 10, 10);
+    CGUIManager manager;
+    loadText(manager, R"(<gui>
+      <combo name="c" w="100" h="80"><edit sprite="skin" frame="1"/><button sprite="skin" frame="2"/>
+        <list sprite="skin" frame="3"/></combo>
+      <window name="w" w="100" h="80"><gui sprite="skin" frame="4"/><button sprite="skin" frame="5"/></window>
+      <menu name="m"><gui name="inside"/></menu>
+      <gui parent="p"/>
+      <gui name="p"/>
+    </gui>)", &resources);
+    auto* combo = dynamic_cast<CCombo*>(manager.find("c"));
+    auto* window = dynamic_cast<CWindow*>(manager.find("w"));
+    ASSERT_NE(combo, nullptr);
+    ASSERT_NE(window, nullptr);
+    const struct {
+        const char* part;
+        CGUI& element;
+        std::uint32_t frame;
+    } parts[] = {{"edit", combo->getEdit(), 1}, {"button", combo->getDropButton(), 2}, {"list", combo->getList(), 3},
+                 {"title bar", window->getTitleBar(), 4}, {"close", window->getCloseButton(), 5}};
+    for (const auto& p : parts) {
+        EXPECT_EQ(p.element.getSprite().getFrameCount(), 6u) << p.part;
+        EXPECT_EQ(p.element.getFrameIndex(), p.frame) << p.part;
+    }
+    // The menu's entry is appended between its siblings; the unnamed node's
+    // "parent" is still its own element's.
+    EXPECT_EQ(manager.find("inside")->getParent(), nullptr);
+    CGUI* unnamed = nullptr;
+    for (std::uint32_t i = 0; i < manager.getCount(); ++i) {
+        if (manager.getElement(i)->getName() == String(""))
+            unnamed = manager.getElement(i);
+    }
+    ASSERT_NE(unnamed, nullptr);
+    EXPECT_EQ(unnamed->getParent(), manager.find("p"));
 }

@@ -1,7 +1,9 @@
 // CList: rows and cells, the selection after removals, the row moves the
 // packer makes, overflow and scrolling, and picking rows with the mouse.
 #include "framework/Input.h"
+#include "gui/CButton.h"
 #include "gui/CCheckBox.h"
+#include "gui/CEdit.h"
 #include "gui/CFont.h"
 #include "gui/CGUIManager.h"
 #include "gui/CList.h"
@@ -293,4 +295,109 @@ TEST(CList, ACellsHandlerMayRemoveItsOwnRow)
     mouseUp(0);
     EXPECT_EQ(list->getRowCount(), 1u);
     EXPECT_EQ(handlers.calls, 1);
+}
+
+TEST(CList, HandlersMayDestroyTheListWhileItDispatches)
+{
+    // Each case removes the list from inside one of its own walks: the hover
+    // pass (onHover) and a button cell's click during the dispatch to cells.
+    for (const bool fromCell : {false, true}) {
+        CGUIManager manager;
+        load(manager, R"(<gui><list name="l" x="0" y="0" w="100" h="100"><column w="50"/></list>
+                         <gui name="after" x="0" y="0" w="200" h="200" enabled="1"/></gui>)");
+        auto* list = dynamic_cast<CList*>(manager.find("l"));
+        ASSERT_NE(list, nullptr);
+        CButton cell;
+        cell.setSize(50.0f, 10.0f);
+        list->insertRow(0, cell);
+        list->insertRow(1, cell);
+        struct Remover {
+            void hovered(std::int32_t, std::int32_t) { manager->remove("l"); }
+            void clicked() { manager->remove("l"); }
+            CGUIManager* manager;
+            CSlotList slots;
+        } remover{&manager, {}};
+        if (fromCell)
+            connectSlot(remover.slots, list->getCell(0, 0)->onClick, &remover, &Remover::clicked);
+        else
+            connectSlot(remover.slots, list->onHover, &remover, &Remover::hovered);
+        manager.draw();
+        mouseMoved(10, 5);
+        mouseDown(0);
+        mouseUp(0);
+        EXPECT_EQ(manager.find("l"), nullptr) << fromCell;
+        EXPECT_EQ(manager.getCount(), 1u);
+        mouseMoved(20, 5);
+    }
+}
+
+TEST(CList, OverflowFollowsRowsAndCellSizes)
+{
+    // Three 10-high rows fit exactly in 35 with spacing 2 (10+2+10+2+10 = 34);
+    // each case changes one thing and reads overflow and the largest top row.
+    struct Case {
+        const char* change;
+        bool overflows;
+        std::uint32_t largestTop;
+    };
+    const Case cases[] = {
+        {"three rows", false, 0},
+        {"fourth row", true, 1},
+        {"remove it", false, 0},
+        {"grow a cell", true, 1},
+        {"shrink it", false, 0},
+    };
+    TextList t(3);
+    t.list.setSpacing(2);
+    for (const Case& c : cases) {
+        const std::string change = c.change;
+        if (change == "fourth row")
+            t.list.addRow(3, "d");
+        else if (change == "remove it")
+            t.list.removeRow(3);
+        else if (change == "grow a cell")
+            t.list.getCell(1, 0)->setSize(60.0f, 12.0f);
+        else if (change == "shrink it")
+            t.list.getCell(1, 0)->setSize(60.0f, 10.0f);
+        EXPECT_EQ(t.list.overflows(), c.overflows) << change;
+        EXPECT_EQ(t.list.largestTopRow(), c.largestTop) << change;
+    }
+}
+
+TEST(CList, APressGivesTheCellUnderItTheFocus)
+{
+    // Row 0 and 1 hold edit fields; each press says which field is active.
+    CGUIManager manager;
+    load(manager, R"(<gui><list name="l" x="0" y="0" w="100" h="100"><column w="50"/></list>
+                     <gui name="elsewhere" x="200" y="0" w="50" h="50" enabled="1"/></gui>)");
+    auto* list = dynamic_cast<CList*>(manager.find("l"));
+    ASSERT_NE(list, nullptr);
+    CEdit field;
+    field.setSize(50.0f, 10.0f);
+    list->insertRow(0, field);
+    list->insertRow(1, field);
+    manager.draw();
+    auto* first = dynamic_cast<CEdit*>(list->getCell(0, 0));
+    auto* second = dynamic_cast<CEdit*>(list->getCell(1, 0));
+    ASSERT_TRUE(first && second);
+    const struct {
+        int x, y;
+        bool first, second;
+    } presses[] = {{10, 5, true, false}, {10, 15, false, true}, {10, 80, false, false},
+                   {10, 5, true, false}, {210, 5, false, false}};
+    for (const auto& p : presses) {
+        mouseMoved(p.x, p.y);
+        mouseDown(0);
+        mouseUp(0);
+        EXPECT_EQ(first->isActive(), p.first) << p.x << "," << p.y;
+        EXPECT_EQ(second->isActive(), p.second) << p.x << "," << p.y;
+    }
+    // A focused cell may go with its row.
+    mouseMoved(10, 15);
+    mouseDown(0);
+    list->removeRow(1);
+    mouseUp(0);
+    mouseMoved(210, 5);
+    mouseDown(0);
+    mouseUp(0);
 }

@@ -25,6 +25,17 @@ TEST(GUIAttributes, NumbersCountByTheirLeadingDecimalText)
     EXPECT_EQ(parseReal((std::string(5000, '9') + ".5").c_str()), 1.0e30f);
     EXPECT_EQ(parseReal(("0." + std::string(5000, '0') + "1").c_str()), 0.0f);
     EXPECT_EQ(parseReal((std::string(5000, '0') + "7").c_str()), 7.0f);
+}
+
+TEST(GUIAttributes, LeadingZerosOfAnExponentCarryNoValue)
+{
+    const struct {
+        const char* text;
+        float value;
+    } cases[] = {{"1e00002", 100.0f}, {"5e-000001", 0.5f}, {"2E+0000000003", 2000.0f}, {"3e0", 3.0f},
+                 {"4e0000", 4.0f}, {"1e000099999", 1.0e30f}};
+    for (const auto& c : cases)
+        EXPECT_EQ(parseReal(c.text), c.value) << c.text;
 
     EXPECT_EQ(parseInteger("42.9"), 42);
     EXPECT_EQ(parseInteger("-7 apples"), -7);

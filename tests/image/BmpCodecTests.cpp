@@ -267,6 +267,14 @@ TEST(BmpCodec, RefusesMalformedFiles)
         const std::string path = folder.path("bad.bmp");
         writeBytes(path, c.bytes);
         EXPECT_EQ(loadBmp(path.c_str()), nullptr);
+        // Faults in the pixel data alone leave the header queries answering.
+        const std::string name = c.name;
+        const bool headerWhole = name == "short pixel data" || name == "offset past the end" ||
+                                 name == "RLE8 ending early" || name == "RLE8 far larger than its data";
+        if (headerWhole) {
+            EXPECT_GT(queryBmpWidth(path.c_str()), 0);
+            continue;
+        }
         EXPECT_EQ(queryBmpWidth(path.c_str()), -1);
         EXPECT_EQ(queryBmpHeight(path.c_str()), -1);
         EXPECT_EQ(queryBmpBitsPerPixel(path.c_str()), -1);
@@ -298,3 +306,21 @@ TEST(BmpCodec, ReportsFilesItCannotOpenOrWrite)
 }
 
 }  // namespace
+
+TEST(BmpCodec, HeaderQueriesAnswerFromTheHeaderOfACutFile)
+{
+    // The pixels are cut in half; the headers and palette stay whole.
+    CScratchFolder folder;
+    for (const std::uint32_t bits : {8u, 24u, 32u}) {
+        const std::string path = folder.path("cut" + std::to_string(bits) + ".bmp");
+        const Bytes pixels = makePattern(40, 30, bits);
+        ASSERT_TRUE(writeBmpFile(path.c_str(), 40, 30, bits, pixels.data(), nullptr));
+        const Bytes file = readBytes(path);
+        const std::size_t pixelOffset = getU32(file, 10);
+        writeBytes(path, Bytes(file.begin(), file.begin() + std::ptrdiff_t(pixelOffset + (file.size() - pixelOffset) / 2)));
+        EXPECT_EQ(queryBmpWidth(path.c_str()), 40) << bits;
+        EXPECT_EQ(queryBmpHeight(path.c_str()), 30) << bits;
+        EXPECT_EQ(queryBmpBitsPerPixel(path.c_str()), int(bits)) << bits;
+        EXPECT_EQ(readBmpFile(path.c_str()).pixels, nullptr) << bits;  // the pixels are still refused
+    }
+}

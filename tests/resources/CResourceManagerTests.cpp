@@ -9,6 +9,7 @@
 #include "xml/CXMLDocument.h"
 
 #include <fstream>
+#include <sys/stat.h>
 #include <memory>
 
 namespace {
@@ -269,4 +270,29 @@ TEST(CResourceManager, OnLoadReportsEveryElementBeforeItIsProcessed)
     manager.loadList(document);
     EXPECT_EQ(recorder.seen, (std::vector<std::string>{"texture:0/3", "font:1/3", "stream:2/3"}));
     EXPECT_EQ(manager.getCount(), 1u); // the stream, although x.ogg cannot be opened
+}
+
+TEST(CResourceManager, NamedPipesAreRefusedWithoutWaitingForAWriter)
+{
+    // Opening a pipe that nobody writes to waits forever; every entry must
+    // be turned down at once instead (the test hangs if one is not).
+    ScratchFolder scratch;
+    const char* pipes[] = {"a.wav", "b.ogg", "c.3ds", "d.png", "e.bmp", "f.tga", "g.jpg", "h.mtl", "i.xml", "j.ttf"};
+    for (const char* name : pipes)
+        ASSERT_EQ(::mkfifo(scratch.file(name).c_str(), 0600), 0) << name;
+    writeText(scratch.file("model.obj"), "mtllib h.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    writeTestPng(scratch.file("real.png"), 4, 4);
+    std::string list = "<resources>";
+    for (const char* name : {"a.wav", "b.ogg", "c.3ds", "d.png", "e.bmp", "f.tga", "g.jpg", "model.obj"})
+        list += std::string("<entry name=\"") + name + "\" file=\"" + scratch.file(name) + "\"/>";
+    list += "<stream name=\"s\" file=\"" + scratch.file("b.ogg") + "\"/>";
+    list += "<heightmap name=\"h\" file=\"" + scratch.file("d.png") + "\"/>";
+    list += "<font name=\"f\" file=\"" + scratch.file("j.ttf") + "\" height=\"12\"/>";
+    list += "<texture name=\"real\" file=\"" + scratch.file("real.png") + "\"/></resources>";
+    CXMLDocument document;
+    ASSERT_TRUE(document.parse(list.c_str()));
+    CResourceManager manager;
+    manager.loadList(document);
+    EXPECT_NE(manager.find("real"), nullptr);
+    EXPECT_FALSE(manager.loadListFile(scratch.file("i.xml").c_str()));
 }

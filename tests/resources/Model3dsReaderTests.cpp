@@ -128,3 +128,23 @@ TEST(Model3dsReader, MoreVerticesThanSixteenBitIndicesReachAreRefused)
     EXPECT_NE(error.find("80000 vertices"), std::string::npos) << error;
     EXPECT_EQ(model.getShape().getVertexCount(), 0u);
 }
+
+TEST(Model3dsReader, FaceMaterialBesideTheFaceListColoursItsFaces)
+{
+    // Some writers put the face-material chunk in the mesh after the face
+    // list; a second material of the same name does not replace the first.
+    Chunk3ds vertices(0x4110);
+    vertices.u16(3).f32(0).f32(0).f32(0).f32(1).f32(0).f32(0).f32(0).f32(1).f32(0);
+    Chunk3ds faces(0x4120);
+    faces.u16(1).u16(0).u16(1).u16(2).u16(0);
+    Chunk3ds mesh3ds(0x4100);
+    mesh3ds.child(vertices).child(faces).child(Chunk3ds(0x4130).text("green").u16(1).u16(0));
+    Chunk3ds editor(0x3D3D);
+    editor.child(materialBlock("green", 5, 250, 6))
+        .child(materialBlock("green", 1, 1, 1))
+        .child(Chunk3ds(0x4000).text("o").child(mesh3ds));
+    const ModelMesh mesh = read(fileOf(editor));
+    ASSERT_EQ(mesh.vertexCount(), 3u);
+    EXPECT_EQ(std::vector<std::uint8_t>(mesh.colours.begin(), mesh.colours.begin() + 4),
+              (std::vector<std::uint8_t>{5, 250, 6, 255}));
+}

@@ -70,11 +70,27 @@ TEST(ObjReader, UnknownLibraryOrMaterialLeavesWhiteVertices)
 
 TEST(ObjReader, FacesNamingMissingVerticesAreSkipped)
 {
-    // 0, past the end, negative (relative) and huge numbers; the last line's
-    // fifth entry is beyond the four a face may have and is ignored.
+    // 0, past the end, huge numbers and words are skipped with their whole
+    // face; negative numbers count back from the last vertex; the last
+    // line's fifth entry is beyond the four a face may have and is ignored.
     const ModelMesh mesh = readText(std::string(square) + "f 0 1 2\nf 1 2 6\nf -1 -2 -3\nf 1 2 99999999999\n"
                                                           "f 1 2\nf 1 x 2 3\nf 1 2 3 4 9\n");
-    EXPECT_EQ(mesh.indices, (std::vector<std::uint32_t>{0, 1, 2, 0, 1, 2, 2, 3, 0, 0, 0, 0}));
+    EXPECT_EQ(mesh.indices, (std::vector<std::uint32_t>{4, 3, 2, 0, 1, 2, 2, 3, 0, 0, 0, 0}));
+}
+
+TEST(ObjReader, NegativeEntriesCountBackFromTheVerticesReadSoFar)
+{
+    const struct {
+        const char* text;
+        std::vector<std::uint32_t> indices;
+    } cases[] = {
+        {"v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 -1\n", {0, 1, 2, 2, 3, 0, 0, 0, 0}},
+        {"v 0 0 0\nv 1 0 0\nv 1 1 0\nf -3 -2 -1\nv 0 1 0\nf -3 -2 -1\n", {0, 1, 2, 1, 2, 3, 0, 0, 0}},
+        {"v 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 0 2 3\nf -4 1 2\nf -1/1/1 -2//2 -3/3\n", {2, 1, 0, 0, 0, 0}},
+        {"v 0 0 0\nf -1 -1 -1\nv 1 0 0\nv 1 1 0\nf 2 3 4\n", {0, 0, 0, 0, 0, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(readText(c.text).indices, c.indices) << c.text;
 }
 
 TEST(ObjReader, MoreVerticesThanSixteenBitIndicesReachAreRefused)

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <cmath>
 
 namespace {
@@ -102,6 +104,34 @@ TEST(WavReader, DataSizePastTheEndKeepsTheWholeFramesPresent)
     parts.data = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     parts.dataSize = 0xFFFFFFFFu; // a writer that could not seek back
     EXPECT_EQ(decode(makeWav(parts)).samples, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+}
+
+TEST(WavReader, FormatChunksAroundTheDataDecideWhatIsKept)
+{
+    // A float "fmt " after PCM samples ends the reading and keeps them; the
+    // same chunk before any PCM format refuses the file (its samples are not
+    // integer PCM); a complete data chunk keeps whole frames only.
+    WavParts pcm;
+    pcm.data = {1, 2, 3, 4};
+    std::vector<std::uint8_t> floatFormat{'f', 'm', 't', ' ', 16, 0, 0, 0, 3, 0, 1, 0, 0x40, 0x1F, 0, 0,
+                                          0, 0x7D, 0, 0, 4, 0, 32, 0};
+    std::vector<std::uint8_t> pcmThenFloat = makeWav(pcm);
+    for (std::uint8_t byte : floatFormat)
+        pcmThenFloat.push_back(byte);
+    EXPECT_EQ(decode(pcmThenFloat).samples, pcm.data);
+
+    std::vector<std::uint8_t> dataThenFloat{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
+                                            'd', 'a', 't', 'a', 4, 0, 0, 0, 1, 2, 3, 4};
+    for (std::uint8_t byte : floatFormat)
+        dataThenFloat.push_back(byte);
+    decode(dataThenFloat, false);
+
+    WavParts odd;
+    odd.channels = 2;
+    odd.data.assign(801, 7);
+    odd.data.push_back(0);  // the pad byte after the odd size
+    odd.dataSize = 801;
+    EXPECT_EQ(decode(makeWav(odd)).samples.size(), 800u);
 }
 
 TEST(WavReader, RefusesUnusableFormats)
@@ -208,15 +238,17 @@ TEST_F(OggTest, ClaimedLengthNeverOutgrowsTheFile)
     std::vector<std::uint8_t> bytes = readAllBytes(ogg);
     setLastGranule(bytes, std::uint64_t(1) << 40);
     OggDecoder decoder;
+    std::vector<std::uint8_t> samples;
     if (decoder.openMemory(bytes.data(), bytes.size(), nullptr)) {
         EXPECT_LE(decoder.getTotalBytes(), bytes.size() * 2048 * 2 * 2);
-        std::vector<std::uint8_t> samples(decoder.getTotalBytes());
-        EXPECT_TRUE(decoder.decodeAll(samples.data()));
+        EXPECT_TRUE(decoder.decodeAll(samples, std::uint64_t(1) << 30, nullptr));
     }
     // A shorter claim (an encoder's end trim) stops the decode there.
     setLastGranule(bytes, 22050);
     ASSERT_TRUE(decoder.openMemory(bytes.data(), bytes.size(), nullptr));
     EXPECT_EQ(decoder.getTotalBytes(), 22050u * 4);
-    std::vector<std::uint8_t> samples(decoder.getTotalBytes());
-    EXPECT_TRUE(decoder.decodeAll(samples.data()));
+    EXPECT_TRUE(decoder.decodeAll(samples, std::uint64_t(1) << 30, nullptr));
+    EXPECT_EQ(samples.size(), 22050u * 4);
+    // An empty block is refused without touching its null pointer.
+    EXPECT_FALSE(decoder.openMemory(nullptr, 0, nullptr));
 }

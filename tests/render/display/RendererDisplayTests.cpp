@@ -482,3 +482,28 @@ TEST_F(RendererDisplay, UploadsGreySixteenBitAndFloatPixelsAndRefusesOthers)
     EXPECT_FALSE(uploadSquarePixels(pixels, 2, 1, 24, id, false, false, false));   // 3-byte components
     EXPECT_EQ(id, 0u);
 }
+
+TEST_F(RendererDisplay, TextureLayersLeaveLayerZerosCoordinatesAsTheyFoundThem)
+{
+    // One and two layers, with layer 0's texture-coordinate array on (the
+    // default) and off before the draw: the draw puts it back either way.
+    auto quad = makeRectangleQuad(0, 0, 10, 10, 1);
+    const std::uint32_t red = texture(1, {0xFF0000FF});
+    for (const bool wasOn : {true, false}) {
+        for (const std::size_t layers : {1u, 2u}) {
+            quad->getMaterial().textures.assign(layers, red);
+            glClientActiveTexture(GL_TEXTURE0);
+            if (wasOn)
+                glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            else
+                glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+            quad->draw();
+            glClientActiveTexture(GL_TEXTURE0);
+            EXPECT_EQ(glIsEnabled(GL_TEXTURE_COORD_ARRAY) == GL_TRUE, wasOn) << layers;
+            glClientActiveTexture(GL_TEXTURE1);
+            EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY)) << layers;
+            glClientActiveTexture(GL_TEXTURE0);
+        }
+    }
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+}

@@ -11,6 +11,7 @@
 #include "render/Screenshot.h"
 #include "resources/CHeightmap.h"
 #include "resources/CModel.h"
+#include "resources/CTexture.h"
 #include "resources/ObjReader.h"
 
 #include <GL/gl.h>
@@ -160,4 +161,26 @@ TEST_F(ModelDisplay, HeightmapSilhouetteFollowsItsHeights)
     expectPixel(pixelAt(110, 20), 0, 128, 255);
     expectPixel(pixelAt(110, 40), 0, 0, 0);      // below the edge at x = 110 (y 30)
     expectPixel(pixelAt(60, 15), 0, 0, 0);       // left of the grid
+}
+
+TEST_F(ModelDisplay, UploadDiscardsOwnedPixelsButKeepsBorrowedOnes)
+{
+    std::vector<std::uint8_t> pixels(4 * 4 * 4, 200);
+    const struct {
+        bool borrowed;
+        bool kept;
+    } cases[] = {{false, false}, {true, true}};
+    for (const auto& c : cases) {
+        CTexture texture;
+        if (c.borrowed) {
+            texture.borrowPixels(pixels.data(), 4, 4, 4, 32);
+        } else {
+            ASSERT_TRUE(texture.create(4, 4, 4, 32));
+        }
+        texture.upload(0xFFFFFFFFu, false, false, false, true);
+        EXPECT_NE(texture.getTextureId(), 0u) << c.borrowed;
+        EXPECT_EQ(texture.getData() != nullptr, c.kept) << c.borrowed;
+        EXPECT_EQ(texture.getWidth(), 4u);
+    }
+    EXPECT_EQ(pixels[0], 200);
 }
