@@ -21,6 +21,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -66,11 +67,13 @@ struct ToolFixture {
     ToolFixture()
     {
         setPlatform(&quiet);
+        folder = std::filesystem::temp_directory_path() / ("qf-tool-bench-" + std::to_string(getpid()));
+        // The tool's default settings, not the user's.
+        setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
         const std::filesystem::path here = std::filesystem::current_path();
         std::filesystem::current_path(QF_TOOL_DIR);
         started = tool.startUp();
         std::filesystem::current_path(here);
-        folder = std::filesystem::temp_directory_path() / ("qf-tool-bench-" + std::to_string(getpid()));
     }
     ~ToolFixture()
     {

@@ -179,9 +179,19 @@ bool CApp::isMaximised() const
 
 bool CApp::setDesktopFullscreen(bool fullscreen)
 {
+    if (fullscreen == desktopFullscreen_)
+        return true;
+    if (fullscreen) {
+        windowedWidth_ = width_;
+        windowedHeight_ = height_;
+    }
     if (!platform().setDesktopFullscreen(window_, fullscreen))
         return false;
     desktopFullscreen_ = fullscreen;
+    // Without a window manager nothing gives the window its old size back.
+    if (!fullscreen && windowedWidth_ > 0 && windowedHeight_ > 0)
+        platform().setWindowSize(window_, static_cast<int>(windowedWidth_), static_cast<int>(windowedHeight_),
+                                 false);
     return true;
 }
 

@@ -143,6 +143,8 @@ protected:
     bool redrawOnDemand_ = false;
     bool redrawWanted_ = true;
     bool desktopFullscreen_ = false;
+    unsigned int windowedWidth_ = 0;   // the size before desktop full screen
+    unsigned int windowedHeight_ = 0;
     std::uint64_t frameCount_ = 0;
     CSlotList slots;
 

@@ -37,6 +37,9 @@ public:
     // Appends the messages for one event (none for events the engine ignores).
     void translate(const SDL_Event& event, std::deque<CWindowMessage>& out);
 
+    // The modifier keys of the last key event translated (SDL's KMOD bits).
+    Uint16 modifiers() const { return modifiers_; }
+
     // Seeds the client size reported with restore and maximise messages.
     void setClientSize(int width, int height);
 

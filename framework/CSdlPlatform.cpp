@@ -83,6 +83,41 @@ void CSdlPlatform::unregisterWindowClass()
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
+namespace {
+
+// A borderless window has no frame to resize it by: its outer few pixels
+// act as one.
+SDL_HitTestResult resizeEdges(SDL_Window* window, const SDL_Point* point, void*)
+{
+    constexpr int edge = 6;
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    const bool left = point->x < edge;
+    const bool right = point->x >= width - edge;
+    const bool top = point->y < edge;
+    const bool bottom = point->y >= height - edge;
+    if (top && left)
+        return SDL_HITTEST_RESIZE_TOPLEFT;
+    if (top && right)
+        return SDL_HITTEST_RESIZE_TOPRIGHT;
+    if (bottom && left)
+        return SDL_HITTEST_RESIZE_BOTTOMLEFT;
+    if (bottom && right)
+        return SDL_HITTEST_RESIZE_BOTTOMRIGHT;
+    if (left)
+        return SDL_HITTEST_RESIZE_LEFT;
+    if (right)
+        return SDL_HITTEST_RESIZE_RIGHT;
+    if (top)
+        return SDL_HITTEST_RESIZE_TOP;
+    if (bottom)
+        return SDL_HITTEST_RESIZE_BOTTOM;
+    return SDL_HITTEST_NORMAL;
+}
+
+}
+
 CPlatform::WindowHandle CSdlPlatform::createWindow(int width, int height, bool framed, bool resizable)
 {
     if (!videoRunning())
@@ -109,6 +144,8 @@ CPlatform::WindowHandle CSdlPlatform::createWindow(int width, int height, bool f
     if (window == nullptr)
         return nullptr;
     translator_.setClientSize(width, height);
+    if (resizable && !framed)
+        SDL_SetWindowHitTest(window, resizeEdges, nullptr);
     SDL_StartTextInput();
     return window;
 }
@@ -280,7 +317,9 @@ bool CSdlPlatform::waitMessage(std::uint32_t milliseconds)
 
 unsigned int CSdlPlatform::keyModifiers()
 {
-    const SDL_Keymod held = SDL_GetModState();
+    // The modifiers of the key event being handled, not of the keyboard now:
+    // a shortcut is what was pressed, however late it is handled.
+    const Uint16 held = translator_.modifiers();
     unsigned int result = 0;
     if ((held & KMOD_SHIFT) != 0)
         result |= KeyModifier::shift;

@@ -32,11 +32,9 @@ SDL_Window* applicationWindow()
 }
 
 // Makes the dialog transient for the SDL window (X11 only: on other
-// backends GTK cannot name a foreign window) and centres it over it.
-void placeOverWindow(GtkWidget* dialog, SDL_Window* window)
+// backends GTK cannot name a foreign window).
+void makeTransient(GtkWidget* dialog, SDL_Window* window)
 {
-    if (window == nullptr)
-        return;
     gtk_widget_realize(dialog);
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -49,16 +47,27 @@ void placeOverWindow(GtkWidget* dialog, SDL_Window* window)
             g_object_unref(parent);
         }
     }
+}
+
+// Centres a dialog of this size over the SDL window, kept on the screen
+// (where no window manager places it).
+void centreOverWindow(GtkWidget* dialog, SDL_Window* window, int dialogWidth, int dialogHeight)
+{
     int x = 0;
     int y = 0;
     int width = 0;
     int height = 0;
     SDL_GetWindowPosition(window, &x, &y);
     SDL_GetWindowSize(window, &width, &height);
-    GtkRequisition natural;
-    gtk_widget_get_preferred_size(dialog, nullptr, &natural);
-    gtk_window_move(GTK_WINDOW(dialog), x + std::max(0, (width - natural.width) / 2),
-                    y + std::max(0, (height - natural.height) / 2));
+    int left = x + (width - dialogWidth) / 2;
+    int top = y + (height - dialogHeight) / 2;
+    SDL_Rect screen;
+    const int screenIndex = SDL_GetWindowDisplayIndex(window);
+    if (screenIndex >= 0 && SDL_GetDisplayUsableBounds(screenIndex, &screen) == 0) {
+        left = std::max(std::min(left, screen.x + screen.w - dialogWidth), screen.x);
+        top = std::max(std::min(top, screen.y + screen.h - dialogHeight), screen.y);
+    }
+    gtk_window_move(GTK_WINDOW(dialog), left, top);
 }
 
 void repaintApplication()
@@ -95,15 +104,30 @@ int runDialogOverWindow(GtkWidget* dialog)
     SDL_Window* window = applicationWindow();
     repaintApplication();
     gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
-    placeOverWindow(dialog, window);
+    if (window != nullptr) {
+        makeTransient(dialog, window);
+        GtkRequisition natural;
+        gtk_widget_get_preferred_size(dialog, nullptr, &natural);
+        centreOverWindow(dialog, window, natural.width, natural.height);
+    }
     DialogRun run;
     const gulong handler = g_signal_connect(dialog, "response", G_CALLBACK(onResponse), &run);
     gtk_window_present(GTK_WINDOW(dialog));
     std::vector<SDL_Event> kept;
+    // The size a dialog shows at is known once it is mapped (a file chooser
+    // takes the size it remembers); it is centred again then.
+    bool centred = window == nullptr;
     while (!run.done) {
         bool busy = false;
         while (!run.done && g_main_context_iteration(nullptr, FALSE))
             busy = true;
+        if (!centred && gtk_widget_get_mapped(dialog)) {
+            int width = 0;
+            int height = 0;
+            gtk_window_get_size(GTK_WINDOW(dialog), &width, &height);
+            centreOverWindow(dialog, window, width, height);
+            centred = true;
+        }
         if (window != nullptr && takeWindowEvents(kept)) {
             repaintApplication();
             busy = true;

@@ -139,7 +139,8 @@ void Application::describeShortcuts()
 }
 
 // The controls keep to the right edge, the title bar and the side panels
-// span the window, the hint covers the preview area.
+// span the window, the hint covers the preview area, and the status line
+// keeps to the bottom edge and grows along it.
 void Application::placeControls()
 {
     const Area area = previewArea();
@@ -159,6 +160,9 @@ void Application::placeControls()
             element->setPosition(place.x + dx, place.y);
             if (place.y <= titleHeight && place.y + place.height >= layoutHeight)
                 element->setSize(place.width, place.height + dy);
+        } else if (place.y >= layoutHeight - titleHeight) {
+            element->setPosition(place.x, place.y + dy);
+            element->setSize(place.width + dx, place.height);
         }
     }
 }

@@ -42,8 +42,11 @@ std::string addReport(const std::vector<std::string>& passedOver, const std::vec
         text = count == 1 ? "1 image already in the list was passed over"
                           : std::to_string(count) + " images already in the list were passed over";
         text += " (";
-        for (std::size_t i = 0; i < count && i < named; ++i)
-            text += (i == 0 ? "" : ", ") + passedOver[i];
+        for (std::size_t i = 0; i < count && i < named; ++i) {
+            if (i > 0)
+                text += ", ";
+            text += passedOver[i];
+        }
         text += count > named ? ", ...)." : ").";
     }
     if (problems.empty())

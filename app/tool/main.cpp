@@ -1,10 +1,15 @@
 // Entry point of the window tool: quiltforger [IMAGE|FOLDER...] opens the
 // window with those images added (a folder adds its image files in name
 // order). --help and --version answer on stdout without opening a window.
+// Without a display to open the window on (no DISPLAY or WAYLAND_DISPLAY, as
+// in an SSH session without forwarding) it says so, points to the command
+// line, and ends with status 1, unless a video driver was asked for
+// explicitly (SDL_VIDEODRIVER, as the tests do).
 #include "app/tool/Application.h"
 #include "framework/ApplicationMain.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,6 +18,12 @@ namespace {
 
 // The one application object; it registers itself as the current one.
 Application application;
+
+bool setInEnvironment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+}
 
 }
 
@@ -32,6 +43,16 @@ int main(int argc, char** argv)
             return 0;
         }
         paths.emplace_back(argv[i]);
+    }
+    if (!setInEnvironment("DISPLAY") && !setInEnvironment("WAYLAND_DISPLAY") &&
+        !setInEnvironment("SDL_VIDEODRIVER")) {
+        std::fprintf(stderr,
+                     "quiltforger: no display was found (neither DISPLAY nor WAYLAND_DISPLAY is set), so the\n"
+                     "window cannot open. Pack and unpack atlases on the command line instead:\n"
+                     "  quiltforger-cli pack -o atlas.png IMAGE|FOLDER...\n"
+                     "  quiltforger-cli unpack atlas.xml\n"
+                     "(quiltforger-cli --help lists the options.)\n");
+        return 1;
     }
     application.setStartupPaths(paths);
     return runApplicationMain(argc, argv);

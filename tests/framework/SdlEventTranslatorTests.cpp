@@ -235,3 +235,32 @@ TEST(SdlEventTranslator, TypedKeysReachTheKeyboardOnceThroughTheProcedure)
     EXPECT_EQ(input.keys[2].value, VirtualKey::left);
     EXPECT_EQ(input.keys[3].value, 13);
 }
+
+TEST(SdlEventTranslator, DoubleClickOnlyCloseInTimeAndPlace)
+{
+    const struct {
+        int dx;
+        Uint32 later;
+        Uint8 button;
+        bool isDouble;
+    } cases[] = {
+        {0, 300, SDL_BUTTON_LEFT, true},
+        {5, 300, SDL_BUTTON_LEFT, true},
+        {20, 300, SDL_BUTTON_LEFT, false},  // the next control down: a click of its own
+        {0, 401, SDL_BUTTON_LEFT, false},
+        {0, 100, SDL_BUTTON_RIGHT, false},
+    };
+    for (const auto& c : cases) {
+        CSdlEventTranslator translator;
+        SDL_Event first = buttonEvent(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 100, 200);
+        first.button.timestamp = 1000;
+        translate(translator, first);
+        SDL_Event second = buttonEvent(SDL_MOUSEBUTTONDOWN, c.button, 2, 100, 200 + c.dx);
+        second.button.timestamp = 1000 + c.later;
+        const auto messages = translate(translator, second);
+        ASSERT_EQ(messages.size(), 1u);
+        const unsigned int down =
+            c.button == SDL_BUTTON_LEFT ? WindowMessage::leftButtonDown : WindowMessage::rightButtonDown;
+        EXPECT_EQ(messages[0].message, c.isDouble ? down + 2 : down) << c.dx << " " << c.later;
+    }
+}

@@ -5,6 +5,7 @@
 #include "app/pack/AtlasFiles.h"
 #include "app/AtlasTestFiles.h"
 #include "framework/CScriptedFileDialog.h"
+#include "framework/CScriptedQuestionBox.h"
 #include "framework/CSdlPlatform.h"
 #include "gui/CCheckBox.h"
 #include "gui/CFont.h"
@@ -14,6 +15,9 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -44,6 +48,9 @@ public:
             steps[next++](*this);
         else
             stop();
+        // The tool draws only when something changed; the script wants a
+        // frame per step.
+        requestRedraw();
     }
 
     // Queues a step, and `idle` empty frames after it so that the events it
@@ -57,6 +64,12 @@ public:
 
     int start(const std::string& folder)
     {
+        // Each run starts from the default settings, kept away from the
+        // user's own.
+        const std::filesystem::path config =
+            std::filesystem::temp_directory_path() / ("qf-tool-config-" + std::to_string(getpid()));
+        std::filesystem::remove_all(config);
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
         std::filesystem::path here = std::filesystem::current_path();
         std::filesystem::current_path(folder);
         const int result = main(0, nullptr);
@@ -91,6 +104,21 @@ void pushMouse(const CApp& app, Uint32 type, int x, int y)
         event.button.y = y;
     }
     SDL_PushEvent(&event);
+}
+
+void pushKey(const CApp& app, SDL_Keycode sym, SDL_Scancode scancode, Uint16 modifiers = 0)
+{
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = SDL_GetWindowID(sdlWindow(app));
+    key.key.state = SDL_PRESSED;
+    key.key.keysym.sym = sym;
+    key.key.keysym.scancode = scancode;
+    key.key.keysym.mod = modifiers;
+    SDL_PushEvent(&key);
+    key.type = SDL_KEYUP;
+    key.key.state = SDL_RELEASED;
+    SDL_PushEvent(&key);
 }
 
 void click(const CApp& app, int x, int y)
@@ -171,6 +199,7 @@ TEST(ToolDisplay, ImageListAddsMovesRefusesAndEmpties)
 {
     QuietPlatform quiet;
     CScriptedFileDialog dialog;
+    CScriptedQuestionBox questions;
     AtlasScratch scratch;
     const std::string a = solidPng(scratch, "a.png", 32, 32, 255, 0, 0);
     const std::string b = solidPng(scratch, "b.png", 16, 48, 0, 255, 0);
@@ -218,8 +247,8 @@ TEST(ToolDisplay, ImageListAddsMovesRefusesAndEmpties)
         EXPECT_EQ(t.getList()->getRowCount(), 3u);
         EXPECT_EQ(t.getPreview().getCount(), 3u);
         ASSERT_EQ(quiet.boxes.size(), 1u);
-        EXPECT_NE(quiet.boxes[0].find("2 files were not added"), std::string::npos);
-        EXPECT_NE(quiet.boxes[0].find(a + " was not added"), std::string::npos);
+        EXPECT_NE(quiet.boxes[0].find("1 image already in the list was passed over (a.png)."), std::string::npos);
+        EXPECT_NE(quiet.boxes[0].find("One file was not added"), std::string::npos);
         EXPECT_NE(quiet.boxes[0].find(scratch.file("broken.png") + ":"), std::string::npos);
         dialog.cancel();
         click(t, btnAdd.x, btnAdd.y);
@@ -233,6 +262,14 @@ TEST(ToolDisplay, ImageListAddsMovesRefusesAndEmpties)
     tool.then([&](ScriptedTool& t) {
         EXPECT_EQ(listNames(t).back(), "hero.png");
         EXPECT_EQ(toStdString(t.getTextures().find("hero.png")->getFile()), hero);
+        // New with unsaved images asks first: "no" keeps them, "yes" drops them.
+        click(t, btnNew.x, btnNew.y);
+    });
+    tool.then([&](ScriptedTool& t) {
+        ASSERT_EQ(questions.asked.size(), 1u);
+        EXPECT_NE(questions.asked[0].text.find("4 images"), std::string::npos);
+        EXPECT_EQ(t.getList()->getRowCount(), 4u);
+        questions.answer(true);
         click(t, btnNew.x, btnNew.y);
     });
     tool.then([&](ScriptedTool& t) {
@@ -250,6 +287,8 @@ TEST(ToolDisplay, CanvasStaysInThePreviewAndNothingDrawsOutsideIt)
 {
     QuietPlatform quiet;
     CScriptedFileDialog dialog;
+    CScriptedQuestionBox questions;
+    questions.answer(true);  // New drops the unsaved image
     AtlasScratch scratch;
     const std::string small = solidPng(scratch, "small.png", 200, 200, 255, 0, 0);
     const std::string big = solidPng(scratch, "big.png", 1000, 1000, 0, 0, 255);
@@ -301,6 +340,7 @@ TEST(ToolDisplay, OptionsSpacingFullScreenAndEscape)
 {
     QuietPlatform quiet;
     CScriptedFileDialog dialog;
+    CScriptedQuestionBox questions;
     AtlasScratch scratch;
     std::vector<std::string> paths;
     for (int i = 0; i < 3; ++i)
@@ -322,28 +362,45 @@ TEST(ToolDisplay, OptionsSpacingFullScreenAndEscape)
         EXPECT_FALSE(down->isChecked());
         EXPECT_EQ(t.getPacker().mode(), PackRight);
         // The spacing thumb (16 px wide, on a 140-pixel track for 0 to 32)
-        // dragged 11 px: 2.51, shown as "3 px", packed with 2.
+        // dragged 11 px: 2.51, packed with 2 and labelled so.
         drag(t, 630, 580, {{636, 580}, {641, 580}});
     });
     tool.then([&](ScriptedTool& t) {
         auto* label = dynamic_cast<CFont*>(t.getGui().find("fontSpaceValue"));
-        EXPECT_EQ(toStdString(label->getText()), "3 px");
+        EXPECT_EQ(toStdString(label->getText()), "2 px");
         EXPECT_EQ(t.getPacker().spacing(), 2u);
         EXPECT_EQ(t.getPacker().entry(0).x, 2);
         EXPECT_EQ(t.getPacker().entry(1).x, 24);
-        // Full screen: Xvfb has no 800 x 600 mode, so the switch is reported
-        // and the window stays 800 x 600.
-        click(t, maximise.x, maximise.y);
-    });
+        // Full screen (F11) takes the desktop's resolution; no display mode
+        // is switched and nothing is reported.
+        pushKey(t, SDLK_F11, SDL_SCANCODE_F11);
+    }, 10);
     tool.then([&](ScriptedTool& t) {
         EXPECT_FALSE(t.isFullscreen());
-        ASSERT_EQ(quiet.boxes.size(), 1u);
-        EXPECT_EQ(quiet.boxes[0], "Error: Could not set to fullscreen mode");
+        EXPECT_TRUE(t.isDesktopFullscreen());
+        EXPECT_TRUE(quiet.boxes.empty());
+        int width = 0;
+        int height = 0;
+        SDL_GetWindowSize(sdlWindow(t), &width, &height);
+        SDL_DisplayMode desktop;
+        ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+        EXPECT_EQ(width, desktop.w);
+        EXPECT_EQ(height, desktop.h);
+        // The preview grows with the window; the controls keep to the right.
+        EXPECT_EQ(t.previewArea().width, static_cast<float>(desktop.w - 200));
+        EXPECT_EQ(t.previewArea().height, static_cast<float>(desktop.h - 40));
+        EXPECT_EQ(t.getGui().find("btnSave")->getX(), static_cast<float>(670 + desktop.w - 800));
+        pushKey(t, SDLK_F11, SDL_SCANCODE_F11);
+    }, 10);
+    tool.then([&](ScriptedTool& t) {
         int width = 0;
         int height = 0;
         SDL_GetWindowSize(sdlWindow(t), &width, &height);
         EXPECT_EQ(width, 800);
         EXPECT_EQ(height, 600);
+        EXPECT_EQ(t.getGui().find("btnSave")->getX(), 670.0f);
+        // Escape with unsaved changes asks first; the answer here is yes.
+        questions.answer(true);
         SDL_Event key{};
         key.type = SDL_KEYDOWN;
         key.key.windowID = SDL_GetWindowID(sdlWindow(t));
@@ -355,6 +412,8 @@ TEST(ToolDisplay, OptionsSpacingFullScreenAndEscape)
     }, 20);
     EXPECT_EQ(tool.start(toolDataDir()), 0);
     EXPECT_TRUE(escaped);
+    ASSERT_EQ(questions.asked.size(), 1u);
+    EXPECT_NE(questions.asked[0].text.find("3 images"), std::string::npos);
     EXPECT_LT(tool.next, tool.steps.size());  // Escape ended the loop before the script did
 }
 
@@ -401,13 +460,19 @@ TEST(ToolDisplay, DroppedFolderSaveAndUnpackReportFailures)
         EXPECT_NE(quiet.boxes[0].find("The atlas was not saved."), std::string::npos);
         writeFile(scratch.file("bad.xml"), "<sprite file=\"gone.png\" name=\"gone\"><frame name=\"x\" /></sprite>");
         dialog.choose({scratch.file("bad.xml")});
+        dialog.choose({scratch.file("out")});
         click(t, btnUnpack.x, btnUnpack.y);
     });
     tool.then([&](ScriptedTool& t) {
         ASSERT_EQ(quiet.boxes.size(), 2u);
         EXPECT_NE(quiet.boxes[1].find("Nothing was unpacked."), std::string::npos);
-        EXPECT_FALSE(dialog.requests.back().multiple);
-        EXPECT_EQ(dialog.requests.back().filters.front().pattern, "*.xml");
+        // The description's dialog, then the folder to unpack into.
+        ASSERT_GE(dialog.requests.size(), 2u);
+        const auto& open = dialog.requests[dialog.requests.size() - 2];
+        EXPECT_FALSE(open.multiple);
+        ASSERT_FALSE(open.filters.empty());
+        EXPECT_EQ(open.filters.front().pattern, "*.xml");
+        EXPECT_TRUE(dialog.requests.back().folder);
         click(t, closeButton.x, closeButton.y);
     }, 20);
     EXPECT_EQ(tool.start(toolDataDir()), 0);

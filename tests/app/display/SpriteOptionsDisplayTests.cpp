@@ -81,6 +81,8 @@ TEST(ToolSprites, SaveEqualsTheCommandLineWithTheSameOptions)
         t.saveAtlasFile();
     };
     std::filesystem::path here = std::filesystem::current_path();
+    // The tool starts from its default settings, not the user's.
+    setenv("XDG_CONFIG_HOME", scratch.file("config").c_str(), 1);
     std::filesystem::current_path(QF_TOOL_DIR);
     EXPECT_EQ(tool.main(0, nullptr), 0);
     std::filesystem::current_path(here);

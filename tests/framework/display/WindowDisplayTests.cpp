@@ -171,6 +171,9 @@ TEST(DisplayWindow, PushedEventsReachTheInputSignals)
     pushMouse(window, SDL_MOUSEMOTION, 120, 45);
     pushMouse(window, SDL_MOUSEBUTTONDOWN, 120, 45, SDL_BUTTON_LEFT);
     pushMouse(window, SDL_MOUSEBUTTONUP, 120, 45, SDL_BUTTON_LEFT);
+    // A second press of the right button in the same place: a double click.
+    pushMouse(window, SDL_MOUSEBUTTONDOWN, 120, 45, SDL_BUTTON_RIGHT);
+    pushMouse(window, SDL_MOUSEBUTTONUP, 120, 45, SDL_BUTTON_RIGHT);
     pushMouse(window, SDL_MOUSEBUTTONDOWN, 120, 45, SDL_BUTTON_RIGHT, 2);
     pushMouse(window, SDL_MOUSEWHEEL, 0, -1);
     app.run();  // one turn: pump, tick, one frame
@@ -193,18 +196,20 @@ TEST(DisplayWindow, PushedEventsReachTheInputSignals)
         if (record.action != CInputMap::moved || record.position == CVector(120, 45, 0, 0))
             mouse.push_back(record);
     }
-    ASSERT_EQ(mouse.size(), 5u);
+    ASSERT_EQ(mouse.size(), 7u);
     EXPECT_EQ(mouse[0].action, 3);
     EXPECT_EQ(mouse[0].code, 146);
     EXPECT_EQ(mouse[1].action, 1);
     EXPECT_EQ(mouse[1].code, 0);
     EXPECT_EQ(mouse[1].position, CVector(120, 45, 0, 0));
     EXPECT_EQ(mouse[2].action, 0);
-    EXPECT_EQ(mouse[3].action, 2);
-    EXPECT_EQ(mouse[3].code, 1);
-    EXPECT_EQ(mouse[4].action, 4);
-    EXPECT_EQ(mouse[4].value, -120);
-    EXPECT_EQ(mouse[4].position, CVector(0, 0, 0, 0));
+    EXPECT_EQ(mouse[3].action, 1);
+    EXPECT_EQ(mouse[4].action, 0);
+    EXPECT_EQ(mouse[5].action, 2);
+    EXPECT_EQ(mouse[5].code, 1);
+    EXPECT_EQ(mouse[6].action, 4);
+    EXPECT_EQ(mouse[6].value, -120);
+    EXPECT_EQ(mouse[6].position, CVector(0, 0, 0, 0));
     EXPECT_EQ(app.draws, 1);
 }
 

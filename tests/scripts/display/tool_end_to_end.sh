@@ -5,8 +5,9 @@
 # click the first sprite where only the zoomed preview shows it and remove
 # it, press Save and type the path into the GTK save dialog. The atlas and
 # description must equal, byte for byte, what quiltforger-cli pack writes for
-# the other sprites in the same order and options; Escape then ends the tool
-# with status 0.
+# the other sprites in the same order and options. Before that, Escape with
+# unsaved images must ask (and the tool stay when the question is cancelled);
+# after the save Escape ends the tool with status 0 without asking.
 set -u
 cli=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 scratch=$2
@@ -19,7 +20,7 @@ if [ -z "${QF_E2E_DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" env QF_E2E_DISPLAY=1 bash "$0" "$@"
 fi
 export LIBGL_ALWAYS_SOFTWARE=1 GDK_BACKEND=x11 NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
-export XDG_CONFIG_HOME="$scratch/config"   # no settings of other runs
+export XDG_CONFIG_HOME=$2/config
 rm -rf "$scratch" && mkdir -p "$scratch/in" "$scratch/out" && cd "$scratch" || exit 1
 python3 "$root/bench/gen_sprites.py" in 9 7 8 48 >/dev/null || fail "cannot generate sprites"
 sprites=(in/sprite4.png in/sprite1.png in/sprite7.png in/sprite0.png in/sprite8.png in/sprite2.png
@@ -37,6 +38,20 @@ click() {  # x y in window pixels
   xdotool mousemove --sync $((X + $1)) $((Y + $2)) && sleep 0.15
   xdotool click 1 && sleep 0.3
 }
+# Escape with unsaved images asks first; Escape in the question keeps the tool.
+xdotool mousemove --sync $((X + 300)) $((Y + 300))
+xdotool windowfocus --sync "$window"; sleep 0.3
+xdotool key Escape
+question=
+for _ in $(seq 50); do
+  question=$(xdotool search --name '^Quilt Forger$' | grep -v "^$window\$" | head -1)
+  [ -n "$question" ] && break; sleep 0.2
+done
+[ -n "$question" ] || fail "Escape with unsaved changes asked nothing"
+sleep 0.5
+xdotool windowfocus --sync "$question"; xdotool key Escape; sleep 0.5
+kill -0 $pid 2>/dev/null || fail "the tool quit although the question was cancelled"
+
 click 700 344      # "Beside only"
 click 786 580      # spacing arrow: 1 px
 click 786 580      # spacing arrow: 2 px

@@ -1,0 +1,76 @@
+// The per-user settings file: forgiving reading, safe writing, the place
+// taken from XDG_CONFIG_HOME.
+#include "app/tool/ToolSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+struct ScratchConfig {
+    ScratchConfig()
+    {
+        folder = std::filesystem::temp_directory_path() / ("qf-settings-" + std::to_string(getpid()));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    }
+    ~ScratchConfig() { std::filesystem::remove_all(folder); }
+    std::filesystem::path folder;
+};
+
+}
+
+TEST(ToolSettings, SavedSettingsReadBackAndLiveUnderXdgConfigHome)
+{
+    ScratchConfig scratch;
+    const std::string path = toolSettingsPath();
+    EXPECT_EQ(path, (scratch.folder / "quiltforger" / "settings.ini").string());
+    EXPECT_EQ(loadToolSettings(path), ToolSettings{});  // missing: the defaults
+
+    ToolSettings settings;
+    settings.mode = PackDown;
+    settings.centre = true;
+    settings.tight = false;
+    settings.spacing = 17;
+    settings.folders["add"] = "/home/artist/sprites";
+    settings.folders["save"] = "/tmp/out dir";
+    std::string error;
+    ASSERT_TRUE(saveToolSettings(path, settings, &error)) << error;
+    EXPECT_EQ(loadToolSettings(path), settings);
+    // Written through a temporary file: nothing else is left in the folder.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.folder / "quiltforger"),
+                            std::filesystem::directory_iterator()),
+              1);
+    // A relative XDG_CONFIG_HOME is ignored, as the specification of the variable asks.
+    setenv("XDG_CONFIG_HOME", "relative", 1);
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') {
+        EXPECT_EQ(toolSettingsPath(), std::string(home) + "/.config/quiltforger/settings.ini");
+    }
+}
+
+TEST(ToolSettings, DamagedValuesGiveTheirDefaults)
+{
+    const struct {
+        const char* text;
+        ToolSettings expected;
+    } cases[] = {
+        {"", ToolSettings{}},
+        {"\x01\x02garbage\nmode=sideways\ncentre=yes\ntight=2\nspacing=-4\n", ToolSettings{}},
+        {"spacing=99999999999999\nspacing=4097\nfolder.add=relative/path\n=x\n", ToolSettings{}},
+        {"mode=right\r\ncentre=1\r\nspacing=4096\r\n", ToolSettings{PackRight, true, true, 4096, {}}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(parseToolSettings(c.text), c.expected) << c.text;
+
+    ScratchConfig scratch;
+    const std::string path = toolSettingsPath();
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::filesystem::create_directories(path);  // a folder where the file should be
+    EXPECT_EQ(loadToolSettings(path), ToolSettings{});
+}
