@@ -12,6 +12,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -46,9 +47,9 @@ public:
 
     // Renders the glyph of `code` into the face's slot; the advance is whole
     // pixels, truncated toward zero (a negative advance counts as 0).
-    bool render(std::int64_t code, std::int64_t& advance)
+    bool render(std::int64_t code, std::int64_t& advance, FT_Int32 flags = 0)
     {
-        if (!face || FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER) != 0)
+        if (!face || FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER | flags) != 0)
             return false;
         advance = std::max<std::int64_t>(0, face->glyph->advance.x / 64);
         return true;
@@ -317,13 +318,16 @@ public:
 
     // The face that maps `code`: the font's own, the first fallback that
     // does, or the font's own missing glyph.
-    FreeTypeSession* forCode(char32_t code)
+    FreeTypeSession* forCode(char32_t code, bool& isFallback)
     {
+        isFallback = false;
         if (primaryOpen && primary.maps(code))
             return &primary;
         for (auto& fallback : fallbacks) {
-            if (fallback->maps(code))
+            if (fallback->maps(code)) {
+                isFallback = true;
                 return fallback.get();
+            }
         }
         return primaryOpen ? &primary : nullptr;
     }
@@ -337,6 +341,11 @@ private:
 CGlyphCache::CGlyphCache(std::string fontPath, std::int32_t height, std::int32_t cell, std::int32_t base)
     : path(std::move(fontPath)), pixelHeight(height), cellHeight(cell), baseline(base)
 {
+    // The font is opened on first use, perhaps after the working directory
+    // changed: a relative name is made absolute now.
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    openPath = error ? path : absolute.string();
 }
 
 CGlyphCache::~CGlyphCache() = default;
@@ -387,11 +396,14 @@ const CGlyphCache::Glyph* CGlyphCache::glyph(char32_t code)
     if (const auto found = built.find(code); found != built.end())
         return &found->second;
     if (!faces)
-        faces = std::make_unique<Faces>(path, pixelHeight);
+        faces = std::make_unique<Faces>(openPath, pixelHeight);
     Glyph& entry = built[code];
-    FreeTypeSession* face = faces->forCode(code);
+    bool fallback = false;
+    FreeTypeSession* face = faces->forCode(code, fallback);
     std::int64_t advance = 0;
-    if (!face || !face->render(code, advance))
+    // Fallback glyphs (CJK above all, thousands of them) are drawn without
+    // the font's hinting programs, which cost more than the rendering.
+    if (!face || !face->render(code, advance, fallback ? FT_LOAD_NO_HINTING : 0))
         return &entry;
     const FT_GlyphSlot slot = face->slot();
     const Ink ink = inkOf(slot, advance);

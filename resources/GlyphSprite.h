@@ -96,7 +96,8 @@ private:
     class Faces;
     bool placeCell(std::int64_t width, std::int64_t& x, std::int64_t& y);
 
-    std::string path;
+    std::string path;     // as the font sprite was built with it
+    std::string openPath; // absolute
     std::int32_t pixelHeight = 0;
     std::int32_t cellHeight = 0;
     std::int32_t baseline = 0; // rows from the cell's top to the baseline

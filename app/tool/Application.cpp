@@ -14,10 +14,12 @@
 #include "gui/CScroll.h"
 #include "render/CLight.h"
 #include "render/Renderer.h"
+#include "resources/CTexture.h"
 #include "resources/GlyphSprite.h"
 #include "xml/CXMLDocument.h"
 
 #include <cmath>
+#include <filesystem>
 #include <cstdio>
 #include <type_traits>
 
@@ -202,7 +204,10 @@ bool Application::startUp()
         return false;
     }
     // Characters DejaVu lacks (CJK above all) come from the fallback font.
-    setGlyphFallbackFonts({dataFolder + "/DroidSansFallbackFull.ttf"});
+    // Absolute, as dialogs change the working directory before glyphs are
+    // made on first use.
+    std::error_code absoluteError;
+    setGlyphFallbackFonts({std::filesystem::absolute(dataFolder + "/DroidSansFallbackFull.ttf", absoluteError).string()});
     if (!loadScreen() || !findControls())
         return false;
 
@@ -267,7 +272,8 @@ void Application::draw()
     translate(0.0f, 0.0f, 50.0f);
     backgroundGui.draw();
     translate(0.0f, 0.0f, 100.0f);
-    drawVisiblePreview();
+    if (!drawOverview())
+        drawVisiblePreview();
     translate(0.0f, 0.0f, 50.0f);
     drawSelectionOutline();
     setCapability(scissorTest, false);

@@ -147,6 +147,10 @@ private:
     std::vector<AtlasImage> savedImages() const;
 
     void drawVisiblePreview();
+    // The preview as one picture below 1:1 (ApplicationOverview.cpp); false
+    // when the images are to be drawn one by one.
+    bool drawOverview();
+    bool makeOverview(std::uint32_t width, std::uint32_t height);
     // The further packing options (ApplicationOptions.cpp).
     void setUpOptions();
     void chooseBestFit();
@@ -247,6 +251,14 @@ private:
         CFont* extrudeValue = nullptr;
     } options;
     std::uint32_t largestSide = 16384;
+    std::uint64_t layoutVersion = 0; // counts relayouts and new atlases
+    struct Overview {
+        std::unique_ptr<CTexture> picture;
+        CGUI* element = nullptr; // in `overlay`
+        std::uint64_t version = ~0ull;
+        float zoom = 0.0f;
+        bool usable = false;
+    } overview;
     std::string statusMessage;     // what the last save or unpack wrote
     std::string pointerImage;      // the image under the pointer
     bool previewPressed = false;   // the left button went down in the preview

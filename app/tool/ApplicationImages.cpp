@@ -230,6 +230,7 @@ void Application::newAtlas()
     list->clear();
     atlasSize = CanvasSize{};
     atlasPages = 1;
+    ++layoutVersion;
     view.setArea(previewArea());
     view.setAtlasSize(0.0f, 0.0f);
     view.home();
@@ -245,6 +246,7 @@ void Application::relayout()
 {
     // Every change of the list or the options ends here.
     unsavedChanges = list->getRowCount() > 0;
+    ++layoutVersion;
     view.setArea(previewArea());
     view.home();
     savedCanvasPos[0] = view.getOriginX();

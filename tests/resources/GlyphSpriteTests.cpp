@@ -138,3 +138,44 @@ TEST(GlyphSprite, FontEntryAddsTheGlyphTextureAndTheSprite)
     EXPECT_FLOAT_EQ(z.v, (side - z.h - z.y) / side);
     EXPECT_EQ(manager.find("missing"), nullptr);
 }
+
+// Ink past the advance ("f", "j", "T", "V") stays in the glyph's frame, and
+// characters outside the built range come from the cache, CJK from the
+// fallback font.
+TEST(GlyphSprite, FramesKeepAllInkAndTheCacheAddsOtherCharacters)
+{
+    const char* const fallback = "/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf";
+    ASSERT_TRUE(std::ifstream(dejaVuSans).good()) << "fonts-dejavu-core is not installed";
+    CSprite sprite;
+    CTexture texture;
+    ASSERT_TRUE(buildGlyphSprite(dejaVuSans, 13, 32, 126, sprite, texture));
+    texture.setFile(dejaVuSans);
+    const std::shared_ptr<CGlyphCache> cache = findGlyphCache(sprite);
+    ASSERT_NE(cache, nullptr);
+    std::uint32_t wider = 0;
+    for (const char* name : {"f", "j", "T", "V", "K"}) {
+        const SpriteFrame& frame = *sprite.findFrame(name);
+        const GlyphMetrics* metrics = cache->builtMetrics(static_cast<char32_t>(name[0]));
+        ASSERT_NE(metrics, nullptr) << name;
+        EXPECT_LE(metrics->inkLeft, 0) << name;
+        EXPECT_GE(std::int64_t(frame.w) + metrics->inkLeft, metrics->advance) << name;
+        wider += std::int64_t(frame.w) > metrics->advance;
+    }
+    EXPECT_GE(wider, 2u) << "some of these glyphs reach past their advance at 13 px";
+
+    setGlyphFallbackFonts({fallback});
+    CGlyphCache fresh(dejaVuSans, 13, static_cast<std::int32_t>(sprite.getFrame(0)->h), 10);
+    const CGlyphCache::Glyph* katakana = fresh.glyph(0x30B9);
+    const CGlyphCache::Glyph* eAcute = fresh.glyph(0xE9);
+    setGlyphFallbackFonts({});
+    ASSERT_NE(katakana, nullptr);
+    if (std::ifstream(fallback).good()) {
+        ASSERT_TRUE(katakana->drawable);
+        EXPECT_GT(coveredPixels(*katakana->frame.texture, katakana->frame), 10u);
+        EXPECT_GE(katakana->metrics.advance, 10);
+    }
+    ASSERT_TRUE(eAcute->drawable);
+    EXPECT_GT(coveredPixels(*eAcute->frame.texture, eAcute->frame), 10u);
+    EXPECT_EQ(fresh.glyph(0x110000), nullptr);
+    EXPECT_EQ(fresh.glyph(0xE9), eAcute) << "built once";
+}
