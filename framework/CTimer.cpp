@@ -33,8 +33,10 @@ std::uint32_t millisecondsToNextTimer(std::uint32_t none)
     for (const CTimer* timer : runningTimers()) {
         if (!timer->enabled)
             continue;
-        const auto left = static_cast<std::int32_t>(timer->due - now);
-        result = std::min(result, left > 0 ? static_cast<std::uint32_t>(left) : 0u);
+        // Unsigned, like the firing test: a deadline 2^31 ms or more away is
+        // still ahead, not behind.
+        const std::uint32_t elapsed = now - timer->since;
+        result = std::min(result, elapsed >= timer->interval ? 0u : timer->interval - elapsed);
     }
     return result;
 }

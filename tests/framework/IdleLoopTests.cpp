@@ -69,4 +69,9 @@ TEST(IdleLoop, DrawsOnlyForMessagesTimersAndRequests)
     for (std::uint32_t wait : fake.waits)
         EXPECT_EQ(wait, 1000u);
     EXPECT_EQ(millisecondsToNextTimer(77), 77u);
+
+    // A deadline 2^31 ms or more ahead is still ahead: the loop keeps waiting.
+    timer.interval = 0x90000000u;
+    timer.start();
+    EXPECT_EQ(millisecondsToNextTimer(1000), 1000u);
 }
