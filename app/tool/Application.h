@@ -18,6 +18,7 @@
 // command line are added like a multiple selection, and paths keep their case.
 #pragma once
 
+#include "app/pack/AtlasLayout.h"
 #include "app/pack/CPacker.h"
 #include "app/pack/SpriteSheet.h"
 #include "app/tool/CAtlasPreview.h"
@@ -145,6 +146,13 @@ private:
     std::vector<LayoutImage> prepareLayoutImages();
     void placePreviewElements();
     std::vector<AtlasImage> savedImages() const;
+    // The saved images whose pictures are on `page` of the layout, in the
+    // same order.
+    std::vector<AtlasImage> savedPageImages(std::uint32_t page) const;
+    // Saves every page of a layout of more than one page as the command
+    // line's --multipack does; false after a message when nothing more is
+    // to be done.
+    bool savePages(const std::string& path);
 
     void drawVisiblePreview();
     // The preview as one picture below 1:1 (ApplicationOverview.cpp); false
@@ -240,6 +248,7 @@ private:
     CFont* statusLine = nullptr;
     CanvasSize atlasSize;          // of the last layout that fitted (its first page)
     std::uint32_t atlasPages = 1;  // pages the save writes
+    AtlasLayout atlasLayout;       // of the last relayout; the preview shows page 1
     // The further option controls (each optional) and the largest side.
     struct OptionControls {
         CCheckBox* bestFit = nullptr;

@@ -7,6 +7,7 @@
 #include "app/tool/Application.h"
 
 #include "app/pack/AtlasFiles.h"
+#include "app/pack/AtlasLayout.h"
 #include "app/pack/AtlasSave.h"
 #include "app/pack/AtlasUnpack.h"
 #include "app/tool/StatusLine.h"
@@ -97,7 +98,7 @@ void Application::saveAtlasFile()
     if (packer.count() == 0)
         return;
     if (!layoutFits) {
-        report("The images do not fit into one atlas of the largest size; nothing was saved.");
+        report(StatusLine::tooLarge(atlasLayout.unplaced, largestSide) + "; nothing was saved.");
         return;
     }
     CFileSelection selection;
@@ -117,6 +118,10 @@ void Application::saveAtlasFile()
             return;
     }
     rememberFolder("save", path);
+    if (atlasPages > 1) {
+        savePages(path);
+        return;
+    }
     const std::uint32_t width = atlasSize.width;
     const std::uint32_t height = atlasSize.height;
 
@@ -256,5 +261,48 @@ bool Application::openAtlas(const std::string& descriptionPath)
     const std::string text = addReport(passedOver, problems);
     if (!text.empty())
         report(text);
+    return true;
+}
+
+bool Application::savePages(const std::string& path)
+{
+    const auto pages = static_cast<std::uint32_t>(atlasLayout.pages.size());
+    // The dialog asked about the name chosen; the pages are other files.
+    std::size_t replaced = 0;
+    for (std::uint32_t page = 0; page < pages; ++page) {
+        const std::string pagePath = atlasPagePath(path, page);
+        for (const std::string& file : {pagePath, atlasDescriptionPath(pagePath)}) {
+            std::error_code error;
+            if (std::filesystem::exists(file, error))
+                ++replaced;
+        }
+    }
+    if (replaced > 0) {
+        const std::string files = replaced == 1 ? "1 file" : std::to_string(replaced) + " files";
+        if (!questionBox().ask("Quilt Forger",
+                               "Saving " + std::to_string(pages) + " pages would replace " + files + " beside " +
+                                   fileNameOf(path) + ". Replace them?",
+                               "Replace", "Cancel"))
+            return false;
+    }
+    // Each page is saved as the command line saves it: a packer holding
+    // that page's images, and the images on it.
+    CPacker pagePacker = packer;
+    for (std::uint32_t page = 0; page < pages; ++page) {
+        const std::string pagePath = atlasPagePath(path, page);
+        fillPagePacker(sprites.pictures, atlasLayout, page, pagePacker);
+        const LayoutPage& sheet = atlasLayout.pages[page];
+        std::string error;
+        if (!saveAtlas(pagePath, pagePacker, savedPageImages(page), sheet.width, sheet.height,
+                       spriteOptions.finish(), &error)) {
+            const std::string written =
+                page == 0 ? std::string() : "\n\nPages 1 to " + std::to_string(page) + " were written.";
+            report("Page " + std::to_string(page + 1) + " of the atlas was not saved.\n\n" + error + written);
+            return false;
+        }
+    }
+    unsavedChanges = false;
+    setStatusMessage(StatusLine::savedPages(fileNameOf(atlasPagePath(path, 0)), fileNameOf(atlasPagePath(path, pages - 1)),
+                                            pages, static_cast<std::uint32_t>(sprites.pictures.size())));
     return true;
 }

@@ -4,6 +4,7 @@
 #include "app/pack/AtlasFiles.h"
 #include "app/pack/AtlasLayout.h"
 #include "app/pack/NaturalOrder.h"
+#include "app/tool/StatusLine.h"
 #include "app/tool/ToolText.h"
 #include "framework/CFileDialog.h"
 #include "gui/CCheckBox.h"
@@ -230,6 +231,7 @@ void Application::newAtlas()
     list->clear();
     atlasSize = CanvasSize{};
     atlasPages = 1;
+    atlasLayout = AtlasLayout{};
     ++layoutVersion;
     view.setArea(previewArea());
     view.setAtlasSize(0.0f, 0.0f);
@@ -261,18 +263,29 @@ void Application::relayout()
     layoutOptions.spacing = packer.spacing();
     layoutOptions.tight = cboxTightPack->isChecked();
     layoutOptions.maxSize = largestSide;
-    const AtlasLayout layout = layoutAtlas(images, layoutOptions);
+    atlasLayout = layoutAtlas(images, layoutOptions);
+    // Images that do not fit one atlas of the largest side go on further
+    // pages, as the command line's --multipack puts them; a set that fits
+    // one page keeps the single-page layout and save it always had.
+    if (!atlasLayout.fits()) {
+        layoutOptions.multipack = true;
+        AtlasLayout pages = layoutAtlas(images, layoutOptions);
+        if (pages.fits())
+            atlasLayout = std::move(pages);
+    }
+    const AtlasLayout& layout = atlasLayout;
     fillPagePacker(images, layout, 0, packer);
     statusMessage.clear();
     pointerImage.clear();
-    // Images that need an atlas beyond the largest image side fit no
-    // square: the preview keeps the last layout and saving is refused.
+    // Only an image larger than a page of the largest side fits nowhere:
+    // the preview keeps the last layout and saving is refused.
     layoutFits = layout.fits();
     updateStatus();
     if (!layoutFits) {
         for (const LayoutImage& image : images)
             packer.insertEntry(packer.count(), PackEntry{image.name, 0, 0, image.width, image.height});
-        report("The images do not fit into one atlas of the largest size; remove some to save.");
+        report(StatusLine::tooLarge(layout.unplaced, largestSide) + "; choose a larger side or remove " +
+               (layout.unplaced == 1 ? "it" : "them") + " to save.");
         return;
     }
     atlasSize = CanvasSize{layout.pages[0].width, layout.pages[0].height};

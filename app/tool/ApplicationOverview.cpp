@@ -77,6 +77,8 @@ bool Application::makeOverview(std::uint32_t width, std::uint32_t height)
     }
     for (std::uint32_t i = 0; i < preview.getCount(); ++i) {
         const CGUI* element = preview.getElement(i);
+        if (!element->getVisible())
+            continue; // on a later page
         const auto found = byName.find(std::string(element->getName().c_str(), element->getName().length()));
         const CTexture* image = found != byName.end() ? found->second : nullptr;
         if (image == nullptr || image->getData() == nullptr)

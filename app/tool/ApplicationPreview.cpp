@@ -235,11 +235,14 @@ void Application::updateStatus()
         std::uint64_t covered = 0;
         for (std::uint32_t i = 0; i < packer.count(); ++i)
             covered += std::uint64_t(packer.entry(i).width) * std::uint64_t(packer.entry(i).height);
-        text = StatusLine::atlasSummary(atlasSize.width, atlasSize.height, packer.count(), atlasPages, covered);
+        // With more pages the size and coverage are the first page's, which
+        // the preview shows, and the count is every image the save writes.
+        const auto images = atlasPages > 1 ? static_cast<std::uint32_t>(sprites.pictures.size()) : packer.count();
+        text = StatusLine::atlasSummary(atlasSize.width, atlasSize.height, images, atlasPages, covered);
         warn = StatusLine::exceedsDeviceLimit(atlasSize.width, atlasSize.height);
         text += StatusLine::sideWarning(atlasSize.width, atlasSize.height);
     } else if (text.empty() && !layoutFits && packer.count() > 0) {
-        text = "The images do not fit into one atlas of the largest size";
+        text = StatusLine::tooLarge(atlasLayout.unplaced, largestSide);
         warn = true;
     }
     if (!pointerImage.empty())

@@ -37,7 +37,9 @@ void Application::placePreviewElements()
         if (found == byName.end())
             continue;
         const AtlasImage& image = *found->second;
+        // The packer holds the first page; images on later pages are hidden.
         const std::int32_t index = packer.findEntry(image.entryName());
+        element->setVisible(index >= 0);
         if (index < 0)
             continue;
         // The element shows the whole image, so a trimmed one is put where
@@ -60,6 +62,19 @@ std::vector<AtlasImage> Application::savedImages() const
         const CGUI* element = preview.getElement(i);
         const auto found = byName.find(toStdString(element->getName()));
         images.push_back(found != byName.end() ? *found->second : AtlasImage(element->getName(), nullptr));
+    }
+    return images;
+}
+
+std::vector<AtlasImage> Application::savedPageImages(std::uint32_t page) const
+{
+    std::unordered_map<std::string, bool> onPage;
+    for (const AtlasImage& image : sprites.pageImages(atlasLayout, page))
+        onPage.emplace(toStdString(image.name), true);
+    std::vector<AtlasImage> images;
+    for (const AtlasImage& image : savedImages()) {
+        if (onPage.count(toStdString(image.name)) != 0)
+            images.push_back(image);
     }
     return images;
 }

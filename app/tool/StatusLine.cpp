@@ -72,6 +72,19 @@ std::string saved(const std::string& imageName, const std::string& descriptionNa
            count(images, "image", "images");
 }
 
+std::string tooLarge(std::size_t images, std::uint32_t largestSide)
+{
+    return count(images, "image is", "images are") + " larger than the largest side (" +
+           std::to_string(largestSide) + " px)";
+}
+
+std::string savedPages(const std::string& firstName, const std::string& lastName, std::uint32_t pages,
+                       std::uint32_t images)
+{
+    return "Saved " + std::to_string(pages) + " pages, " + firstName + " to " + lastName +
+           ", each with its description: " + count(images, "image", "images");
+}
+
 std::string unpacked(std::size_t frames, const std::string& folder)
 {
     return "Unpacked " + count(frames, "frame", "frames") + " into " + folder;

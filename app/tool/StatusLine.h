@@ -23,6 +23,11 @@ bool exceedsDeviceLimit(std::uint32_t width, std::uint32_t height);
 // "Saved atlas.png and atlas.xml: 2048 × 772, 1,000 images".
 std::string saved(const std::string& imageName, const std::string& descriptionName, std::uint32_t width,
                   std::uint32_t height, std::uint32_t images);
+// "2 images are larger than the largest side (1024 px)".
+std::string tooLarge(std::size_t images, std::uint32_t largestSide);
+// "Saved 3 pages, atlas-1.png to atlas-3.png, each with its description: 1,000 images".
+std::string savedPages(const std::string& firstName, const std::string& lastName, std::uint32_t pages,
+                       std::uint32_t images);
 // "Unpacked 36 frames into /path/to/folder".
 std::string unpacked(std::size_t frames, const std::string& folder);
 // "hero.png  64 × 48 at 128, 0".

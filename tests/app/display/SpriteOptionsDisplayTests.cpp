@@ -5,6 +5,7 @@
 #include "app/AtlasTestFiles.h"
 #include "framework/CScriptedFileDialog.h"
 #include "framework/CSdlPlatform.h"
+#include "gui/CScroll.h"
 
 #include <gtest/gtest.h>
 
@@ -95,4 +96,52 @@ TEST(ToolSprites, SaveEqualsTheCommandLineWithTheSameOptions)
     EXPECT_EQ(description, readFile(scratch.file("cli.xml")));
     EXPECT_NE(description.find("<frame name=\"frame1\""), std::string::npos);
     EXPECT_LT(description.find("\"frame2\""), description.find("\"frame10\"")); // natural folder order
+}
+
+// Images that do not fit one atlas of the largest side are saved on pages,
+// each page the command line's --multipack page; nothing under the chosen
+// name itself.
+TEST(ToolSprites, PagesEqualTheCommandLinesMultipack)
+{
+    QuietSdl quiet;
+    CScriptedFileDialog dialog;
+    AtlasScratch scratch;
+    std::filesystem::create_directories(scratch.path / "in");
+    marginPng(scratch.file("in/frame1.png"), 0, 0, 600, 600, 10);
+    marginPng(scratch.file("in/frame2.png"), 0, 0, 600, 600, 70);
+    marginPng(scratch.file("in/frame3.png"), 1, 1, 20, 10, 130);
+
+    const std::string command = std::string(QF_CLI_PATH) + " pack --multipack --max-size 1024 -o " +
+                                scratch.file("cli.png") + " " + scratch.file("in") + " >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+
+    std::string status;
+    OneStepTool tool;
+    tool.step = [&](OneStepTool& t) {
+        t.addPaths({scratch.file("in")});
+        auto* largest = dynamic_cast<CScroll*>(t.getGui().find("largestScroll"));
+        ASSERT_NE(largest, nullptr);
+        largest->setValue(0.0f); // 1024
+        status = t.getStatusText();
+        dialog.choose({scratch.file("tool.png")});
+        t.saveAtlasFile();
+    };
+    std::filesystem::path here = std::filesystem::current_path();
+    setenv("XDG_CONFIG_HOME", scratch.file("config").c_str(), 1);
+    std::filesystem::current_path(QF_TOOL_DIR);
+    EXPECT_EQ(tool.main(0, nullptr), 0);
+    std::filesystem::current_path(here);
+    EXPECT_TRUE(quiet.boxes.empty()) << quiet.boxes.front();
+
+    EXPECT_NE(status.find("3 images, 2 pages"), std::string::npos) << status;
+    EXPECT_FALSE(std::filesystem::exists(scratch.file("tool.png")));
+    EXPECT_FALSE(std::filesystem::exists(scratch.file("tool-3.png")));
+    for (const std::string page : {"-1", "-2"}) {
+        EXPECT_EQ(readFile(scratch.file("tool" + page + ".png")), readFile(scratch.file("cli" + page + ".png")))
+            << page;
+        std::string description = readFile(scratch.file("tool" + page + ".xml"));
+        for (std::size_t at; (at = description.find("tool")) != std::string::npos;)
+            description.replace(at, 4, "cli");
+        EXPECT_EQ(description, readFile(scratch.file("cli" + page + ".xml"))) << page;
+    }
 }
