@@ -165,6 +165,8 @@ private:
     void leaveBestFit();
     void chooseSpriteOptions();
     void setLargestSide(float value);
+    // Sets the largest side (one of the five choices) and its control.
+    void showLargestSide(std::uint32_t side);
     void setExtrusion(float value);
     // The preview's own input and drawing (ApplicationPreview.cpp).
     void setUpPreview();

@@ -203,10 +203,15 @@ void Application::loadSettings()
 
 void Application::applySettings()
 {
-    CCheckBox* modes[] = {cboxAutoPack, cboxPackRight, cboxPackDown};
-    for (int i = 0; i < 3; ++i)
-        modes[i]->setChecked(i == settings.mode);
-    packer.setMode(settings.mode);
+    // "Best fit" without its box in the screen falls back to the first mode.
+    const PackMode mode = settings.mode == PackBest && options.bestFit == nullptr ? PackAuto : settings.mode;
+    CCheckBox* modes[] = {cboxAutoPack, cboxPackRight, cboxPackDown, options.bestFit};
+    for (int i = 0; i < 4; ++i) {
+        if (modes[i] != nullptr)
+            modes[i]->setChecked(i == mode);
+    }
+    packer.setMode(mode);
+    showLargestSide(settings.largest);
     cboxPackCenter->setChecked(settings.centre);
     packer.setAlignment(settings.centre ? AlignCentre : AlignEdge);
     cboxTightPack->setChecked(settings.tight);
@@ -220,6 +225,9 @@ void Application::storeSettings()
     if (cboxAutoPack == nullptr || settingsPath.empty())
         return;
     settings.mode = cboxPackRight->isChecked() ? PackRight : cboxPackDown->isChecked() ? PackDown : PackAuto;
+    if (options.bestFit != nullptr && options.bestFit->isChecked())
+        settings.mode = PackBest;
+    settings.largest = largestSide;
     settings.centre = cboxPackCenter->isChecked();
     settings.tight = cboxTightPack->isChecked();
     settings.spacing = wholeSpacing(spaceScroll->getValue());

@@ -83,6 +83,16 @@ void Application::setLargestSide(float value)
     relayout();
 }
 
+void Application::showLargestSide(std::uint32_t side)
+{
+    const auto* found = std::find(std::begin(largestSides), std::end(largestSides), side);
+    if (found == std::end(largestSides))
+        return;
+    largestSide = side;
+    if (options.largest != nullptr)
+        options.largest->setValue(static_cast<float>(found - std::begin(largestSides))); // shows it
+}
+
 void Application::setExtrusion(float value)
 {
     spriteOptions.extrude = static_cast<std::uint32_t>(position(value, 9));

@@ -10,7 +10,12 @@
 
 namespace {
 
-const char* const modeNames[] = {"auto", "right", "down"};
+const char* const modeNames[] = {"auto", "right", "down", "best"};
+
+bool isLargestSide(std::uint32_t side)
+{
+    return side == 1024 || side == 2048 || side == 4096 || side == 8192 || side == 16384;
+}
 
 bool readFlag(const std::string& value, bool fallback)
 {
@@ -63,7 +68,7 @@ ToolSettings parseToolSettings(const std::string& text)
         const std::string key = line.substr(0, equals);
         const std::string value = line.substr(equals + 1);
         if (key == "mode") {
-            for (int i = 0; i < 3; ++i) {
+            for (int i = 0; i < 4; ++i) {
                 if (value == modeNames[i])
                     settings.mode = static_cast<PackMode>(i);
             }
@@ -73,6 +78,11 @@ ToolSettings parseToolSettings(const std::string& text)
             settings.tight = readFlag(value, settings.tight);
         } else if (key == "spacing") {
             readSpacing(value, settings.spacing);
+        } else if (key == "largest") {
+            for (const std::uint32_t side : {1024u, 2048u, 4096u, 8192u, 16384u}) {
+                if (value == std::to_string(side))
+                    settings.largest = side;
+            }
         } else if (key.rfind("folder.", 0) == 0 && key.size() > 7 && !value.empty() && value[0] == '/') {
             settings.folders[key.substr(7)] = value;
         }
@@ -95,11 +105,12 @@ ToolSettings loadToolSettings(const std::string& path)
 std::string formatToolSettings(const ToolSettings& settings)
 {
     std::string text = "# Quilt Forger settings, rewritten when the tool ends.\n";
-    const int mode = settings.mode >= PackAuto && settings.mode <= PackDown ? settings.mode : PackAuto;
+    const int mode = settings.mode >= PackAuto && settings.mode <= PackBest ? settings.mode : PackAuto;
     text += std::string("mode=") + modeNames[mode] + "\n";
     text += std::string("centre=") + (settings.centre ? "1" : "0") + "\n";
     text += std::string("tight=") + (settings.tight ? "1" : "0") + "\n";
     text += "spacing=" + std::to_string(settings.spacing) + "\n";
+    text += "largest=" + std::to_string(isLargestSide(settings.largest) ? settings.largest : 16384) + "\n";
     for (const auto& [dialog, folder] : settings.folders) {
         // A line break in a name would split the entry; such a folder is not kept.
         if (folder.find_first_of("\r\n") == std::string::npos && dialog.find_first_of("=\r\n") == std::string::npos)

@@ -4,7 +4,8 @@
 // The file is $XDG_CONFIG_HOME/quiltforger/settings.ini (~/.config when
 // XDG_CONFIG_HOME is unset or not absolute), plain "key=value" lines:
 //
-//   mode=auto|right|down   centre=0|1   tight=0|1   spacing=N
+//   mode=auto|right|down|best   centre=0|1   tight=0|1   spacing=N
+//   largest=1024|2048|4096|8192|16384
 //   folder.add=PATH  folder.save=PATH  folder.unpack=PATH  folder.open=PATH
 //
 // Reading is forgiving: a missing, unreadable or damaged file, an unknown
@@ -29,6 +30,8 @@ struct ToolSettings {
     std::uint32_t spacing = 0;
     // Dialog ("add", "save", "unpack", "open") to the folder last used there.
     std::map<std::string, std::string> folders;
+    // The largest side of an atlas page, one of the window's choices.
+    std::uint32_t largest = 16384;
 
     bool operator==(const ToolSettings&) const = default;
 };
