@@ -10,6 +10,7 @@
 #include "framework/CScriptedQuestionBox.h"
 #include "framework/CSdlPlatform.h"
 #include "gui/CCheckBox.h"
+#include "gui/CFont.h"
 #include "gui/CList.h"
 #include "resources/CTexture.h"
 
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 
 namespace {
@@ -231,5 +233,30 @@ TEST(ToolDesk, NeighbouringClicksMinimiseAndSettingsKeptBetweenRuns)
         EXPECT_EQ(t.getPacker().mode(), PackRight);
     });
     EXPECT_EQ(again.start(config), 0);
+    EXPECT_TRUE(quiet.boxes.empty()) << quiet.boxes.front();
+}
+
+// "Best fit" and the largest side come back from the settings file into
+// their controls and the layout.
+TEST(ToolDesk, BestFitAndLargestSideRestoredFromSettings)
+{
+    QuietPlatform quiet;
+    AtlasScratch scratch;
+    const std::filesystem::path config = scratch.path / "config";
+    std::filesystem::create_directories(config / "quiltforger");
+    std::ofstream(config / "quiltforger" / "settings.ini") << "mode=best\nlargest=2048\n";
+    DeskTool tool;
+    tool.then([&](DeskTool& t) {
+        EXPECT_TRUE(checked(t, "cboxBestFit"));
+        EXPECT_FALSE(checked(t, "cboxAutoPack"));
+        EXPECT_EQ(t.getPacker().mode(), PackBest);
+        const auto* value = dynamic_cast<CFont*>(t.getGui().find("fontLargestValue"));
+        ASSERT_NE(value, nullptr);
+        EXPECT_EQ(toStdString(value->getText()), "2048 px");
+    });
+    EXPECT_EQ(tool.start(config), 0);
+    const std::string kept = readFile((config / "quiltforger" / "settings.ini").string());
+    EXPECT_NE(kept.find("mode=best\n"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("largest=2048\n"), std::string::npos) << kept;
     EXPECT_TRUE(quiet.boxes.empty()) << quiet.boxes.front();
 }
