@@ -143,6 +143,14 @@ def draw_button(canvas, frames):
             canvas.shade((x + 2, y + 1, w - 4, 1), lambda px, py: -1, tuple(min(255, c + 14) for c in face))
 
 
+def draw_drop_button(canvas, frames):
+    """A combo box's drop button: a button with a downward chevron."""
+    draw_button(canvas, frames)
+    for state, rect in enumerate(frames[:4]):
+        x, y, w, h = rect
+        arrow(canvas, (x, y, w, h - 1), "down", STATES[state][2])
+
+
 def toggle_box(canvas, rect, state, radio):
     x, y, w, h = rect
     face, edge, glyph = STATES[state]
@@ -267,6 +275,7 @@ DRAWERS = {
     "titlebar": draw_titlebar,
     "button92": draw_button,
     "button60": draw_button,
+    "dropbutton": draw_drop_button,
     "check": draw_check,
     "radio": draw_radio,
     "hscroll": draw_scroll(False),

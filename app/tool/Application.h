@@ -38,6 +38,7 @@ struct CFileFilter;
 
 class CButton;
 class CCheckBox;
+class CCombo;
 class CControlBar;
 class CFont;
 class CGUI;
@@ -164,7 +165,8 @@ private:
     void chooseBestFit();
     void leaveBestFit();
     void chooseSpriteOptions();
-    void setLargestSide(float value);
+    void setLargestSide(String& text, std::int32_t row, std::int32_t column);
+    void largestFocus(bool focused);
     // Sets the largest side (one of the five choices) and its control.
     void showLargestSide(std::uint32_t side);
     void setExtrusion(float value);
@@ -256,8 +258,7 @@ private:
         CCheckBox* bestFit = nullptr;
         CCheckBox* trim = nullptr;
         CCheckBox* alias = nullptr;
-        CScroll* largest = nullptr;
-        CFont* largestValue = nullptr;
+        CCombo* largest = nullptr;
         CScroll* extrude = nullptr;
         CFont* extrudeValue = nullptr;
     } options;

@@ -5,6 +5,7 @@
 #include "app/tool/Application.h"
 
 #include "gui/CCheckBox.h"
+#include "gui/CCombo.h"
 #include "gui/CFont.h"
 #include "gui/CScroll.h"
 #include "image/ImageLimits.h"
@@ -15,7 +16,7 @@
 
 namespace {
 
-// The largest side's scroll positions.
+// The largest side's choices, the rows of its combo box.
 constexpr std::uint32_t largestSides[] = {1024, 2048, 4096, 8192, 16384};
 constexpr std::size_t largestCount = sizeof(largestSides) / sizeof(largestSides[0]);
 
@@ -32,8 +33,7 @@ void Application::setUpOptions()
     options.bestFit = dynamic_cast<CCheckBox*>(gui.find("cboxBestFit"));
     options.trim = dynamic_cast<CCheckBox*>(gui.find("cboxTrim"));
     options.alias = dynamic_cast<CCheckBox*>(gui.find("cboxAlias"));
-    options.largest = dynamic_cast<CScroll*>(gui.find("largestScroll"));
-    options.largestValue = dynamic_cast<CFont*>(gui.find("fontLargestValue"));
+    options.largest = dynamic_cast<CCombo*>(gui.find("largestCombo"));
     options.extrude = dynamic_cast<CScroll*>(gui.find("extrudeScroll"));
     options.extrudeValue = dynamic_cast<CFont*>(gui.find("fontExtrudeValue"));
     if (options.bestFit != nullptr) {
@@ -47,8 +47,16 @@ void Application::setUpOptions()
     if (options.alias != nullptr)
         connectSlot(connections, options.alias->onClick, this, &Application::chooseSpriteOptions);
     if (options.largest != nullptr) {
-        options.largest->setValue(static_cast<float>(largestCount - 1));
-        connectSlot(connections, options.largest->onChange, this, &Application::setLargestSide);
+        // The row bars show the description's "hover" and "select" colours
+        // alone: unlit, at whatever depth the dropped list is drawn.
+        for (CGUI* bar : {&options.largest->getList().getHoverBar(), &options.largest->getList().getSelectBar()}) {
+            CMaterial& material = bar->getMaterial();
+            material.diffuse.set(0.0f, 0.0f, 0.0f, material.diffuse.w);
+            material.ambient.set(0.0f, 0.0f, 0.0f, 0.0f);
+        }
+        connectSlot(connections, options.largest->onSelect, this, &Application::setLargestSide);
+        connectSlot(connections, options.largest->onFocus, this, &Application::largestFocus);
+        showLargestSide(largestSides[largestCount - 1]);
     }
     if (options.extrude != nullptr)
         connectSlot(connections, options.extrude->onChange, this, &Application::setExtrusion);
@@ -75,12 +83,18 @@ void Application::chooseSpriteOptions()
     relayout();
 }
 
-void Application::setLargestSide(float value)
+void Application::setLargestSide(String&, std::int32_t row, std::int32_t)
 {
-    largestSide = largestSides[position(value, largestCount)];
-    if (options.largestValue != nullptr)
-        options.largestValue->setText(String((std::to_string(largestSide) + " px").c_str()));
+    largestSide = largestSides[position(static_cast<float>(row), largestCount)];
+    showLargestSide(largestSide);
     relayout();
+}
+
+// The combo's field shows the side in force, whatever was typed into it.
+void Application::largestFocus(bool focused)
+{
+    if (!focused)
+        showLargestSide(largestSide);
 }
 
 void Application::showLargestSide(std::uint32_t side)
@@ -88,9 +102,15 @@ void Application::showLargestSide(std::uint32_t side)
     const auto* found = std::find(std::begin(largestSides), std::end(largestSides), side);
     if (found == std::end(largestSides))
         return;
+    const bool changed = largestSide != side;
     largestSide = side;
-    if (options.largest != nullptr)
-        options.largest->setValue(static_cast<float>(found - std::begin(largestSides))); // shows it
+    if (options.largest != nullptr) {
+        const auto row = static_cast<std::uint32_t>(found - std::begin(largestSides));
+        options.largest->getList().setSelected(row);
+        options.largest->getEdit().setText(options.largest->getList().getCellText(row, 0));
+    }
+    if (changed)
+        relayout();
 }
 
 void Application::setExtrusion(float value)

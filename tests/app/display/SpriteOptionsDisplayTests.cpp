@@ -5,7 +5,7 @@
 #include "app/AtlasTestFiles.h"
 #include "framework/CScriptedFileDialog.h"
 #include "framework/CSdlPlatform.h"
-#include "gui/CScroll.h"
+#include "gui/CCombo.h"
 
 #include <gtest/gtest.h>
 
@@ -119,9 +119,9 @@ TEST(ToolSprites, PagesEqualTheCommandLinesMultipack)
     OneStepTool tool;
     tool.step = [&](OneStepTool& t) {
         t.addPaths({scratch.file("in")});
-        auto* largest = dynamic_cast<CScroll*>(t.getGui().find("largestScroll"));
+        auto* largest = dynamic_cast<CCombo*>(t.getGui().find("largestCombo"));
         ASSERT_NE(largest, nullptr);
-        largest->setValue(0.0f); // 1024
+        largest->select(0, 0); // 1024
         status = t.getStatusText();
         dialog.choose({scratch.file("tool.png")});
         t.saveAtlasFile();

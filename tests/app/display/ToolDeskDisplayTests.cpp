@@ -10,7 +10,7 @@
 #include "framework/CScriptedQuestionBox.h"
 #include "framework/CSdlPlatform.h"
 #include "gui/CCheckBox.h"
-#include "gui/CFont.h"
+#include "gui/CCombo.h"
 #include "gui/CList.h"
 #include "resources/CTexture.h"
 
@@ -250,9 +250,9 @@ TEST(ToolDesk, BestFitAndLargestSideRestoredFromSettings)
         EXPECT_TRUE(checked(t, "cboxBestFit"));
         EXPECT_FALSE(checked(t, "cboxAutoPack"));
         EXPECT_EQ(t.getPacker().mode(), PackBest);
-        const auto* value = dynamic_cast<CFont*>(t.getGui().find("fontLargestValue"));
-        ASSERT_NE(value, nullptr);
-        EXPECT_EQ(toStdString(value->getText()), "2048 px");
+        auto* largest = dynamic_cast<CCombo*>(t.getGui().find("largestCombo"));
+        ASSERT_NE(largest, nullptr);
+        EXPECT_EQ(toStdString(largest->getEdit().getText()), "2048 px");
     });
     EXPECT_EQ(tool.start(config), 0);
     const std::string kept = readFile((config / "quiltforger" / "settings.ini").string());
