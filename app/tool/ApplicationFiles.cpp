@@ -302,7 +302,8 @@ bool Application::savePages(const std::string& path)
         }
     }
     unsavedChanges = false;
-    setStatusMessage(StatusLine::savedPages(fileNameOf(atlasPagePath(path, 0)), fileNameOf(atlasPagePath(path, pages - 1)),
-                                            pages, static_cast<std::uint32_t>(sprites.pictures.size())));
+    const std::string first = fileNameOf(atlasPagePath(path, 0));
+    const std::string last = fileNameOf(atlasPagePath(path, pages - 1));
+    setStatusMessage(StatusLine::savedPages(first, last, pages, static_cast<std::uint32_t>(sprites.pictures.size())));
     return true;
 }

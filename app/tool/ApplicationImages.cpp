@@ -269,9 +269,7 @@ void Application::relayout()
     // one page keeps the single-page layout and save it always had.
     if (!atlasLayout.fits()) {
         layoutOptions.multipack = true;
-        AtlasLayout pages = layoutAtlas(images, layoutOptions);
-        if (pages.fits())
-            atlasLayout = std::move(pages);
+        atlasLayout = layoutAtlas(images, layoutOptions);
     }
     const AtlasLayout& layout = atlasLayout;
     fillPagePacker(images, layout, 0, packer);

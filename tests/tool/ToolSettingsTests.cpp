@@ -65,8 +65,9 @@ TEST(ToolSettings, DamagedValuesGiveTheirDefaults)
         {"\x01\x02garbage\nmode=sideways\ncentre=yes\ntight=2\nspacing=-4\n", ToolSettings{}},
         {"spacing=99999999999999\nspacing=4097\nfolder.add=relative/path\n=x\n", ToolSettings{}},
         {"mode=right\r\ncentre=1\r\nspacing=4096\r\n", ToolSettings{PackRight, true, true, 4096, {}}},
-        {"mode=best\nlargest=2048\n", ToolSettings{PackBest, false, true, 0, {}, 2048}},
-        {"mode=best\nlargest=2048\nlargest=3000\nlargest=02048\nmode=fifth\n", ToolSettings{PackBest, false, true, 0, {}, 2048}},
+        // A side not among the choices keeps the one read before it.
+        {"mode=best\nlargest=2048\nlargest=3000\nlargest=02048\nmode=fifth\n",
+         ToolSettings{PackBest, false, true, 0, {}, 2048}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(parseToolSettings(c.text), c.expected) << c.text;
