@@ -132,4 +132,5 @@ def main():
                 fail("unpacked %s differs from the input" % name)
 
 
-main()
+if __name__ == "__main__":
+    main()

@@ -20,6 +20,8 @@ import sys
 import xml.etree.ElementTree as ElementTree
 import zlib
 
+from check_layout import png_pixels
+
 
 def chunk(kind, data):
     body = kind + data
@@ -114,41 +116,9 @@ def inputs(folder):
 
 
 def read_rgba(path):
-    """(width, height, rows of (r, g, b, a)) of an 8-bit RGBA PNG, not interlaced."""
-    with open(path, "rb") as f:
-        data = f.read()
-    pos, idat, header = 8, b"", None
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat += body
-        pos += 12 + length
-    width, height, depth, colour_type, _, _, interlace = header
-    if (depth, colour_type, interlace) != (8, 6, 0):
-        sys.exit("FAIL: %s is not 8-bit RGBA" % path)
-    raw, stride, prior, rows = zlib.decompress(idat), width * 4, bytearray(width * 4), []
-    for y in range(height):
-        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - 4] if i >= 4 else 0
-            b = prior[i]
-            c = prior[i - 4] if i >= 4 else 0
-            if kind == 1:
-                line[i] = (line[i] + a) & 255
-            elif kind == 2:
-                line[i] = (line[i] + b) & 255
-            elif kind == 3:
-                line[i] = (line[i] + (a + b) // 2) & 255
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append([tuple(line[i:i + 4]) for i in range(0, stride, 4)])
-        prior = line
-    return width, height, rows
+    """(width, height, rows of (r, g, b, a)) of an 8-bit RGB or RGBA PNG."""
+    width, height, rows = png_pixels(path)
+    return width, height, [[tuple(row[i:i + 4]) for i in range(0, len(row), 4)] for row in rows]
 
 
 def frames_of(xml_path):

@@ -47,7 +47,7 @@ TEST(ToolSettings, SavedSettingsReadBackAndLiveUnderXdgConfigHome)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.folder / "quiltforger"),
                             std::filesystem::directory_iterator()),
               1);
-    // A relative XDG_CONFIG_HOME is ignored, as the specification of the variable asks.
+    // A relative XDG_CONFIG_HOME is ignored, as the XDG base directory rules ask.
     setenv("XDG_CONFIG_HOME", "relative", 1);
     const char* home = std::getenv("HOME");
     if (home != nullptr && home[0] == '/') {

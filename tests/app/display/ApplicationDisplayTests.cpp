@@ -4,6 +4,7 @@
 #include "app/tool/Application.h"
 #include "app/pack/AtlasFiles.h"
 #include "app/AtlasTestFiles.h"
+#include "app/display/ToolDisplaySupport.h"
 #include "framework/CScriptedFileDialog.h"
 #include "framework/CScriptedQuestionBox.h"
 #include "framework/CSdlPlatform.h"
@@ -23,15 +24,6 @@
 #include <vector>
 
 namespace {
-
-// The SDL platform with message boxes recorded instead of shown.
-class QuietPlatform : public CSdlPlatform {
-public:
-    QuietPlatform() { setPlatform(this); }
-    ~QuietPlatform() override { setPlatform(nullptr); }
-    void messageBox(const char* text, const char* title) override { boxes.push_back(std::string(title) + ": " + text); }
-    std::vector<std::string> boxes;
-};
 
 // Runs the tool's main with one scripted step per frame (after the frame is
 // drawn, before the swap); the loop stops after the last step.
@@ -81,53 +73,6 @@ public:
     std::size_t next = 0;
 };
 
-SDL_Window* sdlWindow(const CApp& app)
-{
-    return static_cast<SDL_Window*>(app.getWindow());
-}
-
-void pushMouse(const CApp& app, Uint32 type, int x, int y)
-{
-    SDL_Event event{};
-    event.type = type;
-    const Uint32 id = SDL_GetWindowID(sdlWindow(app));
-    if (type == SDL_MOUSEMOTION) {
-        event.motion.windowID = id;
-        event.motion.x = x;
-        event.motion.y = y;
-    } else {
-        event.button.windowID = id;
-        event.button.button = SDL_BUTTON_LEFT;
-        event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-        event.button.clicks = 1;
-        event.button.x = x;
-        event.button.y = y;
-    }
-    SDL_PushEvent(&event);
-}
-
-void pushKey(const CApp& app, SDL_Keycode sym, SDL_Scancode scancode, Uint16 modifiers = 0)
-{
-    SDL_Event key{};
-    key.type = SDL_KEYDOWN;
-    key.key.windowID = SDL_GetWindowID(sdlWindow(app));
-    key.key.state = SDL_PRESSED;
-    key.key.keysym.sym = sym;
-    key.key.keysym.scancode = scancode;
-    key.key.keysym.mod = modifiers;
-    SDL_PushEvent(&key);
-    key.type = SDL_KEYUP;
-    key.key.state = SDL_RELEASED;
-    SDL_PushEvent(&key);
-}
-
-void click(const CApp& app, int x, int y)
-{
-    pushMouse(app, SDL_MOUSEMOTION, x, y);
-    pushMouse(app, SDL_MOUSEBUTTONDOWN, x, y);
-    pushMouse(app, SDL_MOUSEBUTTONUP, x, y);
-}
-
 // A press at `from`, moves through `path`, and a release at the last point.
 void drag(const CApp& app, int fromX, int fromY, const std::vector<std::pair<int, int>>& path)
 {
@@ -153,24 +98,6 @@ Spot row(int i)
     return Spot{700, 146 + 18 * i + 9};
 }
 
-// A single-colour opaque PNG.
-std::string solidPng(const AtlasScratch& scratch, const std::string& name, std::uint32_t width,
-                     std::uint32_t height, std::uint8_t r, std::uint8_t g, std::uint8_t b)
-{
-    CImage image;
-    image.create(width, height, 4, 32);
-    for (std::uint32_t i = 0; i < width * height; ++i) {
-        std::uint8_t* p = image.getData() + i * 4;
-        p[0] = r;
-        p[1] = g;
-        p[2] = b;
-        p[3] = 255;
-    }
-    const std::string path = scratch.file(name);
-    writePicture(path, image);
-    return path;
-}
-
 // The pixel at window point (x, y) of the frame just drawn.
 std::vector<int> pixel(int x, int y)
 {
@@ -178,14 +105,6 @@ std::vector<int> pixel(int x, int y)
     if (!readFramebuffer(x, 600 - 1 - y, 1, 1, 3, read))
         return {};
     return {read.getData()[0], read.getData()[1], read.getData()[2]};
-}
-
-std::vector<std::string> listNames(Application& app)
-{
-    std::vector<std::string> names;
-    for (std::uint32_t i = 0; i < app.getList()->getRowCount(); ++i)
-        names.push_back(toStdString(app.getList()->getCellText(i, 0)));
-    return names;
 }
 
 std::string toolDataDir()

@@ -5,6 +5,7 @@
 #include "app/tool/Application.h"
 #include "app/pack/AtlasFiles.h"
 #include "app/AtlasTestFiles.h"
+#include "app/display/ToolDisplaySupport.h"
 #include "framework/CScriptedFileDialog.h"
 #include "framework/CSdlPlatform.h"
 #include "gui/CFont.h"
@@ -20,14 +21,6 @@
 #include <vector>
 
 namespace {
-
-class QuietPlatform : public CSdlPlatform {
-public:
-    QuietPlatform() { setPlatform(this); }
-    ~QuietPlatform() override { setPlatform(nullptr); }
-    void messageBox(const char* text, const char* title) override { boxes.push_back(std::string(title) + ": " + text); }
-    std::vector<std::string> boxes;
-};
 
 // One scripted step per drawn frame; the loop stops after the last step.
 class ScriptedTool : public Application {
@@ -61,60 +54,6 @@ public:
     std::vector<Step> steps;
     std::size_t next = 0;
 };
-
-void push(const CApp& app, Uint32 type, int x, int y, int wheel = 0)
-{
-    SDL_Event event{};
-    event.type = type;
-    const Uint32 id = SDL_GetWindowID(static_cast<SDL_Window*>(app.getWindow()));
-    if (type == SDL_MOUSEMOTION) {
-        event.motion.windowID = id;
-        event.motion.x = x;
-        event.motion.y = y;
-    } else if (type == SDL_MOUSEWHEEL) {
-        event.wheel.windowID = id;
-        event.wheel.y = wheel;
-        event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
-    } else {
-        event.button.windowID = id;
-        event.button.button = SDL_BUTTON_LEFT;
-        event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-        event.button.clicks = 1;
-        event.button.x = x;
-        event.button.y = y;
-    }
-    SDL_PushEvent(&event);
-}
-
-void click(const CApp& app, int x, int y)
-{
-    push(app, SDL_MOUSEMOTION, x, y);
-    push(app, SDL_MOUSEBUTTONDOWN, x, y);
-    push(app, SDL_MOUSEBUTTONUP, x, y);
-}
-
-void wheel(const CApp& app, int x, int y, int notches)
-{
-    push(app, SDL_MOUSEMOTION, x, y);
-    push(app, SDL_MOUSEWHEEL, x, y, notches);
-}
-
-std::string solidPng(const AtlasScratch& scratch, const std::string& name, std::uint32_t width,
-                     std::uint32_t height, std::uint8_t r, std::uint8_t g, std::uint8_t b)
-{
-    CImage image;
-    image.create(width, height, 4, 32);
-    for (std::uint32_t i = 0; i < width * height; ++i) {
-        std::uint8_t* p = image.getData() + i * 4;
-        p[0] = r;
-        p[1] = g;
-        p[2] = b;
-        p[3] = 255;
-    }
-    const std::string path = scratch.file(name);
-    writePicture(path, image);
-    return path;
-}
 
 // The frame just drawn, window rows from the top.
 struct Frame {

@@ -6,6 +6,7 @@
 #include "app/tool/Application.h"
 #include "app/pack/AtlasFiles.h"
 #include "app/AtlasTestFiles.h"
+#include "app/display/ToolDisplaySupport.h"
 #include "framework/CScriptedFileDialog.h"
 #include "framework/CScriptedQuestionBox.h"
 #include "framework/CSdlPlatform.h"
@@ -22,14 +23,6 @@
 #include <functional>
 
 namespace {
-
-class QuietPlatform : public CSdlPlatform {
-public:
-    QuietPlatform() { setPlatform(this); }
-    ~QuietPlatform() override { setPlatform(nullptr); }
-    void messageBox(const char* text, const char* title) override { boxes.push_back(std::string(title) + ": " + text); }
-    std::vector<std::string> boxes;
-};
 
 // One scripted step per drawn frame; the tool draws only on change, so each
 // frame asks for the next.
@@ -66,45 +59,6 @@ public:
     std::size_t next = 0;
 };
 
-Uint32 windowId(const CApp& app)
-{
-    return SDL_GetWindowID(static_cast<SDL_Window*>(app.getWindow()));
-}
-
-void pushKey(const CApp& app, SDL_Keycode sym, SDL_Scancode scancode, Uint16 modifiers = 0)
-{
-    SDL_Event key{};
-    key.type = SDL_KEYDOWN;
-    key.key.windowID = windowId(app);
-    key.key.state = SDL_PRESSED;
-    key.key.keysym = SDL_Keysym{scancode, sym, modifiers, 0};
-    SDL_PushEvent(&key);
-    key.type = SDL_KEYUP;
-    key.key.state = SDL_RELEASED;
-    SDL_PushEvent(&key);
-}
-
-void click(const CApp& app, int x, int y)
-{
-    SDL_Event event{};
-    event.type = SDL_MOUSEMOTION;
-    event.motion.windowID = windowId(app);
-    event.motion.x = x;
-    event.motion.y = y;
-    SDL_PushEvent(&event);
-    for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-        SDL_Event button{};
-        button.type = type;
-        button.button.windowID = windowId(app);
-        button.button.button = SDL_BUTTON_LEFT;
-        button.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-        button.button.clicks = 1;
-        button.button.x = x;
-        button.button.y = y;
-        SDL_PushEvent(&button);
-    }
-}
-
 std::string picture(const AtlasScratch& scratch, const std::string& name, std::uint32_t width, std::uint32_t height,
                     std::uint8_t shade)
 {
@@ -115,14 +69,6 @@ std::string picture(const AtlasScratch& scratch, const std::string& name, std::u
     const std::string path = scratch.file(name);
     writePicture(path, image);
     return path;
-}
-
-std::vector<std::string> listNames(Application& app)
-{
-    std::vector<std::string> names;
-    for (std::uint32_t i = 0; i < app.getList()->getRowCount(); ++i)
-        names.push_back(toStdString(app.getList()->getCellText(i, 0)));
-    return names;
 }
 
 bool checked(Application& app, const char* name)

@@ -1,0 +1,113 @@
+// What the window tool's display suites share: a platform that records
+// message boxes instead of showing them, SDL input pushed into the event
+// queue as if the user had done it, and small pictures and list reads.
+#pragma once
+
+#include "app/AtlasTestFiles.h"
+#include "app/tool/Application.h"
+#include "framework/CSdlPlatform.h"
+#include "gui/CList.h"
+#include "image/CImage.h"
+
+#include <SDL.h>
+
+#include <string>
+#include <vector>
+
+// The SDL platform with message boxes recorded ("title: text") instead of shown.
+class QuietPlatform : public CSdlPlatform {
+public:
+    QuietPlatform() { setPlatform(this); }
+    ~QuietPlatform() override { setPlatform(nullptr); }
+    void messageBox(const char* text, const char* title) override { boxes.push_back(std::string(title) + ": " + text); }
+    std::vector<std::string> boxes;
+};
+
+inline SDL_Window* sdlWindow(const CApp& app)
+{
+    return static_cast<SDL_Window*>(app.getWindow());
+}
+
+// One pointer event: a move, a left-button press or release, or `wheel`
+// notches of the wheel.
+inline void pushMouse(const CApp& app, Uint32 type, int x, int y, int wheel = 0)
+{
+    SDL_Event event{};
+    event.type = type;
+    const Uint32 id = SDL_GetWindowID(sdlWindow(app));
+    if (type == SDL_MOUSEMOTION) {
+        event.motion.windowID = id;
+        event.motion.x = x;
+        event.motion.y = y;
+    } else if (type == SDL_MOUSEWHEEL) {
+        event.wheel.windowID = id;
+        event.wheel.y = wheel;
+        event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+    } else {
+        event.button.windowID = id;
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.button.clicks = 1;
+        event.button.x = x;
+        event.button.y = y;
+    }
+    SDL_PushEvent(&event);
+}
+
+// A key pressed and released.
+inline void pushKey(const CApp& app, SDL_Keycode sym, SDL_Scancode scancode, Uint16 modifiers = 0)
+{
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = SDL_GetWindowID(sdlWindow(app));
+    key.key.state = SDL_PRESSED;
+    key.key.keysym.sym = sym;
+    key.key.keysym.scancode = scancode;
+    key.key.keysym.mod = modifiers;
+    SDL_PushEvent(&key);
+    key.type = SDL_KEYUP;
+    key.key.state = SDL_RELEASED;
+    SDL_PushEvent(&key);
+}
+
+// The pointer moved to (x, y), then a left click there.
+inline void click(const CApp& app, int x, int y)
+{
+    pushMouse(app, SDL_MOUSEMOTION, x, y);
+    pushMouse(app, SDL_MOUSEBUTTONDOWN, x, y);
+    pushMouse(app, SDL_MOUSEBUTTONUP, x, y);
+}
+
+// The pointer moved to (x, y), then the wheel turned by `notches`.
+inline void wheel(const CApp& app, int x, int y, int notches)
+{
+    pushMouse(app, SDL_MOUSEMOTION, x, y);
+    pushMouse(app, SDL_MOUSEWHEEL, x, y, notches);
+}
+
+// A single-colour opaque PNG in the scratch folder.
+inline std::string solidPng(const AtlasScratch& scratch, const std::string& name, std::uint32_t width,
+                            std::uint32_t height, std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    CImage image;
+    image.create(width, height, 4, 32);
+    for (std::uint32_t i = 0; i < width * height; ++i) {
+        std::uint8_t* p = image.getData() + i * 4;
+        p[0] = r;
+        p[1] = g;
+        p[2] = b;
+        p[3] = 255;
+    }
+    const std::string path = scratch.file(name);
+    writePicture(path, image);
+    return path;
+}
+
+// The names in the image list, top to bottom.
+inline std::vector<std::string> listNames(Application& app)
+{
+    std::vector<std::string> names;
+    for (std::uint32_t i = 0; i < app.getList()->getRowCount(); ++i)
+        names.push_back(toStdString(app.getList()->getCellText(i, 0)));
+    return names;
+}
