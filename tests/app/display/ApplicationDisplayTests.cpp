@@ -61,12 +61,7 @@ public:
         const std::filesystem::path config =
             std::filesystem::temp_directory_path() / ("qf-tool-config-" + std::to_string(getpid()));
         std::filesystem::remove_all(config);
-        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-        std::filesystem::path here = std::filesystem::current_path();
-        std::filesystem::current_path(folder);
-        const int result = main(0, nullptr);
-        std::filesystem::current_path(here);
-        return result;
+        return runTool(*this, config, folder);
     }
 
     std::vector<Step> steps;

@@ -41,16 +41,8 @@ public:
         steps.push_back(std::move(step));
         steps.push_back([](ScriptedTool&) {});
     }
-    int start(AtlasScratch& scratch)
-    {
-        // Settings of earlier runs must not change the layout.
-        setenv("XDG_CONFIG_HOME", scratch.file("config").c_str(), 1);
-        const std::filesystem::path here = std::filesystem::current_path();
-        std::filesystem::current_path(QF_TOOL_DIR);
-        const int result = main(0, nullptr);
-        std::filesystem::current_path(here);
-        return result;
-    }
+    // Settings of earlier runs must not change the layout.
+    int start(AtlasScratch& scratch) { return runTool(*this, scratch.file("config")); }
     std::vector<Step> steps;
     std::size_t next = 0;
 };

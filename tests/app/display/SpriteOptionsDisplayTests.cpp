@@ -3,6 +3,7 @@
 // and the same description.
 #include "app/tool/Application.h"
 #include "app/AtlasTestFiles.h"
+#include "app/display/ToolDisplaySupport.h"
 #include "framework/CScriptedFileDialog.h"
 #include "framework/CSdlPlatform.h"
 #include "gui/CCombo.h"
@@ -13,14 +14,6 @@
 #include <functional>
 
 namespace {
-
-class QuietSdl : public CSdlPlatform {
-public:
-    QuietSdl() { setPlatform(this); }
-    ~QuietSdl() override { setPlatform(nullptr); }
-    void messageBox(const char* text, const char*) override { boxes.push_back(text); }
-    std::vector<std::string> boxes;
-};
 
 // Runs `step` once after the first frame, then ends the loop.
 class OneStepTool : public Application {
@@ -58,7 +51,7 @@ void marginPng(const std::string& path, std::uint32_t left, std::uint32_t top, s
 
 TEST(ToolSprites, SaveEqualsTheCommandLineWithTheSameOptions)
 {
-    QuietSdl quiet;
+    QuietPlatform quiet;
     CScriptedFileDialog dialog;
     AtlasScratch scratch;
     std::filesystem::create_directories(scratch.path / "in");
@@ -81,12 +74,8 @@ TEST(ToolSprites, SaveEqualsTheCommandLineWithTheSameOptions)
         dialog.choose({scratch.file("tool.png")});
         t.saveAtlasFile();
     };
-    std::filesystem::path here = std::filesystem::current_path();
     // The tool starts from its default settings, not the user's.
-    setenv("XDG_CONFIG_HOME", scratch.file("config").c_str(), 1);
-    std::filesystem::current_path(QF_TOOL_DIR);
-    EXPECT_EQ(tool.main(0, nullptr), 0);
-    std::filesystem::current_path(here);
+    EXPECT_EQ(runTool(tool, scratch.file("config")), 0);
     EXPECT_TRUE(quiet.boxes.empty()) << quiet.boxes.front();
 
     EXPECT_EQ(readFile(scratch.file("tool.png")), readFile(scratch.file("cli.png")));
@@ -103,7 +92,7 @@ TEST(ToolSprites, SaveEqualsTheCommandLineWithTheSameOptions)
 // name itself.
 TEST(ToolSprites, PagesEqualTheCommandLinesMultipack)
 {
-    QuietSdl quiet;
+    QuietPlatform quiet;
     CScriptedFileDialog dialog;
     AtlasScratch scratch;
     std::filesystem::create_directories(scratch.path / "in");
@@ -126,11 +115,7 @@ TEST(ToolSprites, PagesEqualTheCommandLinesMultipack)
         dialog.choose({scratch.file("tool.png")});
         t.saveAtlasFile();
     };
-    std::filesystem::path here = std::filesystem::current_path();
-    setenv("XDG_CONFIG_HOME", scratch.file("config").c_str(), 1);
-    std::filesystem::current_path(QF_TOOL_DIR);
-    EXPECT_EQ(tool.main(0, nullptr), 0);
-    std::filesystem::current_path(here);
+    EXPECT_EQ(runTool(tool, scratch.file("config")), 0);
     EXPECT_TRUE(quiet.boxes.empty()) << quiet.boxes.front();
 
     EXPECT_NE(status.find("3 images, 2 pages"), std::string::npos) << status;

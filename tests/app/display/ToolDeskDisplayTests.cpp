@@ -46,15 +46,7 @@ public:
             steps.push_back([](DeskTool&) {});
     }
     // Runs the tool with its settings in `config`.
-    int start(const std::filesystem::path& config)
-    {
-        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-        const std::filesystem::path here = std::filesystem::current_path();
-        std::filesystem::current_path(QF_TOOL_DIR);
-        const int result = main(0, nullptr);
-        std::filesystem::current_path(here);
-        return result;
-    }
+    int start(const std::filesystem::path& config) { return runTool(*this, config); }
     std::vector<Step> steps;
     std::size_t next = 0;
 };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/AtlasTestFiles.h"
+#include "app/pack/AtlasFiles.h"
 #include "app/tool/Application.h"
 #include "framework/CSdlPlatform.h"
 #include "gui/CList.h"
@@ -11,6 +12,8 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -110,4 +113,18 @@ inline std::vector<std::string> listNames(Application& app)
     for (std::uint32_t i = 0; i < app.getList()->getRowCount(); ++i)
         names.push_back(toStdString(app.getList()->getCellText(i, 0)));
     return names;
+}
+
+// Runs the tool's main from `folder` (its data folder, or one holding a copy)
+// with its settings kept in `config`, away from the user's own, and returns
+// main's result.
+inline int runTool(Application& tool, const std::filesystem::path& config,
+                   const std::filesystem::path& folder = QF_TOOL_DIR)
+{
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    const int result = tool.main(0, nullptr);
+    std::filesystem::current_path(here);
+    return result;
 }
