@@ -7,6 +7,7 @@
 #include "app/pack/AtlasText.h"
 #include "app/pack/CPacker.h"
 #include "app/pack/NaturalOrder.h"
+#include "app/pack/PackSettings.h"
 #include "app/pack/SpriteSheet.h"
 #include "app/cli/COutputLock.h"
 #include "app/cli/CPackDigest.h"
@@ -36,28 +37,12 @@
 
 namespace {
 
-struct PackOptions {
-    PackMode mode = PackAuto;
-    PackAlign alignment = AlignEdge;
-    std::uint32_t spacing = 0;
-    bool tight = true;
-    std::uint32_t maxSize = maxImageSide;
-    bool pot = false;
-    bool square = false;
-    bool multipack = false;
-    std::optional<std::uint32_t> border;
-    SpriteOptions sprites;
-    NameOrder order = NameOrder::Natural;
-    bool recursive = false;
+// The pack's settings and what only the command line decides.
+struct PackOptions : PackSettings {
     bool skipUnreadable = false;
-    bool json = false;
-    bool jsonArray = false;
-    bool gdxAtlas = false;
     bool progress = false;
     bool watch = false;
     bool ifChanged = false;
-    std::string atlasPath;
-    std::vector<std::string> inputs;
     std::vector<std::string> arguments; // those that shape the outputs, for --if-changed
 };
 

@@ -1,0 +1,46 @@
+// PackSettings: every choice that shapes what a pack writes, shared by the
+// command line, the window tool and the project file.
+//
+// It is plain data: the front ends fill it (from arguments, from the options
+// panel, from a project) and the engine reads it. Choices that only steer a
+// front end (progress bars, watching, skipping unreadable files) stay in the
+// front end.
+#pragma once
+
+#include "app/pack/CPacker.h"
+#include "app/pack/NaturalOrder.h"
+#include "app/pack/SpriteSheet.h"
+#include "image/ImageLimits.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct PackSettings {
+    // Layout.
+    PackMode mode = PackAuto;
+    PackAlign alignment = AlignEdge;
+    std::uint32_t spacing = 0;
+    bool tight = true;
+    std::uint32_t maxSize = maxImageSide;
+    bool pot = false;
+    bool square = false;
+    bool multipack = false;
+    std::optional<std::uint32_t> border;
+
+    // Sprites.
+    SpriteOptions sprites;
+
+    // Inputs: files and folders in the user's order.
+    NameOrder order = NameOrder::Natural;
+    bool recursive = false;
+    std::vector<std::string> inputs;
+
+    // Outputs: the atlas image and the descriptions beside it (the XML one
+    // is always written).
+    std::string atlasPath;
+    bool json = false;
+    bool jsonArray = false;
+    bool gdxAtlas = false;
+};
