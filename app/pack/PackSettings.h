@@ -12,10 +12,43 @@
 #include "app/pack/SpriteSheet.h"
 #include "image/ImageLimits.h"
 
+#include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
+
+// Where a sprite's origin lies, as fractions of its original (untrimmed)
+// width and height from the top left: (0.5, 1) is the middle of its feet.
+struct SpritePivot {
+    double x = 0.5;
+    double y = 0.5;
+};
+
+// Nine-slice borders in pixels of the original image: the stretchable
+// middle lies `left` from the left edge, `right` from the right edge and so
+// on; `pad`, when set, is the content padding (left, right, top, bottom).
+struct NineSlice {
+    std::int32_t left = 0;
+    std::int32_t right = 0;
+    std::int32_t top = 0;
+    std::int32_t bottom = 0;
+    std::optional<std::array<std::int32_t, 4>> pad;
+};
+
+// What one sprite carries beyond its pixels, set per sprite by the user.
+struct SpriteSettings {
+    std::optional<SpritePivot> pivot;
+    std::optional<NineSlice> nineSlice;
+};
+
+// One resolution written from the layout: the factor and the suffix put
+// before the atlas name's ending ("@2x" gives atlas@2x.png).
+struct ScaleVariant {
+    double factor = 1.0;
+    std::string suffix;
+};
 
 struct PackSettings {
     // Layout.
@@ -28,13 +61,19 @@ struct PackSettings {
     bool square = false;
     bool multipack = false;
     std::optional<std::uint32_t> border;
+    bool rotate = false;                // best mode may turn images by 90 degrees
+    std::vector<ScaleVariant> variants; // empty: one atlas at the images' own size
 
     // Sprites.
     SpriteOptions sprites;
+    bool animations = true;                             // trailing-number sequences listed
+    std::optional<SpritePivot> pivot;                   // for every sprite without its own
+    std::map<std::string, SpriteSettings> perSprite;    // by frame name
 
     // Inputs: files and folders in the user's order.
     NameOrder order = NameOrder::Natural;
     bool recursive = false;
+    bool flatten = false; // frames named by file name alone even in subfolders
     std::vector<std::string> inputs;
 
     // Outputs: the atlas image and the descriptions beside it (the XML one
