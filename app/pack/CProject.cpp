@@ -287,6 +287,11 @@ bool readSettings(const CXMLNode& root, const std::string& folder, PackSettings&
                     reader.fail("formats", formats, "names " + format + ", none of xml, json, json-array, atlas");
                 start = end + 1;
             }
+            for (std::uint32_t k = 0; k < node.childCount() && reader.ok(); ++k) {
+                const CXMLNode& frame = *node.child(k);
+                if (toStdString(frame.name()) == "frame")
+                    settings.frameOrder.push_back(value(frame, "image"));
+            }
             if (reader.ok() && settings.json && settings.jsonArray)
                 reader.fail("formats", formats, "asks for json and json-array, which would both write one file");
         }
@@ -466,7 +471,12 @@ std::string CProject::text(const std::string& folder) const
     if (settings.gdxAtlas)
         formats += ",atlas";
     add(output, "formats", formats);
-    keepUnknown(childNamed(read_, "output"), output, {});
+    for (const std::string& image : settings.frameOrder) {
+        CXMLNode frame{String("frame")};
+        add(frame, "image", image);
+        output.addChild(frame);
+    }
+    keepUnknown(childNamed(read_, "output"), output, {"frame"});
     root.addChild(output);
 
     keepUnknown(&read_, root, {"inputs", "layout", "sprites", "variants", "sprite", "output"});

@@ -13,7 +13,9 @@
 //       <sprites trim="0" alias="0" extrude="0" ... />
 //       <variants> <variant factor="2" suffix="@2x" /> </variants>
 //       <sprite name="hero" pivotX="0.5" pivotY="1" />
-//       <output atlas="out/atlas.png" formats="xml,json" />
+//       <output atlas="out/atlas.png" formats="xml,json">
+//           <frame image="b.png" />   (the descriptions' order, when set)
+//       </output>
 //   </quiltforgerProject>
 //
 // Paths are stored relative to the project file's folder (with "/") and

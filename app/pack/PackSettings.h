@@ -82,4 +82,9 @@ struct PackSettings {
     bool json = false;
     bool jsonArray = false;
     bool gdxAtlas = false;
+    // The descriptions' frame order by image name when it is not the
+    // inputs' order (the window lists frames in the order images were
+    // added, packs them in the list's order); names it lacks follow in the
+    // inputs' order.
+    std::vector<std::string> frameOrder;
 };

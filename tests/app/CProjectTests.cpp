@@ -35,6 +35,7 @@ PackSettings everySetting()
     settings.atlasPath = "/p/out/atlas.png";
     settings.jsonArray = true;
     settings.gdxAtlas = true;
+    settings.frameOrder = {"b.png", "a.png"};
     return settings;
 }
 
@@ -59,6 +60,7 @@ TEST(CProject, EverySettingComesBackAndPathsAreKeptRelative)
     ASSERT_TRUE(moved.settings.border.has_value());
     EXPECT_EQ(*moved.settings.border, 0u);
     EXPECT_EQ(moved.settings.perSprite.at("panel").nineSlice->pad->at(3), 4);
+    EXPECT_EQ(moved.settings.frameOrder, (std::vector<std::string>{"b.png", "a.png"}));
 
     // Defaults stay defaults: a project of nothing reads back as PackSettings{}.
     CProject empty;
