@@ -151,15 +151,20 @@ void COptionsPanel::setUp(CGUIManager& gui)
     showRecent({});
 }
 
+float COptionsPanel::stackedHeight() const
+{
+    float height = 0.0f;
+    for (const Group& group : groups_)
+        height += (group.heading ? headingHeight : 0.0f) + group.height() + groupGap;
+    return height;
+}
+
 void COptionsPanel::place(float left, float top, float bottom)
 {
-    float stackedHeight = 0.0f;
-    for (const Group& group : groups_)
-        stackedHeight += (group.heading ? headingHeight : 0.0f) + group.height() + groupGap;
     bool hasTabs = true;
     for (const Group& group : groups_)
         hasTabs = hasTabs && group.tab != nullptr;
-    stacked_ = !hasTabs || stackedHeight <= bottom - top;
+    stacked_ = !hasTabs || stackedHeight() <= bottom - top;
     for (int g = 0; g < 3; ++g) {
         if (groups_[g].tab != nullptr) {
             groups_[g].tab->setVisible(!stacked_);
