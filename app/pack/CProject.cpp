@@ -430,10 +430,20 @@ std::string CProject::text(const std::string& folder) const
 
     if (!settings.variants.empty() || childNamed(read_, "variants") != nullptr) {
         CXMLNode variants{String("variants")};
-        for (const ScaleVariant& variant : settings.variants) {
+        // A variant's unknown attributes go with the variant in its place.
+        std::vector<const CXMLNode*> readVariants;
+        if (const CXMLNode* read = childNamed(read_, "variants")) {
+            for (std::uint32_t i = 0; i < read->childCount(); ++i) {
+                if (toStdString(read->child(i)->name()) == "variant")
+                    readVariants.push_back(read->child(i));
+            }
+        }
+        for (std::size_t i = 0; i < settings.variants.size(); ++i) {
+            const ScaleVariant& variant = settings.variants[i];
             CXMLNode node{String("variant")};
             add(node, "factor", numberText(variant.factor));
             add(node, "suffix", variant.suffix);
+            keepUnknown(i < readVariants.size() ? readVariants[i] : nullptr, node, {});
             variants.addChild(node);
         }
         keepUnknown(childNamed(read_, "variants"), variants, {"variant"});
