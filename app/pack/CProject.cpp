@@ -299,6 +299,15 @@ bool readSettings(const CXMLNode& root, const std::string& folder, PackSettings&
     return error.empty();
 }
 
+// The format holds no element text, and the reader keeps only part of some
+// (its last run), so kept elements lose theirs rather than change it.
+void dropText(CXMLNode& node)
+{
+    node.text() = String();
+    for (std::uint32_t i = 0; i < node.childCount(); ++i)
+        dropText(*node.child(i));
+}
+
 // Adds what `read` holds beyond `written`: attributes `written` lacks and
 // children whose names `known` does not hold.
 void keepUnknown(const CXMLNode* read, CXMLNode& written, const std::set<std::string>& known)
@@ -312,7 +321,7 @@ void keepUnknown(const CXMLNode* read, CXMLNode& written, const std::set<std::st
     }
     for (std::uint32_t i = 0; i < read->childCount(); ++i) {
         if (known.count(toStdString(read->child(i)->name())) == 0)
-            written.addChild(*read->child(i));
+            dropText(written.addChild(*read->child(i)));
     }
 }
 
