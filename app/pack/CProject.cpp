@@ -270,7 +270,7 @@ bool readSettings(const CXMLNode& root, const std::string& folder, PackSettings&
             const std::string atlas = value(node, "atlas");
             settings.atlasPath = resolvedPath(atlas, folder);
             const std::string formats = value(node, "formats");
-            settings.json = settings.jsonArray = settings.gdxAtlas = false;
+            settings.json = settings.jsonArray = settings.gdxAtlas = settings.phaser3 = false;
             std::size_t start = 0;
             while (reader.ok() && start <= formats.size()) {
                 std::size_t end = formats.find(',', start);
@@ -283,8 +283,11 @@ bool readSettings(const CXMLNode& root, const std::string& folder, PackSettings&
                     settings.jsonArray = true;
                 else if (format == "atlas")
                     settings.gdxAtlas = true;
+                else if (format == "phaser3")
+                    settings.phaser3 = true;
                 else if (format != "xml" && !format.empty())
-                    reader.fail("formats", formats, "names " + format + ", none of xml, json, json-array, atlas");
+                    reader.fail("formats", formats,
+                                "names " + format + ", none of xml, json, json-array, atlas, phaser3");
                 start = end + 1;
             }
             for (std::uint32_t k = 0; k < node.childCount() && reader.ok(); ++k) {
@@ -489,6 +492,8 @@ std::string CProject::text(const std::string& folder) const
         formats += ",json-array";
     if (settings.gdxAtlas)
         formats += ",atlas";
+    if (settings.phaser3)
+        formats += ",phaser3";
     add(output, "formats", formats);
     for (const std::string& image : settings.frameOrder) {
         CXMLNode frame{String("frame")};

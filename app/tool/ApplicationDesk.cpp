@@ -262,6 +262,7 @@ void Application::applySettings()
     further.json = settings.json;
     further.jsonArray = settings.jsonArray;
     further.gdxAtlas = settings.gdxAtlas;
+    further.phaser3 = settings.phaser3;
     optionsPanel.show(further);
     optionsPanel.showRecent(settings.recentProjects);
     spriteOptions.bleed = settings.bleed;
@@ -307,6 +308,7 @@ void Application::storeSettings()
     settings.json = further.json;
     settings.jsonArray = further.jsonArray;
     settings.gdxAtlas = further.gdxAtlas;
+    settings.phaser3 = further.phaser3;
     // Settings are a convenience: a folder that cannot be written loses them
     // quietly rather than troubling the person at every turn.
     saveToolSettings(settingsPath, settings, nullptr);

@@ -110,6 +110,7 @@ private:
         CCheckBox* json = nullptr;
         CCheckBox* jsonArray = nullptr;
         CCheckBox* gdxAtlas = nullptr;
+        CCheckBox* phaser3 = nullptr;
     } checks_;
     CScroll* border_ = nullptr;
     CFont* borderValue_ = nullptr;
