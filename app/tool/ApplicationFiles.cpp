@@ -610,5 +610,7 @@ void Application::updateTitle()
     shownTitle = title;
     if (titleText != nullptr)
         titleText->setText(String(title.c_str()));
-    setTitle(title.c_str());
+    // The desktop's title (task bar, window lists) names the project; without
+    // one it stays the tool's name, which scripts look the window up by.
+    setTitle(document.path().empty() ? "Quilt Forger" : title.c_str());
 }
