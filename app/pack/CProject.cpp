@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -403,12 +404,21 @@ std::string CProject::text(const std::string& folder) const
     addFlag(inputs, "recursive", settings.recursive);
     addFlag(inputs, "flatten", settings.flatten);
     add(inputs, "sort", nameOf(orders, settings.order));
+    // The inputs as read, by path (the first of each), for what they carry
+    // beyond it.
+    std::unordered_map<std::string, const CXMLNode*> readInputs;
+    if (const CXMLNode* read = childNamed(read_, "inputs")) {
+        for (std::uint32_t i = 0; i < read->childCount(); ++i) {
+            if (toStdString(read->child(i)->name()) == "input")
+                readInputs.emplace(value(*read->child(i), "path"), read->child(i));
+        }
+    }
     for (const std::string& path : settings.inputs) {
         CXMLNode input{String("input")};
         const std::string stored = storedPath(path, folder);
         add(input, "path", stored);
-        const CXMLNode* readInputs = childNamed(read_, "inputs");
-        keepUnknown(readInputs ? childNamed(*readInputs, "input", "path", stored) : nullptr, input, {});
+        const auto found = readInputs.find(stored);
+        keepUnknown(found != readInputs.end() ? found->second : nullptr, input, {});
         inputs.addChild(input);
     }
     keepUnknown(childNamed(read_, "inputs"), inputs, {"input"});
