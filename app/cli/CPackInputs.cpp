@@ -89,7 +89,7 @@ bool CPackInputs::collect(const std::vector<std::string>& arguments)
     for (const std::string& argument : arguments) {
         struct stat info {};
         if (::stat(argument.c_str(), &info) != 0) {
-            files_.push_back(PackInput{argument, ImageFileFormat::None, reasonText(errno)});
+            files_.push_back(PackInput{argument, ImageFileFormat::None, reasonText(errno), errno == ENOENT});
             continue;
         }
         const FileId id{info.st_dev, info.st_ino};

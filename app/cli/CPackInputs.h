@@ -37,6 +37,7 @@ struct PackInput {
     std::string path;
     ImageFileFormat format = ImageFileFormat::None; // by the ending; None when it names none
     std::string error;                              // why it cannot be read, found before loading
+    bool missing = false;                           // given by name and not there
 };
 
 class CPackInputs {

@@ -6,8 +6,12 @@
 //
 // It runs the same atlas save and unpack as the window tool, without a
 // window or a renderer.
+#include "app/cli/BuildIdentity.h"
 #include "app/cli/CliCommands.h"
+#include "app/cli/CliFiles.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -107,20 +111,28 @@ void printCommandHelp(const std::string& command)
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("quiltforger-cli %s\n", QF_VERSION);
-        return exitSuccess;
-    }
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("%s%s%s%s%s%s", packUsage, unpackUsage, otherUsage, packHelp, unpackHelp, statusHelp);
-        return exitSuccess;
-    }
+    // A reader that goes away (pack ... | head) must not end a pack midway:
+    // its outputs are still written, and the failed summary is said once.
+    std::signal(SIGPIPE, SIG_IGN);
     int status = exitUsage;
-    if (argc >= 2 && std::strcmp(argv[1], "pack") == 0)
-        status = runPack(argc - 2, argv + 2);
-    else if (argc >= 2 && std::strcmp(argv[1], "unpack") == 0)
-        status = runUnpack(argc - 2, argv + 2);
-    if (status == exitUsage)
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("quiltforger-cli %s\n", buildIdentity());
+        status = exitSuccess;
+    } else if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("%s%s%s%s%s%s", packUsage, unpackUsage, otherUsage, packHelp, unpackHelp, statusHelp);
+        status = exitSuccess;
+    } else if (argc < 2) {
         std::fprintf(stderr, "%s%s%s", packUsage, unpackUsage, otherUsage);
+    } else if (std::strcmp(argv[1], "pack") == 0 || std::strcmp(argv[1], "unpack") == 0) {
+        const bool pack = argv[1][0] == 'p';
+        status = pack ? runPack(argc - 2, argv + 2) : runUnpack(argc - 2, argv + 2);
+        if (status == exitUsage)
+            std::fprintf(stderr, "quiltforger-cli: see quiltforger-cli %s --help\n", argv[1]);
+    } else {
+        usageError(std::string(argv[1][0] == '-' ? "unknown option " : "unknown command ") + shown(argv[1]) +
+                   " (the commands are pack and unpack; see quiltforger-cli --help)");
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        std::fprintf(stderr, "quiltforger-cli: cannot write to standard output: %s\n", reasonText(errno).c_str());
     return status;
 }

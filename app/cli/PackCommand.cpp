@@ -9,14 +9,15 @@
 #include "app/pack/NaturalOrder.h"
 #include "app/pack/PackSettings.h"
 #include "app/pack/SpriteSheet.h"
-#include "app/cli/COutputLock.h"
 #include "app/cli/CPackDigest.h"
 #include "app/cli/CProgressBar.h"
 #include "app/cli/CWatch.h"
+#include "app/cli/CInterruptCleanup.h"
 #include "app/cli/LoadInputs.h"
 #include "app/cli/CPackInputs.h"
 #include "app/cli/CliCommands.h"
 #include "app/cli/CliFiles.h"
+#include "core/CFolderLock.h"
 #include "core/CSafeWriter.h"
 #include "image/CImage.h"
 #include "image/ImageLimits.h"
@@ -28,11 +29,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <glib.h>
+#include <limits.h>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -206,28 +210,55 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
     return exitSuccess;
 }
 
+// A frame name as case-insensitive file systems compare names: Unicode
+// NFC, case folded (plain bytes, ASCII letters lowered, when not UTF-8).
+std::string foldedName(const std::string& name)
+{
+    if (char* normal = g_utf8_normalize(name.c_str(), -1, G_NORMALIZE_NFC)) {
+        char* folded = g_utf8_casefold(normal, -1);
+        std::string result = folded;
+        g_free(folded);
+        g_free(normal);
+        return result;
+    }
+    return lowerAscii(name);
+}
+
 // Two images under one name (or one frame name) would make the description
-// ambiguous; refuse them, naming both paths.
+// ambiguous; refuse them, naming both paths. Frame names that differ only
+// in letter case or Unicode normalisation pack, with a warning: their
+// unpacked files collide on case-insensitive file systems.
 bool checkNames(const std::vector<PackInput>& files)
 {
     std::map<std::string, std::size_t> byName;
     std::map<std::string, std::size_t> byFrame;
+    std::map<std::string, std::size_t> byFolded;
     bool ok = true;
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string name = fileNameOf(files[i].path);
         const auto [nameIt, newName] = byName.emplace(name, i);
         if (!newName) {
-            std::fprintf(stderr, "%s and %s: two images named %s\n", files[nameIt->second].path.c_str(),
-                         files[i].path.c_str(), name.c_str());
+            std::fprintf(stderr, "%s and %s: two images named %s\n", shown(files[nameIt->second].path).c_str(),
+                         shown(files[i].path).c_str(), shown(name).c_str());
             ok = false;
             continue;
         }
         const std::string frame = toStdString(atlasFrameName(String(name.c_str())));
         const auto [frameIt, newFrame] = byFrame.emplace(frame, i);
         if (!newFrame) {
-            std::fprintf(stderr, "%s and %s: both would be the frame \"%s\"\n", files[frameIt->second].path.c_str(),
-                         files[i].path.c_str(), frame.c_str());
+            std::fprintf(stderr, "%s and %s: both would be the frame \"%s\"\n", shown(files[frameIt->second].path).c_str(),
+                         shown(files[i].path).c_str(), shown(frame).c_str());
             ok = false;
+            continue;
+        }
+        const auto [foldedIt, newFolded] = byFolded.emplace(foldedName(frame), i);
+        if (!newFolded) {
+            const std::string other = toStdString(atlasFrameName(String(fileNameOf(files[foldedIt->second].path).c_str())));
+            std::fprintf(stderr,
+                         "quiltforger-cli: warning: the frames \"%s\" (%s) and \"%s\" (%s) differ only in letter case "
+                         "or Unicode normalisation; their unpacked files collide on case-insensitive file systems\n",
+                         shown(other).c_str(), shown(files[foldedIt->second].path).c_str(), shown(frame).c_str(),
+                         shown(files[i].path).c_str());
         }
     }
     return ok;
@@ -321,6 +352,35 @@ std::string describedKinds(const PackOptions& options)
     return kinds + (kinds == "XML" ? " description" : " descriptions");
 }
 
+// The first of `paths` whose file name is longer than its folder takes
+// (the nearest existing folder's limit; 255 bytes when it cannot be asked),
+// or "".
+std::string tooLongName(const std::vector<std::string>& paths)
+{
+    for (const std::string& path : paths) {
+        std::string folder = folderOf(path);
+        struct stat info {};
+        while (!folder.empty() && ::stat(folder.c_str(), &info) != 0)
+            folder = folderOf(folder) == folder ? std::string() : folderOf(folder);
+        const long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+        if (fileNameOf(path).size() > std::size_t(limit > 0 ? limit : NAME_MAX))
+            return path;
+    }
+    return std::string();
+}
+
+// "a.png, b.png, c.png and 4 more": the first few names of a list.
+std::string someNames(const std::vector<std::string>& names)
+{
+    constexpr std::size_t shownNames = 5;
+    std::string text;
+    for (std::size_t i = 0; i < names.size() && i < shownNames; ++i)
+        text += (i == 0 ? "" : ", ") + shown(names[i]);
+    if (names.size() > shownNames)
+        text += " and " + std::to_string(names.size() - shownNames) + " more";
+    return text;
+}
+
 // One pack: inputs read, packed and written, or the reason on stderr.
 int packOnce(const PackOptions& options)
 {
@@ -352,12 +412,14 @@ int packOnce(const PackOptions& options)
     std::vector<std::unique_ptr<CImage>> images;
     images.reserve(files.size());
     std::size_t unreadable = 0;
+    std::size_t missing = 0; // of the unreadable, those that do not exist
     std::vector<LoadedInput> loaded =
         loadInputs(files, [&](std::size_t done) { progress.update("loading", done, files.size()); });
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!loaded[i].image) {
             ++unreadable;
-            progress.message(files[i].path + ": " + loaded[i].error);
+            missing += files[i].missing ? 1 : 0;
+            progress.message(shown(files[i].path) + ": " + shown(loaded[i].error));
             continue;
         }
         images.push_back(std::move(loaded[i].image));
@@ -365,8 +427,11 @@ int packOnce(const PackOptions& options)
     progress.update("loading", files.size(), files.size());
     if (unreadable > 0 && !options.skipUnreadable) {
         progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: nothing was written; --skip-unreadable packs the images that can be "
-                     "read\n");
+        if (missing == unreadable)
+            std::fprintf(stderr, "quiltforger-cli: nothing was written\n");
+        else
+            std::fprintf(stderr, "quiltforger-cli: nothing was written; --skip-unreadable packs the images that can "
+                         "be read\n");
         return exitFailure;
     }
     if (images.empty()) {
@@ -397,9 +462,19 @@ int packOnce(const PackOptions& options)
     const AtlasLayout layout = layoutAtlas(layoutImages, layoutOptions);
     if (!layout.fits()) {
         progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: %zu of %zu images do not fit in the largest atlas (%ux%u)%s\n",
-                     layout.unplaced, images.size(), options.maxSize, options.maxSize,
-                     options.multipack ? " even on a page of their own" : "; --multipack puts them on more pages");
+        // Counted and named by image: aliased images share their picture's fate.
+        std::vector<std::string> unplaced;
+        for (std::size_t i = 0; i < sprites.images.size(); ++i) {
+            if (layout.frames[sprites.pictureOf[i]].page < 0)
+                unplaced.push_back(toStdString(sprites.images[i].name));
+        }
+        std::uint32_t side = options.maxSize;
+        while (options.pot && (side & (side - 1)) != 0)
+            side &= side - 1;
+        std::fprintf(stderr, "quiltforger-cli: %zu of %zu images do not fit in the largest atlas (%ux%u)%s: %s\n",
+                     unplaced.size(), images.size(), side, side,
+                     options.multipack ? " even on a page of their own" : "; --multipack puts them on more pages",
+                     someNames(unplaced).c_str());
         return exitFailure;
     }
 
@@ -413,17 +488,30 @@ int packOnce(const PackOptions& options)
                      reasonText(code).c_str());
         return exitFailure;
     }
+    // Every name is checked before anything is written.
+    const std::size_t pageCount = layout.pages.size();
+    std::vector<std::string> allOutputs = outputsOf(options);
+    for (std::size_t page = 1; options.multipack && page < pageCount; ++page)
+        allOutputs.push_back(atlasPagePath(options.atlasPath, static_cast<std::uint32_t>(page)));
+    if (options.ifChanged)
+        allOutputs.push_back(digestPath);
+    if (const std::string name = tooLongName(allOutputs); !name.empty()) {
+        progress.finish();
+        std::fprintf(stderr, "quiltforger-cli: cannot write %s: file name too long; nothing was written\n",
+                     shown(name).c_str());
+        return exitFailure;
+    }
     // A PNG atlas moves the bar by pieces compressed; other formats are one
     // step per page.
-    const std::size_t pageCount = layout.pages.size();
     std::uint64_t writeSteps = pageCount;
     std::string pagesText;
     std::uint64_t canvasPixels = 0;
     CPacker packer;
     // Packs into the same folder at once put their sets in place one after
     // the other, never interleaved.
-    COutputLock lock;
-    lock.acquire(folder);
+    CFolderLock lock;
+    if (lock.acquire(folder))
+        CSafeWriter::removeStaleTemporaries(folder);
     for (std::size_t page = 0; page < pageCount; ++page) {
         const LayoutPage& sheet = layout.pages[page];
         const std::string path =
@@ -496,8 +584,10 @@ int runPack(int argc, char** argv)
         return exitUsage;
     if (helpShown)
         return exitSuccess;
-    if (!options.watch)
+    if (!options.watch) {
+        CInterruptCleanup::install();
         return packOnce(options);
+    }
     CWatch watch(options.inputs, options.recursive, [&options] { return outputsOf(options); });
     return watch.run([&options] { return packOnce(options); });
 }

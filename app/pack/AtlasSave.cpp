@@ -136,12 +136,14 @@ bool composeFinished(const CPacker& packer, const std::vector<AtlasImage>& image
 
 // buildAtlasDescription with the entry indices already looked up.
 CXMLNode describeAt(const AtlasOutput& output, const CPacker& packer, const std::vector<AtlasImage>& images,
-                    const std::vector<std::int32_t>& indices)
+                    const std::vector<std::int32_t>& indices, bool premultiplied = false)
 {
     CXMLNode sprite;
     sprite.name() = "sprite";
     addAttribute(sprite, "file", String(output.fileName.c_str()));
     addAttribute(sprite, "name", String(output.stem.c_str()));
+    if (premultiplied)
+        addAttribute(sprite, "premultiplied", String("true"));
     for (std::size_t i = 0; i < images.size(); ++i) {
         const AtlasImage& image = images[i];
         const std::int32_t index = indices[i];
@@ -231,7 +233,7 @@ bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::v
     const std::vector<std::int32_t> indices = entryIndices(packer, images);
     if (!composeFinished(packer, images, indices, atlas, finish, error))
         return false;
-    const CXMLNode description = describeAt(output, packer, images, indices);
+    const CXMLNode description = describeAt(output, packer, images, indices, finish.premultiply);
 
     // Both files are complete before either is put in place, so a failure
     // up to then (the image cannot be written, say) changes neither.

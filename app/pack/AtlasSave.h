@@ -12,7 +12,9 @@
 // A trimmed frame's line goes on with "offsetX" and "offsetY" (where the kept
 // rectangle sat in the original image, from its top left) and "originalW" and
 // "originalH" (the original image's size); untrimmed frames never carry them,
-// and readers that do not know them see an ordinary frame.
+// and readers that do not know them see an ordinary frame. An atlas saved
+// with premultiplied colour says so with
+// premultiplied="true" on the sprite, after "name"; unpack undoes it.
 //
 // This is the one save the window tool and the command line both use.
 #pragma once

@@ -12,6 +12,7 @@
 #include "app/pack/AtlasUnpack.h"
 #include "app/tool/StatusLine.h"
 #include "app/tool/ToolText.h"
+#include "core/CFolderLock.h"
 #include "framework/CFileDialog.h"
 #include "framework/CQuestionBox.h"
 #include "gui/CCheckBox.h"
@@ -204,6 +205,10 @@ void Application::openAtlasFile()
 
 bool Application::openAtlas(const std::string& descriptionPath)
 {
+    // Held shared while the description and its atlas are read, as unpack
+    // does: a pack replacing them meanwhile is seen whole or not at all.
+    CFolderLock folderLock;
+    folderLock.acquire(folderOf(descriptionPath), CFolderLock::Kind::Shared);
     Description description;
     std::string error;
     if (!readDescription(descriptionPath, description, error)) {
@@ -232,6 +237,10 @@ bool Application::openAtlas(const std::string& descriptionPath)
         if (frame.w <= 0 || frame.h <= 0 || frame.w > largestSide || frame.h > largestSide || frame.x < 0 ||
             frame.y < 0 || frame.name.find_first_of("/\\") != std::string::npos) {
             problems.push_back(frame.name + ": the frame's name or rectangle cannot be used");
+            continue;
+        }
+        if (const std::string outside = frameOutsideAtlas(atlas, frame.x, frame.y, frame.w, frame.h); !outside.empty()) {
+            problems.push_back(frame.name + ": " + outside);
             continue;
         }
         if (textures.find(String(name.c_str())) != nullptr) {
