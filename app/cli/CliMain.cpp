@@ -71,7 +71,8 @@ const char* const packHelp =
     "        --extrude N             repeat each image's edge pixels N times around it\n"
     "        --bleed                 give fully transparent pixels the nearest visible colour\n"
     "                                (alpha stays 0), so filtering draws no dark fringe\n"
-    "        --premultiply           write colour multiplied by alpha (no bleeding needed)\n"
+    "        --premultiply           write colour multiplied by alpha (no bleeding needed);\n"
+    "                                the descriptions say so and unpack undoes it\n"
     "        --sort natural|bytes    order of a folder's images; default natural\n"
     "        --recursive             also add the images of subfolders, named by their path\n"
     "                                below the folder given (hero/walk_1)\n"
@@ -92,18 +93,26 @@ const char* const packHelp =
     "        --watch                 after packing, pack again whenever the inputs change,\n"
     "                                until Ctrl-C; a failed repack keeps the previous files\n"
     "        --if-changed            do nothing (exit 0) when the inputs and options are\n"
-    "                                those the outputs were made from (digest kept in the\n"
-    "                                hidden file .ATLAS.digest beside them)\n"
-    "        Options with a value also take the form --option=VALUE.\n";
+    "                                those the outputs were made from by this build of the\n"
+    "                                tool (--version; digest kept in the hidden file\n"
+    "                                .ATLAS.digest beside them)\n"
+    "        Options with a value also take the form --option=VALUE.\n"
+    "        The pack holds an exclusive flock on ATLAS's folder while it puts its files in\n"
+    "        place (all renamed in a row, the XML last); readers that take it shared\n"
+    "        (flock --shared FOLDER ...) see one whole set.\n";
 const char* const unpackHelp =
     "\n"
     "unpack  writes every frame of the description as NAME.png into FOLDER (default: the\n"
     "        description's folder), creating it when missing, and the subfolders of names\n"
     "        like hero/walk_1. A nine-slice frame is written without its guides. When a\n"
     "        frame's file already exists, nothing is written and the first such file is\n"
-    "        named.\n"
+    "        named. It reads the XML description, holding its folder's lock shared, and\n"
+    "        refuses frames that do not lie inside the atlas image; premultiplied colour\n"
+    "        is undone; a link at a frame's name is replaced, never followed.\n"
     "        --force                 replace frame files that already exist\n";
-const char* const statusHelp = "\nExit status: 0 success, 1 failure, 2 usage error.\n";
+const char* const statusHelp =
+    "\n--version prints the build's identity: the version and the source revision.\n"
+    "\nExit status: 0 success, 1 failure, 2 usage error.\n";
 
 }
 
