@@ -25,7 +25,8 @@ const char* const packUsage =
     "                            [--recursive] [--flatten] [--skip-unreadable] [--json] [--progress]\n"
     "                            [--format xml|json|json-array|atlas|phaser3] [--watch] [--if-changed]\n"
     "                            [--no-animations] [--pivot X,Y]\n"
-    "                            -o ATLAS IMAGE|FOLDER...\n";
+    "                            -o ATLAS IMAGE|FOLDER...\n"
+    "       quiltforger-cli pack --project FILE.qfproj [options] [-o ATLAS] [IMAGE|FOLDER...]\n";
 const char* const unpackUsage = "       quiltforger-cli unpack [--force] DESCRIPTION.xml [-o FOLDER]\n";
 const char* const otherUsage = "       quiltforger-cli --help | --version\n";
 
@@ -96,6 +97,11 @@ const char* const packHelp =
     "                                those the outputs were made from by this build of the\n"
     "                                tool (--version; digest kept in the hidden file\n"
     "                                .ATLAS.digest beside them)\n"
+    "        --project FILE.qfproj   start from a project saved by the window tool: its\n"
+    "                                inputs, options and outputs (paths relative to the\n"
+    "                                project). Options given here change it; inputs or -o\n"
+    "                                given here replace the project's. --watch also repacks\n"
+    "                                when the project changes; --if-changed counts it\n"
     "        Options with a value also take the form --option=VALUE.\n"
     "        The pack holds an exclusive flock on ATLAS's folder while it puts its files in\n"
     "        place (all renamed in a row, the XML last); readers that take it shared\n"
