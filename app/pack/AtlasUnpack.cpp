@@ -389,10 +389,10 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
             }
         }
         const std::string frameName = name.substr(0, name.size() - 4);
-        if (!names.insert(name).second) {
-            report.warnings.push_back("frame \"" + frameName + "\" not written: an earlier frame has its name");
-            continue;
-        }
+        const bool repeated = !names.insert(name).second;
+        if (repeated)
+            report.warnings.push_back("frame \"" + frameName + "\" appears more than once; " + name +
+                                      " holds the last one");
         const CImage& source = frame.texture ? *frame.texture : *atlas;
         if (const std::string outside = frameOutsideAtlas(source, frame.x, frame.y, frame.w, frame.h);
             !outside.empty()) {
@@ -417,7 +417,8 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
             report.refused.push_back(error);
             continue;
         }
-        report.written.push_back(path);
+        if (!repeated)
+            report.written.push_back(path);
     }
     return report.refused.empty();
 }

@@ -11,9 +11,8 @@
 //
 // The description's folder is locked shared (CFolderLock) while it is read,
 // so a pack replacing the set meanwhile is seen whole or not at all. A frame
-// whose rectangle does not lie inside its atlas image is refused; a frame
-// whose name an earlier frame has is passed over with a warning (one file
-// per name). A description marked premultiplied="true" (--premultiply) has
+// whose rectangle does not lie inside its atlas image is refused; frames of
+// one name write one file (the last one's), counted once, with a warning. A description marked premultiplied="true" (--premultiply) has
 // the premultiplication undone, as closely as 8 bits allow: colour under
 // low alpha comes back approximate and under alpha 0 it is lost (0). The
 // output folder is created, with its parents, only once the description
@@ -39,11 +38,11 @@
 #include <vector>
 
 struct AtlasUnpackReport {
-    std::vector<std::string> written; // paths of the PNG files written, in frame order
+    std::vector<std::string> written; // paths of the PNG files written, in frame order, each once
     std::vector<std::string> refused; // one message per frame that was not written
     std::string error;                // why nothing was unpacked (when the unpack stopped)
     std::vector<std::string> existing; // frame files already there, when the unpack may not replace them
-    std::vector<std::string> warnings; // frames passed over without failing the unpack (a repeated name)
+    std::vector<std::string> warnings; // what did not fail the unpack but should be known (a repeated name)
 };
 
 class CImage;
