@@ -124,7 +124,7 @@ const char* const statusHelp =
 
 int usageError(const std::string& message)
 {
-    std::fprintf(stderr, "quiltforger-cli: %s\n", message.c_str());
+    std::fprintf(stderr, "quiltforger-cli: %s\n", shown(message).c_str());
     return exitUsage;
 }
 
@@ -160,7 +160,7 @@ int main(int argc, char** argv)
         if (status == exitUsage)
             std::fprintf(stderr, "quiltforger-cli: see quiltforger-cli %s --help\n", argv[1]);
     } else {
-        usageError(std::string(argv[1][0] == '-' ? "unknown option " : "unknown command ") + shown(argv[1]) +
+        usageError(std::string(argv[1][0] == '-' ? "unknown option " : "unknown command ") + argv[1] +
                    " (the commands are pack and unpack; see quiltforger-cli --help)");
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout))

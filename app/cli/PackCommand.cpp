@@ -129,7 +129,7 @@ int loadProjectOption(int argc, char** argv, PackOptions& options)
         CProject project;
         std::string error;
         if (!project.load(options.projectPath, error)) {
-            std::fprintf(stderr, "quiltforger-cli: %s; nothing was written\n", error.c_str());
+            std::fprintf(stderr, "quiltforger-cli: %s; nothing was written\n", shown(error).c_str());
             return exitFailure;
         }
         static_cast<PackSettings&>(options) = project.settings;
@@ -418,7 +418,7 @@ int packOnce(const PackOptions& options)
     const std::string skipped = inputs.skippedText();
     if (files.empty()) {
         std::fprintf(stderr, "quiltforger-cli: no images to pack%s%s%s\n", skipped.empty() ? "" : " (",
-                     skipped.c_str(), skipped.empty() ? "" : ")");
+                     shown(skipped).c_str(), skipped.empty() ? "" : ")");
         return exitFailure;
     }
     if (!checkNames(files))
@@ -429,7 +429,7 @@ int packOnce(const PackOptions& options)
         digest = packInputsDigest(options.arguments, files);
         if (packIsUpToDate(digestPath, digest, outputs)) {
             std::printf("%s is up to date (inputs and options unchanged since it was packed); nothing written\n",
-                        options.atlasPath.c_str());
+                        shown(options.atlasPath).c_str());
             return exitSuccess;
         }
     }
@@ -481,7 +481,7 @@ int packOnce(const PackOptions& options)
     const AtlasLayout& layout = packed.layout;
     if (!packed.refused.empty()) {
         progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: %s\n", packed.refused.c_str());
+        std::fprintf(stderr, "quiltforger-cli: %s\n", shown(packed.refused).c_str());
         return exitFailure;
     }
     if (!layout.fits()) {
@@ -508,7 +508,7 @@ int packOnce(const PackOptions& options)
     if (!makeFolders(folder)) {
         const int code = errno;
         progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: cannot create the folder %s: %s\n", folder.c_str(),
+        std::fprintf(stderr, "quiltforger-cli: cannot create the folder %s: %s\n", shown(folder).c_str(),
                      reasonText(code).c_str());
         return exitFailure;
     }
@@ -536,7 +536,7 @@ int packOnce(const PackOptions& options)
     };
     if (!writeAtlasSet(options, packed, onStep, error, &written)) {
         progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
+        std::fprintf(stderr, "quiltforger-cli: %s\n", shown(error).c_str());
         return exitFailure;
     }
     std::string pagesText;
@@ -551,7 +551,7 @@ int packOnce(const PackOptions& options)
         const std::string text = packDigestText(digest, outputsOf(options));
         if (!CSafeWriter::writeFile(digestPath, text.data(), text.size(), &error)) {
             progress.finish();
-            std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
+            std::fprintf(stderr, "quiltforger-cli: %s\n", shown(error).c_str());
             return exitFailure;
         }
     }
@@ -562,28 +562,28 @@ int packOnce(const PackOptions& options)
     if (!options.multipack) {
         const LayoutPage& sheet = layout.pages[0];
         std::printf("packed %zu image%s into %s (%ux%u, %.1f%% occupied), description %s", images.size(),
-                    images.size() == 1 ? "" : "s", options.atlasPath.c_str(), sheet.width, sheet.height, occupancy,
-                    outputs[1].c_str());
+                    images.size() == 1 ? "" : "s", shown(options.atlasPath).c_str(), sheet.width, sheet.height, occupancy,
+                    shown(outputs[1]).c_str());
         if (options.json)
-            std::printf(", JSON description %s", outputs[2].c_str());
+            std::printf(", JSON description %s", shown(outputs[2]).c_str());
         else if (options.jsonArray)
-            std::printf(", JSON array description %s", outputs[2].c_str());
+            std::printf(", JSON array description %s", shown(outputs[2]).c_str());
         if (options.gdxAtlas)
-            std::printf(", .atlas description %s", atlasGdxPath(options.atlasPath).c_str());
+            std::printf(", .atlas description %s", shown(atlasGdxPath(options.atlasPath)).c_str());
     } else {
         std::printf("packed %zu image%s into %zu page%s: %s, %.1f%% occupied, %s beside each", images.size(),
-                    images.size() == 1 ? "" : "s", pageCount, pageCount == 1 ? "" : "s", pagesText.c_str(),
+                    images.size() == 1 ? "" : "s", pageCount, pageCount == 1 ? "" : "s", shown(pagesText).c_str(),
                     occupancy, describedKinds(options).c_str());
         if (options.gdxAtlas)
-            std::printf(", .atlas description of every page %s", atlasGdxPath(options.atlasPath).c_str());
+            std::printf(", .atlas description of every page %s", shown(atlasGdxPath(options.atlasPath)).c_str());
     }
     if (options.phaser3)
-        std::printf(", Phaser 3 multi-atlas %s", phaserAtlasPath(options).c_str());
+        std::printf(", Phaser 3 multi-atlas %s", shown(phaserAtlasPath(options)).c_str());
 
     if (options.sprites.alias)
         std::printf("; %zu aliased", sprites.aliased);
     if (!skipped.empty())
-        std::printf("; %s", skipped.c_str());
+        std::printf("; %s", shown(skipped).c_str());
     std::printf("\n");
     if (unreadable > 0) {
         std::fflush(stdout);
