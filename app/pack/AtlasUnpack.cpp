@@ -256,8 +256,9 @@ bool makeFolderPath(const std::string& folder)
 }
 
 // Undoes premultiplied alpha as closely as 8 bits allow: each colour is the
-// one whose premultiplied value rounds to the stored one (colour under
-// alpha 0 is lost and stays 0).
+// stored one times 255 over alpha, rounded and capped at 255 (within 1 of
+// the packed colour where alpha is high; colour under alpha 0 is lost and
+// stays 0).
 void unpremultiply(CImage& image)
 {
     if (image.getChannels() != 4 || image.getBitsPerPixel() != 32)
