@@ -8,6 +8,7 @@
 #include "framework/Input.h"
 #include "gui/CButton.h"
 #include "gui/CCheckBox.h"
+#include "gui/CCombo.h"
 #include "gui/CControlBar.h"
 #include "gui/CFont.h"
 #include "gui/CList.h"
@@ -394,8 +395,14 @@ void Application::quit()
 
 void Application::keyPressed(CInputMap& input)
 {
-    if (input.action == CInputMap::pressed && input.value == VirtualKey::escape &&
-        confirmDiscard("Quit", "Quit without saving"))
+    if (input.action != CInputMap::pressed || input.value != VirtualKey::escape)
+        return;
+    // Escape closes an open drop-down first; only then does it quit.
+    if (options.largest != nullptr && options.largest->isOpen()) {
+        options.largest->close();
+        return;
+    }
+    if (confirmDiscard("Quit", "Quit without saving"))
         stop();
 }
 

@@ -22,6 +22,8 @@
 #include "app/pack/CPacker.h"
 #include "app/pack/SpriteSheet.h"
 #include "app/tool/CAtlasPreview.h"
+#include "app/tool/CImageIndex.h"
+#include "app/tool/CPreviewFrames.h"
 #include "app/tool/Shortcuts.h"
 #include "app/tool/ToolSettings.h"
 #include "core/CMatrix.h"
@@ -178,6 +180,9 @@ private:
     void selectImageAt(float x, float y);
     void scrollListTo(std::uint32_t row);
     void drawSelectionOutline();
+    // Shows page `page` (from 0) of a multipage layout.
+    void showPage(std::uint32_t page);
+    void placePageControl();
     void updateStatus();
     void setStatusMessage(const std::string& text);
     void canvasDragCheck(float x, float y);
@@ -279,6 +284,10 @@ private:
     bool unsavedChanges = false;
     ToolSettings settings;
     std::string settingsPath;
+    CImageIndex images; // each image's texture and preview element by name
+    CPreviewFrames frames;       // of the page shown, after the last relayout
+    std::uint32_t shownPage = 0; // the page of a multipage layout shown
+    CFont* pageControl = nullptr; // "◀ Page 2 of 3 ▶" at the status line's right
     // Each top-level control's place in the 800 x 600 layout of the screen
     // description, kept to move the controls with the right edge.
     struct Placement {

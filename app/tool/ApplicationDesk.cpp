@@ -146,6 +146,16 @@ void Application::placeControls()
     const Area area = previewArea();
     const float dx = area.width - controlsLeft;
     const float dy = area.height - (layoutHeight - titleHeight - statusHeight);
+    // The image list takes the height the window gains; the controls
+    // under it keep to the bottom.
+    float listTop = layoutHeight;
+    float listBottom = layoutHeight;
+    for (const Placement& place : placements) {
+        if (place.element == list) {
+            listTop = place.y;
+            listBottom = place.y + place.height;
+        }
+    }
     for (const Placement& place : placements) {
         CGUI* element = place.element;
         if (element == control) {
@@ -157,14 +167,18 @@ void Application::placeControls()
             element->setPosition(place.x, place.y + dy);
             element->setSize(place.width + dx, place.height);
         } else if (place.x >= controlsLeft) {
-            element->setPosition(place.x + dx, place.y);
-            if (place.y <= titleHeight && place.y + place.height >= layoutHeight)
+            const bool holdsList = place.y <= listTop && place.y + place.height >= listBottom &&
+                                   place.y + place.height < layoutHeight;
+            const bool belowList = place.y >= listBottom;
+            element->setPosition(place.x + dx, place.y + (belowList ? dy : 0.0f));
+            if ((place.y <= titleHeight && place.y + place.height >= layoutHeight) || holdsList)
                 element->setSize(place.width, place.height + dy);
         } else if (place.y >= layoutHeight - titleHeight) {
             element->setPosition(place.x, place.y + dy);
             element->setSize(place.width + dx, place.height);
         }
     }
+    placePageControl();
 }
 
 void Application::windowResized(int width, int height, CDisplay::SizeType type)

@@ -126,17 +126,13 @@ void Application::addFiles(const std::vector<ImageFile>& files)
 bool Application::addImage(const std::string& path, const String& name, std::string& problem)
 {
     // Two rows of one name would share one texture and one preview element.
-    const String file(path.c_str());
-    for (std::uint32_t i = 0; i < textures.getCount(); ++i) {
-        const CResource* existing = textures.getResource(i);
-        if (existing->getFile() == file) {
-            problem.clear();  // the same file again: passed over
-            return false;
-        }
-        if (existing->getName() == name) {
-            problem = alreadyInListProblem(path, toStdString(name), toStdString(existing->getFile()));
-            return false;
-        }
+    if (images.nameOfFile(path) != nullptr) {
+        problem.clear();  // the same file again: passed over
+        return false;
+    }
+    if (const CImageIndex::Entry* existing = images.find(name)) {
+        problem = alreadyInListProblem(path, toStdString(name), toStdString(existing->texture->getFile()));
+        return false;
     }
     // Read by the lower-cased ending, so Hero.PNG is read like hero.png; an
     // image that does not decode is not added at all.
@@ -162,8 +158,8 @@ void Application::addTexture(std::unique_ptr<CTexture> texture, const String& na
     textures.add(std::move(texture));
 
     list->addRow(list->getRowCount(), name);
-    preview.create(CGUI::Element, name);
-    CGUI* element = preview.find(name);
+    CGUI* element = preview.create(CGUI::Element, name);
+    images.add(name, file, loaded, element);
     const float width = static_cast<float>(loaded->getWidth());
     const float height = static_cast<float>(loaded->getHeight());
     element->storeSize(width, height);  // no onResize
@@ -185,6 +181,7 @@ void Application::removeImage()
     if (selected < 0)
         return;
     const String name = list->getCellText(static_cast<std::uint32_t>(selected), 0);
+    images.remove(name);
     preview.remove(name);
     textures.remove(name);
     list->removeRow(static_cast<std::uint32_t>(selected));
@@ -224,6 +221,7 @@ void Application::moveImageDown()
 
 void Application::newAtlas()
 {
+    images.clear();
     preview.clear();
     textures.clear();
     packer.clear();
@@ -272,26 +270,46 @@ void Application::relayout()
         atlasLayout = layoutAtlas(images, layoutOptions);
     }
     const AtlasLayout& layout = atlasLayout;
-    fillPagePacker(images, layout, 0, packer);
+    // A relayout keeps the page shown while the layout still has it.
+    if (shownPage >= layout.pages.size())
+        shownPage = 0;
+    fillPagePacker(images, layout, shownPage, packer);
     statusMessage.clear();
     pointerImage.clear();
     // Only an image larger than a page of the largest side fits nowhere:
     // the preview keeps the last layout and saving is refused.
     layoutFits = layout.fits();
-    updateStatus();
     if (!layoutFits) {
+        frames.clear();
         for (const LayoutImage& image : images)
             packer.insertEntry(packer.count(), PackEntry{image.name, 0, 0, image.width, image.height});
-        report(StatusLine::tooLarge(layout.unplaced, largestSide) + "; choose a larger side or remove " +
-               (layout.unplaced == 1 ? "it" : "them") + " to save.");
+        updateStatus();
+        placePageControl();
         return;
     }
-    atlasSize = CanvasSize{layout.pages[0].width, layout.pages[0].height};
     atlasPages = static_cast<std::uint32_t>(layout.pages.size());
-    const auto width = static_cast<float>(layout.pages[0].width);
-    const auto height = static_cast<float>(layout.pages[0].height);
+    showPage(shownPage);
+}
 
+void Application::showPage(std::uint32_t page)
+{
+    if (!layoutFits || page >= atlasLayout.pages.size())
+        return;
+    if (page != shownPage) {
+        shownPage = page;
+        fillPagePacker(sprites.pictures, atlasLayout, shownPage, packer);
+        ++layoutVersion;
+        pointerImage.clear();
+    }
+    const LayoutPage& sheet = atlasLayout.pages[shownPage];
+    atlasSize = CanvasSize{sheet.width, sheet.height};
+    const auto width = static_cast<float>(sheet.width);
+    const auto height = static_cast<float>(sheet.height);
+    view.setArea(previewArea());
     view.setAtlasSize(width, height);
+    // A new layout starts at the whole-page fit, so a large atlas is seen
+    // whole rather than its top-left corner at 1:1.
+    view.zoomAround(view.fitZoom(), view.getArea().x, view.getArea().y);
     view.home();
     applyView();
     CMatrix matrix = canvasTextureMatrix;
@@ -299,6 +317,8 @@ void Application::relayout()
     matrix.setElement(5, matrix.element(5) * (height / 64.0f));
     canvas->getMaterial().textureMatrix = matrix;
 
+    frames.build(sprites.images, packer);
     placePreviewElements();
     updateStatus();
+    placePageControl();
 }

@@ -40,19 +40,18 @@ bool exceedsDeviceLimit(std::uint32_t width, std::uint32_t height)
 }
 
 std::string atlasSummary(std::uint32_t width, std::uint32_t height, std::uint32_t images, std::uint32_t pages,
-                         std::uint64_t coveredPixels)
+                         std::uint64_t coveredPixels, std::uint64_t canvasPixels)
 {
     if (images == 0)
         return std::string();
     std::string text = size(width, height) + dot + count(images, "image", "images");
     if (pages > 1)
         text += ", " + count(pages, "page", "pages");
-    const double area = double(width) * double(height);
+    const double area = canvasPixels > 0 ? double(canvasPixels) : double(width) * double(height);
     if (area > 0.0) {
         const double percent = 100.0 * double(coveredPixels) / area;
         char buffer[32];
-        // Below 10 % one decimal tells a sparse atlas from an empty one.
-        std::snprintf(buffer, sizeof(buffer), percent < 10.0 ? "%.1f %% covered" : "%.0f %% covered", percent);
+        std::snprintf(buffer, sizeof(buffer), "%.1f %% covered", percent);
         text += dot + buffer;
     }
     return text;
@@ -76,6 +75,29 @@ std::string tooLarge(std::size_t images, std::uint32_t largestSide)
 {
     return count(images, "image is", "images are") + " larger than the largest side (" +
            std::to_string(largestSide) + " px)";
+}
+
+std::string tooLarge(const std::vector<std::string>& names, std::uint32_t largestSide)
+{
+    if (names.empty())
+        return std::string();
+    constexpr std::size_t named = 2;
+    std::string list = names[0];
+    if (names.size() == 2) {
+        list += " and " + names[1];
+    } else if (names.size() > 2) {
+        for (std::size_t i = 1; i < named; ++i)
+            list += ", " + names[i];
+        list += " and " + groupedNumber(names.size() - named) + " more";
+    }
+    return list + (names.size() == 1 ? " is" : " are") + " larger than the largest side (" +
+           std::to_string(largestSide) + " px)";
+}
+
+std::string pageControl(std::uint32_t page, std::uint32_t pages)
+{
+    // "◀  Page 2 of 3  ▶"
+    return "\xE2\x97\x80  Page " + std::to_string(page + 1) + " of " + std::to_string(pages) + "  \xE2\x96\xB6";
 }
 
 std::string savedPages(const std::string& firstName, const std::string& lastName, std::uint32_t pages,
