@@ -253,6 +253,7 @@ void Application::draw()
         clear(0.5f, 0.5f, 0.5f, 0.0f);
         return;
     }
+    lastFrameTime = platform().milliseconds();
     canvas->setPosition(canvas->getX(), canvas->getY());
     clear(0.5f, 0.5f, 0.5f, 0.0f);
     // The model-view matrix is the identity between frames, so loading it
@@ -273,10 +274,11 @@ void Application::draw()
     translate(0.0f, 0.0f, 50.0f);
     backgroundGui.draw();
     translate(0.0f, 0.0f, 100.0f);
-    if (!drawOverview())
+    if (!addingImages && !drawOverview())
         drawVisiblePreview();
     translate(0.0f, 0.0f, 50.0f);
-    drawSelectionOutline();
+    if (!addingImages)
+        drawSelectionOutline();
     setCapability(scissorTest, false);
     loadModelView(&identity);
 }

@@ -91,7 +91,9 @@ void Application::runCommand(ToolCommand command)
         std::int32_t next = command == ToolCommand::selectNext ? selected + 1 : selected - 1;
         if (selected < 0)
             next = command == ToolCommand::selectNext ? 0 : rows - 1;
-        list->setSelected(static_cast<std::uint32_t>(std::clamp(next, 0, rows - 1)));
+        const auto row = static_cast<std::uint32_t>(std::clamp(next, 0, rows - 1));
+        list->setSelected(row);
+        scrollListTo(row);
         break;
     }
     case ToolCommand::none: break;

@@ -48,6 +48,17 @@ std::vector<std::string> imagesInFolder(const std::string& folder)
     return names;
 }
 
+std::size_t subfolderCount(const std::string& folder)
+{
+    std::size_t count = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        std::error_code typeError;
+        count += entry.is_directory(typeError) ? 1 : 0;
+    }
+    return count;
+}
+
 }
 
 const std::vector<CFileFilter>& atlasImageFilters()
@@ -66,34 +77,37 @@ void Application::addImages()
 {
     CFileSelection selection;
     suggestFolder("add");
-    if (!fileDialog().open("Add images", atlasImageFilters(), true, selection))
+    if (!fileDialog().openFilesOrFolders("Add images", atlasImageFilters(), selection))
         return;
     rememberFolder("add", selection.paths().front());
-    std::vector<ImageFile> files;
-    if (selection.names.empty()) {
+    const std::vector<std::string> paths = selection.paths();
+    std::error_code error;
+    if (paths.size() == 1 && !std::filesystem::is_directory(paths.front(), error)) {
         // One file: its name is lower-cased as the tool has always named a
         // single choice, but the path keeps its case so that it can be read.
-        files.push_back({selection.path, String(lowerAscii(singleFileName(selection.path)).c_str())});
-    } else {
-        for (const std::string& path : selection.paths())
-            files.push_back({path, String(fileNameOf(path).c_str())});
+        addFiles({{selection.path, String(lowerAscii(singleFileName(selection.path)).c_str())}});
+        return;
     }
-    addFiles(files);
+    addPaths(paths);
 }
 
 void Application::addPaths(const std::vector<std::string>& paths)
 {
     std::vector<ImageFile> files;
+    std::vector<std::string> problems;
     for (const std::string& path : paths) {
         std::error_code error;
         if (std::filesystem::is_directory(path, error)) {
-            for (const std::string& name : imagesInFolder(path))
+            const std::vector<std::string> names = imagesInFolder(path);
+            for (const std::string& name : names)
                 files.push_back({joinPath(path, name), String(name.c_str())});
+            if (names.empty())
+                problems.push_back(emptyFolderProblem(path, subfolderCount(path)));
         } else {
             files.push_back({path, String(fileNameOf(path).c_str())});
         }
     }
-    addFiles(files);
+    addFiles(files, problems);
 }
 
 void Application::filesDropped(const std::vector<std::string>& paths)
@@ -101,11 +115,22 @@ void Application::filesDropped(const std::vector<std::string>& paths)
     addPaths(paths);
 }
 
-void Application::addFiles(const std::vector<ImageFile>& files)
+void Application::addFiles(const std::vector<ImageFile>& files, std::vector<std::string> problems)
 {
-    std::vector<std::string> problems;
     std::vector<std::string> passedOver;
-    for (const ImageFile& file : files) {
+    // A large set takes seconds: the status line counts the images read,
+    // redrawn a few times a second, while the preview waits for the layout.
+    constexpr std::uint32_t progressInterval = 150;
+    std::uint32_t lastShown = platform().milliseconds();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const ImageFile& file = files[i];
+        const std::uint32_t now = platform().milliseconds();
+        if (now - lastShown >= progressInterval && statusLine != nullptr) {
+            lastShown = now;
+            addingImages = true;
+            statusLine->setText(String(StatusLine::adding(i, files.size()).c_str()));
+            repaint();
+        }
         std::string problem;
         if (addImage(file.path, file.name, problem))
             continue;
@@ -114,6 +139,7 @@ void Application::addFiles(const std::vector<ImageFile>& files)
         else
             problems.push_back(problem);
     }
+    addingImages = false;
     relayout();
     updateHint();
     // One message for the whole selection: images already there in one

@@ -47,6 +47,8 @@ void Application::setUpPreview()
         side->setVisible(false);
     }
     statusLine = dynamic_cast<CFont*>(gui.find("status"));
+    // The timer's firing itself asks the loop for the frame.
+    connectSlot(connections, hoverFrame.onElapsed, &hoverFrame, &CTimer::stop);
     connectSlot(connections, mouseInput(), this, &Application::previewMouse);
     connectSlot(connections, keyboardInput(), this, &Application::previewKey);
     updateStatus();
@@ -67,6 +69,55 @@ void Application::zoomPreview(float zoom, float x, float y)
     view.moveTo(canvas->getX(), canvas->getY());
     view.zoomAround(zoom, x, y);
     applyView();
+    // Another image may lie under the pointer now.
+    updatePointerImage();
+}
+
+bool Application::messageChangesFrame(const CWindowMessage& message)
+{
+    if (message.message != WindowMessage::mouseMove || canvas == nullptr)
+        return true;
+    // Moves over the preview with no button held change nothing drawn but
+    // the hover text, and updateStatus asks for that frame itself. The
+    // first move in still draws, to take hover marks off the controls.
+    const CVector mouse = mousePosition();
+    const bool wasInside = pointerInPreview;
+    pointerInPreview = previewArea().contains(mouse.x, mouse.y);
+    const CGUI* focus = gui.getFocus();
+    const bool holding = previewPressed || (focus != nullptr && focus->isGrabbing());
+    return !(pointerInPreview && wasInside && !holding);
+}
+
+void Application::updatePointerImage()
+{
+    const CVector mouse = mousePosition();
+    std::string hovered;
+    if (previewArea().contains(mouse.x, mouse.y) && layoutFits) {
+        if (const PreviewFrame* frame = frames.at(view.atlasX(mouse.x), view.atlasY(mouse.y)))
+            hovered = StatusLine::imageAt(frame->name, frame->w, frame->h, frame->x, frame->y);
+    }
+    if (hovered == pointerImage)
+        return;
+    pointerImage = hovered;
+    // A frame per change of the hover text would cost a frame for every
+    // few pixels the pointer crosses; eight a second read as immediate.
+    constexpr std::uint32_t hoverFrameInterval = 125;
+    updateStatus(false);
+    const std::uint32_t now = platform().milliseconds();
+    if (now - lastFrameTime >= hoverFrameInterval) {
+        requestRedraw();
+    } else if (!hoverFrame.enabled) {
+        hoverFrame.interval = hoverFrameInterval - (now - lastFrameTime);
+        hoverFrame.start();
+    }
+}
+
+bool Application::overList(float x, float y) const
+{
+    if (list == nullptr || !list->getVisible())
+        return false;
+    const CVector place = list->getAbsolutePosition();
+    return x >= place.x && y >= place.y && x < place.x + list->getWidth() && y < place.y + list->getHeight();
 }
 
 void Application::previewMouse(CInputMap& input)
@@ -80,18 +131,19 @@ void Application::previewMouse(CInputMap& input)
         // the preview's, whatever was clicked last.
         if (inside && !previewPressed && gui.getFocus() != nullptr && !gui.getFocus()->isGrabbing())
             gui.clearFocus();
-        std::string hovered;
-        if (inside && layoutFits) {
-            if (const PreviewFrame* frame = frames.at(view.atlasX(mouse.x), view.atlasY(mouse.y)))
-                hovered = StatusLine::imageAt(frame->name, frame->w, frame->h, frame->x, frame->y);
-        }
-        if (hovered != pointerImage) {
-            pointerImage = hovered;
-            updateStatus();
-        }
+        // The wheel over the image list scrolls it whatever has the focus.
+        if (overList(mouse.x, mouse.y) && gui.getFocus() != list && gui.getFocus() != nullptr &&
+            !gui.getFocus()->isGrabbing())
+            gui.clearFocus();
+        updatePointerImage();
         break;
     }
     case CInputMap::wheel:
+        if (overList(mouse.x, mouse.y) && gui.getFocus() != list) {
+            list->onInput.emit(input);
+            requestRedraw();
+            break;
+        }
         if (inside && layoutFits && packer.count() > 0)
             zoomPreview(input.value > 0 ? view.zoomInStep() : view.zoomOutStep(), mouse.x, mouse.y);
         break;
@@ -250,7 +302,7 @@ void Application::setStatusMessage(const std::string& text)
     updateStatus();
 }
 
-void Application::updateStatus()
+void Application::updateStatus(bool redraw)
 {
     if (statusLine == nullptr)
         return;
@@ -277,14 +329,16 @@ void Application::updateStatus()
         text = StatusLine::tooLarge(names, largestSide);
         warn = true;
     }
-    // The hover text first when there is one: it changes under the pointer
-    // and must not be cut off by a long summary.
-    if (!pointerImage.empty())
-        text = pointerImage + (text.empty() ? "" : "      ") + text;
+    // Over an image the line tells about that image; the summary comes
+    // back when the pointer leaves it. Both together outgrow the line at
+    // the smallest window.
+    if (!pointerImage.empty() && statusMessage.empty())
+        text = pointerImage;
     statusLine->setText(String(text.c_str()));
     statusLine->getMaterial().emission =
         warn ? CVector(1.0f, 0.62f, 0.3f, 1.0f) : CVector(0.85f, 0.86f, 0.88f, 1.0f);
-    requestRedraw();
+    if (redraw)
+        requestRedraw();
 }
 
 void Application::placePageControl()

@@ -15,6 +15,22 @@ std::string size(std::uint32_t width, std::uint32_t height)
     return std::to_string(width) + times + std::to_string(height);
 }
 
+// A long name keeps its start and its ending (the extension and a frame
+// number tell images apart) with "…" between, cut at characters.
+std::string shortName(const std::string& name)
+{
+    constexpr std::size_t longest = 48;
+    std::vector<std::size_t> starts; // byte offset of each character
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if ((static_cast<unsigned char>(name[i]) & 0xC0) != 0x80)
+            starts.push_back(i);
+    }
+    if (starts.size() <= longest)
+        return name;
+    const std::size_t head = longest - 16;
+    return name.substr(0, starts[head]) + "\xE2\x80\xA6" + name.substr(starts[starts.size() - 15]);
+}
+
 std::string count(std::uint64_t value, const char* one, const char* many)
 {
     return groupedNumber(value) + " " + (value == 1 ? one : many);
@@ -61,7 +77,7 @@ std::string sideWarning(std::uint32_t width, std::uint32_t height)
 {
     if (!exceedsDeviceLimit(width, height))
         return std::string();
-    return dot + "wider or taller than " + std::to_string(deviceSideLimit) + " px, which many devices refuse";
+    return dot + "over " + std::to_string(deviceSideLimit) + " px: many devices refuse it";
 }
 
 std::string saved(const std::string& imageName, const std::string& descriptionName, std::uint32_t width,
@@ -107,6 +123,11 @@ std::string savedPages(const std::string& firstName, const std::string& lastName
            ", each with its description: " + count(images, "image", "images");
 }
 
+std::string adding(std::size_t done, std::size_t total)
+{
+    return "Adding images: " + groupedNumber(done) + " of " + groupedNumber(total) + " read";
+}
+
 std::string unpacked(std::size_t frames, const std::string& folder)
 {
     return "Unpacked " + count(frames, "frame", "frames") + " into " + folder;
@@ -114,7 +135,7 @@ std::string unpacked(std::size_t frames, const std::string& folder)
 
 std::string imageAt(const std::string& name, std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y)
 {
-    return name + "  " + std::to_string(width) + times + std::to_string(height) + " at " + std::to_string(x) + ", " +
+    return shortName(name) + "  " + std::to_string(width) + times + std::to_string(height) + " at " + std::to_string(x) + ", " +
            std::to_string(y);
 }
 

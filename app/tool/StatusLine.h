@@ -37,6 +37,8 @@ std::string tooLarge(const std::vector<std::string>& names, std::uint32_t larges
 // "Saved 3 pages, atlas-1.png to atlas-3.png, each with its description: 1,000 images".
 std::string savedPages(const std::string& firstName, const std::string& lastName, std::uint32_t pages,
                        std::uint32_t images);
+// "Adding images: 1,234 of 10,000 read".
+std::string adding(std::size_t done, std::size_t total);
 // "Unpacked 36 frames into /path/to/folder".
 std::string unpacked(std::size_t frames, const std::string& folder);
 // "hero.png  64 × 48 at 128, 0".
