@@ -204,11 +204,12 @@ bool Application::startUp()
         report("The tool's data folder was not found. Looked in:" + places);
         return false;
     }
-    // Characters DejaVu lacks (CJK above all) come from the fallback font.
-    // Absolute, as dialogs change the working directory before glyphs are
-    // made on first use.
+    // Characters DejaVu lacks come from the fallback fonts: CJK above all
+    // from Droid, emoji and symbols from Symbola. Absolute, as dialogs
+    // change the working directory before glyphs are made on first use.
     std::error_code absoluteError;
-    setGlyphFallbackFonts({std::filesystem::absolute(dataFolder + "/DroidSansFallbackFull.ttf", absoluteError).string()});
+    setGlyphFallbackFonts({std::filesystem::absolute(dataFolder + "/DroidSansFallbackFull.ttf", absoluteError).string(),
+                           std::filesystem::absolute(dataFolder + "/Symbola.ttf", absoluteError).string()});
     if (!loadScreen() || !findControls())
         return false;
 
