@@ -79,7 +79,7 @@ TEST(StatusLine, TextsGroupNumbersAndWarnPastTheDeviceLimit)
     EXPECT_EQ(StatusLine::groupedNumber(1234567), "1,234,567");
     EXPECT_EQ(StatusLine::atlasSummary(100, 50, 0, 1, 0), "");
     EXPECT_EQ(StatusLine::atlasSummary(2048, 772, 1000, 1, 2048ull * 772 * 87 / 100),
-              "2048 \xC3\x97 772  \xC2\xB7  1,000 images  \xC2\xB7  87 % covered");
+              "2048 \xC3\x97 772  \xC2\xB7  1,000 images  \xC2\xB7  87.0 % covered");
     EXPECT_EQ(StatusLine::atlasSummary(64, 64, 1, 3, 64),
               "64 \xC3\x97 64  \xC2\xB7  1 image, 3 pages  \xC2\xB7  1.6 % covered");
     EXPECT_FALSE(StatusLine::exceedsDeviceLimit(4096, 4096));

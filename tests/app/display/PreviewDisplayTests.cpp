@@ -84,7 +84,7 @@ Frame grab(const CApp& app)
     return frame;
 }
 
-const std::vector<int> red{255, 0, 0}, green{0, 255, 0}, outline{255, 199, 26};
+const std::vector<int> red{255, 0, 0}, green{0, 255, 0}, black{0, 0, 0}, white{255, 255, 255};
 
 }
 
@@ -123,13 +123,18 @@ TEST(PreviewDisplay, WheelZoomsOutlinesTheSelectionAndClickSelects)
         EXPECT_NE(t.getStatusText().find("b.png  30 \xC3\x97 20 at 42, 1"), std::string::npos)
             << t.getStatusText();
         const Frame frame = grab(t);
-        // With 1 px spacing b lies at (42, 1), drawn from x = 84; the outline
-        // runs just outside it.
-        EXPECT_EQ(frame.at(82, 50), outline);
-        EXPECT_EQ(frame.at(83, 50), outline);
-        EXPECT_EQ(frame.at(84, 50), green);
-        EXPECT_EQ(frame.at(144, 50), outline);
-        EXPECT_EQ(frame.run(50, 0, 80, outline), 0) << "the unselected image has no outline";
+        // With 1 px spacing b lies at (42, 1), drawn from x = 84; the
+        // outline is a black and a white line along its own edge, and the
+        // spacing and the neighbour beside it keep their pixels.
+        EXPECT_EQ(frame.at(81, 50), red);
+        EXPECT_NE(frame.at(83, 50), black);
+        EXPECT_NE(frame.at(83, 50), white);
+        EXPECT_EQ(frame.at(84, 50), black);
+        EXPECT_EQ(frame.at(85, 50), white);
+        EXPECT_EQ(frame.at(86, 50), green);
+        EXPECT_EQ(frame.at(142, 50), white);
+        EXPECT_EQ(frame.at(143, 50), black);
+        EXPECT_EQ(frame.run(50, 0, 80, black), 0) << "the unselected image has no outline";
     });
     EXPECT_EQ(tool.start(scratch), 0);
     EXPECT_TRUE(quiet.boxes.empty()) << quiet.boxes.front();
