@@ -106,6 +106,14 @@ void Application::windowMessage(unsigned int message, int first, int)
 {
     if (message != WindowMessage::keyDown && message != WindowMessage::systemKeyDown)
         return;
+    // Page Up and Page Down go through the pages of a multipage layout.
+    if (message == WindowMessage::keyDown && (first == VirtualKey::pageUp || first == VirtualKey::pageDown)) {
+        if (first == VirtualKey::pageDown)
+            showPage(shownPage + 1);
+        else if (shownPage > 0)
+            showPage(shownPage - 1);
+        return;
+    }
     runCommand(shortcutFor(first, platform().keyModifiers()));
 }
 

@@ -121,11 +121,14 @@ void Application::addFiles(const std::vector<ImageFile>& files, std::vector<std:
     // A large set takes seconds: the status line counts the images read,
     // redrawn a few times a second, while the preview waits for the layout.
     constexpr std::uint32_t progressInterval = 150;
+    constexpr std::size_t largeSet = 100;
     std::uint32_t lastShown = platform().milliseconds();
     for (std::size_t i = 0; i < files.size(); ++i) {
         const ImageFile& file = files[i];
+        // A large set shows its count at once.
         const std::uint32_t now = platform().milliseconds();
-        if (now - lastShown >= progressInterval && statusLine != nullptr) {
+        const bool first = i == 0 && files.size() >= largeSet;
+        if ((first || now - lastShown >= progressInterval) && statusLine != nullptr) {
             lastShown = now;
             addingImages = true;
             statusLine->setText(String(StatusLine::adding(i, files.size()).c_str()));

@@ -185,15 +185,6 @@ void Application::previewMouse(CInputMap& input)
 
 void Application::previewKey(CInputMap& input)
 {
-    // Page Up and Page Down go through the pages of a multipage layout.
-    if (input.action == CInputMap::pressed && input.keyDown && layoutFits &&
-        (input.value == VirtualKey::pageUp || input.value == VirtualKey::pageDown)) {
-        if (input.value == VirtualKey::pageUp && shownPage > 0)
-            showPage(shownPage - 1);
-        else if (input.value == VirtualKey::pageDown)
-            showPage(shownPage + 1);
-        return;
-    }
     if (input.action != CInputMap::pressed || input.keyDown || packer.count() == 0 || !layoutFits)
         return;
     // Keys zoom about the pointer when it is over the preview, else about
