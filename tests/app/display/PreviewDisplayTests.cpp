@@ -218,9 +218,10 @@ TEST(PreviewDisplay, TrimmedImagesDrawOnlyTheirKeptPart)
 {
     QuietPlatform quiet;
     AtlasScratch scratch;
+    // Margins on every side reach over the neighbours 1 px away.
     const std::string a = keptPng(scratch, "a.png", 30, 10, 10, 10, 10, red);
-    const std::string b = keptPng(scratch, "b.png", 10, 0, 0, 10, 10, green);
-    const std::string c = keptPng(scratch, "c.png", 30, 0, 20, 10, 10, blue);
+    const std::string b = keptPng(scratch, "b.png", 30, 10, 10, 10, 10, green);
+    const std::string c = keptPng(scratch, "c.png", 30, 12, 8, 10, 10, blue);
     ScriptedTool tool;
     tool.then([&](ScriptedTool& t) {
         t.addPaths({a, b, c});
