@@ -6,7 +6,9 @@
 // byte order; app/pack/NaturalOrder.h); hidden entries are passed over without a
 // word. Everything else a folder holds is counted by reason for the summary:
 // files without an image ending, subfolders (walked instead with
-// `recursive`, each folder once even when links lead back to it), entries
+// `recursive`, each folder once even when links lead back to it; their
+// files are named by their path below the folder given unless `flatten`,
+// app/pack/SpriteNames.h), entries
 // that are no regular file, and the pack's own outputs.
 //
 // The outputs (the atlas and its descriptions) are never inputs. In a folder,
@@ -35,6 +37,7 @@
 
 struct PackInput {
     std::string path;
+    std::string name;                               // the image's name in the atlas (SpriteNames.h)
     ImageFileFormat format = ImageFileFormat::None; // by the ending; None when it names none
     std::string error;                              // why it cannot be read, found before loading
 };
@@ -42,7 +45,10 @@ struct PackInput {
 class CPackInputs {
 public:
     // `outputs` are the paths the pack writes, the atlas image first.
-    CPackInputs(const std::vector<std::string>& outputs, bool recursive, NameOrder order = NameOrder::Natural);
+    // With `recursive`, files in subfolders are named by their path below the
+    // folder given ("hero/walk_1.png") unless `flatten`.
+    CPackInputs(const std::vector<std::string>& outputs, bool recursive, NameOrder order = NameOrder::Natural,
+                bool flatten = false);
 
     // Adds the inputs; false after printing why the pack must stop (an
     // output among the inputs, a folder that cannot be listed).
@@ -67,14 +73,17 @@ private:
         FileId id;
     };
 
-    bool addFolder(const std::string& folder, std::uint32_t depth);
-    bool addFolderFile(const std::string& path, const FileId& id);
+    // `prefix`: the subfolders walked so far below the folder given, each
+    // followed by "/".
+    bool addFolder(const std::string& folder, std::uint32_t depth, const std::string& prefix);
+    bool addFolderFile(const std::string& path, const std::string& name, const FileId& id);
     const Output* outputFor(const FileId& id) const;
     // Notes the images the atlas descriptions among `names` name.
     void noteDescribedAtlases(const std::string& folder, const std::vector<std::string>& names);
     static bool sameFile(const FileId& a, const FileId& b) { return a.device == b.device && a.inode == b.inode; }
 
     bool recursive_ = false;
+    bool flatten_ = false;
     NameOrder order_ = NameOrder::Natural;
     FileId atlasId_;        // the atlas image, when it exists
     bool hasAtlasFile_ = false;

@@ -5,7 +5,9 @@
 #include "app/pack/AtlasJson.h"
 #include "app/pack/AtlasSave.h"
 #include "app/pack/AtlasText.h"
+#include "app/pack/AtlasWriter.h"
 #include "app/pack/CPacker.h"
+#include "app/pack/CProject.h"
 #include "app/pack/NaturalOrder.h"
 #include "app/pack/PackSettings.h"
 #include "app/pack/SpriteSheet.h"
@@ -22,6 +24,8 @@
 #include "image/ImageLimits.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -44,11 +48,14 @@ struct PackOptions : PackSettings {
     bool watch = false;
     bool ifChanged = false;
     std::vector<std::string> arguments; // those that shape the outputs, for --if-changed
+    std::string projectPath;            // --project, watched as an input
 };
 
 // Largest accepted spacing; far more than any atlas needs, small enough
 // that sums with image sizes stay far from overflow.
 constexpr unsigned long maxSpacing = 4096;
+// A pivot lies in or near its sprite; far beyond that is a typing mistake.
+constexpr double maxPivot = 1000.0;
 
 // A whole decimal number from `least` to `most`.
 bool parseNumber(const char* text, unsigned long least, unsigned long most, std::uint32_t& number)
@@ -74,21 +81,77 @@ bool parseFormat(const std::string& format, PackOptions& options)
         options.jsonArray = true;
     else if (format == "atlas")
         options.gdxAtlas = true;
+    else if (format == "phaser3")
+        options.phaser3 = true;
     else if (format != "xml")
         return false;
     return true;
 }
 
+// Reads "X,Y" (two decimal fractions) into `pivot`; false when it is not
+// that.
+bool parsePivot(const std::string& text, SpritePivot& pivot)
+{
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos)
+        return false;
+    const auto number = [](const std::string& part, double& value) {
+        const char* end = part.data() + part.size();
+        const auto result = std::from_chars(part.data(), end, value);
+        return !part.empty() && result.ec == std::errc() && result.ptr == end && std::isfinite(value) &&
+               std::fabs(value) <= maxPivot;
+    };
+    return number(text.substr(0, comma), pivot.x) && number(text.substr(comma + 1), pivot.y);
+}
+
 // Parses the pack arguments; returns exitSuccess, or exitUsage after a
 // message. `helpShown` is set when --help printed the help instead.
+// --project FILE: the project's settings become the starting point that the
+// other options change. Its content (paths resolved) counts for
+// --if-changed like an argument.
+int loadProjectOption(int argc, char** argv, PackOptions& options)
+{
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--")
+            break;
+        if (arg != "--project" && arg.rfind("--project=", 0) != 0)
+            continue;
+        if (!options.projectPath.empty())
+            return usageError("--project is given twice");
+        options.projectPath = arg == "--project" ? (i + 1 < argc ? argv[++i] : "") : arg.substr(10);
+        if (options.projectPath.empty())
+            return usageError("--project needs the project file (.qfproj)");
+        CProject project;
+        std::string error;
+        if (!project.load(options.projectPath, error)) {
+            std::fprintf(stderr, "quiltforger-cli: %s; nothing was written\n", error.c_str());
+            return exitFailure;
+        }
+        static_cast<PackSettings&>(options) = project.settings;
+        options.arguments.push_back("--project-settings=" + project.text(""));
+    }
+    return exitSuccess;
+}
+
 int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
 {
+    if (const int status = loadProjectOption(argc, argv, options); status != exitSuccess)
+        return status;
+    const bool fromProject = !options.projectPath.empty();
+    bool inputsGiven = false;
+    bool jsonGiven = false;
+    bool jsonArrayGiven = false;
     bool onlyInputs = false;
     for (int i = 0; i < argc; ++i) {
         std::string arg = argv[i];
         if (onlyInputs || (arg != "--watch" && arg != "--if-changed"))
             options.arguments.push_back(arg);
         if (onlyInputs || arg.empty() || arg[0] != '-' || arg == "-") {
+            // Inputs named here replace the project's.
+            if (!inputsGiven)
+                options.inputs.clear();
+            inputsGiven = true;
             options.inputs.push_back(arg);
             continue;
         }
@@ -102,11 +165,15 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
         const bool hasValue = inlineValue || i + 1 < argc;
         const auto takeValue = [&]() -> std::string { return inlineValue ? *inlineValue : std::string(argv[++i]); };
         const bool takesValue = arg == "--mode" || arg == "--spacing" || arg == "--max-size" || arg == "--border" ||
-            arg == "--extrude" || arg == "--sort" || arg == "-o" || arg == "--output" || arg == "--format";
+            arg == "--extrude" || arg == "--sort" || arg == "-o" || arg == "--output" || arg == "--format" ||
+            arg == "--pivot" || arg == "--project";
         if (inlineValue && !takesValue)
             return usageError(arg + " takes no value");
         if (arg == "--") {
             onlyInputs = true;
+        } else if (arg == "--project") {
+            if (!inlineValue)
+                ++i; // read by loadProjectOption
         } else if (arg == "--help" || arg == "-h") {
             printCommandHelp("pack");
             helpShown = true;
@@ -168,15 +235,29 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
             options.tight = false;
         } else if (arg == "--recursive") {
             options.recursive = true;
+        } else if (arg == "--flatten") {
+            options.flatten = true;
+        } else if (arg == "--no-animations") {
+            options.animations = false;
+        } else if (arg == "--pivot") {
+            SpritePivot pivot;
+            if (!hasValue || !parsePivot(takeValue(), pivot))
+                return usageError("--pivot needs X,Y: two fractions of the sprite's size (0.5,1 is the middle of "
+                                  "its bottom edge)");
+            options.pivot = pivot;
         } else if (arg == "--skip-unreadable") {
             options.skipUnreadable = true;
         } else if (arg == "--json") {
             options.json = true;
+            jsonGiven = true;
         } else if (arg == "--progress") {
             options.progress = true;
         } else if (arg == "--format") {
-            if (!hasValue || !parseFormat(takeValue(), options))
-                return usageError("--format needs xml, json, json-array or atlas");
+            const std::string format = hasValue ? takeValue() : std::string();
+            if (!parseFormat(format, options))
+                return usageError("--format needs xml, json, json-array, atlas or phaser3");
+            jsonGiven = jsonGiven || format == "json";
+            jsonArrayGiven = jsonArrayGiven || format == "json-array";
         } else if (arg == "--watch") {
             options.watch = true;
         } else if (arg == "--if-changed") {
@@ -191,12 +272,21 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
             return usageError("unknown option " + arg);
         }
     }
+    // A JSON kind named here replaces the project's other one.
+    if (fromProject && jsonGiven != jsonArrayGiven) {
+        options.json = jsonGiven;
+        options.jsonArray = jsonArrayGiven;
+    }
     if (options.atlasPath.empty())
-        return usageError("pack needs -o ATLAS");
+        return usageError(fromProject ? "pack needs -o ATLAS (the project names no atlas)" : "pack needs -o ATLAS");
     if (options.inputs.empty())
-        return usageError("pack needs at least one image or folder");
+        return usageError(fromProject ? "pack needs at least one image or folder (the project names none)"
+                                      : "pack needs at least one image or folder");
     if (options.json && options.jsonArray)
         return usageError("--json and --format json-array would both write " + atlasJsonPath(options.atlasPath));
+    if (options.phaser3 && !options.multipack && (options.json || options.jsonArray))
+        return usageError("--format phaser3 and the JSON description would both write " +
+                          atlasJsonPath(options.atlasPath) + " (with --multipack the pages' JSON are numbered)");
     std::uint32_t channels = 0;
     std::uint32_t bitsPerPixel = 0;
     if (!atlasFormatFor(options.atlasPath, channels, bitsPerPixel))
@@ -214,7 +304,7 @@ bool checkNames(const std::vector<PackInput>& files)
     std::map<std::string, std::size_t> byFrame;
     bool ok = true;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::string name = fileNameOf(files[i].path);
+        const std::string& name = files[i].name;
         const auto [nameIt, newName] = byName.emplace(name, i);
         if (!newName) {
             std::fprintf(stderr, "%s and %s: two images named %s\n", files[nameIt->second].path.c_str(),
@@ -238,75 +328,13 @@ bool checkNames(const std::vector<PackInput>& files)
 // already on disk and at least the first), each with its descriptions.
 std::vector<std::string> outputsOf(const PackOptions& options)
 {
-    std::vector<std::string> images;
-    if (!options.multipack) {
-        images.push_back(options.atlasPath);
-    } else {
+    std::uint32_t pages = 1;
+    if (options.multipack) {
         struct stat info;
-        for (std::uint32_t page = 0; page == 0 || stat(atlasPagePath(options.atlasPath, page).c_str(), &info) == 0;
-             ++page)
-            images.push_back(atlasPagePath(options.atlasPath, page));
+        while (stat(atlasPagePath(options.atlasPath, pages).c_str(), &info) == 0)
+            ++pages;
     }
-    std::vector<std::string> outputs;
-    for (const std::string& image : images) {
-        outputs.push_back(image);
-        outputs.push_back(atlasDescriptionPath(image));
-        if (options.json || options.jsonArray)
-            outputs.push_back(atlasJsonPath(image));
-        if (options.gdxAtlas)
-            outputs.push_back(atlasGdxPath(image));
-    }
-    return outputs;
-}
-
-// The other descriptions of one page: (path, text), in the order of
-// outputsOf().
-bool describeOthers(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
-                    std::uint32_t width, std::uint32_t height, const PackOptions& options,
-                    std::vector<std::pair<std::string, std::string>>& files, std::string& error)
-{
-    if (options.json || options.jsonArray) {
-        std::string text;
-        if (!atlasJsonText(atlasPath, packer, images, width, height, text, &error, options.sprites.premultiply))
-            return false;
-        if (options.jsonArray && !atlasJsonArrayText(text, text, &error))
-            return false;
-        files.emplace_back(atlasJsonPath(atlasPath), std::move(text));
-    }
-    if (options.gdxAtlas) {
-        std::string text;
-        if (!atlasGdxText(atlasPath, packer, images, width, height, text, &error, options.sprites.premultiply))
-            return false;
-        files.emplace_back(atlasGdxPath(atlasPath), std::move(text));
-    }
-    return true;
-}
-
-// Writes one page: the other descriptions are complete before the atlas is
-// saved and put in place after it, so a failed save leaves them unwritten
-// too.
-bool writePage(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
-               std::uint32_t width, std::uint32_t height, const PackOptions& options,
-               const CParallelDeflate::Progress& onPiece, std::string& error)
-{
-    std::vector<std::pair<std::string, std::string>> texts;
-    if (!describeOthers(atlasPath, packer, images, width, height, options, texts, error))
-        return false;
-    std::vector<std::unique_ptr<CSafeWriter>> files;
-    for (const auto& [path, text] : texts) {
-        files.push_back(std::make_unique<CSafeWriter>());
-        if (!files.back()->open(path, &error))
-            return false;
-        if (!files.back()->write(text.data(), text.size()))
-            return files.back()->commit(&error); // names the failed write
-    }
-    if (!saveAtlas(atlasPath, packer, images, width, height, options.sprites.finish(), &error, onPiece))
-        return false;
-    for (const auto& file : files) {
-        if (!file->commit(&error))
-            return false;
-    }
-    return true;
+    return atlasSetPaths(options, pages);
 }
 
 // "XML and JSON descriptions": what the multipack summary says lies beside
@@ -315,9 +343,7 @@ std::string describedKinds(const PackOptions& options)
 {
     std::string kinds = "XML";
     if (options.json || options.jsonArray)
-        kinds += options.gdxAtlas ? ", JSON" : " and JSON";
-    if (options.gdxAtlas)
-        kinds += " and .atlas";
+        kinds += " and JSON";
     return kinds + (kinds == "XML" ? " description" : " descriptions");
 }
 
@@ -325,7 +351,7 @@ std::string describedKinds(const PackOptions& options)
 int packOnce(const PackOptions& options)
 {
     const std::vector<std::string> outputs = outputsOf(options);
-    CPackInputs inputs(outputs, options.recursive, options.order);
+    CPackInputs inputs(outputs, options.recursive, options.order, options.flatten);
     if (!inputs.collect(options.inputs))
         return exitFailure;
     const std::vector<PackInput>& files = inputs.files();
@@ -351,6 +377,7 @@ int packOnce(const PackOptions& options)
     CProgressBar progress(options.progress);
     std::vector<std::unique_ptr<CImage>> images;
     images.reserve(files.size());
+    std::vector<std::optional<NineSlice>> nineSlices;
     std::size_t unreadable = 0;
     std::vector<LoadedInput> loaded =
         loadInputs(files, [&](std::size_t done) { progress.update("loading", done, files.size()); });
@@ -361,6 +388,7 @@ int packOnce(const PackOptions& options)
             continue;
         }
         images.push_back(std::move(loaded[i].image));
+        nineSlices.push_back(loaded[i].nineSlice);
     }
     progress.update("loading", files.size(), files.size());
     if (unreadable > 0 && !options.skipUnreadable) {
@@ -378,23 +406,19 @@ int packOnce(const PackOptions& options)
     progress.update("packing", 0, 1);
     std::vector<AtlasImage> atlasImages;
     atlasImages.reserve(images.size());
-    for (const auto& image : images)
-        atlasImages.push_back(AtlasImage{image->getName(), image.get()});
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        atlasImages.push_back(AtlasImage{images[i]->getName(), images[i].get()});
+        atlasImages.back().meta.nineSlice = nineSlices[i];
+    }
     // Trimmed, shared and extruded pictures are what gets laid out.
-    const SpriteSheet sprites = prepareSprites(atlasImages, options.sprites);
-    const std::vector<LayoutImage>& layoutImages = sprites.pictures;
-    const std::uint64_t imagePixels = sprites.pictureArea;
-    LayoutOptions layoutOptions;
-    layoutOptions.mode = options.mode;
-    layoutOptions.alignment = options.alignment;
-    layoutOptions.spacing = options.spacing;
-    layoutOptions.tight = options.tight;
-    layoutOptions.maxSize = options.maxSize;
-    layoutOptions.pot = options.pot;
-    layoutOptions.square = options.square;
-    layoutOptions.multipack = options.multipack;
-    layoutOptions.border = options.border;
-    const AtlasLayout layout = layoutAtlas(layoutImages, layoutOptions);
+    const PackedAtlas packed = packAtlas(atlasImages, options);
+    const SpriteSheet& sprites = packed.sprites;
+    const AtlasLayout& layout = packed.layout;
+    if (!packed.refused.empty()) {
+        progress.finish();
+        std::fprintf(stderr, "quiltforger-cli: %s\n", packed.refused.c_str());
+        return exitFailure;
+    }
     if (!layout.fits()) {
         progress.finish();
         std::fprintf(stderr, "quiltforger-cli: %zu of %zu images do not fit in the largest atlas (%ux%u)%s\n",
@@ -413,37 +437,30 @@ int packOnce(const PackOptions& options)
                      reasonText(code).c_str());
         return exitFailure;
     }
-    // A PNG atlas moves the bar by pieces compressed; other formats are one
-    // step per page.
     const std::size_t pageCount = layout.pages.size();
     std::uint64_t writeSteps = pageCount;
-    std::string pagesText;
-    std::uint64_t canvasPixels = 0;
-    CPacker packer;
     // Packs into the same folder at once put their sets in place one after
     // the other, never interleaved.
     COutputLock lock;
     lock.acquire(folder);
-    for (std::size_t page = 0; page < pageCount; ++page) {
-        const LayoutPage& sheet = layout.pages[page];
-        const std::string path =
-            options.multipack ? atlasPagePath(options.atlasPath, static_cast<std::uint32_t>(page)) : options.atlasPath;
-        fillPagePacker(layoutImages, layout, static_cast<std::uint32_t>(page), packer);
-        const std::vector<AtlasImage> pageImages = sprites.pageImages(layout, static_cast<std::uint32_t>(page));
-        const auto onPiece = [&](std::size_t piecesDone, std::size_t pieces) {
-            writeSteps = pieces * pageCount;
-            progress.update("writing", page * pieces + piecesDone, writeSteps);
-        };
-        if (!writePage(path, packer, pageImages, sheet.width, sheet.height, options, onPiece, error)) {
-            progress.finish();
-            std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
-            return exitFailure;
-        }
-        canvasPixels += std::uint64_t(sheet.width) * sheet.height;
-        char text[64];
-        std::snprintf(text, sizeof(text), " (%ux%u)", sheet.width, sheet.height);
-        pagesText += (page == 0 ? "" : ", ") + path + text;
+    AtlasWriteReport written;
+    const auto onStep = [&](std::uint64_t done, std::uint64_t total) {
+        writeSteps = total;
+        progress.update("writing", done, total);
+    };
+    if (!writeAtlasSet(options, packed, onStep, error, &written)) {
+        progress.finish();
+        std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
+        return exitFailure;
     }
+    std::string pagesText;
+    for (std::size_t page = 0; page < written.pagePaths.size(); ++page) {
+        char text[64];
+        std::snprintf(text, sizeof(text), " (%ux%u)", written.pageWidths[page], written.pageHeights[page]);
+        pagesText += (page == 0 ? "" : ", ") + written.pagePaths[page] + text;
+    }
+    const std::uint64_t canvasPixels = written.canvasPixels;
+    const std::uint64_t imagePixels = sprites.pictureArea;
     if (options.ifChanged && unreadable == 0) {
         const std::string text = packDigestText(digest, outputsOf(options));
         if (!CSafeWriter::writeFile(digestPath, text.data(), text.size(), &error)) {
@@ -466,12 +483,17 @@ int packOnce(const PackOptions& options)
         else if (options.jsonArray)
             std::printf(", JSON array description %s", outputs[2].c_str());
         if (options.gdxAtlas)
-            std::printf(", .atlas description %s", outputs.back().c_str());
+            std::printf(", .atlas description %s", atlasGdxPath(options.atlasPath).c_str());
     } else {
         std::printf("packed %zu image%s into %zu page%s: %s, %.1f%% occupied, %s beside each", images.size(),
                     images.size() == 1 ? "" : "s", pageCount, pageCount == 1 ? "" : "s", pagesText.c_str(),
                     occupancy, describedKinds(options).c_str());
+        if (options.gdxAtlas)
+            std::printf(", .atlas description of every page %s", atlasGdxPath(options.atlasPath).c_str());
     }
+    if (options.phaser3)
+        std::printf(", Phaser 3 multi-atlas %s", phaserAtlasPath(options).c_str());
+
     if (options.sprites.alias)
         std::printf("; %zu aliased", sprites.aliased);
     if (!skipped.empty())
@@ -492,12 +514,24 @@ int runPack(int argc, char** argv)
 {
     PackOptions options;
     bool helpShown = false;
-    if (parseOptions(argc, argv, options, helpShown) != exitSuccess)
-        return exitUsage;
+    if (const int status = parseOptions(argc, argv, options, helpShown); status != exitSuccess)
+        return status;
     if (helpShown)
         return exitSuccess;
     if (!options.watch)
         return packOnce(options);
-    CWatch watch(options.inputs, options.recursive, [&options] { return outputsOf(options); });
-    return watch.run([&options] { return packOnce(options); });
+    // The project is an input too: each repack reads it again.
+    std::vector<std::string> watched = options.inputs;
+    if (!options.projectPath.empty())
+        watched.push_back(options.projectPath);
+    CWatch watch(watched, options.recursive, [&options] { return outputsOf(options); });
+    return watch.run([&] {
+        if (!options.projectPath.empty()) {
+            PackOptions again;
+            if (parseOptions(argc, argv, again, helpShown) != exitSuccess)
+                return exitFailure;
+            options = std::move(again);
+        }
+        return packOnce(options);
+    });
 }
