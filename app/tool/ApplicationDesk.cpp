@@ -169,9 +169,6 @@ void Application::placeControls()
     const Area area = previewArea();
     const float dx = area.width - controlsLeft;
     const float dy = area.height - (layoutHeight - titleHeight - statusHeight);
-    // The image list takes half the height the window gains, the options
-    // under it the other half.
-    const float listGrowth = std::floor(dy / 2.0f);
     float listTop = layoutHeight;
     float listBottom = layoutHeight;
     for (const Placement& place : placements) {
@@ -180,34 +177,55 @@ void Application::placeControls()
             listBottom = place.y + place.height;
         }
     }
-    for (const Placement& place : placements) {
-        CGUI* element = place.element;
-        if (element == control) {
-            element->setSize(place.width + dx, place.height);
-        } else if (element == hint) {
-            element->setSize(place.width + dx, place.height + dy);
-        } else if (place.x < controlsLeft && place.y >= layoutHeight - statusHeight) {
-            // The status line keeps to the bottom edge and spans the preview.
-            element->setPosition(place.x, place.y + dy);
-            element->setSize(place.width + dx, place.height);
-        } else if (place.x >= controlsLeft) {
-            const bool holdsList = place.y <= listTop && place.y + place.height >= listBottom &&
-                                   place.y + place.height < layoutHeight;
-            const bool belowList = place.y >= listBottom;
-            element->setPosition(place.x + dx, place.y + (belowList ? listGrowth : 0.0f));
-            if (place.y <= titleHeight && place.y + place.height >= layoutHeight)
-                element->setSize(place.width, place.height + dy);
-            else if (holdsList)
-                element->setSize(place.width, place.height + listGrowth);
-        } else if (place.y >= layoutHeight - titleHeight) {
-            element->setPosition(place.x, place.y + dy);
-            element->setSize(place.width + dx, place.height);
+    // Everything placed with the image list `listGrowth` pixels taller.
+    auto placeAll = [&](float listGrowth) {
+        for (const Placement& place : placements) {
+            CGUI* element = place.element;
+            if (element == control) {
+                element->setSize(place.width + dx, place.height);
+            } else if (element == hint) {
+                element->setSize(place.width + dx, place.height + dy);
+            } else if (place.x < controlsLeft && place.y >= layoutHeight - statusHeight) {
+                // The status line keeps to the bottom edge and spans the preview.
+                element->setPosition(place.x, place.y + dy);
+                element->setSize(place.width + dx, place.height);
+            } else if (place.x >= controlsLeft) {
+                const bool holdsList = place.y <= listTop && place.y + place.height >= listBottom &&
+                                       place.y + place.height < layoutHeight;
+                const bool belowList = place.y >= listBottom;
+                element->setPosition(place.x + dx, place.y + (belowList ? listGrowth : 0.0f));
+                if (place.y <= titleHeight && place.y + place.height >= layoutHeight)
+                    element->setSize(place.width, place.height + dy);
+                else if (holdsList)
+                    element->setSize(place.width, place.height + listGrowth);
+            } else if (place.y >= layoutHeight - titleHeight) {
+                element->setPosition(place.x, place.y + dy);
+                element->setSize(place.width + dx, place.height);
+            }
         }
+        // The options fill the column under the image list.
+        const CGUI* listPanel = gui.find("listPanel");
+        const float optionsTop = listPanel != nullptr ? listPanel->getY() + listPanel->getHeight() + 1.0f : 295.0f;
+        optionsPanel.place(controlsLeft + 6.0f + dx, optionsTop, area.bottom() + statusHeight);
+    };
+    // The image list takes half the height the window gains, unless the
+    // options could stack their groups with less: then the options get the
+    // room they need to stack and the list the rest.
+    float growth = std::floor(dy / 2.0f);
+    placeAll(growth);
+    if (!optionsPanel.isStacked() && growth > 0.0f) {
+        placeAll(0.0f);
+        if (optionsPanel.isStacked()) {
+            float stacks = 0.0f;
+            while (growth - stacks > 1.0f) {
+                const float middle = std::floor((stacks + growth) / 2.0f);
+                placeAll(middle);
+                (optionsPanel.isStacked() ? stacks : growth) = middle;
+            }
+            growth = stacks;
+        }
+        placeAll(growth);
     }
-    // The options fill the column under the image list.
-    const CGUI* listPanel = gui.find("listPanel");
-    const float optionsTop = listPanel != nullptr ? listPanel->getY() + listPanel->getHeight() + 1.0f : 295.0f;
-    optionsPanel.place(controlsLeft + 6.0f + dx, optionsTop, area.bottom() + statusHeight);
     placePageControl();
 }
 
