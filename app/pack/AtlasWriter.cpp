@@ -61,12 +61,47 @@ bool describeOthers(const PackSettings& settings, const AtlasPageInfo& page, con
     return true;
 }
 
-// Writes one page: the other descriptions are complete before the atlas is
-// saved and put in place after it, so a failed save leaves them unwritten
-// too.
+// Files written and prepared but not yet put in place, by what readers open
+// first: descriptions (the XML ones apart, opened first of all by the
+// engine and unpack), then the images they name.
+struct StagedFiles {
+    std::vector<std::unique_ptr<CSafeWriter>> images;
+    std::vector<std::unique_ptr<CSafeWriter>> descriptions;
+    std::vector<std::unique_ptr<CSafeWriter>> xml;
+
+    CSafeWriter& add(std::vector<std::unique_ptr<CSafeWriter>>& kind)
+    {
+        kind.push_back(std::make_unique<CSafeWriter>());
+        return *kind.back();
+    }
+    // The images first, then the other descriptions, the XML ones last, so
+    // no description names a file that is not there yet and the window in
+    // which a reader sees a mix is a run of renames.
+    bool commit(std::string& error)
+    {
+        std::vector<CSafeWriter*> order;
+        for (const auto* kind : {&images, &descriptions, &xml}) {
+            for (const auto& file : *kind)
+                order.push_back(file.get());
+        }
+        return CSafeWriter::commitAll(order, &error);
+    }
+};
+
+// Writes `text` to a staged file at `path`.
+bool stageText(CSafeWriter& file, const std::string& path, const std::string& text, std::string& error)
+{
+    if (!file.open(path, &error))
+        return false;
+    file.write(text.data(), text.size());
+    return file.prepare(&error); // names a failed write
+}
+
+// Writes one page into `staged`: its atlas image and every description.
 bool writePage(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
                const AtlasPageInfo& page, const std::vector<std::string>& relatedPacks, const PackSettings& settings,
-               CombinedTexts& combined, const CParallelDeflate::Progress& onPiece, std::string& error)
+               CombinedTexts& combined, StagedFiles& staged, const CParallelDeflate::Progress& onPiece,
+               std::string& error)
 {
     std::vector<AtlasFrame> frames;
     if (!atlasFrames(packer, images, frames, &error))
@@ -74,21 +109,12 @@ bool writePage(const std::string& atlasPath, const CPacker& packer, const std::v
     std::vector<std::pair<std::string, std::string>> texts;
     if (!describeOthers(settings, page, frames, relatedPacks, atlasPath, texts, combined, error))
         return false;
-    std::vector<std::unique_ptr<CSafeWriter>> files;
     for (const auto& [path, text] : texts) {
-        files.push_back(std::make_unique<CSafeWriter>());
-        if (!files.back()->open(path, &error))
-            return false;
-        if (!files.back()->write(text.data(), text.size()))
-            return files.back()->commit(&error); // names the failed write
-    }
-    if (!saveAtlas(atlasPath, packer, images, page.width, page.height, settings.sprites.finish(), &error, onPiece))
-        return false;
-    for (const auto& file : files) {
-        if (!file->commit(&error))
+        if (!stageText(staged.add(staged.descriptions), path, text, error))
             return false;
     }
-    return true;
+    return prepareAtlasFiles(atlasPath, packer, images, page.width, page.height, settings.sprites.finish(),
+                             staged.add(staged.images), staged.add(staged.xml), &error, onPiece);
 }
 
 // The other pages' JSON file names, for a multipack page's
@@ -214,6 +240,7 @@ bool writeAtlasSet(const PackSettings& settings, const PackedAtlas& packed, cons
         return false;
     }
     CombinedTexts combined;
+    StagedFiles staged;
     std::uint64_t steps = pageCount;
     CPacker packer;
     for (std::size_t page = 0; page < pageCount; ++page) {
@@ -230,7 +257,7 @@ bool writeAtlasSet(const PackSettings& settings, const PackedAtlas& packed, cons
         const AtlasPageInfo info{fileNameOf(path), sheet.width, sheet.height, channels != 4,
                                  settings.sprites.premultiply};
         if (!writePage(path, packer, pageImages, info, relatedPacksOf(settings, pageCount, page), settings, combined,
-                       onPiece, error))
+                       staged, onPiece, error))
             return false;
         if (report) {
             report->pagePaths.push_back(path);
@@ -239,16 +266,17 @@ bool writeAtlasSet(const PackSettings& settings, const PackedAtlas& packed, cons
             report->canvasPixels += std::uint64_t(sheet.width) * sheet.height;
         }
     }
-    // Written once every page is in place, so they never name a page that
-    // is not there.
+    // Put in place after every page, so they never name a page that is
+    // not there.
     if (settings.gdxAtlas && settings.multipack &&
-        !CSafeWriter::writeFile(atlasGdxPath(settings.atlasPath), combined.gdx.data(), combined.gdx.size(), &error))
+        !stageText(staged.add(staged.descriptions), atlasGdxPath(settings.atlasPath), combined.gdx, error))
         return false;
-    if (settings.phaser3) {
-        const std::string text = phaserAtlasText(combined.phaserTextures, settings.sprites.premultiply);
-        if (!CSafeWriter::writeFile(phaserAtlasPath(settings), text.data(), text.size(), &error))
-            return false;
-    }
+    if (settings.phaser3 &&
+        !stageText(staged.add(staged.descriptions), phaserAtlasPath(settings),
+                   phaserAtlasText(combined.phaserTextures, settings.sprites.premultiply), error))
+        return false;
+    if (!staged.commit(error))
+        return false;
     if (progress)
         progress(steps, steps);
     return true;
