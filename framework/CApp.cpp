@@ -108,11 +108,13 @@ void CApp::run()
         CWindowMessage message;
         bool changed = false;
         while (platform().peekMessage(message)) {
-            changed = true;
-            if (message.message == WindowMessage::quit)
+            if (message.message == WindowMessage::quit) {
                 running_ = false;
-            else
+                changed = true;
+            } else {
                 windowProcedure(message);
+                changed = changed || messageChangesFrame(message);
+            }
         }
         const std::uint64_t firings = timerFiringCount();
         frameTick().emit();
@@ -155,6 +157,11 @@ void CApp::repaint()
 {
     if (window_ != nullptr)
         draw();
+}
+
+bool CApp::messageChangesFrame(const CWindowMessage&)
+{
+    return true;
 }
 
 bool CApp::queryClose()

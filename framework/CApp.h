@@ -69,6 +69,11 @@ public:
     bool isRedrawOnDemand() const { return redrawOnDemand_; }
     // Asks for one more frame in on-demand mode.
     void requestRedraw() { redrawWanted_ = true; }
+    // In on-demand mode, asked after each message has been handled: whether
+    // it may have changed what is drawn. True here; an application that
+    // knows a pointer move changed nothing (and asks with requestRedraw
+    // when something did) saves drawing a frame per move.
+    virtual bool messageChangesFrame(const CWindowMessage& message);
     // Frames drawn by the loop so far.
     std::uint64_t getFrameCount() const { return frameCount_; }
 

@@ -48,6 +48,14 @@ public:
     // several. False when the user cancels (the selection is then untouched).
     virtual bool open(const std::string& title, const std::vector<CFileFilter>& filters, bool multiple,
                       CFileSelection& selection) = 0;
+    // The open dialog for a set of inputs: several files, or folders (a
+    // folder selected, or the folder shown, taken with a button of its
+    // own). The dialog without that button chooses files only.
+    virtual bool openFilesOrFolders(const std::string& title, const std::vector<CFileFilter>& filters,
+                                    CFileSelection& selection)
+    {
+        return open(title, filters, true, selection);
+    }
     // The save dialog: one file name, existing or not; the desktop's dialog
     // asks before an existing file is chosen. False when the user cancels.
     virtual bool save(const std::string& title, const std::vector<CFileFilter>& filters,

@@ -64,6 +64,12 @@ bool CGtkFileDialog::open(const std::string& title, const std::vector<CFileFilte
     return run(Kind::open, title, filters, multiple, selection);
 }
 
+bool CGtkFileDialog::openFilesOrFolders(const std::string& title, const std::vector<CFileFilter>& filters,
+                                        CFileSelection& selection)
+{
+    return run(Kind::openFolders, title, filters, true, selection);
+}
+
 bool CGtkFileDialog::save(const std::string& title, const std::vector<CFileFilter>& filters,
                           CFileSelection& selection)
 {
@@ -104,6 +110,11 @@ bool CGtkFileDialog::run(Kind kind, const std::string& title, const std::vector<
     gtk_file_chooser_set_select_multiple(chooser, multiple ? TRUE : FALSE);
     gtk_file_chooser_set_do_overwrite_confirmation(chooser, kind == Kind::save ? TRUE : FALSE);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+    // GTK's open dialog goes into a folder rather than choosing it: a
+    // button of its own takes the selected folders, or the folder shown.
+    constexpr int addFolderResponse = 1;
+    if (kind == Kind::openFolders)
+        gtk_dialog_add_button(GTK_DIALOG(dialog), "Add _folder", addFolderResponse);
 
     std::vector<GtkFileFilter*> gtkFilters;
     for (const CFileFilter& filter : filters) {
@@ -121,10 +132,25 @@ bool CGtkFileDialog::run(Kind kind, const std::string& title, const std::vector<
     if (kind != Kind::open && !startName.empty())
         gtk_file_chooser_set_current_name(chooser, startName.c_str());
 
-    bool accepted = runDialogOverWindow(dialog) == GTK_RESPONSE_ACCEPT;
+    const int response = runDialogOverWindow(dialog);
+    bool accepted = response == GTK_RESPONSE_ACCEPT;
     std::vector<std::string> paths;
     int filterIndex = 0;
-    if (accepted) {
+    if (response == addFolderResponse) {
+        GSList* files = gtk_file_chooser_get_filenames(chooser);
+        for (GSList* item = files; item != nullptr; item = item->next) {
+            const char* name = static_cast<const char*>(item->data);
+            if (g_file_test(name, G_FILE_TEST_IS_DIR))
+                paths.emplace_back(name);
+        }
+        g_slist_free_full(files, g_free);
+        if (paths.empty()) {
+            if (gchar* shown = gtk_file_chooser_get_current_folder(chooser)) {
+                paths.emplace_back(shown);
+                g_free(shown);
+            }
+        }
+    } else if (accepted) {
         GSList* files = gtk_file_chooser_get_filenames(chooser);
         for (GSList* item = files; item != nullptr; item = item->next)
             paths.emplace_back(static_cast<const char*>(item->data));

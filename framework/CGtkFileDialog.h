@@ -20,9 +20,11 @@ public:
               CFileSelection& selection) override;
     bool chooseFolder(const std::string& title, CFileSelection& selection) override;
     void suggest(const std::string& folder, const std::string& name) override;
+    bool openFilesOrFolders(const std::string& title, const std::vector<CFileFilter>& filters,
+                            CFileSelection& selection) override;
 
 private:
-    enum class Kind { open, save, folder };
+    enum class Kind { open, openFolders, save, folder };
     bool run(Kind kind, const std::string& title, const std::vector<CFileFilter>& filters, bool multiple,
              CFileSelection& selection);
 

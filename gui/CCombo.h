@@ -46,6 +46,10 @@ public:
     CButton& getDropButton() { return dropButton; }
     CList& getList() { return list; }
     float getOpenHeight() const { return openHeight; }
+    // Whether the drop-down list is shown, and hiding it (as Escape does)
+    // without choosing anything.
+    bool isOpen() const { return list.isVisible(); }
+    void close() { list.setVisible(false); }
 
     CSignal<String&, std::int32_t, std::int32_t> onSelect;
 

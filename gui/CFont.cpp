@@ -56,8 +56,10 @@ CTextLayout CFont::makeLayout() const
     layout.elide = elide;
     if (!glyphCache)
         return layout;
+    std::shared_ptr<CGlyphCache> cache = glyphCache;
+    layout.shape = [cache](const std::vector<char32_t>& codes) { return cache->shape(codes); };
     // The characters the table lacks, from the cache (built on first use).
-    std::vector<char32_t> codes = CTextLayout::decode(text);
+    std::vector<char32_t> codes = layout.drawnCodes(text);
     if (elide)
         codes.push_back(CTextLayout::ellipsis);
     for (const char32_t code : codes) {

@@ -231,18 +231,26 @@ float CTextLayout::lineStart(const String& text, std::uint32_t start, float x0, 
 
 float CTextLayout::textHeight(const String& text, float maxWidth) const
 {
-    return heightOf(decode(text), maxWidth);
+    return heightOf(drawnCodes(text), maxWidth);
 }
 
 float CTextLayout::verticalStart(const String& text, float y0, float width, float height) const
 {
-    return verticalOf(decode(text), y0, width, height);
+    return verticalOf(drawnCodes(text), y0, width, height);
+}
+
+std::vector<char32_t> CTextLayout::drawnCodes(const String& text) const
+{
+    Codes codes = decode(text);
+    if (shape && !password)
+        return shape(codes);
+    return codes;
 }
 
 std::vector<CTextLayout::Placement> CTextLayout::layout(const String& text, float x0, float y0, float width,
                                                           float height) const
 {
-    const Codes codes = decode(text);
+    const Codes codes = drawnCodes(text);
     if (elide)
         return layoutElided(codes, x0, y0, width, height);
     return layoutCodes(codes, x0, y0, width, height);

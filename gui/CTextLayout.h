@@ -30,6 +30,7 @@
 #include "core/String.h"
 
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -68,6 +69,16 @@ public:
     bool password = false;
     char passwordChar = '*';
     bool elide = false;
+    // Turns decoded text into what is drawn, left to right (the font's
+    // shaping: joined letters, right-to-left runs); none leaves the code
+    // points as they are. Names above U+10FFFF that it returns are glyphs
+    // like any other (moreGlyphs). Caret positions (lineWidth, lineStart
+    // from a byte) follow the unshaped text.
+    std::function<std::vector<char32_t>(const std::vector<char32_t>&)> shape;
+
+    // The text decoded and, when the layout shapes, shaped (password text
+    // is never shaped).
+    std::vector<char32_t> drawnCodes(const String& text) const;
 
     // The code points of UTF-8 text (`invalid` for each stray byte);
     // `offsets` (when not null) receives each one's byte position.

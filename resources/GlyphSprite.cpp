@@ -10,6 +10,9 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include <fribidi.h>
+#include <hb-ft.h>
+#include <hb.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -55,7 +58,18 @@ public:
         return true;
     }
 
+    // Renders glyph `index` of the face (as text shaping chose it).
+    bool renderIndex(std::uint32_t index, std::int64_t& advance, FT_Int32 flags = 0)
+    {
+        if (!face || index >= static_cast<std::uint32_t>(face->num_glyphs) ||
+            FT_Load_Glyph(face, index, FT_LOAD_RENDER | flags) != 0)
+            return false;
+        advance = std::max<std::int64_t>(0, face->glyph->advance.x / 64);
+        return true;
+    }
+
     FT_GlyphSlot slot() const { return face->glyph; }
+    FT_Face handle() const { return face; }
 
 private:
     FT_Library library = nullptr;
@@ -316,6 +330,46 @@ public:
         }
     }
 
+    ~Faces()
+    {
+        for (hb_font_t* font : shapers)
+            hb_font_destroy(font);
+    }
+
+    // Face 0 is the font, 1 on its fallbacks; null past the last or when
+    // the font did not open.
+    FreeTypeSession* at(std::size_t index)
+    {
+        if (index == 0)
+            return primaryOpen ? &primary : nullptr;
+        return index - 1 < fallbacks.size() ? fallbacks[index - 1].get() : nullptr;
+    }
+
+    // The index of the face that maps `code`, or -1 when none does.
+    int indexFor(char32_t code)
+    {
+        if (primaryOpen && primary.maps(code))
+            return 0;
+        for (std::size_t i = 0; i < fallbacks.size(); ++i) {
+            if (fallbacks[i]->maps(code))
+                return static_cast<int>(i + 1);
+        }
+        return -1;
+    }
+
+    // HarfBuzz's view of face `index`, made on first use.
+    hb_font_t* shaper(std::size_t index)
+    {
+        FreeTypeSession* session = at(index);
+        if (session == nullptr)
+            return nullptr;
+        if (shapers.size() <= index)
+            shapers.resize(index + 1, nullptr);
+        if (shapers[index] == nullptr)
+            shapers[index] = hb_ft_font_create_referenced(session->handle());
+        return shapers[index];
+    }
+
     // The face that maps `code`: the font's own, the first fallback that
     // does, or the font's own missing glyph.
     FreeTypeSession* forCode(char32_t code, bool& isFallback)
@@ -336,6 +390,7 @@ private:
     FreeTypeSession primary;
     bool primaryOpen = false;
     std::vector<std::unique_ptr<FreeTypeSession>> fallbacks;
+    std::vector<hb_font_t*> shapers; // last: destroyed before the faces
 };
 
 CGlyphCache::CGlyphCache(std::string fontPath, std::int32_t height, std::int32_t cell, std::int32_t base)
@@ -391,7 +446,7 @@ bool CGlyphCache::placeCell(std::int64_t width, std::int64_t& x, std::int64_t& y
 
 const CGlyphCache::Glyph* CGlyphCache::glyph(char32_t code)
 {
-    if (code > 0x10FFFF)
+    if (code > 0x10FFFF && code < shapedGlyph)
         return nullptr;
     if (const auto found = built.find(code); found != built.end())
         return &found->second;
@@ -399,12 +454,22 @@ const CGlyphCache::Glyph* CGlyphCache::glyph(char32_t code)
         faces = std::make_unique<Faces>(openPath, pixelHeight);
     Glyph& entry = built[code];
     bool fallback = false;
-    FreeTypeSession* face = faces->forCode(code, fallback);
+    FreeTypeSession* face = nullptr;
     std::int64_t advance = 0;
-    // Fallback glyphs (CJK above all, thousands of them) are drawn without
-    // the font's hinting programs, which cost more than the rendering.
-    if (!face || !face->render(code, advance, fallback ? FT_LOAD_NO_HINTING : 0))
-        return &entry;
+    if (code >= shapedGlyph) {
+        const std::size_t faceIndex = (code - shapedGlyph) >> 22;
+        fallback = faceIndex > 0;
+        face = faces->at(faceIndex);
+        if (!face || !face->renderIndex(code & 0x3FFFFF, advance, fallback ? FT_LOAD_NO_HINTING : 0))
+            return &entry;
+    } else {
+        face = faces->forCode(code, fallback);
+        // Fallback glyphs (CJK above all, thousands of them) are drawn
+        // without the font's hinting programs, which cost more than the
+        // rendering.
+        if (!face || !face->render(code, advance, fallback ? FT_LOAD_NO_HINTING : 0))
+            return &entry;
+    }
     const FT_GlyphSlot slot = face->slot();
     const Ink ink = inkOf(slot, advance);
     std::int64_t x = 0;
@@ -414,7 +479,7 @@ const CGlyphCache::Glyph* CGlyphCache::glyph(char32_t code)
     CTexture& page = *pages.back();
     copyCoverage(slot, x - ink.left, y + baseline, y, y + cellHeight, page);
     dirty.back() = true;
-    entry.frame.name = utf8Name(code);
+    entry.frame.name = code < shapedGlyph ? utf8Name(code) : String();
     entry.frame.initFrame(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
                           static_cast<std::uint32_t>(ink.width), static_cast<std::uint32_t>(cellHeight), 0, &page);
     entry.metrics = GlyphMetrics{static_cast<std::int32_t>(advance), static_cast<std::int32_t>(ink.left)};
@@ -430,4 +495,142 @@ void CGlyphCache::upload()
         pages[i]->upload(0xFFFFFFFFu, false, false, false, false);
         dirty[i] = false;
     }
+}
+
+// --- Shaping ---
+
+namespace {
+
+// Characters that are drawn wrongly one by one: scripts whose letters join
+// or reorder (Hebrew, Arabic, Syriac, Thaana, NKo, the Indic and South-east
+// Asian scripts, Tibetan, Myanmar, Khmer, presentation forms), direction
+// marks and isolates, joiners and variation selectors (emoji sequences),
+// skin-tone modifiers and tags, and the right-to-left historic scripts.
+bool needsShaping(char32_t c)
+{
+    return (c >= 0x0590 && c <= 0x08FF) || (c >= 0x0900 && c <= 0x0FFF) || (c >= 0x1000 && c <= 0x109F) ||
+           (c >= 0x1780 && c <= 0x17FF) || (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE00 && c <= 0xFE0F) ||
+           (c >= 0xFE70 && c <= 0xFEFF) || (c >= 0x10800 && c <= 0x10FFF) || (c >= 0x1E800 && c <= 0x1EFFF) ||
+           (c >= 0x1F3FB && c <= 0x1F3FF) || (c >= 0xE0000 && c <= 0xE01EF);
+}
+
+struct ShapedRun {
+    std::size_t start = 0;
+    std::size_t end = 0;
+    FriBidiLevel level = 0;
+    int face = 0;
+    std::vector<char32_t> glyphs; // in visual order
+};
+
+}
+
+std::vector<char32_t> CGlyphCache::shape(const std::vector<char32_t>& codes)
+{
+    if (std::none_of(codes.begin(), codes.end(), needsShaping))
+        return codes;
+    if (!faces)
+        faces = std::make_unique<Faces>(openPath, pixelHeight);
+    // Bytes that decode to no character are dropped; they draw nothing.
+    std::vector<char32_t> text;
+    text.reserve(codes.size());
+    for (const char32_t c : codes) {
+        if (c <= 0x10FFFF)
+            text.push_back(c);
+    }
+    std::vector<char32_t> out;
+    out.reserve(text.size());
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != '\n')
+            continue;
+        shapeParagraph(text.data() + start, i - start, out);
+        if (i < text.size())
+            out.push_back('\n');
+        start = i + 1;
+    }
+    return out;
+}
+
+void CGlyphCache::shapeParagraph(const char32_t* text, std::size_t length, std::vector<char32_t>& out)
+{
+    if (length == 0)
+        return;
+    const auto count = static_cast<FriBidiStrIndex>(length);
+    std::vector<FriBidiChar> chars(text, text + length);
+    std::vector<FriBidiCharType> types(length);
+    std::vector<FriBidiBracketType> brackets(length);
+    std::vector<FriBidiLevel> levels(length, 0);
+    fribidi_get_bidi_types(chars.data(), count, types.data());
+    fribidi_get_bracket_types(chars.data(), count, types.data(), brackets.data());
+    FriBidiParType direction = FRIBIDI_PAR_ON;
+    if (fribidi_get_par_embedding_levels_ex(types.data(), brackets.data(), count, &direction, levels.data()) == 0)
+        std::fill(levels.begin(), levels.end(), FriBidiLevel(0));
+
+    // Runs of one level and one face; a character no face maps (a joiner,
+    // a variation selector) stays with the run before it.
+    std::vector<ShapedRun> runs;
+    for (std::size_t i = 0; i < length; ++i) {
+        int face = faces->indexFor(text[i]);
+        if (face < 0)
+            face = runs.empty() ? 0 : runs.back().face;
+        if (runs.empty() || runs.back().level != levels[i] || runs.back().face != face)
+            runs.push_back(ShapedRun{i, i, levels[i], face, {}});
+        runs.back().end = i + 1;
+    }
+    hb_buffer_t* buffer = hb_buffer_create();
+    for (ShapedRun& run : runs) {
+        hb_font_t* font = faces->shaper(static_cast<std::size_t>(run.face));
+        if (font == nullptr) {
+            run.glyphs.assign(text + run.start, text + run.end);
+            if (run.level % 2 == 1)
+                std::reverse(run.glyphs.begin(), run.glyphs.end());
+            continue;
+        }
+        hb_buffer_clear_contents(buffer);
+        // The whole paragraph is the context, so letters at a run's edge
+        // join as they would in one piece.
+        hb_buffer_add_codepoints(buffer, reinterpret_cast<const hb_codepoint_t*>(text), static_cast<int>(length),
+                                 static_cast<unsigned int>(run.start), static_cast<int>(run.end - run.start));
+        hb_buffer_set_direction(buffer, run.level % 2 == 1 ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+        hb_buffer_guess_segment_properties(buffer);
+        hb_shape(font, buffer, nullptr, 0);
+        unsigned int glyphCount = 0;
+        const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &glyphCount);
+        for (unsigned int g = 0; g < glyphCount; ++g) {
+            const std::uint32_t cluster = infos[g].cluster;
+            if (cluster < length && text[cluster] == ' ')
+                run.glyphs.push_back(' ');
+            else
+                run.glyphs.push_back(shapedGlyph | (static_cast<char32_t>(run.face) << 22) |
+                                     (infos[g].codepoint & 0x3FFFFF));
+        }
+    }
+    hb_buffer_destroy(buffer);
+
+    // Runs in visual order (rule L2): from the highest level down to the
+    // lowest odd one, every stretch of runs at that level or above turns
+    // round.
+    FriBidiLevel highest = 0;
+    FriBidiLevel lowestOdd = 255;
+    for (const ShapedRun& run : runs) {
+        highest = std::max(highest, run.level);
+        if (run.level % 2 == 1)
+            lowestOdd = std::min(lowestOdd, run.level);
+    }
+    for (int level = highest; level >= lowestOdd && level > 0; --level) {
+        for (std::size_t i = 0; i < runs.size();) {
+            if (runs[i].level < level) {
+                ++i;
+                continue;
+            }
+            std::size_t j = i;
+            while (j < runs.size() && runs[j].level >= level)
+                ++j;
+            std::reverse(runs.begin() + static_cast<std::ptrdiff_t>(i), runs.begin() + static_cast<std::ptrdiff_t>(j));
+            i = j;
+        }
+    }
+    for (const ShapedRun& run : runs)
+        out.insert(out.end(), run.glyphs.begin(), run.glyphs.end());
 }

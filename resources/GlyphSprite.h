@@ -81,6 +81,21 @@ public:
     // none does). Null when the font cannot be opened or the code is not a
     // character.
     const Glyph* glyph(char32_t code);
+    // Glyphs chosen by text shaping are named by shapedGlyph | face << 22 |
+    // glyph index (face 0 the font, 1 on its fallbacks), far above every
+    // code point; glyph() renders them by index.
+    static constexpr char32_t shapedGlyph = 0x40000000;
+
+    // The text (code points, logical order) as it is drawn, left to right.
+    // Text without characters that need shaping comes back as it is.
+    // Otherwise each paragraph (up to a newline) is ordered by the Unicode
+    // bidirectional algorithm (FriBidi; the direction of its first strong
+    // character) and each run of one direction and one font is shaped by
+    // HarfBuzz (joined Arabic letters, marks, ligatures): its glyphs become
+    // shaped-glyph names, spaces stay spaces (lines still break there) and
+    // newlines stay. Positions beyond the advance (mark offsets) are not
+    // kept.
+    std::vector<char32_t> shape(const std::vector<char32_t>& codes);
     // Metrics of a glyph built by buildGlyphSprite (codes below 256), or null.
     const GlyphMetrics* builtMetrics(char32_t code) const;
     void setBuiltMetrics(char32_t code, const GlyphMetrics& metrics);
@@ -94,6 +109,7 @@ public:
 
 private:
     class Faces;
+    void shapeParagraph(const char32_t* text, std::size_t length, std::vector<char32_t>& out);
     bool placeCell(std::int64_t width, std::int64_t& x, std::int64_t& y);
 
     std::string path;     // as the font sprite was built with it

@@ -9,6 +9,7 @@
 #include "framework/Input.h"
 #include "gui/CButton.h"
 #include "gui/CCheckBox.h"
+#include "gui/CCombo.h"
 #include "gui/CControlBar.h"
 #include "gui/CFont.h"
 #include "gui/CList.h"
@@ -207,11 +208,12 @@ bool Application::startUp()
         report("The tool's data folder was not found. Looked in:" + places);
         return false;
     }
-    // Characters DejaVu lacks (CJK above all) come from the fallback font.
-    // Absolute, as dialogs change the working directory before glyphs are
-    // made on first use.
+    // Characters DejaVu lacks come from the fallback fonts: CJK above all
+    // from Droid, emoji and symbols from Symbola. Absolute, as dialogs
+    // change the working directory before glyphs are made on first use.
     std::error_code absoluteError;
-    setGlyphFallbackFonts({std::filesystem::absolute(dataFolder + "/DroidSansFallbackFull.ttf", absoluteError).string()});
+    setGlyphFallbackFonts({std::filesystem::absolute(dataFolder + "/DroidSansFallbackFull.ttf", absoluteError).string(),
+                           std::filesystem::absolute(dataFolder + "/Symbola.ttf", absoluteError).string()});
     if (!loadScreen() || !findControls())
         return false;
 
@@ -262,6 +264,7 @@ void Application::draw()
         clear(0.5f, 0.5f, 0.5f, 0.0f);
         return;
     }
+    lastFrameTime = platform().milliseconds();
     canvas->setPosition(canvas->getX(), canvas->getY());
     updateTitle();
     clear(0.5f, 0.5f, 0.5f, 0.0f);
@@ -283,10 +286,11 @@ void Application::draw()
     translate(0.0f, 0.0f, 50.0f);
     backgroundGui.draw();
     translate(0.0f, 0.0f, 100.0f);
-    if (!drawOverview())
+    if (!addingImages && !drawOverview())
         drawVisiblePreview();
     translate(0.0f, 0.0f, 50.0f);
-    drawSelectionOutline();
+    if (!addingImages)
+        drawSelectionOutline();
     setCapability(scissorTest, false);
     loadModelView(&identity);
 }
@@ -405,8 +409,14 @@ void Application::quit()
 
 void Application::keyPressed(CInputMap& input)
 {
-    if (input.action == CInputMap::pressed && input.value == VirtualKey::escape &&
-        confirmDiscard("Quit", "Quit without saving"))
+    if (input.action != CInputMap::pressed || input.value != VirtualKey::escape)
+        return;
+    // Escape closes an open drop-down first; only then does it quit.
+    if (options.largest != nullptr && options.largest->isOpen()) {
+        options.largest->close();
+        return;
+    }
+    if (confirmDiscard("Quit", "Quit without saving"))
         stop();
 }
 

@@ -23,13 +23,16 @@
 #include "app/pack/PackSettings.h"
 #include "app/pack/SpriteSheet.h"
 #include "app/tool/CAtlasPreview.h"
+#include "app/tool/CImageIndex.h"
 #include "app/tool/COptionsPanel.h"
+#include "app/tool/CPreviewFrames.h"
 #include "app/tool/CProjectDocument.h"
 #include "app/tool/Shortcuts.h"
 #include "app/tool/ToolSettings.h"
 #include "core/CMatrix.h"
 #include "core/CSlotList.h"
 #include "framework/CAppGL.h"
+#include "framework/CTimer.h"
 #include "gui/CGUIManager.h"
 #include "resources/CResourceManager.h"
 
@@ -68,6 +71,9 @@ public:
     void draw() override;
     // Closing the window asks first when there are unsaved changes.
     bool queryClose() override;
+    // A pointer move within the preview draws a frame only when the hover
+    // text changes (ApplicationPreview.cpp).
+    bool messageChangesFrame(const CWindowMessage& message) override;
 
     // The preview area in window pixels: left of the controls, between the
     // title bar and the status line; it grows with the window. All preview
@@ -151,8 +157,9 @@ private:
     bool addImage(const std::string& path, const String& name, std::string& problem);
     // Adds a decoded image under `name`, read from `file`.
     void addTexture(std::unique_ptr<CTexture> texture, const String& name, const std::string& file);
-    // Adds the files, relayouts once, reports the problems.
-    void addFiles(const std::vector<ImageFile>& files);
+    // Adds the files, relayouts once, reports the problems (with those
+    // found before, such as folders without images).
+    void addFiles(const std::vector<ImageFile>& files, std::vector<std::string> problems = {});
     void report(const std::string& text);
     void updateHint();
 
@@ -193,7 +200,14 @@ private:
     void selectImageAt(float x, float y);
     void scrollListTo(std::uint32_t row);
     void drawSelectionOutline();
-    void updateStatus();
+    // The hover text for the image under the pointer, after a move or zoom.
+    void updatePointerImage();
+    bool overList(float x, float y) const;
+    // Shows page `page` (from 0) of a multipage layout.
+    void showPage(std::uint32_t page);
+    void placePageControl();
+    // Sets the status line's text; with `redraw` it asks for a frame.
+    void updateStatus(bool redraw = true);
     void setStatusMessage(const std::string& text);
     void canvasDragCheck(float x, float y);
     void chooseAutoPack();
@@ -301,6 +315,15 @@ private:
     bool unsavedChanges = false;
     ToolSettings settings;
     std::string settingsPath;
+    CImageIndex images; // each image's texture and preview element by name
+    bool pointerInPreview = false; // at the last pointer move
+    // Hover texts are drawn at most this often; the timer draws the last.
+    std::uint32_t lastFrameTime = 0;
+    CTimer hoverFrame;
+    bool addingImages = false;   // frames drawn while images are read show only the progress
+    CPreviewFrames frames;       // of the page shown, after the last relayout
+    std::uint32_t shownPage = 0; // the page of a multipage layout shown
+    CFont* pageControl = nullptr; // "◀ Page 2 of 3 ▶" at the status line's right
     // Each top-level control's place in the 800 x 600 layout of the screen
     // description, kept to move the controls with the right edge.
     struct Placement {

@@ -17,6 +17,7 @@
 #include "render/Renderer.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -101,7 +102,9 @@ void Application::runCommand(ToolCommand command)
         std::int32_t next = command == ToolCommand::selectNext ? selected + 1 : selected - 1;
         if (selected < 0)
             next = command == ToolCommand::selectNext ? 0 : rows - 1;
-        list->setSelected(static_cast<std::uint32_t>(std::clamp(next, 0, rows - 1)));
+        const auto row = static_cast<std::uint32_t>(std::clamp(next, 0, rows - 1));
+        list->setSelected(row);
+        scrollListTo(row);
         break;
     }
     case ToolCommand::none: break;
@@ -114,6 +117,14 @@ void Application::windowMessage(unsigned int message, int first, int)
 {
     if (message != WindowMessage::keyDown && message != WindowMessage::systemKeyDown)
         return;
+    // Page Up and Page Down go through the pages of a multipage layout.
+    if (message == WindowMessage::keyDown && (first == VirtualKey::pageUp || first == VirtualKey::pageDown)) {
+        if (first == VirtualKey::pageDown)
+            showPage(shownPage + 1);
+        else if (shownPage > 0)
+            showPage(shownPage - 1);
+        return;
+    }
     runCommand(shortcutFor(first, platform().keyModifiers()));
 }
 
@@ -158,45 +169,64 @@ void Application::placeControls()
     const Area area = previewArea();
     const float dx = area.width - controlsLeft;
     const float dy = area.height - (layoutHeight - titleHeight - statusHeight);
+    float listTop = layoutHeight;
+    float listBottom = layoutHeight;
     for (const Placement& place : placements) {
-        CGUI* element = place.element;
-        if (element == control) {
-            element->setSize(place.width + dx, place.height);
-        } else if (element == hint) {
-            element->setSize(place.width + dx, place.height + dy);
-        } else if (place.x < controlsLeft && place.y >= layoutHeight - statusHeight) {
-            // The status line keeps to the bottom edge and spans the preview.
-            element->setPosition(place.x, place.y + dy);
-            element->setSize(place.width + dx, place.height);
-        } else if (place.x >= controlsLeft) {
-            element->setPosition(place.x + dx, place.y);
-            if (place.y <= titleHeight && place.y + place.height >= layoutHeight)
-                element->setSize(place.width, place.height + dy);
-        } else if (place.y >= layoutHeight - titleHeight) {
-            element->setPosition(place.x, place.y + dy);
-            element->setSize(place.width + dx, place.height);
+        if (place.element == list) {
+            listTop = place.y;
+            listBottom = place.y + place.height;
         }
     }
-    // The options fill the column under the image list: stacked when they
-    // fit under the list at its first height, the list then taking what is
-    // left; otherwise as tabs under the list as it is.
-    CGUI* listPanel = gui.find("listPanel");
-    const float bottom = area.bottom() + statusHeight;
-    float optionsTop = listPanel != nullptr ? listPanel->getY() + listPanel->getHeight() + 1.0f : 295.0f;
-    for (const Placement& panel : placements) {
-        if (panel.element != listPanel)
-            continue;
-        const float room = bottom - (panel.y + panel.height + 1.0f) - optionsPanel.stackedHeight();
-        if (room < 0.0f)
-            break;
-        listPanel->setSize(panel.width, panel.height + room);
+    // Everything placed with the image list `listGrowth` pixels taller.
+    auto placeAll = [&](float listGrowth) {
         for (const Placement& place : placements) {
-            if (place.element == list)
-                list->setSize(list->getWidth(), place.height + room);
+            CGUI* element = place.element;
+            if (element == control) {
+                element->setSize(place.width + dx, place.height);
+            } else if (element == hint) {
+                element->setSize(place.width + dx, place.height + dy);
+            } else if (place.x < controlsLeft && place.y >= layoutHeight - statusHeight) {
+                // The status line keeps to the bottom edge and spans the preview.
+                element->setPosition(place.x, place.y + dy);
+                element->setSize(place.width + dx, place.height);
+            } else if (place.x >= controlsLeft) {
+                const bool holdsList = place.y <= listTop && place.y + place.height >= listBottom &&
+                                       place.y + place.height < layoutHeight;
+                const bool belowList = place.y >= listBottom;
+                element->setPosition(place.x + dx, place.y + (belowList ? listGrowth : 0.0f));
+                if (place.y <= titleHeight && place.y + place.height >= layoutHeight)
+                    element->setSize(place.width, place.height + dy);
+                else if (holdsList)
+                    element->setSize(place.width, place.height + listGrowth);
+            } else if (place.y >= layoutHeight - titleHeight) {
+                element->setPosition(place.x, place.y + dy);
+                element->setSize(place.width + dx, place.height);
+            }
         }
-        optionsTop = panel.y + panel.height + room + 1.0f;
+        // The options fill the column under the image list.
+        const CGUI* listPanel = gui.find("listPanel");
+        const float optionsTop = listPanel != nullptr ? listPanel->getY() + listPanel->getHeight() + 1.0f : 295.0f;
+        optionsPanel.place(controlsLeft + 6.0f + dx, optionsTop, area.bottom() + statusHeight);
+    };
+    // The image list takes half the height the window gains, unless the
+    // options could stack their groups with less: then the options get the
+    // room they need to stack and the list the rest.
+    float growth = std::floor(dy / 2.0f);
+    placeAll(growth);
+    if (!optionsPanel.isStacked() && growth > 0.0f) {
+        placeAll(0.0f);
+        if (optionsPanel.isStacked()) {
+            float stacks = 0.0f;
+            while (growth - stacks > 1.0f) {
+                const float middle = std::floor((stacks + growth) / 2.0f);
+                placeAll(middle);
+                (optionsPanel.isStacked() ? stacks : growth) = middle;
+            }
+            growth = stacks;
+        }
+        placeAll(growth);
     }
-    optionsPanel.place(controlsLeft + 6.0f + dx, optionsTop, bottom);
+    placePageControl();
 }
 
 void Application::windowResized(int width, int height, CDisplay::SizeType type)

@@ -49,6 +49,17 @@ std::vector<std::string> imagesInFolder(const std::string& folder)
     return names;
 }
 
+std::size_t subfolderCount(const std::string& folder)
+{
+    std::size_t count = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        std::error_code typeError;
+        count += entry.is_directory(typeError) ? 1 : 0;
+    }
+    return count;
+}
+
 }
 
 const std::vector<CFileFilter>& atlasImageFilters()
@@ -67,34 +78,37 @@ void Application::addImages()
 {
     CFileSelection selection;
     suggestFolder("add");
-    if (!fileDialog().open("Add images", atlasImageFilters(), true, selection))
+    if (!fileDialog().openFilesOrFolders("Add images", atlasImageFilters(), selection))
         return;
     rememberFolder("add", selection.paths().front());
-    std::vector<ImageFile> files;
-    if (selection.names.empty()) {
+    const std::vector<std::string> paths = selection.paths();
+    std::error_code error;
+    if (paths.size() == 1 && !std::filesystem::is_directory(paths.front(), error)) {
         // One file: its name is lower-cased as the tool has always named a
         // single choice, but the path keeps its case so that it can be read.
-        files.push_back({selection.path, String(lowerAscii(singleFileName(selection.path)).c_str())});
-    } else {
-        for (const std::string& path : selection.paths())
-            files.push_back({path, String(fileNameOf(path).c_str())});
+        addFiles({{selection.path, String(lowerAscii(singleFileName(selection.path)).c_str())}});
+        return;
     }
-    addFiles(files);
+    addPaths(paths);
 }
 
 void Application::addPaths(const std::vector<std::string>& paths)
 {
     std::vector<ImageFile> files;
+    std::vector<std::string> problems;
     for (const std::string& path : paths) {
         std::error_code error;
         if (std::filesystem::is_directory(path, error)) {
-            for (const std::string& name : imagesInFolder(path))
+            const std::vector<std::string> names = imagesInFolder(path);
+            for (const std::string& name : names)
                 files.push_back({joinPath(path, name), String(name.c_str())});
+            if (names.empty())
+                problems.push_back(emptyFolderProblem(path, subfolderCount(path)));
         } else {
             files.push_back({path, String(fileNameOf(path).c_str())});
         }
     }
-    addFiles(files);
+    addFiles(files, problems);
 }
 
 void Application::filesDropped(const std::vector<std::string>& paths)
@@ -102,11 +116,25 @@ void Application::filesDropped(const std::vector<std::string>& paths)
     addPaths(paths);
 }
 
-void Application::addFiles(const std::vector<ImageFile>& files)
+void Application::addFiles(const std::vector<ImageFile>& files, std::vector<std::string> problems)
 {
-    std::vector<std::string> problems;
     std::vector<std::string> passedOver;
-    for (const ImageFile& file : files) {
+    // A large set takes seconds: the status line counts the images read,
+    // redrawn a few times a second, while the preview waits for the layout.
+    constexpr std::uint32_t progressInterval = 150;
+    constexpr std::size_t largeSet = 100;
+    std::uint32_t lastShown = platform().milliseconds();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const ImageFile& file = files[i];
+        // A large set shows its count at once.
+        const std::uint32_t now = platform().milliseconds();
+        const bool first = i == 0 && files.size() >= largeSet;
+        if ((first || now - lastShown >= progressInterval) && statusLine != nullptr) {
+            lastShown = now;
+            addingImages = true;
+            statusLine->setText(String(StatusLine::adding(i, files.size()).c_str()));
+            repaint();
+        }
         std::string problem;
         if (addImage(file.path, file.name, problem))
             continue;
@@ -115,6 +143,7 @@ void Application::addFiles(const std::vector<ImageFile>& files)
         else
             problems.push_back(problem);
     }
+    addingImages = false;
     relayout();
     updateHint();
     // One message for the whole selection: images already there in one
@@ -127,17 +156,13 @@ void Application::addFiles(const std::vector<ImageFile>& files)
 bool Application::addImage(const std::string& path, const String& name, std::string& problem)
 {
     // Two rows of one name would share one texture and one preview element.
-    const String file(path.c_str());
-    for (std::uint32_t i = 0; i < textures.getCount(); ++i) {
-        const CResource* existing = textures.getResource(i);
-        if (existing->getFile() == file) {
-            problem.clear();  // the same file again: passed over
-            return false;
-        }
-        if (existing->getName() == name) {
-            problem = alreadyInListProblem(path, toStdString(name), toStdString(existing->getFile()));
-            return false;
-        }
+    if (images.nameOfFile(path) != nullptr) {
+        problem.clear();  // the same file again: passed over
+        return false;
+    }
+    if (const CImageIndex::Entry* existing = images.find(name)) {
+        problem = alreadyInListProblem(path, toStdString(name), toStdString(existing->texture->getFile()));
+        return false;
     }
     // Read by the lower-cased ending, so Hero.PNG is read like hero.png; an
     // image that does not decode is not added at all.
@@ -163,8 +188,8 @@ void Application::addTexture(std::unique_ptr<CTexture> texture, const String& na
     textures.add(std::move(texture));
 
     list->addRow(list->getRowCount(), name);
-    preview.create(CGUI::Element, name);
-    CGUI* element = preview.find(name);
+    CGUI* element = preview.create(CGUI::Element, name);
+    images.add(name, file, loaded, element);
     const float width = static_cast<float>(loaded->getWidth());
     const float height = static_cast<float>(loaded->getHeight());
     element->storeSize(width, height);  // no onResize
@@ -186,6 +211,7 @@ void Application::removeImage()
     if (selected < 0)
         return;
     const String name = list->getCellText(static_cast<std::uint32_t>(selected), 0);
+    images.remove(name);
     preview.remove(name);
     textures.remove(name);
     list->removeRow(static_cast<std::uint32_t>(selected));
@@ -225,6 +251,7 @@ void Application::moveImageDown()
 
 void Application::newAtlas()
 {
+    images.clear();
     preview.clear();
     textures.clear();
     packer.clear();
@@ -268,26 +295,46 @@ void Application::relayout()
         atlasLayout = layoutAtlas(images, layoutOptions);
     }
     const AtlasLayout& layout = atlasLayout;
-    fillPagePacker(images, layout, 0, packer);
+    // A relayout keeps the page shown while the layout still has it.
+    if (shownPage >= layout.pages.size())
+        shownPage = 0;
+    fillPagePacker(images, layout, shownPage, packer);
     statusMessage.clear();
     pointerImage.clear();
     // Only an image larger than a page of the largest side fits nowhere:
     // the preview keeps the last layout and saving is refused.
     layoutFits = layout.fits();
-    updateStatus();
     if (!layoutFits) {
+        frames.clear();
         for (const LayoutImage& image : images)
             packer.insertEntry(packer.count(), PackEntry{image.name, 0, 0, image.width, image.height});
-        report(StatusLine::tooLarge(layout.unplaced, largestSide) + "; choose a larger side or remove " +
-               (layout.unplaced == 1 ? "it" : "them") + " to save.");
+        updateStatus();
+        placePageControl();
         return;
     }
-    atlasSize = CanvasSize{layout.pages[0].width, layout.pages[0].height};
     atlasPages = static_cast<std::uint32_t>(layout.pages.size());
-    const auto width = static_cast<float>(layout.pages[0].width);
-    const auto height = static_cast<float>(layout.pages[0].height);
+    showPage(shownPage);
+}
 
+void Application::showPage(std::uint32_t page)
+{
+    if (!layoutFits || page >= atlasLayout.pages.size())
+        return;
+    if (page != shownPage) {
+        shownPage = page;
+        fillPagePacker(sprites.pictures, atlasLayout, shownPage, packer);
+        ++layoutVersion;
+        pointerImage.clear();
+    }
+    const LayoutPage& sheet = atlasLayout.pages[shownPage];
+    atlasSize = CanvasSize{sheet.width, sheet.height};
+    const auto width = static_cast<float>(sheet.width);
+    const auto height = static_cast<float>(sheet.height);
+    view.setArea(previewArea());
     view.setAtlasSize(width, height);
+    // A new layout starts at the whole-page fit, so a large atlas is seen
+    // whole rather than its top-left corner at 1:1.
+    view.zoomAround(view.fitZoom(), view.getArea().x, view.getArea().y);
     view.home();
     applyView();
     CMatrix matrix = canvasTextureMatrix;
@@ -295,6 +342,8 @@ void Application::relayout()
     matrix.setElement(5, matrix.element(5) * (height / 64.0f));
     canvas->getMaterial().textureMatrix = matrix;
 
+    frames.build(sprites.images, packer);
     placePreviewElements();
     updateStatus();
+    placePageControl();
 }

@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
-#include <unordered_map>
 
 namespace {
 
@@ -68,42 +67,32 @@ bool Application::makeOverview(std::uint32_t width, std::uint32_t height)
         return false;
     const float zoom = view.getZoom();
     std::uint8_t* pixels = picture->getData();
-    // Images by name, found once rather than by a walk per element.
-    std::unordered_map<std::string, const CTexture*> byName;
-    byName.reserve(textures.getCount());
-    for (std::uint32_t i = 0; i < textures.getCount(); ++i) {
-        if (const auto* texture = dynamic_cast<const CTexture*>(textures.getResource(i)))
-            byName.emplace(std::string(texture->getName().c_str(), texture->getName().length()), texture);
-    }
-    for (std::uint32_t i = 0; i < preview.getCount(); ++i) {
-        const CGUI* element = preview.getElement(i);
-        if (!element->getVisible())
-            continue; // on a later page
-        const auto found = byName.find(std::string(element->getName().c_str(), element->getName().length()));
-        const CTexture* image = found != byName.end() ? found->second : nullptr;
+    // Each frame of the page shown, from the kept part of its image.
+    for (const PreviewFrame& frame : frames.all()) {
+        const CImage* image = frame.image;
         if (image == nullptr || image->getData() == nullptr)
             continue;
         if (image->getBitsPerPixel() != image->getChannels() * 8)
             return false;
-        const float x0 = element->getX();
-        const float y0 = element->getY();
-        const std::uint32_t w = image->getWidth();
-        const std::uint32_t h = image->getHeight();
+        const auto x0 = static_cast<float>(frame.x);
+        const auto y0 = static_cast<float>(frame.y);
         const auto left = static_cast<std::int64_t>(std::floor(x0 * zoom));
         const auto top = static_cast<std::int64_t>(std::floor(y0 * zoom));
-        const auto right = std::min<std::int64_t>(width, static_cast<std::int64_t>(std::ceil((x0 + w) * zoom)));
-        const auto bottom = std::min<std::int64_t>(height, static_cast<std::int64_t>(std::ceil((y0 + h) * zoom)));
+        const auto right = std::min<std::int64_t>(width, static_cast<std::int64_t>(std::ceil((x0 + frame.w) * zoom)));
+        const auto bottom =
+            std::min<std::int64_t>(height, static_cast<std::int64_t>(std::ceil((y0 + frame.h) * zoom)));
         for (std::int64_t dy = std::max<std::int64_t>(top, 0); dy < bottom; ++dy) {
-            const auto sy = static_cast<std::int64_t>((static_cast<float>(dy) + 0.5f) / zoom - y0);
-            if (sy < 0 || sy >= h)
+            const auto fy = static_cast<std::int64_t>((static_cast<float>(dy) + 0.5f) / zoom - y0);
+            if (fy < 0 || fy >= frame.h)
                 continue;
             std::uint8_t* row = pixels + std::size_t(height - 1 - dy) * width * 4;
             for (std::int64_t dx = std::max<std::int64_t>(left, 0); dx < right; ++dx) {
-                const auto sx = static_cast<std::int64_t>((static_cast<float>(dx) + 0.5f) / zoom - x0);
-                if (sx < 0 || sx >= w)
+                const auto fx = static_cast<std::int64_t>((static_cast<float>(dx) + 0.5f) / zoom - x0);
+                if (fx < 0 || fx >= frame.w)
                     continue;
                 std::uint8_t texel[4];
-                sample(*image, static_cast<std::uint32_t>(sx), static_cast<std::uint32_t>(sy), texel);
+                sample(*image, static_cast<std::uint32_t>(fx + frame.sourceX), static_cast<std::uint32_t>(fy + frame.sourceY),
+                       texel);
                 if (texel[3] != 0)
                     std::copy(texel, texel + 4, row + dx * 4);
             }

@@ -16,11 +16,10 @@ std::vector<LayoutImage> Application::prepareLayoutImages()
     // the list owns their shared picture, as on the command line.
     std::vector<AtlasImage> images;
     for (std::uint32_t i = 0; i < list->getRowCount(); ++i) {
-        const CGUI* element = preview.find(list->getCellText(i, 0));
-        if (element == nullptr)
+        const CImageIndex::Entry* image = this->images.find(list->getCellText(i, 0));
+        if (image == nullptr)
             continue;
-        const auto* texture = dynamic_cast<const CTexture*>(textures.find(element->getName()));
-        images.push_back({element->getName(), texture});
+        images.push_back({image->element->getName(), image->texture});
     }
     sprites = prepareSprites(images, spriteOptions);
     return sprites.pictures;
@@ -28,26 +27,30 @@ std::vector<LayoutImage> Application::prepareLayoutImages()
 
 void Application::placePreviewElements()
 {
-    std::unordered_map<std::string, const AtlasImage*> byName;
-    for (const AtlasImage& image : sprites.images)
-        byName.emplace(toStdString(image.name), &image);
-    for (std::uint32_t i = 0; i < preview.getCount(); ++i) {
-        CGUI* element = preview.getElement(i);
-        const auto found = byName.find(toStdString(element->getName()));
-        if (found == byName.end())
+    // Elements of images on other pages are hidden; each shown one covers
+    // its frame and shows only the kept part of its image, so a trimmed
+    // image's transparent margins cover none of its neighbours.
+    for (std::uint32_t i = 0; i < preview.getCount(); ++i)
+        preview.getElement(i)->setVisible(false);
+    for (const PreviewFrame& frame : frames.all()) {
+        const CImageIndex::Entry* image = images.find(String(frame.name.c_str()));
+        if (image == nullptr)
             continue;
-        const AtlasImage& image = *found->second;
-        // The packer holds the first page; images on later pages are hidden.
-        const std::int32_t index = packer.findEntry(image.entryName());
-        element->setVisible(index >= 0);
-        if (index < 0)
+        CGUI* element = image->element;
+        element->setVisible(true);
+        element->setPosition(static_cast<float>(frame.x), static_cast<float>(frame.y));
+        element->storeSize(static_cast<float>(frame.w), static_cast<float>(frame.h));
+        const float side = static_cast<float>(image->texture->getTextureSize());
+        if (side <= 0.0f)
             continue;
-        // The element shows the whole image, so a trimmed one is put where
-        // its kept part lands on the frame; its margins are transparent.
-        const AtlasFrameRect frame = atlasFrameRect(packer.entry(static_cast<std::uint32_t>(index)), image);
-        const float x = static_cast<float>(frame.x - (image.trim ? image.trim->x : 0));
-        const float y = static_cast<float>(frame.y - (image.trim ? image.trim->y : 0));
-        element->setPosition(x, y);
+        // Texture rows run bottom-up and the image fills the top rows of
+        // its square texture: the kept part ends sourceY + h rows below
+        // the texture's top.
+        CMatrix& matrix = element->getMaterial().textureMatrix;
+        matrix.setElement(0, static_cast<float>(frame.w) / side);
+        matrix.setElement(5, static_cast<float>(frame.h) / side);
+        matrix.setElement(12, static_cast<float>(frame.sourceX) / side);
+        matrix.setElement(13, (side - static_cast<float>(frame.sourceY + frame.h)) / side);
     }
 }
 

@@ -62,3 +62,13 @@ std::string addReport(const std::vector<std::string>& passedOver, const std::vec
         text += "\n... and " + std::to_string(problems.size() - shown) + " more.";
     return text;
 }
+
+std::string emptyFolderProblem(const std::string& folder, std::size_t subfolders)
+{
+    std::string text = folder + " holds no .bmp, .jpg, .jpeg, .png or .tga files of its own";
+    if (subfolders == 1)
+        text += "; its sub-folder is not searched (add it, or the images in it)";
+    else if (subfolders > 1)
+        text += "; its " + std::to_string(subfolders) + " sub-folders are not searched (add them, or the images in them)";
+    return text;
+}

@@ -4,9 +4,11 @@
 // Without a display to open the window on (no DISPLAY or WAYLAND_DISPLAY, as
 // in an SSH session without forwarding) it says so, points to the command
 // line, and ends with status 1, unless a video driver was asked for
-// explicitly (SDL_VIDEODRIVER, as the tests do).
+// explicitly (SDL_VIDEODRIVER, as the tests do). The same holds when DISPLAY
+// names a display where no server answers.
 #include "app/tool/Application.h"
 #include "framework/ApplicationMain.h"
+#include "framework/DesktopDisplay.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -52,6 +54,18 @@ int main(int argc, char** argv)
                      "  quiltforger-cli pack -o atlas.png IMAGE|FOLDER...\n"
                      "  quiltforger-cli unpack atlas.xml\n"
                      "(quiltforger-cli --help lists the options.)\n");
+        return 1;
+    }
+    // A display named but not there (a stale DISPLAY) would leave the tool
+    // running unseen.
+    const std::string problem = desktopDisplayProblem();
+    if (!problem.empty()) {
+        std::fprintf(stderr,
+                     "quiltforger: %s, so the window cannot open. Pack and unpack atlases on the command\n"
+                     "line instead:\n"
+                     "  quiltforger-cli pack -o atlas.png IMAGE|FOLDER...\n"
+                     "  quiltforger-cli unpack atlas.xml\n",
+                     problem.c_str());
         return 1;
     }
     application.setStartupPaths(paths);

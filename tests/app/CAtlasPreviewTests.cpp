@@ -79,7 +79,7 @@ TEST(StatusLine, TextsGroupNumbersAndWarnPastTheDeviceLimit)
     EXPECT_EQ(StatusLine::groupedNumber(1234567), "1,234,567");
     EXPECT_EQ(StatusLine::atlasSummary(100, 50, 0, 1, 0), "");
     EXPECT_EQ(StatusLine::atlasSummary(2048, 772, 1000, 1, 2048ull * 772 * 87 / 100),
-              "2048 \xC3\x97 772  \xC2\xB7  1,000 images  \xC2\xB7  87 % covered");
+              "2048 \xC3\x97 772  \xC2\xB7  1,000 images  \xC2\xB7  87.0 % covered");
     EXPECT_EQ(StatusLine::atlasSummary(64, 64, 1, 3, 64),
               "64 \xC3\x97 64  \xC2\xB7  1 image, 3 pages  \xC2\xB7  1.6 % covered");
     EXPECT_FALSE(StatusLine::exceedsDeviceLimit(4096, 4096));
@@ -89,4 +89,26 @@ TEST(StatusLine, TextsGroupNumbersAndWarnPastTheDeviceLimit)
     EXPECT_EQ(StatusLine::saved("atlas.png", "atlas.xml", 2048, 772, 1000),
               "Saved atlas.png and atlas.xml: 2048 \xC3\x97 772, 1,000 images");
     EXPECT_EQ(StatusLine::unpacked(36, "/tmp/out"), "Unpacked 36 frames into /tmp/out");
+    EXPECT_EQ(StatusLine::atlasSummary(64, 64, 2, 2, 2048, 64 * 64 * 2),
+              "64 \xC3\x97 64  \xC2\xB7  2 images, 2 pages  \xC2\xB7  25.0 % covered");
+}
+
+TEST(StatusLine, ImagesTooLargeAreNamedAndLongNamesKeepTheirEnds)
+{
+    const struct {
+        std::vector<std::string> names;
+        const char* text;
+    } cases[] = {
+        {{"a.png"}, "a.png is larger than the largest side (1024 px)"},
+        {{"a.png", "b.png"}, "a.png and b.png are larger than the largest side (1024 px)"},
+        {{"a.png", "b.png", "c.png", "d.png"}, "a.png, b.png and 2 more are larger than the largest side (1024 px)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(StatusLine::tooLarge(c.names, 1024), c.text);
+    // 61 characters, two of them of two bytes: the first 32, "…", the last 15.
+    std::string name(44, 'x');
+    name += "frame_0001_\xC3\xA9\xC3\xA9.png";
+    EXPECT_EQ(StatusLine::imageAt(name, 4, 2, 0, 0),
+              std::string(32, 'x') + "\xE2\x80\xA6" + "ame_0001_\xC3\xA9\xC3\xA9.png  4 \xC3\x97 2 at 0, 0");
+    EXPECT_EQ(StatusLine::pageControl(1, 3), "\xE2\x97\x80  Page 2 of 3  \xE2\x96\xB6");
 }

@@ -222,6 +222,12 @@ TEST(ToolDisplay, CanvasStaysInThePreviewAndNothingDrawsOutsideIt)
     });
     tool.then([&](ScriptedTool& t) { t.addPaths({big}); });
     tool.then([&](ScriptedTool& t) {
+        // A large atlas opens at the whole-atlas fit; the drag is at 1:1.
+        EXPECT_FLOAT_EQ(t.getView().getZoom(), t.getView().fitZoom());
+        EXPECT_LT(t.getCanvas()->getWidth(), 600.0f);
+        t.zoomPreview(1.0f, 0.0f, 20.0f);
+    });
+    tool.then([&](ScriptedTool& t) {
         EXPECT_EQ(t.getCanvas()->getWidth(), 1024.0f);
         drag(t, 590, 590, {{300, 300}, {90, 90}});
     });

@@ -1,0 +1,51 @@
+// CPreviewFrames: the frames of the page the preview shows, as the saved
+// description will give them: each image's rectangle in the atlas without
+// the extrusion, and where its kept part starts in the image (trimming cuts
+// the transparent margins). Hovering, the selection outline, picking by
+// click and drawing all read these rectangles, so none of them describes the
+// padded packer entry or the whole untrimmed picture. An image that shares
+// an earlier image's picture ("pack duplicates once") has a frame of its
+// own at the shared place. Plain data, no GL; lookups by name are hashed.
+#pragma once
+
+#include "app/pack/AtlasSave.h"
+#include "app/pack/CPacker.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+struct PreviewFrame {
+    std::string name;       // the image's name, as in the list
+    std::int32_t x = 0;     // the frame in atlas pixels
+    std::int32_t y = 0;
+    std::int32_t w = 0;
+    std::int32_t h = 0;
+    std::int32_t sourceX = 0; // the kept part's top-left corner in the image
+    std::int32_t sourceY = 0;
+    const CImage* image = nullptr;
+
+    bool contains(float ax, float ay) const
+    {
+        return ax >= float(x) && ay >= float(y) && ax < float(x + w) && ay < float(y + h);
+    }
+};
+
+class CPreviewFrames {
+public:
+    // The frames of `images` (in their order) whose pictures `pagePacker`
+    // holds; the others are on other pages.
+    void build(const std::vector<AtlasImage>& images, const CPacker& pagePacker);
+    void clear();
+
+    const std::vector<PreviewFrame>& all() const { return frames; }
+    // The frame of the image of this name on the shown page, or null.
+    const PreviewFrame* find(const std::string& name) const;
+    // The first frame holding atlas point (ax, ay), or null.
+    const PreviewFrame* at(float ax, float ay) const;
+
+private:
+    std::vector<PreviewFrame> frames;
+    std::unordered_map<std::string, std::size_t> byName;
+};
