@@ -33,11 +33,13 @@ struct BestRules {
     bool tight = true;         // canvas = used extent + margin, else the bin width searched
     bool pot = false;
     bool square = false;
+    bool rotate = false;       // images may be turned 90 degrees clockwise
 };
 
 struct BestLayout {
     std::vector<std::int32_t> x; // per input size; -1 when not placed
     std::vector<std::int32_t> y;
+    std::vector<std::uint8_t> rotated; // per input size: 1 when stored turned (height x width)
     std::uint32_t width = 0;     // the canvas
     std::uint32_t height = 0;
     std::size_t placed = 0;
