@@ -77,6 +77,7 @@ LayoutOptions layoutOptionsFor(const PackSettings& settings)
     options.square = settings.square;
     options.multipack = settings.multipack;
     options.border = settings.border;
+    options.rotate = settings.rotate && settings.mode == PackBest;
     return options;
 }
 
