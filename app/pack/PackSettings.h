@@ -9,6 +9,7 @@
 
 #include "app/pack/CPacker.h"
 #include "app/pack/NaturalOrder.h"
+#include "app/pack/SpriteMeta.h"
 #include "app/pack/SpriteSheet.h"
 #include "image/ImageLimits.h"
 
@@ -18,24 +19,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-// Where a sprite's origin lies, as fractions of its original (untrimmed)
-// width and height from the top left: (0.5, 1) is the middle of its feet.
-struct SpritePivot {
-    double x = 0.5;
-    double y = 0.5;
-};
-
-// Nine-slice borders in pixels of the original image: the stretchable
-// middle lies `left` from the left edge, `right` from the right edge and so
-// on; `pad`, when set, is the content padding (left, right, top, bottom).
-struct NineSlice {
-    std::int32_t left = 0;
-    std::int32_t right = 0;
-    std::int32_t top = 0;
-    std::int32_t bottom = 0;
-    std::optional<std::array<std::int32_t, 4>> pad;
-};
 
 // What one sprite carries beyond its pixels, set per sprite by the user.
 struct SpriteSettings {
