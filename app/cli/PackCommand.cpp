@@ -159,6 +159,8 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
                 options.order = NameOrder::Bytes;
             else
                 return usageError("--sort needs natural or bytes");
+        } else if (arg == "--rotate") {
+            options.rotate = true;
         } else if (arg == "--pot") {
             options.pot = true;
         } else if (arg == "--square") {
@@ -194,6 +196,8 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
     }
     if (options.atlasPath.empty())
         return usageError("pack needs -o ATLAS");
+    if (options.rotate && options.mode != PackBest)
+        return usageError("--rotate needs --mode best (the other modes never turn images)");
     if (options.inputs.empty())
         return usageError("pack needs at least one image or folder");
     if (options.json && options.jsonArray)

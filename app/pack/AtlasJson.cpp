@@ -44,11 +44,14 @@ bool appendJsonFrame(std::string& out, const AtlasFrame& frame, const std::strin
             return false;
         out += ", ";
     }
+    // NOTE: a turned frame gives the picture's own size, as the web engines
+    // read it: they take the stored rectangle as h x w from (x, y).
+    const std::int32_t w = pictureWidth(frame), h = pictureHeight(frame);
     out += "\"frame\": ";
-    appendRectangle(out, frame.rect.x, frame.rect.y, frame.rect.w, frame.rect.h);
-    out += frame.trimmed ? ", \"rotated\": false, \"trimmed\": true, \"spriteSourceSize\": "
-                         : ", \"rotated\": false, \"trimmed\": false, \"spriteSourceSize\": ";
-    appendRectangle(out, frame.source.x, frame.source.y, frame.rect.w, frame.rect.h);
+    appendRectangle(out, frame.rect.x, frame.rect.y, w, h);
+    out += frame.rotated ? ", \"rotated\": true" : ", \"rotated\": false";
+    out += frame.trimmed ? ", \"trimmed\": true, \"spriteSourceSize\": " : ", \"trimmed\": false, \"spriteSourceSize\": ";
+    appendRectangle(out, frame.source.x, frame.source.y, w, h);
     out += ", \"sourceSize\": ";
     appendSize(out, frame.source.sourceWidth, frame.source.sourceHeight);
     if (const auto& pivot = frame.meta.pivot) {

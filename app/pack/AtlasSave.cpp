@@ -172,6 +172,8 @@ CXMLNode describeAt(const AtlasOutput& output, const CPacker& packer, const std:
         addAttribute(frame, "y", rect.y);
         addAttribute(frame, "w", rect.w);
         addAttribute(frame, "h", rect.h);
+        if (packer.entry(static_cast<std::uint32_t>(index)).rotated)
+            addAttribute(frame, "rotated", 1);
         if (image.trim) {
             addAttribute(frame, "offsetX", image.trim->x);
             addAttribute(frame, "offsetY", image.trim->y);

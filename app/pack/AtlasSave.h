@@ -17,6 +17,10 @@
 // size, from its top left), and a nine-slice frame "sliceLeft",
 // "sliceRight", "sliceTop", "sliceBottom" (pixels of the original) and, when
 // it has a content padding, "padLeft", "padRight", "padTop", "padBottom".
+// A frame the best-fit layout turned carries rotated="1" right after "h":
+// its x, y, w, h are the stored rectangle, which holds the picture turned
+// 90 degrees clockwise (w is the picture's height); offsets and original
+// sizes stay those of the upright picture.
 //
 // This is the one save the window tool and the command line both use.
 #pragma once

@@ -2,6 +2,7 @@
 #include "app/pack/AtlasUnpack.h"
 
 #include "app/pack/AtlasFiles.h"
+#include "app/pack/SpritePixels.h"
 #include "core/CSafeWriter.h"
 #include "image/CImage.h"
 #include "image/ImageLimits.h"
@@ -69,6 +70,7 @@ namespace {
 // Where a trimmed frame goes back: its offset in an image of the original
 // size ("offsetX", "offsetY", "originalW", "originalH" on its element).
 struct FrameRestore {
+    bool rotated = false; // stored turned 90 degrees clockwise ("rotated" not 0)
     bool trimmed = false;
     std::int64_t x = 0;
     std::int64_t y = 0;
@@ -104,6 +106,7 @@ std::vector<FrameRestore> frameRestores(const CXMLNode& root)
         if (child.findAttribute("array", 1))
             break;
         FrameRestore restore;
+        restore.rotated = numberAttribute(child, "rotated") != 0;
         restore.trimmed = child.findAttribute("originalW", 1) || child.findAttribute("originalH", 1);
         if (restore.trimmed) {
             restore.x = numberAttribute(child, "offsetX");
@@ -119,8 +122,9 @@ std::vector<FrameRestore> frameRestores(const CXMLNode& root)
 // Why a trimmed frame cannot go back into its original, or "".
 std::string restoreProblem(const SpriteFrame& frame, const FrameRestore& restore)
 {
-    if (restore.x < 0 || restore.y < 0 || restore.x + frame.w > restore.width ||
-        restore.y + frame.h > restore.height)
+    const std::int64_t w = restore.rotated ? frame.h : frame.w;
+    const std::int64_t h = restore.rotated ? frame.w : frame.h;
+    if (restore.x < 0 || restore.y < 0 || restore.x + w > restore.width || restore.y + h > restore.height)
         return "its offset and original size do not hold its rectangle";
     std::string sizeError;
     if (restore.width > 0xFFFFFFFFll || restore.height > 0xFFFFFFFFll)
@@ -258,6 +262,11 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
         const CImage& source = frame.texture ? *frame.texture : *atlas;
         CImage image;
         cutAtlasFrame(source, frame, image);
+        if (restore.rotated) {
+            CImage upright;
+            turnPicture(image, false, upright);
+            image = std::move(upright);
+        }
         if (restore.trimmed) {
             // Back at its offset in a transparent image of the original size.
             CImage original;
