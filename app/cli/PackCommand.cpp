@@ -9,6 +9,7 @@
 #include "app/pack/CPacker.h"
 #include "app/pack/NaturalOrder.h"
 #include "app/pack/PackSettings.h"
+#include "app/pack/ScaleVariants.h"
 #include "app/pack/SpriteSheet.h"
 #include "app/cli/COutputLock.h"
 #include "app/cli/CPackDigest.h"
@@ -80,10 +81,73 @@ bool parseFormat(const std::string& format, PackOptions& options)
     return true;
 }
 
+// The comma-separated items of `text` ("a,,b" gives "a", "", "b").
+std::vector<std::string> commaList(const std::string& text)
+{
+    std::vector<std::string> items(1);
+    for (const char c : text) {
+        if (c == ',')
+            items.emplace_back();
+        else
+            items.back() += c;
+    }
+    return items;
+}
+
+// --scale: factors from above 0 to 16, as decimals of up to six places.
+bool parseScales(const std::string& text, std::vector<std::string>& factors, std::vector<double>& values)
+{
+    factors = commaList(text);
+    for (const std::string& factor : factors) {
+        const std::size_t dot = factor.find('.');
+        const bool digits = !factor.empty() && factor.find_first_not_of("0123456789.") == std::string::npos &&
+                            factor.find('.', dot == std::string::npos ? 0 : dot + 1) == std::string::npos &&
+                            factor != "." && (dot == std::string::npos || factor.size() - dot - 1 <= 6);
+        if (!digits)
+            return false;
+        const double value = std::strtod(factor.c_str(), nullptr);
+        if (!(value > 0 && value <= 16) || scaleFractionOf(value).num == 0)
+            return false;
+        values.push_back(value);
+    }
+    return true;
+}
+
+// The variants of --scale and --scale-suffix, or the reason they are refused.
+std::string scaleVariantsOf(const std::string& scales, const std::optional<std::string>& suffixes,
+                            std::vector<ScaleVariant>& variants)
+{
+    std::vector<std::string> factors;
+    std::vector<double> values;
+    if (!parseScales(scales, factors, values))
+        return "--scale needs factors above 0 and up to 16, separated by commas (--scale 2,1,0.5)";
+    std::vector<std::string> names;
+    if (suffixes) {
+        names = commaList(*suffixes);
+        if (names.size() != factors.size())
+            return "--scale-suffix needs one suffix per --scale factor (" + std::to_string(factors.size()) + ")";
+    }
+    for (std::size_t i = 0; i < factors.size(); ++i) {
+        ScaleVariant variant;
+        variant.factor = values[i];
+        variant.suffix = suffixes ? names[i] : values[i] == 1.0 ? std::string() : "@" + factors[i] + "x";
+        if (variant.suffix.find_first_of("/\\") != std::string::npos)
+            return "the scale suffix \"" + variant.suffix + "\" holds a folder separator";
+        for (const ScaleVariant& earlier : variants) {
+            if (earlier.suffix == variant.suffix)
+                return "two scale variants would both be written with the suffix \"" + variant.suffix + "\"";
+        }
+        variants.push_back(variant);
+    }
+    return std::string();
+}
+
 // Parses the pack arguments; returns exitSuccess, or exitUsage after a
 // message. `helpShown` is set when --help printed the help instead.
 int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
 {
+    std::optional<std::string> scales;
+    std::optional<std::string> suffixes;
     bool onlyInputs = false;
     for (int i = 0; i < argc; ++i) {
         std::string arg = argv[i];
@@ -103,7 +167,8 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
         const bool hasValue = inlineValue || i + 1 < argc;
         const auto takeValue = [&]() -> std::string { return inlineValue ? *inlineValue : std::string(argv[++i]); };
         const bool takesValue = arg == "--mode" || arg == "--spacing" || arg == "--max-size" || arg == "--border" ||
-            arg == "--extrude" || arg == "--sort" || arg == "-o" || arg == "--output" || arg == "--format";
+            arg == "--extrude" || arg == "--sort" || arg == "-o" || arg == "--output" || arg == "--format" ||
+            arg == "--scale" || arg == "--scale-suffix";
         if (inlineValue && !takesValue)
             return usageError(arg + " takes no value");
         if (arg == "--") {
@@ -159,6 +224,14 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
                 options.order = NameOrder::Bytes;
             else
                 return usageError("--sort needs natural or bytes");
+        } else if (arg == "--scale") {
+            if (!hasValue)
+                return usageError("--scale needs factors above 0 and up to 16, separated by commas (--scale 2,1,0.5)");
+            scales = takeValue();
+        } else if (arg == "--scale-suffix") {
+            if (!hasValue)
+                return usageError("--scale-suffix needs one suffix per --scale factor");
+            suffixes = takeValue();
         } else if (arg == "--rotate") {
             options.rotate = true;
         } else if (arg == "--pot") {
@@ -196,6 +269,12 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
     }
     if (options.atlasPath.empty())
         return usageError("pack needs -o ATLAS");
+    if (suffixes && !scales)
+        return usageError("--scale-suffix needs --scale");
+    if (scales) {
+        if (const std::string problem = scaleVariantsOf(*scales, suffixes, options.variants); !problem.empty())
+            return usageError(problem);
+    }
     if (options.rotate && options.mode != PackBest)
         return usageError("--rotate needs --mode best (the other modes never turn images)");
     if (options.inputs.empty())
@@ -381,7 +460,12 @@ int packOnce(const PackOptions& options)
     progress.update("writing", writeSteps, writeSteps);
     progress.finish();
     const double occupancy = canvasPixels > 0 ? 100.0 * double(imagePixels) / double(canvasPixels) : 0.0;
-    if (!options.multipack) {
+    if (hasScaleVariants(options)) {
+        // Each variant's pages in turn: "atlas@2x.png (512x256), atlas.png (256x128)".
+        std::printf("packed %zu image%s into %zu scale variant%s of %zu page%s: %s, %s beside each", images.size(),
+                    images.size() == 1 ? "" : "s", options.variants.size(), options.variants.size() == 1 ? "" : "s",
+                    pageCount, pageCount == 1 ? "" : "s", pagesText.c_str(), describedKinds(options).c_str());
+    } else if (!options.multipack) {
         const LayoutPage& sheet = layout.pages[0];
         std::printf("packed %zu image%s into %s (%ux%u, %.1f%% occupied), description %s", images.size(),
                     images.size() == 1 ? "" : "s", options.atlasPath.c_str(), sheet.width, sheet.height, occupancy,

@@ -43,6 +43,7 @@ struct AtlasPageInfo {
     std::uint32_t height = 0;
     bool opaque = false;         // a 3-channel (BMP, JPEG) page
     bool premultiplied = false;
+    std::string scale = "1";     // the scale variant's factor (JSON meta.scale)
 };
 
 // Shortest decimal text that reads back as `value` ("0.5", "1", "-0.25");

@@ -151,7 +151,8 @@ bool atlasJsonText(const AtlasPageInfo& page, const std::vector<AtlasFrame>& fra
     }
     out += page.opaque ? ", \"format\": \"RGB888\", \"size\": " : ", \"format\": \"RGBA8888\", \"size\": ";
     appendSize(out, page.width, page.height);
-    out += ", \"scale\": \"1\"";
+    out += ", \"scale\": ";
+    appendJsonString(out, page.scale);
     if (page.premultiplied)
         out += ", \"premultipliedAlpha\": true";
     if (!relatedPacks.empty()) {

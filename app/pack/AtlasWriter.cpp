@@ -2,7 +2,9 @@
 // composed and written with its descriptions.
 #include "app/pack/AtlasWriter.h"
 
+#include "app/pack/AtlasFiles.h"
 #include "app/pack/AtlasFormats.h"
+#include "app/pack/AtlasFrames.h"
 #include "app/pack/AtlasJson.h"
 #include "app/pack/AtlasSave.h"
 #include "app/pack/CPacker.h"
@@ -17,11 +19,23 @@ namespace {
 // order of atlasSetPaths().
 bool describeOthers(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
                     std::uint32_t width, std::uint32_t height, const PackSettings& settings,
-                    std::vector<std::pair<std::string, std::string>>& files, std::string& error)
+                    std::vector<std::pair<std::string, std::string>>& files, std::string& error,
+                    const std::string& scale)
 {
     if (settings.json || settings.jsonArray) {
         std::string text;
-        if (!atlasJsonText(atlasPath, packer, images, width, height, text, &error, settings.sprites.premultiply))
+        std::uint32_t channels = 0;
+        std::uint32_t bitsPerPixel = 0;
+        std::vector<AtlasFrame> frames;
+        if (!atlasFormatFor(atlasPath, channels, bitsPerPixel)) {
+            error = "the atlas name " + atlasPath + " does not end with .bmp, .jpg, .png or .tga";
+            return false;
+        }
+        if (!atlasFrames(packer, images, frames, &error))
+            return false;
+        AtlasPageInfo page{fileNameOf(atlasPath), width, height, channels != 4, settings.sprites.premultiply};
+        page.scale = scale;
+        if (!atlasJsonText(page, frames, {}, text, &error))
             return false;
         if (settings.jsonArray && !atlasJsonArrayText(text, text, &error))
             return false;
@@ -41,10 +55,10 @@ bool describeOthers(const std::string& atlasPath, const CPacker& packer, const s
 // too.
 bool writePage(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
                std::uint32_t width, std::uint32_t height, const PackSettings& settings,
-               const CParallelDeflate::Progress& onPiece, std::string& error)
+               const CParallelDeflate::Progress& onPiece, std::string& error, const std::string& scale = "1")
 {
     std::vector<std::pair<std::string, std::string>> texts;
-    if (!describeOthers(atlasPath, packer, images, width, height, settings, texts, error))
+    if (!describeOthers(atlasPath, packer, images, width, height, settings, texts, error, scale))
         return false;
     std::vector<std::unique_ptr<CSafeWriter>> files;
     for (const auto& [path, text] : texts) {
@@ -60,6 +74,45 @@ bool writePage(const std::string& atlasPath, const CPacker& packer, const std::v
         if (!file->commit(&error))
             return false;
     }
+    return true;
+}
+
+// Every page of every scale variant.
+bool writeVariantSets(const PackSettings& settings, const PackedAtlas& packed, const AtlasWriteProgress& progress,
+                      std::string& error, AtlasWriteReport* report)
+{
+    const VariantPlan& plan = packed.variants;
+    const std::size_t pageCount = packed.layout.pages.size();
+    const std::uint64_t sets = std::uint64_t(pageCount) * plan.variants.size();
+    std::uint64_t steps = sets;
+    std::uint64_t done = 0;
+    for (std::size_t v = 0; v < plan.variants.size(); ++v) {
+        PackSettings variant = settings;
+        variant.atlasPath = variantAtlasPath(settings.atlasPath, plan.variants[v].suffix);
+        variant.variants.clear();
+        for (std::uint32_t page = 0; page < pageCount; ++page, ++done) {
+            VariantPage built;
+            if (!buildVariantPage(packed.sprites, packed.layout, plan, v, page, settings, built, error))
+                return false;
+            const std::string path = atlasPageFile(variant, page);
+            const auto onPiece = [&](std::size_t piecesDone, std::size_t pieces) {
+                steps = std::uint64_t(pieces) * sets;
+                if (progress)
+                    progress(done * pieces + piecesDone, steps);
+            };
+            if (!writePage(path, built.packer, built.images, built.width, built.height, variant, onPiece, error,
+                           scaleText(plan.variants[v].factor)))
+                return false;
+            if (report) {
+                report->pagePaths.push_back(path);
+                report->pageWidths.push_back(built.width);
+                report->pageHeights.push_back(built.height);
+                report->canvasPixels += std::uint64_t(built.width) * built.height;
+            }
+        }
+    }
+    if (progress)
+        progress(steps, steps);
     return true;
 }
 
@@ -84,6 +137,15 @@ LayoutOptions layoutOptionsFor(const PackSettings& settings)
 PackedAtlas packAtlas(const std::vector<AtlasImage>& images, const PackSettings& settings)
 {
     PackedAtlas packed;
+    if (hasScaleVariants(settings)) {
+        // Extrusion and spacing are added per variant, in the cells.
+        SpriteOptions sprites = settings.sprites;
+        sprites.extrude = 0;
+        packed.sprites = prepareSprites(images, sprites);
+        packed.variants = planScaleVariants(packed.sprites, settings);
+        packed.layout = layoutAtlas(packed.variants.cells, cellLayoutOptions(settings, packed.variants));
+        return packed;
+    }
     packed.sprites = prepareSprites(images, settings.sprites);
     packed.layout = layoutAtlas(packed.sprites.pictures, layoutOptionsFor(settings));
     return packed;
@@ -97,6 +159,16 @@ std::string atlasPageFile(const PackSettings& settings, std::uint32_t page)
 std::vector<std::string> atlasSetPaths(const PackSettings& settings, std::uint32_t pageCount)
 {
     std::vector<std::string> paths;
+    if (hasScaleVariants(settings)) {
+        for (const ScaleVariant& v : settings.variants) {
+            PackSettings variant = settings;
+            variant.atlasPath = variantAtlasPath(settings.atlasPath, v.suffix);
+            variant.variants.clear();
+            const std::vector<std::string> more = atlasSetPaths(variant, pageCount);
+            paths.insert(paths.end(), more.begin(), more.end());
+        }
+        return paths;
+    }
     for (std::uint32_t page = 0; page < pageCount; ++page) {
         const std::string image = atlasPageFile(settings, page);
         paths.push_back(image);
@@ -112,6 +184,8 @@ std::vector<std::string> atlasSetPaths(const PackSettings& settings, std::uint32
 bool writeAtlasSet(const PackSettings& settings, const PackedAtlas& packed, const AtlasWriteProgress& progress,
                    std::string& error, AtlasWriteReport* report)
 {
+    if (!packed.variants.variants.empty())
+        return writeVariantSets(settings, packed, progress, error, report);
     const AtlasLayout& layout = packed.layout;
     const std::vector<LayoutImage>& pictures = packed.sprites.pictures;
     const std::size_t pageCount = layout.pages.size();

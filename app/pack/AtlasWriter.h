@@ -9,6 +9,7 @@
 
 #include "app/pack/AtlasLayout.h"
 #include "app/pack/PackSettings.h"
+#include "app/pack/ScaleVariants.h"
 #include "app/pack/SpriteSheet.h"
 #include "image/CParallelDeflate.h"
 
@@ -18,9 +19,12 @@
 #include <vector>
 
 // The sprites of a pack and where the layout put them.
+// With scale variants (ScaleVariants.h) the layout places the variants'
+// cells and the sprites are prepared without extrusion.
 struct PackedAtlas {
     SpriteSheet sprites;
     AtlasLayout layout;
+    VariantPlan variants; // empty without scale variants
 };
 
 // The layout's options as the settings give them.
@@ -36,7 +40,8 @@ std::string atlasPageFile(const PackSettings& settings, std::uint32_t page);
 
 // Every file a pack with these settings writes for `pageCount` pages, page
 // by page: the atlas image first, then its XML description and the others
-// the settings ask for.
+// the settings ask for. With scale variants, the same for each variant in
+// turn.
 std::vector<std::string> atlasSetPaths(const PackSettings& settings, std::uint32_t pageCount);
 
 // What writeAtlasSet put on disk.
@@ -51,7 +56,8 @@ struct AtlasWriteReport {
 // PNG atlas, or one step per page for the other formats).
 using AtlasWriteProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
-// Writes every page of a layout that fits, each all or nothing: its other
+// Writes every page of a layout that fits (of every scale variant, in the
+// settings' order), each all or nothing: its other
 // descriptions are complete before its atlas image is saved, and put in
 // place after it. False with the reason in `error` on the first failure.
 // The atlas's folder must exist.
