@@ -20,6 +20,7 @@ const char* const packUsage =
     "                            [--sort natural|bytes]\n"
     "                            [--recursive] [--skip-unreadable] [--json] [--progress]\n"
     "                            [--format xml|json|json-array|atlas] [--watch] [--if-changed]\n"
+    "                            [--rotate] [--scale F,F... [--scale-suffix S,S...]]\n"
     "                            -o ATLAS IMAGE|FOLDER...\n";
 const char* const unpackUsage = "       quiltforger-cli unpack [--force] DESCRIPTION.xml [-o FOLDER]\n";
 const char* const otherUsage = "       quiltforger-cli --help | --version\n";
@@ -76,6 +77,14 @@ const char* const packHelp =
     "        --if-changed            do nothing (exit 0) when the inputs and options are\n"
     "                                those the outputs were made from (digest kept in the\n"
     "                                hidden file .ATLAS.digest beside them)\n"
+    "        --rotate                with --mode best, turn images 90 degrees clockwise where\n"
+    "                                that packs tighter; every description says so and\n"
+    "                                unpack turns them back\n"
+    "        --scale F,F...          write the atlas at each factor (above 0, up to 16) from\n"
+    "                                one layout: frames keep their places, resampled with\n"
+    "                                alpha weighting; spacing, border, extrusion stay >= 1\n"
+    "        --scale-suffix S,S...   one suffix per factor before ATLAS's ending (default\n"
+    "                                @Fx, none for 1: atlas@2x.png, atlas.png)\n"
     "        Options with a value also take the form --option=VALUE.\n";
 const char* const unpackHelp =
     "\n"

@@ -343,6 +343,17 @@ std::string describedKinds(const PackOptions& options)
     return kinds + (kinds == "XML" ? " description" : " descriptions");
 }
 
+// The fewest pages the pictures could fill: their area (with the spacing)
+// over a page's, rounded up.
+std::uint64_t leastPages(const PackOptions& options, const SpriteSheet& sprites)
+{
+    std::uint64_t area = 0;
+    for (const LayoutImage& picture : sprites.pictures)
+        area += std::uint64_t(picture.width + options.spacing) * std::uint64_t(picture.height + options.spacing);
+    const std::uint64_t page = std::uint64_t(options.maxSize) * options.maxSize;
+    return std::max<std::uint64_t>(1, (area + page - 1) / page);
+}
+
 // One pack: inputs read, packed and written, or the reason on stderr.
 int packOnce(const PackOptions& options)
 {
@@ -480,6 +491,13 @@ int packOnce(const PackOptions& options)
         std::printf("packed %zu image%s into %zu page%s: %s, %.1f%% occupied, %s beside each", images.size(),
                     images.size() == 1 ? "" : "s", pageCount, pageCount == 1 ? "" : "s", pagesText.c_str(),
                     occupancy, describedKinds(options).c_str());
+    }
+    if (const std::uint64_t least = leastPages(options, sprites); options.multipack && options.mode != PackBest &&
+                                                                 pageCount > 2 * least) {
+        // The exact modes fill page after page greedily, which on some sets
+        // (long strips on small pages) leaves most of each page empty.
+        std::printf("; %zu pages where %llu could hold the images: --mode best packs them tighter", pageCount,
+                    static_cast<unsigned long long>(least));
     }
     if (options.sprites.alias)
         std::printf("; %zu aliased", sprites.aliased);

@@ -2,6 +2,8 @@
 # --rotate: the best fit turns strips where that packs tighter; every
 # description says so as its readers expect (checked by reading each one
 # back), unpack turns the frames back, and the exact modes refuse it.
+# --scale: every variant is written from one layout, the factor-1 one with
+# the images' exact pixels.
 set -u
 cli=$1
 scratch=$2
@@ -38,4 +40,17 @@ grep 'rotated="0"' atlas.xml && fail "an upright frame says rotated"
 
 "$cli" pack --rotate -o exact.png in >out.txt 2>err.txt && fail "--rotate accepted in an exact mode"
 grep -q -- "--rotate needs --mode best" err.txt || fail "message: $(cat err.txt)"
+
+"$cli" pack --mode best --rotate --trim --extrude 1 --spacing 1 --scale 2,1 --format json --format atlas \
+    -o v/atlas.png in >out.txt 2>err.txt || fail "pack --scale: $(cat err.txt)"
+grep -q '^packed 15 images into 2 scale variants of 1 page: v/atlas@2x.png ([0-9]*x[0-9]*), v/atlas.png' out.txt \
+    || fail "summary: $(cat out.txt)"
+grep -q '"scale": "2"' v/atlas@2x.json && grep -q '"scale": "1"' v/atlas.json || fail "meta.scale"
+"$cli" pack --mode best --rotate --trim --extrude 1 --spacing 1 --scale 2,1 --format json-array \
+    -o v/atlas-array.png in >/dev/null 2>err.txt || fail "pack --scale json-array: $(cat err.txt)"
+python3 "$root/tests/scripts/check_rotation.py" in v/atlas.png || fail "the factor-1 variant does not read back"
+"$cli" unpack v/atlas@2x.xml -o big >/dev/null 2>err.txt || fail "unpack the 2x variant: $(cat err.txt)"
+[ "$(ls big | wc -l)" -eq 15 ] || fail "2x unpack wrote $(ls big | wc -l) frames"
+"$cli" pack --scale 1,1 -o bad.png in 2>err.txt && fail "two variants of one name accepted"
+grep -q 'suffix ""' err.txt || fail "message: $(cat err.txt)"
 exit 0
