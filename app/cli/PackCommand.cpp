@@ -24,6 +24,8 @@
 #include "image/ImageLimits.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -51,6 +53,8 @@ struct PackOptions : PackSettings {
 // Largest accepted spacing; far more than any atlas needs, small enough
 // that sums with image sizes stay far from overflow.
 constexpr unsigned long maxSpacing = 4096;
+// A pivot lies in or near its sprite; far beyond that is a typing mistake.
+constexpr double maxPivot = 1000.0;
 
 // A whole decimal number from `least` to `most`.
 bool parseNumber(const char* text, unsigned long least, unsigned long most, std::uint32_t& number)
@@ -76,6 +80,8 @@ bool parseFormat(const std::string& format, PackOptions& options)
         options.jsonArray = true;
     else if (format == "atlas")
         options.gdxAtlas = true;
+    else if (format == "phaser3")
+        options.phaser3 = true;
     else if (format != "xml")
         return false;
     return true;
@@ -142,6 +148,22 @@ std::string scaleVariantsOf(const std::string& scales, const std::optional<std::
     return std::string();
 }
 
+// Reads "X,Y" (two decimal fractions) into `pivot`; false when it is not
+// that.
+bool parsePivot(const std::string& text, SpritePivot& pivot)
+{
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos)
+        return false;
+    const auto number = [](const std::string& part, double& value) {
+        const char* end = part.data() + part.size();
+        const auto result = std::from_chars(part.data(), end, value);
+        return !part.empty() && result.ec == std::errc() && result.ptr == end && std::isfinite(value) &&
+               std::fabs(value) <= maxPivot;
+    };
+    return number(text.substr(0, comma), pivot.x) && number(text.substr(comma + 1), pivot.y);
+}
+
 // Parses the pack arguments; returns exitSuccess, or exitUsage after a
 // message. `helpShown` is set when --help printed the help instead.
 int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
@@ -168,7 +190,7 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
         const auto takeValue = [&]() -> std::string { return inlineValue ? *inlineValue : std::string(argv[++i]); };
         const bool takesValue = arg == "--mode" || arg == "--spacing" || arg == "--max-size" || arg == "--border" ||
             arg == "--extrude" || arg == "--sort" || arg == "-o" || arg == "--output" || arg == "--format" ||
-            arg == "--scale" || arg == "--scale-suffix";
+            arg == "--pivot" || arg == "--scale" || arg == "--scale-suffix";
         if (inlineValue && !takesValue)
             return usageError(arg + " takes no value");
         if (arg == "--") {
@@ -244,6 +266,16 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
             options.tight = false;
         } else if (arg == "--recursive") {
             options.recursive = true;
+        } else if (arg == "--flatten") {
+            options.flatten = true;
+        } else if (arg == "--no-animations") {
+            options.animations = false;
+        } else if (arg == "--pivot") {
+            SpritePivot pivot;
+            if (!hasValue || !parsePivot(takeValue(), pivot))
+                return usageError("--pivot needs X,Y: two fractions of the sprite's size (0.5,1 is the middle of "
+                                  "its bottom edge)");
+            options.pivot = pivot;
         } else if (arg == "--skip-unreadable") {
             options.skipUnreadable = true;
         } else if (arg == "--json") {
@@ -252,7 +284,7 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
             options.progress = true;
         } else if (arg == "--format") {
             if (!hasValue || !parseFormat(takeValue(), options))
-                return usageError("--format needs xml, json, json-array or atlas");
+                return usageError("--format needs xml, json, json-array, atlas or phaser3");
         } else if (arg == "--watch") {
             options.watch = true;
         } else if (arg == "--if-changed") {
@@ -281,6 +313,9 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
         return usageError("pack needs at least one image or folder");
     if (options.json && options.jsonArray)
         return usageError("--json and --format json-array would both write " + atlasJsonPath(options.atlasPath));
+    if (options.phaser3 && !options.multipack && (options.json || options.jsonArray))
+        return usageError("--format phaser3 and the JSON description would both write " +
+                          atlasJsonPath(options.atlasPath) + " (with --multipack the pages' JSON are numbered)");
     std::uint32_t channels = 0;
     std::uint32_t bitsPerPixel = 0;
     if (!atlasFormatFor(options.atlasPath, channels, bitsPerPixel))
@@ -298,7 +333,7 @@ bool checkNames(const std::vector<PackInput>& files)
     std::map<std::string, std::size_t> byFrame;
     bool ok = true;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::string name = fileNameOf(files[i].path);
+        const std::string& name = files[i].name;
         const auto [nameIt, newName] = byName.emplace(name, i);
         if (!newName) {
             std::fprintf(stderr, "%s and %s: two images named %s\n", files[nameIt->second].path.c_str(),
@@ -337,9 +372,7 @@ std::string describedKinds(const PackOptions& options)
 {
     std::string kinds = "XML";
     if (options.json || options.jsonArray)
-        kinds += options.gdxAtlas ? ", JSON" : " and JSON";
-    if (options.gdxAtlas)
-        kinds += " and .atlas";
+        kinds += " and JSON";
     return kinds + (kinds == "XML" ? " description" : " descriptions");
 }
 
@@ -358,7 +391,7 @@ std::uint64_t leastPages(const PackOptions& options, const SpriteSheet& sprites)
 int packOnce(const PackOptions& options)
 {
     const std::vector<std::string> outputs = outputsOf(options);
-    CPackInputs inputs(outputs, options.recursive, options.order);
+    CPackInputs inputs(outputs, options.recursive, options.order, options.flatten);
     if (!inputs.collect(options.inputs))
         return exitFailure;
     const std::vector<PackInput>& files = inputs.files();
@@ -384,6 +417,7 @@ int packOnce(const PackOptions& options)
     CProgressBar progress(options.progress);
     std::vector<std::unique_ptr<CImage>> images;
     images.reserve(files.size());
+    std::vector<std::optional<NineSlice>> nineSlices;
     std::size_t unreadable = 0;
     std::vector<LoadedInput> loaded =
         loadInputs(files, [&](std::size_t done) { progress.update("loading", done, files.size()); });
@@ -394,6 +428,7 @@ int packOnce(const PackOptions& options)
             continue;
         }
         images.push_back(std::move(loaded[i].image));
+        nineSlices.push_back(loaded[i].nineSlice);
     }
     progress.update("loading", files.size(), files.size());
     if (unreadable > 0 && !options.skipUnreadable) {
@@ -411,12 +446,19 @@ int packOnce(const PackOptions& options)
     progress.update("packing", 0, 1);
     std::vector<AtlasImage> atlasImages;
     atlasImages.reserve(images.size());
-    for (const auto& image : images)
-        atlasImages.push_back(AtlasImage{image->getName(), image.get()});
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        atlasImages.push_back(AtlasImage{images[i]->getName(), images[i].get()});
+        atlasImages.back().meta.nineSlice = nineSlices[i];
+    }
     // Trimmed, shared and extruded pictures are what gets laid out.
     const PackedAtlas packed = packAtlas(atlasImages, options);
     const SpriteSheet& sprites = packed.sprites;
     const AtlasLayout& layout = packed.layout;
+    if (!packed.refused.empty()) {
+        progress.finish();
+        std::fprintf(stderr, "quiltforger-cli: %s\n", packed.refused.c_str());
+        return exitFailure;
+    }
     if (!layout.fits()) {
         progress.finish();
         std::fprintf(stderr, "quiltforger-cli: %zu of %zu images do not fit in the largest atlas (%ux%u)%s\n",
@@ -486,12 +528,16 @@ int packOnce(const PackOptions& options)
         else if (options.jsonArray)
             std::printf(", JSON array description %s", outputs[2].c_str());
         if (options.gdxAtlas)
-            std::printf(", .atlas description %s", outputs.back().c_str());
+            std::printf(", .atlas description %s", atlasGdxPath(options.atlasPath).c_str());
     } else {
         std::printf("packed %zu image%s into %zu page%s: %s, %.1f%% occupied, %s beside each", images.size(),
                     images.size() == 1 ? "" : "s", pageCount, pageCount == 1 ? "" : "s", pagesText.c_str(),
                     occupancy, describedKinds(options).c_str());
+        if (options.gdxAtlas)
+            std::printf(", .atlas description of every page %s", atlasGdxPath(options.atlasPath).c_str());
     }
+    if (options.phaser3)
+        std::printf(", Phaser 3 multi-atlas %s", phaserAtlasPath(options).c_str());
     if (const std::uint64_t least = leastPages(options, sprites); options.multipack && options.mode != PackBest &&
                                                                  pageCount > 2 * least) {
         // The exact modes fill page after page greedily, which on some sets

@@ -135,6 +135,46 @@ std::string restoreProblem(const SpriteFrame& frame, const FrameRestore& restore
     return std::string();
 }
 
+// True when `name` stays below the folder it is joined to: "/"-separated
+// parts, none empty, "." or "..", and no "\\" (another system's separator).
+bool isSafeSubpath(const std::string& name)
+{
+    if (name.find('\\') != std::string::npos)
+        return false;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = name.find('/', start);
+        const std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (part.empty() || part == "." || (part == ".." && end != std::string::npos))
+            return false;
+        if (end == std::string::npos)
+            return part != ".." || start == 0; // a whole name ".." is the plain file "...png"
+        start = end + 1;
+    }
+}
+
+// Creates the subfolders of `name` (a safe subpath) below `folder`; an
+// existing one must be a real folder, never a link that could lead
+// elsewhere. False with the reason.
+bool makeSubfolders(const std::string& folder, const std::string& name, std::string& error)
+{
+    std::string path = folder;
+    for (std::size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1)) {
+        path = joinPath(folder, name.substr(0, slash));
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0) {
+            if (!S_ISDIR(info.st_mode)) {
+                error = path + ": is not a folder";
+                return false;
+            }
+        } else if (::mkdir(path.c_str(), 0777) != 0) {
+            error = "cannot create the folder " + path + ": " + lowerFirst(std::strerror(errno));
+            return false;
+        }
+    }
+    return true;
+}
+
 // The frame's file name, or why it is refused.
 bool outputName(const SpriteFrame& frame, int& unnamedCounter, std::string& name, std::string& problem)
 {
@@ -142,8 +182,9 @@ bool outputName(const SpriteFrame& frame, int& unnamedCounter, std::string& name
     if (base.empty())
         base = std::to_string(unnamedCounter++);
     name = base + ".png";
-    if (base.find_first_of("/\\") != std::string::npos) {
-        problem = "frame \"" + base + "\" not written: its name holds a folder separator";
+    if (!isSafeSubpath(base)) {
+        problem = "frame \"" + base + "\" not written: its name holds a folder separator that leads outside the "
+                  "output folder";
         return false;
     }
     if (frame.refusal) {
@@ -168,8 +209,14 @@ bool writeFrame(const CImage& image, const std::string& folder, const std::strin
         encodePng(image.getWidth(), image.getHeight(), image.getBitsPerPixel(), image.getData(), error);
     if (bytes.empty())
         return false;
+    std::string reason;
+    if (!makeSubfolders(folder, name, reason)) {
+        if (error)
+            *error = reason;
+        return false;
+    }
     CSafeWriter file;
-    if (!file.open(folder, name, error))
+    if (!file.open(joinPath(folder, name), error))
         return false;
     file.write(bytes.data(), bytes.size());
     return file.commit(error);

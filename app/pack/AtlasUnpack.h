@@ -12,8 +12,11 @@
 //
 // Differences from reading the list in a game, for safety: the atlas image
 // named by "file" is looked for relative to the description's folder (not the
-// working directory); a frame whose name holds a folder separator is refused
-// with a message rather than written outside the output folder; frames with
+// working directory); a frame named with folders ("hero/walk_1", as packs of
+// subfolders name them) is written into those subfolders of the output
+// folder, made as needed, but one whose name could lead outside it (an
+// absolute path, a ".." or empty part, a "\\") is refused with a message,
+// and so is a subfolder that exists as anything but a real folder; frames with
 // an empty or oversized rectangle, or one the resource list reader refused
 // (negative, or beyond 2^31), are refused and named while the other frames
 // are written; every output is written through CSafeWriter.

@@ -8,34 +8,35 @@
 #include "app/pack/AtlasJson.h"
 #include "app/pack/AtlasSave.h"
 #include "app/pack/CPacker.h"
+#include "app/pack/FrameDetails.h"
+#include "app/pack/PhaserJson.h"
 #include "core/CSafeWriter.h"
 
 #include <memory>
+#include <optional>
+#include <unordered_set>
 #include <utility>
 
 namespace {
 
+// What the files describing every page at once gather, page by page.
+struct CombinedTexts {
+    std::string gdx;                         // the .atlas pages of a multipack
+    std::vector<std::string> phaserTextures; // the multi-atlas entries
+};
+
 // The descriptions of one page other than the XML one: (path, text), in the
-// order of atlasSetPaths().
-bool describeOthers(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
-                    std::uint32_t width, std::uint32_t height, const PackSettings& settings,
-                    std::vector<std::pair<std::string, std::string>>& files, std::string& error,
-                    const std::string& scale)
+// order of atlasSetPaths(). With `combined`, the .atlas block and the
+// multi-atlas entry of the page are added to the files written for all
+// pages instead.
+bool describeOthers(const PackSettings& settings, const AtlasPageInfo& page, const std::vector<AtlasFrame>& frames,
+                    const std::vector<std::string>& relatedPacks, const std::string& atlasPath,
+                    std::vector<std::pair<std::string, std::string>>& files, CombinedTexts& combined,
+                    std::string& error)
 {
     if (settings.json || settings.jsonArray) {
         std::string text;
-        std::uint32_t channels = 0;
-        std::uint32_t bitsPerPixel = 0;
-        std::vector<AtlasFrame> frames;
-        if (!atlasFormatFor(atlasPath, channels, bitsPerPixel)) {
-            error = "the atlas name " + atlasPath + " does not end with .bmp, .jpg, .png or .tga";
-            return false;
-        }
-        if (!atlasFrames(packer, images, frames, &error))
-            return false;
-        AtlasPageInfo page{fileNameOf(atlasPath), width, height, channels != 4, settings.sprites.premultiply};
-        page.scale = scale;
-        if (!atlasJsonText(page, frames, {}, text, &error))
+        if (!atlasJsonText(page, frames, relatedPacks, text, &error))
             return false;
         if (settings.jsonArray && !atlasJsonArrayText(text, text, &error))
             return false;
@@ -43,9 +44,18 @@ bool describeOthers(const std::string& atlasPath, const CPacker& packer, const s
     }
     if (settings.gdxAtlas) {
         std::string text;
-        if (!atlasGdxText(atlasPath, packer, images, width, height, text, &error, settings.sprites.premultiply))
+        if (!atlasGdxText(page, frames, text, &error))
             return false;
-        files.emplace_back(atlasGdxPath(atlasPath), std::move(text));
+        if (settings.multipack)
+            combined.gdx += text;
+        else
+            files.emplace_back(atlasGdxPath(atlasPath), std::move(text));
+    }
+    if (settings.phaser3) {
+        std::string text;
+        if (!phaserTextureText(page, frames, text, &error))
+            return false;
+        combined.phaserTextures.push_back(std::move(text));
     }
     return true;
 }
@@ -54,11 +64,14 @@ bool describeOthers(const std::string& atlasPath, const CPacker& packer, const s
 // saved and put in place after it, so a failed save leaves them unwritten
 // too.
 bool writePage(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
-               std::uint32_t width, std::uint32_t height, const PackSettings& settings,
-               const CParallelDeflate::Progress& onPiece, std::string& error, const std::string& scale = "1")
+               const AtlasPageInfo& page, const std::vector<std::string>& relatedPacks, const PackSettings& settings,
+               CombinedTexts& combined, const CParallelDeflate::Progress& onPiece, std::string& error)
 {
+    std::vector<AtlasFrame> frames;
+    if (!atlasFrames(packer, images, frames, &error))
+        return false;
     std::vector<std::pair<std::string, std::string>> texts;
-    if (!describeOthers(atlasPath, packer, images, width, height, settings, texts, error, scale))
+    if (!describeOthers(settings, page, frames, relatedPacks, atlasPath, texts, combined, error))
         return false;
     std::vector<std::unique_ptr<CSafeWriter>> files;
     for (const auto& [path, text] : texts) {
@@ -68,7 +81,7 @@ bool writePage(const std::string& atlasPath, const CPacker& packer, const std::v
         if (!files.back()->write(text.data(), text.size()))
             return files.back()->commit(&error); // names the failed write
     }
-    if (!saveAtlas(atlasPath, packer, images, width, height, settings.sprites.finish(), &error, onPiece))
+    if (!saveAtlas(atlasPath, packer, images, page.width, page.height, settings.sprites.finish(), &error, onPiece))
         return false;
     for (const auto& file : files) {
         if (!file->commit(&error))
@@ -77,43 +90,27 @@ bool writePage(const std::string& atlasPath, const CPacker& packer, const std::v
     return true;
 }
 
-// Every page of every scale variant.
-bool writeVariantSets(const PackSettings& settings, const PackedAtlas& packed, const AtlasWriteProgress& progress,
-                      std::string& error, AtlasWriteReport* report)
+// The settings of one scale variant: its atlas name, no further variants.
+PackSettings variantSettings(const PackSettings& settings, const ScaleVariant& variant)
 {
-    const VariantPlan& plan = packed.variants;
-    const std::size_t pageCount = packed.layout.pages.size();
-    const std::uint64_t sets = std::uint64_t(pageCount) * plan.variants.size();
-    std::uint64_t steps = sets;
-    std::uint64_t done = 0;
-    for (std::size_t v = 0; v < plan.variants.size(); ++v) {
-        PackSettings variant = settings;
-        variant.atlasPath = variantAtlasPath(settings.atlasPath, plan.variants[v].suffix);
-        variant.variants.clear();
-        for (std::uint32_t page = 0; page < pageCount; ++page, ++done) {
-            VariantPage built;
-            if (!buildVariantPage(packed.sprites, packed.layout, plan, v, page, settings, built, error))
-                return false;
-            const std::string path = atlasPageFile(variant, page);
-            const auto onPiece = [&](std::size_t piecesDone, std::size_t pieces) {
-                steps = std::uint64_t(pieces) * sets;
-                if (progress)
-                    progress(done * pieces + piecesDone, steps);
-            };
-            if (!writePage(path, built.packer, built.images, built.width, built.height, variant, onPiece, error,
-                           scaleText(plan.variants[v].factor)))
-                return false;
-            if (report) {
-                report->pagePaths.push_back(path);
-                report->pageWidths.push_back(built.width);
-                report->pageHeights.push_back(built.height);
-                report->canvasPixels += std::uint64_t(built.width) * built.height;
-            }
-        }
+    PackSettings one = settings;
+    one.atlasPath = variantAtlasPath(settings.atlasPath, variant.suffix);
+    one.variants.clear();
+    return one;
+}
+
+// The other pages' JSON file names, for a multipack page's
+// meta.related_multi_packs.
+std::vector<std::string> relatedPacksOf(const PackSettings& settings, std::size_t pageCount, std::size_t page)
+{
+    std::vector<std::string> names;
+    if (!settings.multipack || !(settings.json || settings.jsonArray))
+        return names;
+    for (std::size_t other = 0; other < pageCount; ++other) {
+        if (other != page)
+            names.push_back(fileNameOf(atlasJsonPath(atlasPageFile(settings, static_cast<std::uint32_t>(other)))));
     }
-    if (progress)
-        progress(steps, steps);
-    return true;
+    return names;
 }
 
 }
@@ -137,16 +134,26 @@ LayoutOptions layoutOptionsFor(const PackSettings& settings)
 PackedAtlas packAtlas(const std::vector<AtlasImage>& images, const PackSettings& settings)
 {
     PackedAtlas packed;
+    // Pivots, nine-slices and animations first: a nine-slice picture is not
+    // trimmed.
+    std::vector<AtlasImage> detailed = images;
+    packed.refused = assignFrameDetails(detailed, settings);
+    std::unordered_set<std::string> sequences;
+    for (const AtlasImage& image : detailed) {
+        if (!image.meta.animation.empty())
+            sequences.insert(image.meta.animation);
+    }
+    packed.animations = sequences.size();
     if (hasScaleVariants(settings)) {
         // Extrusion and spacing are added per variant, in the cells.
         SpriteOptions sprites = settings.sprites;
         sprites.extrude = 0;
-        packed.sprites = prepareSprites(images, sprites);
+        packed.sprites = prepareSprites(detailed, sprites);
         packed.variants = planScaleVariants(packed.sprites, settings);
         packed.layout = layoutAtlas(packed.variants.cells, cellLayoutOptions(settings, packed.variants));
         return packed;
     }
-    packed.sprites = prepareSprites(images, settings.sprites);
+    packed.sprites = prepareSprites(detailed, settings.sprites);
     packed.layout = layoutAtlas(packed.sprites.pictures, layoutOptionsFor(settings));
     return packed;
 }
@@ -161,10 +168,7 @@ std::vector<std::string> atlasSetPaths(const PackSettings& settings, std::uint32
     std::vector<std::string> paths;
     if (hasScaleVariants(settings)) {
         for (const ScaleVariant& v : settings.variants) {
-            PackSettings variant = settings;
-            variant.atlasPath = variantAtlasPath(settings.atlasPath, v.suffix);
-            variant.variants.clear();
-            const std::vector<std::string> more = atlasSetPaths(variant, pageCount);
+            const std::vector<std::string> more = atlasSetPaths(variantSettings(settings, v), pageCount);
             paths.insert(paths.end(), more.begin(), more.end());
         }
         return paths;
@@ -175,43 +179,114 @@ std::vector<std::string> atlasSetPaths(const PackSettings& settings, std::uint32
         paths.push_back(atlasDescriptionPath(image));
         if (settings.json || settings.jsonArray)
             paths.push_back(atlasJsonPath(image));
-        if (settings.gdxAtlas)
+        if (settings.gdxAtlas && !settings.multipack)
             paths.push_back(atlasGdxPath(image));
     }
+    // The files that describe every page at once.
+    if (settings.gdxAtlas && settings.multipack)
+        paths.push_back(atlasGdxPath(settings.atlasPath));
+    if (settings.phaser3)
+        paths.push_back(phaserAtlasPath(settings));
     return paths;
 }
 
-bool writeAtlasSet(const PackSettings& settings, const PackedAtlas& packed, const AtlasWriteProgress& progress,
-                   std::string& error, AtlasWriteReport* report)
+namespace {
+
+// Every page of one set: the layout's own, or with `variant` set that scale
+// variant's (ScaleVariants.h), then the files describing all pages.
+bool writeOneSet(const PackSettings& settings, const PackedAtlas& packed, std::optional<std::size_t> variant,
+                 const AtlasWriteProgress& progress, std::string& error, AtlasWriteReport* report)
 {
-    if (!packed.variants.variants.empty())
-        return writeVariantSets(settings, packed, progress, error, report);
     const AtlasLayout& layout = packed.layout;
     const std::vector<LayoutImage>& pictures = packed.sprites.pictures;
     const std::size_t pageCount = layout.pages.size();
+    std::uint32_t channels = 0;
+    std::uint32_t bitsPerPixel = 0;
+    if (!atlasFormatFor(settings.atlasPath, channels, bitsPerPixel)) {
+        error = "the atlas name " + settings.atlasPath + " does not end with .bmp, .jpg, .png or .tga";
+        return false;
+    }
+    CombinedTexts combined;
     std::uint64_t steps = pageCount;
     CPacker packer;
     for (std::size_t page = 0; page < pageCount; ++page) {
-        const LayoutPage& sheet = layout.pages[page];
         const std::uint32_t index = static_cast<std::uint32_t>(page);
         const std::string path = atlasPageFile(settings, index);
-        fillPagePacker(pictures, layout, index, packer);
-        const std::vector<AtlasImage> pageImages = packed.sprites.pageImages(layout, index);
+        VariantPage scaled;
+        std::uint32_t width = layout.pages[page].width;
+        std::uint32_t height = layout.pages[page].height;
+        std::vector<AtlasImage> pageImages;
+        if (variant) {
+            if (!buildVariantPage(packed.sprites, layout, packed.variants, *variant, index, settings, scaled, error))
+                return false;
+            width = scaled.width;
+            height = scaled.height;
+        } else {
+            fillPagePacker(pictures, layout, index, packer);
+            pageImages = packed.sprites.pageImages(layout, index);
+        }
         const auto onPiece = [&](std::size_t piecesDone, std::size_t pieces) {
             steps = std::uint64_t(pieces) * pageCount;
             if (progress)
                 progress(page * pieces + piecesDone, steps);
         };
-        if (!writePage(path, packer, pageImages, sheet.width, sheet.height, settings, onPiece, error))
+        AtlasPageInfo info{fileNameOf(path), width, height, channels != 4, settings.sprites.premultiply};
+        if (variant)
+            info.scale = scaleText(packed.variants.variants[*variant].factor);
+        if (!writePage(path, variant ? scaled.packer : packer, variant ? scaled.images : pageImages, info,
+                       relatedPacksOf(settings, pageCount, page), settings, combined, onPiece, error))
             return false;
         if (report) {
             report->pagePaths.push_back(path);
-            report->pageWidths.push_back(sheet.width);
-            report->pageHeights.push_back(sheet.height);
-            report->canvasPixels += std::uint64_t(sheet.width) * sheet.height;
+            report->pageWidths.push_back(width);
+            report->pageHeights.push_back(height);
+            report->canvasPixels += std::uint64_t(width) * height;
         }
+    }
+    // Written once every page is in place, so they never name a page that
+    // is not there.
+    if (settings.gdxAtlas && settings.multipack &&
+        !CSafeWriter::writeFile(atlasGdxPath(settings.atlasPath), combined.gdx.data(), combined.gdx.size(), &error))
+        return false;
+    if (settings.phaser3) {
+        const std::string text = phaserAtlasText(combined.phaserTextures, settings.sprites.premultiply);
+        if (!CSafeWriter::writeFile(phaserAtlasPath(settings), text.data(), text.size(), &error))
+            return false;
     }
     if (progress)
         progress(steps, steps);
     return true;
+}
+
+}
+
+bool writeAtlasSet(const PackSettings& settings, const PackedAtlas& packed, const AtlasWriteProgress& progress,
+                   std::string& error, AtlasWriteReport* report)
+{
+    if (!packed.refused.empty()) {
+        error = packed.refused;
+        return false;
+    }
+    if (settings.phaser3 && !settings.multipack && (settings.json || settings.jsonArray)) {
+        error = "the Phaser 3 multi-atlas and the JSON description would both be " + phaserAtlasPath(settings);
+        return false;
+    }
+    const std::vector<ScaleVariant>& variants = packed.variants.variants;
+    if (variants.empty())
+        return writeOneSet(settings, packed, std::nullopt, progress, error, report);
+    // One set per variant; the progress runs over all of them.
+    for (std::size_t v = 0; v < variants.size(); ++v) {
+        const auto onStep = [&](std::uint64_t done, std::uint64_t total) {
+            if (progress)
+                progress(v * total + done, variants.size() * total);
+        };
+        if (!writeOneSet(variantSettings(settings, variants[v]), packed, v, onStep, error, report))
+            return false;
+    }
+    return true;
+}
+
+std::string phaserAtlasPath(const PackSettings& settings)
+{
+    return atlasJsonPath(settings.atlasPath);
 }

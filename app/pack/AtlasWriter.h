@@ -24,14 +24,18 @@
 struct PackedAtlas {
     SpriteSheet sprites;
     AtlasLayout layout;
-    VariantPlan variants; // empty without scale variants
+    std::string refused;        // why the set cannot be written (a sprite's details), or ""
+    std::size_t animations = 0; // sequences among the frames (0 with settings.animations off)
+    VariantPlan variants;       // empty without scale variants
 };
 
 // The layout's options as the settings give them.
 LayoutOptions layoutOptionsFor(const PackSettings& settings);
 
-// Prepares the images (each with pixels, in the user's order) and lays them
-// out. The layout may not fit (`layout.fits()`); nothing is written.
+// Gives the images their details (FrameDetails.h: pivots, nine-slices,
+// animations), prepares them (each with pixels, in the user's order) and
+// lays them out. The layout may not fit (`layout.fits()`); nothing is
+// written.
 PackedAtlas packAtlas(const std::vector<AtlasImage>& images, const PackSettings& settings);
 
 // The atlas image of page `page`: the atlas path itself without multipack,
@@ -40,8 +44,9 @@ std::string atlasPageFile(const PackSettings& settings, std::uint32_t page);
 
 // Every file a pack with these settings writes for `pageCount` pages, page
 // by page: the atlas image first, then its XML description and the others
-// the settings ask for. With scale variants, the same for each variant in
-// turn.
+// the settings ask for; then the files describing all pages at once (the
+// .atlas of a multipack, ATLAS.atlas; the Phaser 3 multi-atlas, ATLAS.json).
+// With scale variants, the same for each variant in turn.
 std::vector<std::string> atlasSetPaths(const PackSettings& settings, std::uint32_t pageCount);
 
 // What writeAtlasSet put on disk.
@@ -59,7 +64,14 @@ using AtlasWriteProgress = std::function<void(std::uint64_t done, std::uint64_t 
 // Writes every page of a layout that fits (of every scale variant, in the
 // settings' order), each all or nothing: its other
 // descriptions are complete before its atlas image is saved, and put in
-// place after it. False with the reason in `error` on the first failure.
-// The atlas's folder must exist.
+// place after it. The files describing all pages are put in place after the
+// last page. A multipack's JSON pages name each other in
+// meta.related_multi_packs. False with the reason in `error` on the first
+// failure (or when packAtlas refused the set). The atlas's folder must
+// exist.
 bool writeAtlasSet(const PackSettings& settings, const PackedAtlas& packed, const AtlasWriteProgress& progress,
                    std::string& error, AtlasWriteReport* report = nullptr);
+
+// Where the Phaser 3 multi-atlas goes: ATLAS.json, beside the atlas name
+// given (not a page's).
+std::string phaserAtlasPath(const PackSettings& settings);

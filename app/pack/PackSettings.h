@@ -65,4 +65,5 @@ struct PackSettings {
     bool json = false;
     bool jsonArray = false;
     bool gdxAtlas = false;
+    bool phaser3 = false; // one multi-atlas JSON for every page (ATLAS.json)
 };
