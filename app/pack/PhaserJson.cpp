@@ -17,7 +17,7 @@ bool phaserTextureText(const AtlasPageInfo& page, const std::vector<AtlasFrame>&
     }
     out += page.opaque ? ", \"format\": \"RGB888\"" : ", \"format\": \"RGBA8888\"";
     out += ", \"size\": {\"w\": " + std::to_string(page.width) + ", \"h\": " + std::to_string(page.height) +
-           "}, \"scale\": 1, \"frames\": [";
+           "}, \"scale\": " + page.scale + ", \"frames\": [";
     for (std::size_t i = 0; i < frames.size(); ++i) {
         out += i == 0 ? "\n\t\t" : ",\n\t\t";
         if (!appendJsonFrame(out, frames[i], &frames[i].key)) {

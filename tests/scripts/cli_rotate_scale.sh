@@ -28,9 +28,9 @@ for i in range(14):
 PY
 
 # Trimmed, extruded, bled and aliased frames turn too.
-"$cli" pack --mode best --rotate --trim --alias --extrude 2 --bleed --spacing 1 --format json --format atlas \
+"$cli" pack --no-animations --mode best --rotate --trim --alias --extrude 2 --bleed --spacing 1 --format json --format atlas \
     -o atlas.png in >out.txt 2>err.txt || fail "pack --rotate: $(cat err.txt)"
-"$cli" pack --mode best --rotate --trim --alias --extrude 2 --bleed --spacing 1 --format json-array \
+"$cli" pack --no-animations --mode best --rotate --trim --alias --extrude 2 --bleed --spacing 1 --format json-array \
     -o atlas-array.png in >/dev/null 2>err.txt || fail "pack --rotate json-array: $(cat err.txt)"
 cmp -s atlas.png atlas-array.png || fail "the same options gave another atlas"
 "$cli" unpack atlas.xml -o frames >/dev/null 2>err.txt || fail "unpack: $(cat err.txt)"
@@ -41,12 +41,12 @@ grep 'rotated="0"' atlas.xml && fail "an upright frame says rotated"
 "$cli" pack --rotate -o exact.png in >out.txt 2>err.txt && fail "--rotate accepted in an exact mode"
 grep -q -- "--rotate needs --mode best" err.txt || fail "message: $(cat err.txt)"
 
-"$cli" pack --mode best --rotate --trim --extrude 1 --spacing 1 --scale 2,1 --format json --format atlas \
+"$cli" pack --no-animations --mode best --rotate --trim --extrude 1 --spacing 1 --scale 2,1 --format json --format atlas \
     -o v/atlas.png in >out.txt 2>err.txt || fail "pack --scale: $(cat err.txt)"
 grep -q '^packed 15 images into 2 scale variants of 1 page: v/atlas@2x.png ([0-9]*x[0-9]*), v/atlas.png' out.txt \
     || fail "summary: $(cat out.txt)"
 grep -q '"scale": "2"' v/atlas@2x.json && grep -q '"scale": "1"' v/atlas.json || fail "meta.scale"
-"$cli" pack --mode best --rotate --trim --extrude 1 --spacing 1 --scale 2,1 --format json-array \
+"$cli" pack --no-animations --mode best --rotate --trim --extrude 1 --spacing 1 --scale 2,1 --format json-array \
     -o v/atlas-array.png in >/dev/null 2>err.txt || fail "pack --scale json-array: $(cat err.txt)"
 python3 "$root/tests/scripts/check_rotation.py" in v/atlas.png || fail "the factor-1 variant does not read back"
 "$cli" unpack v/atlas@2x.xml -o big >/dev/null 2>err.txt || fail "unpack the 2x variant: $(cat err.txt)"
