@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -79,23 +80,29 @@ private:
         std::array<std::int64_t, 3> key{};
     };
 
+    // The spot where the rectangle's top is highest up, the leftmost among
+    // equals; for one size that is also where its bottom is. The rule
+    // orders the keys when a turned size competes.
     Spot findSpot(std::int32_t width, std::int32_t height) const
     {
         Spot best;
+        std::int32_t bestTop = std::numeric_limits<std::int32_t>::max();
         for (std::size_t i = 0; i < segments_.size(); ++i) {
             const std::int32_t left = segments_[i].x;
             if (left > width_ - width)
                 break;
             const std::int32_t top = topOver(i, left + width);
-            if (top > height_ - height)
+            if (top > height_ - height || top >= bestTop)
                 continue;
-            const std::int64_t bottom = std::int64_t(top) + height;
-            const std::array<std::int64_t, 3> key = rule_ == SkylineRule::HighestTop
-                ? std::array<std::int64_t, 3>{top, bottom, left}
-                : std::array<std::int64_t, 3>{bottom, top, left};
-            if (best.found && !(key < best.key))
-                continue;
-            best = {true, i, top, key};
+            bestTop = top;
+            best.found = true;
+            best.segment = i;
+            best.top = top;
+        }
+        if (best.found) {
+            const std::int64_t top = best.top, bottom = top + height, left = segments_[best.segment].x;
+            best.key = rule_ == SkylineRule::HighestTop ? std::array<std::int64_t, 3>{top, bottom, left}
+                                                         : std::array<std::int64_t, 3>{bottom, top, left};
         }
         return best;
     }
@@ -308,45 +315,54 @@ struct Plan {
     i64 cost; // work per image placed, about, against the height order's 1
 };
 
+// The area from which an image counts as big for BigFirst: 16 times the
+// median area.
+i64 bigAreaOf(const std::vector<BestSize>& sizes)
+{
+    if (sizes.empty())
+        return std::numeric_limits<i64>::max();
+    std::vector<i64> areas;
+    areas.reserve(sizes.size());
+    for (const BestSize& s : sizes)
+        areas.push_back(i64(s.width) * s.height);
+    std::nth_element(areas.begin(), areas.begin() + static_cast<std::ptrdiff_t>(areas.size() / 2), areas.end());
+    return std::max<i64>(1, areas[areas.size() / 2]) * 16;
+}
+
 std::vector<std::uint32_t> orderBy(const std::vector<BestSize>& sizes, OrderKey key)
 {
-    std::vector<std::uint32_t> order(sizes.size());
-    for (std::uint32_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    const auto rank = [key](const BestSize& s) -> std::array<i64, 2> {
-        switch (key) {
-        case OrderKey::Height: return {s.height, s.width};
-        case OrderKey::LongSide: return {std::max(s.width, s.height), std::min(s.width, s.height)};
-        case OrderKey::Area: return {i64(s.width) * s.height, s.height};
-        case OrderKey::Width: return {s.width, s.height};
-        case OrderKey::BigFirst: return {s.height, s.width};
-        }
-        return {0, 0};
+    const i64 bigArea = key == OrderKey::BigFirst ? bigAreaOf(sizes) : std::numeric_limits<i64>::max();
+    // (first key, second key, index), sorted descending by the keys; a big
+    // image's first key is its area above every other key.
+    struct Ranked {
+        i64 first;
+        i64 second;
+        std::uint32_t index;
     };
-    i64 bigArea = std::numeric_limits<i64>::max();
-    if (key == OrderKey::BigFirst && !sizes.empty()) {
-        std::vector<i64> areas;
-        areas.reserve(sizes.size());
-        for (const BestSize& s : sizes)
-            areas.push_back(i64(s.width) * s.height);
-        std::nth_element(areas.begin(), areas.begin() + static_cast<std::ptrdiff_t>(areas.size() / 2), areas.end());
-        bigArea = std::max<i64>(1, areas[areas.size() / 2]) * 16;
-    }
-    const auto big = [&](const BestSize& s) { return i64(s.width) * s.height >= bigArea; };
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        const bool bigA = big(sizes[a]), bigB = big(sizes[b]);
-        if (bigA != bigB)
-            return bigA;
-        if (bigA) {
-            const i64 areaA = i64(sizes[a].width) * sizes[a].height, areaB = i64(sizes[b].width) * sizes[b].height;
-            if (areaA != areaB)
-                return areaA > areaB;
+    std::vector<Ranked> ranked(sizes.size());
+    for (std::uint32_t i = 0; i < ranked.size(); ++i) {
+        const BestSize& s = sizes[i];
+        const i64 area = i64(s.width) * s.height;
+        switch (key) {
+        case OrderKey::Height: ranked[i] = {s.height, s.width, i}; break;
+        case OrderKey::LongSide: ranked[i] = {std::max(s.width, s.height), std::min(s.width, s.height), i}; break;
+        case OrderKey::Area: ranked[i] = {area, s.height, i}; break;
+        case OrderKey::Width: ranked[i] = {s.width, s.height, i}; break;
+        case OrderKey::BigFirst:
+            ranked[i] = area >= bigArea ? Ranked{(i64(1) << 40) + area, s.height, i} : Ranked{s.height, s.width, i};
+            break;
         }
-        const std::array<i64, 2> ra = rank(sizes[a]), rb = rank(sizes[b]);
-        if (ra != rb)
-            return ra > rb;
-        return a < b;
+    }
+    std::sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
+        if (a.first != b.first)
+            return a.first > b.first;
+        if (a.second != b.second)
+            return a.second > b.second;
+        return a.index < b.index;
     });
+    std::vector<std::uint32_t> order(sizes.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = ranked[i].index;
     return order;
 }
 
@@ -423,7 +439,7 @@ std::size_t packPlannedBin(const std::vector<BestSize>& sizes, const std::vector
 }
 
 // Image placements a width search may spend (see searchWidths).
-constexpr i64 searchBudget = 200000;
+constexpr i64 searchBudget = 160000;
 
 class BestSearch {
 public:
@@ -437,14 +453,12 @@ public:
         area_ = bounds.area;
         widest_ = bounds.widest;
         tallest_ = bounds.tallest;
-        for (const Plan& plan : plans_) {
-            prepared_.push_back(prepare(plan));
-            // A plan that places as the first one does (no image far
-            // larger than the others, say) is not tried again.
-            Prepared& p = prepared_.back();
-            const Prepared& first = prepared_.front();
-            p.differs = prepared_.size() == 1 || plan.mayTurn || p.turned != first.turned || p.order != first.order;
-        }
+        // Plans are prepared when first used. Big images first is the
+        // height order when there are none: that plan is then not tried.
+        prepared_.resize(plans_.size());
+        const i64 bigArea = bigAreaOf(sizes);
+        hasBig_ = std::any_of(sizes.begin(), sizes.end(),
+                              [&](const BestSize& s) { return i64(s.width) * s.height >= bigArea; });
     }
 
     Candidate run()
@@ -475,7 +489,6 @@ private:
         std::vector<BestSize> sizes;
         std::vector<std::uint8_t> turned;
         std::vector<std::uint32_t> order;
-        bool differs = true; // packs otherwise than the first plan
     };
 
     Prepared prepare(const Plan& plan) const
@@ -500,7 +513,9 @@ private:
     // height.
     Candidate evaluate(std::size_t k, i64 width, i64 height)
     {
-        const Prepared& p = prepared_[k];
+        if (!prepared_[k])
+            prepared_[k] = prepare(plans_[k]);
+        const Prepared& p = *prepared_[k];
         Candidate c;
         c.x.assign(sizes_.size(), -1);
         c.y.assign(sizes_.size(), -1);
@@ -581,7 +596,7 @@ private:
         // half of what is left pays for (so the second plan, the likeliest
         // to win, gets the most).
         for (std::size_t k = 1; k < plans_.size(); ++k) {
-            if (!prepared_[k].differs)
+            if (plans_[k].order == OrderKey::BigFirst && !hasBig_)
                 continue;
             const i64 tries = std::min<i64>(budget / 2 / (count * plans_[k].cost), static_cast<i64>(ranked.size()));
             for (i64 w = 0; w < tries; ++w) {
@@ -653,7 +668,8 @@ private:
     const std::vector<BestSize>& sizes_;
     const BestRules& rules_;
     std::vector<Plan> plans_;
-    std::vector<Prepared> prepared_;
+    std::vector<std::optional<Prepared>> prepared_;
+    bool hasBig_ = false;
     i64 spacing_;
     i64 margin_;
     bool tight_;
