@@ -22,7 +22,8 @@ const char* const packUsage =
     "                            [--format xml|json|json-array|atlas|phaser3] [--watch] [--if-changed]\n"
     "                            [--no-animations] [--pivot X,Y]\n"
     "                            [--rotate] [--scale F,F... [--scale-suffix S,S...]]\n"
-    "                            -o ATLAS IMAGE|FOLDER...\n";
+    "                            -o ATLAS IMAGE|FOLDER...\n"
+    "       quiltforger-cli pack --project FILE.qfproj [options] [-o ATLAS] [IMAGE|FOLDER...]\n";
 const char* const unpackUsage = "       quiltforger-cli unpack [--force] DESCRIPTION.xml [-o FOLDER]\n";
 const char* const otherUsage = "       quiltforger-cli --help | --version\n";
 
@@ -99,6 +100,11 @@ const char* const packHelp =
     "                                alpha weighting; spacing, border, extrusion stay >= 1\n"
     "        --scale-suffix S,S...   one suffix per factor before ATLAS's ending (default\n"
     "                                @Fx, none for 1: atlas@2x.png, atlas.png)\n"
+    "        --project FILE.qfproj   start from a project saved by the window tool: its\n"
+    "                                inputs, options and outputs (paths relative to the\n"
+    "                                project). Options given here change it; inputs or -o\n"
+    "                                given here replace the project's. --watch also repacks\n"
+    "                                when the project changes; --if-changed counts it\n"
     "        Options with a value also take the form --option=VALUE.\n";
 const char* const unpackHelp =
     "\n"

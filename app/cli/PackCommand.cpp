@@ -7,6 +7,7 @@
 #include "app/pack/AtlasText.h"
 #include "app/pack/AtlasWriter.h"
 #include "app/pack/CPacker.h"
+#include "app/pack/CProject.h"
 #include "app/pack/NaturalOrder.h"
 #include "app/pack/PackSettings.h"
 #include "app/pack/ScaleVariants.h"
@@ -48,6 +49,7 @@ struct PackOptions : PackSettings {
     bool watch = false;
     bool ifChanged = false;
     std::vector<std::string> arguments; // those that shape the outputs, for --if-changed
+    std::string projectPath;            // --project, watched as an input
 };
 
 // Largest accepted spacing; far more than any atlas needs, small enough
@@ -166,16 +168,54 @@ bool parsePivot(const std::string& text, SpritePivot& pivot)
 
 // Parses the pack arguments; returns exitSuccess, or exitUsage after a
 // message. `helpShown` is set when --help printed the help instead.
+// --project FILE: the project's settings become the starting point that the
+// other options change. Its content (paths resolved) counts for
+// --if-changed like an argument.
+int loadProjectOption(int argc, char** argv, PackOptions& options)
+{
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--")
+            break;
+        if (arg != "--project" && arg.rfind("--project=", 0) != 0)
+            continue;
+        if (!options.projectPath.empty())
+            return usageError("--project is given twice");
+        options.projectPath = arg == "--project" ? (i + 1 < argc ? argv[++i] : "") : arg.substr(10);
+        if (options.projectPath.empty())
+            return usageError("--project needs the project file (.qfproj)");
+        CProject project;
+        std::string error;
+        if (!project.load(options.projectPath, error)) {
+            std::fprintf(stderr, "quiltforger-cli: %s; nothing was written\n", error.c_str());
+            return exitFailure;
+        }
+        static_cast<PackSettings&>(options) = project.settings;
+        options.arguments.push_back("--project-settings=" + project.text(""));
+    }
+    return exitSuccess;
+}
+
 int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
 {
     std::optional<std::string> scales;
     std::optional<std::string> suffixes;
+    if (const int status = loadProjectOption(argc, argv, options); status != exitSuccess)
+        return status;
+    const bool fromProject = !options.projectPath.empty();
+    bool inputsGiven = false;
+    bool jsonGiven = false;
+    bool jsonArrayGiven = false;
     bool onlyInputs = false;
     for (int i = 0; i < argc; ++i) {
         std::string arg = argv[i];
         if (onlyInputs || (arg != "--watch" && arg != "--if-changed"))
             options.arguments.push_back(arg);
         if (onlyInputs || arg.empty() || arg[0] != '-' || arg == "-") {
+            // Inputs named here replace the project's.
+            if (!inputsGiven)
+                options.inputs.clear();
+            inputsGiven = true;
             options.inputs.push_back(arg);
             continue;
         }
@@ -190,11 +230,14 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
         const auto takeValue = [&]() -> std::string { return inlineValue ? *inlineValue : std::string(argv[++i]); };
         const bool takesValue = arg == "--mode" || arg == "--spacing" || arg == "--max-size" || arg == "--border" ||
             arg == "--extrude" || arg == "--sort" || arg == "-o" || arg == "--output" || arg == "--format" ||
-            arg == "--pivot" || arg == "--scale" || arg == "--scale-suffix";
+            arg == "--pivot" || arg == "--project" || arg == "--scale" || arg == "--scale-suffix";
         if (inlineValue && !takesValue)
             return usageError(arg + " takes no value");
         if (arg == "--") {
             onlyInputs = true;
+        } else if (arg == "--project") {
+            if (!inlineValue)
+                ++i; // read by loadProjectOption
         } else if (arg == "--help" || arg == "-h") {
             printCommandHelp("pack");
             helpShown = true;
@@ -280,11 +323,15 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
             options.skipUnreadable = true;
         } else if (arg == "--json") {
             options.json = true;
+            jsonGiven = true;
         } else if (arg == "--progress") {
             options.progress = true;
         } else if (arg == "--format") {
-            if (!hasValue || !parseFormat(takeValue(), options))
+            const std::string format = hasValue ? takeValue() : std::string();
+            if (!parseFormat(format, options))
                 return usageError("--format needs xml, json, json-array, atlas or phaser3");
+            jsonGiven = jsonGiven || format == "json";
+            jsonArrayGiven = jsonArrayGiven || format == "json-array";
         } else if (arg == "--watch") {
             options.watch = true;
         } else if (arg == "--if-changed") {
@@ -299,18 +346,25 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
             return usageError("unknown option " + arg);
         }
     }
+    // A JSON kind named here replaces the project's other one.
+    if (fromProject && jsonGiven != jsonArrayGiven) {
+        options.json = jsonGiven;
+        options.jsonArray = jsonArrayGiven;
+    }
     if (options.atlasPath.empty())
-        return usageError("pack needs -o ATLAS");
+        return usageError(fromProject ? "pack needs -o ATLAS (the project names no atlas)" : "pack needs -o ATLAS");
     if (suffixes && !scales)
         return usageError("--scale-suffix needs --scale");
     if (scales) {
+        options.variants.clear(); // replaces a project's variants
         if (const std::string problem = scaleVariantsOf(*scales, suffixes, options.variants); !problem.empty())
             return usageError(problem);
     }
     if (options.rotate && options.mode != PackBest)
         return usageError("--rotate needs --mode best (the other modes never turn images)");
     if (options.inputs.empty())
-        return usageError("pack needs at least one image or folder");
+        return usageError(fromProject ? "pack needs at least one image or folder (the project names none)"
+                                      : "pack needs at least one image or folder");
     if (options.json && options.jsonArray)
         return usageError("--json and --format json-array would both write " + atlasJsonPath(options.atlasPath));
     if (options.phaser3 && !options.multipack && (options.json || options.jsonArray))
@@ -565,12 +619,24 @@ int runPack(int argc, char** argv)
 {
     PackOptions options;
     bool helpShown = false;
-    if (parseOptions(argc, argv, options, helpShown) != exitSuccess)
-        return exitUsage;
+    if (const int status = parseOptions(argc, argv, options, helpShown); status != exitSuccess)
+        return status;
     if (helpShown)
         return exitSuccess;
     if (!options.watch)
         return packOnce(options);
-    CWatch watch(options.inputs, options.recursive, [&options] { return outputsOf(options); });
-    return watch.run([&options] { return packOnce(options); });
+    // The project is an input too: each repack reads it again.
+    std::vector<std::string> watched = options.inputs;
+    if (!options.projectPath.empty())
+        watched.push_back(options.projectPath);
+    CWatch watch(watched, options.recursive, [&options] { return outputsOf(options); });
+    return watch.run([&] {
+        if (!options.projectPath.empty()) {
+            PackOptions again;
+            if (parseOptions(argc, argv, again, helpShown) != exitSuccess)
+                return exitFailure;
+            options = std::move(again);
+        }
+        return packOnce(options);
+    });
 }

@@ -12,8 +12,10 @@
 #include "app/pack/PhaserJson.h"
 #include "core/CSafeWriter.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -155,7 +157,35 @@ PackedAtlas packAtlas(const std::vector<AtlasImage>& images, const PackSettings&
     }
     packed.sprites = prepareSprites(detailed, settings.sprites);
     packed.layout = layoutAtlas(packed.sprites.pictures, layoutOptionsFor(settings));
+    orderFrames(packed.sprites, settings.frameOrder);
     return packed;
+}
+
+void orderFrames(SpriteSheet& sprites, const std::vector<std::string>& frameOrder)
+{
+    if (frameOrder.empty())
+        return;
+    std::unordered_map<std::string, std::size_t> rank;
+    for (std::size_t i = 0; i < frameOrder.size(); ++i)
+        rank.emplace(frameOrder[i], i);
+    std::vector<std::size_t> order(sprites.images.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    const auto rankOf = [&](std::size_t image) {
+        const auto found = rank.find(toStdString(sprites.images[image].name));
+        return found != rank.end() ? found->second : frameOrder.size();
+    };
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rankOf(a) < rankOf(b); });
+    std::vector<AtlasImage> images;
+    std::vector<std::size_t> pictureOf;
+    images.reserve(order.size());
+    pictureOf.reserve(order.size());
+    for (const std::size_t i : order) {
+        images.push_back(std::move(sprites.images[i]));
+        pictureOf.push_back(sprites.pictureOf[i]);
+    }
+    sprites.images = std::move(images);
+    sprites.pictureOf = std::move(pictureOf);
 }
 
 std::string atlasPageFile(const PackSettings& settings, std::uint32_t page)

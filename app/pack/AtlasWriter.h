@@ -38,6 +38,11 @@ LayoutOptions layoutOptionsFor(const PackSettings& settings);
 // written.
 PackedAtlas packAtlas(const std::vector<AtlasImage>& images, const PackSettings& settings);
 
+// Puts the sheet's images (not its pictures, which keep the packing order)
+// in the descriptions' frame order: the images `frameOrder` names first, in
+// its order, then the others as they were. packAtlas applies it.
+void orderFrames(SpriteSheet& sprites, const std::vector<std::string>& frameOrder);
+
 // The atlas image of page `page`: the atlas path itself without multipack,
 // "atlas-<page + 1>.png" with it.
 std::string atlasPageFile(const PackSettings& settings, std::uint32_t page);

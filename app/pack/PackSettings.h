@@ -66,4 +66,9 @@ struct PackSettings {
     bool jsonArray = false;
     bool gdxAtlas = false;
     bool phaser3 = false; // one multi-atlas JSON for every page (ATLAS.json)
+    // The descriptions' frame order by image name when it is not the
+    // inputs' order (the window lists frames in the order images were
+    // added, packs them in the list's order); names it lacks follow in the
+    // inputs' order.
+    std::vector<std::string> frameOrder;
 };
