@@ -248,7 +248,9 @@ bool Application::saveAtlasAs(const std::string& path)
                 return false;
         }
     }
-    PackedAtlas packed{sprites, atlasLayout};
+    PackedAtlas packed;
+    packed.sprites = sprites;
+    packed.layout = atlasLayout;
     orderFrames(packed.sprites, settings.frameOrder);
     std::string error;
     AtlasWriteReport written;

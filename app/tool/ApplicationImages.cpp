@@ -277,7 +277,7 @@ void Application::relayout()
     updateStatus();
     if (!layoutFits) {
         for (const LayoutImage& image : images)
-            packer.insertEntry(packer.count(), PackEntry{image.name, 0, 0, image.width, image.height});
+            packer.insertEntry(packer.count(), PackEntry{image.name, 0, 0, image.width, image.height, false});
         report(StatusLine::tooLarge(layout.unplaced, largestSide) + "; choose a larger side or remove " +
                (layout.unplaced == 1 ? "it" : "them") + " to save.");
         return;
