@@ -362,6 +362,9 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
     }
     if (options.rotate && options.mode != PackBest)
         return usageError("--rotate needs --mode best (the other modes never turn images)");
+    if (options.rotate && options.gdxAtlas && (options.json || options.jsonArray || options.phaser3))
+        return usageError("--rotate cannot write the .atlas and a JSON description together: their readers turn "
+                          "frames back opposite ways (pack them separately)");
     if (options.inputs.empty())
         return usageError(fromProject ? "pack needs at least one image or folder (the project names none)"
                                       : "pack needs at least one image or folder");

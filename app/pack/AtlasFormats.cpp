@@ -151,7 +151,11 @@ bool atlasGdxText(const AtlasPageInfo& page, const std::vector<AtlasFrame>& fram
         const AtlasFrameRect& rect = frame.rect;
         const AtlasTrim& source = frame.source;
         // The layout every reader takes: "rotate: true" and the picture's own
-        // size, the region being stored turned in size.y x size.x pixels.
+        // size, the region being stored turned counter-clockwise in size.y x
+        // size.x pixels.
+        if (frame.rotated && frame.clockwise)
+            return fail(error, "the frame " + frame.key + " is turned clockwise, which .atlas readers would show "
+                               "upside down");
         const std::int32_t w = pictureWidth(frame), h = pictureHeight(frame);
         out += region + (frame.rotated ? "\n  rotate: true\n" : "\n  rotate: false\n");
         out += "  xy: " + pair(rect.x, rect.y) + "\n";

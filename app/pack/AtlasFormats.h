@@ -24,7 +24,8 @@
 //   best-fit layout turned has "rotate: true" (the older form of
 //   "rotate: 90", which older readers would read as false) and its
 //   picture's own "size", the region being stored turned 90 degrees
-//   clockwise; "orig" is the image's size and "offset" where the kept
+//   counter-clockwise, as libGDX's own packer stores it (a frame turned
+//   clockwise is refused); "orig" is the image's size and "offset" where the kept
 //   rectangle of a trimmed image sat in it, counted from its bottom left as
 //   the format has it (0, 0 untrimmed). A frame of an animation is a region
 //   named for its sequence ("walk" for walk_3) with its number as "index",

@@ -28,7 +28,8 @@ bool atlasFrames(const CPacker& packer, const std::vector<AtlasImage>& images, s
         }
         frame.name = toStdString(atlasFrameName(image.name));
         frame.rect = atlasFrameRect(packer.entry(found->second), image);
-        frame.rotated = packer.entry(found->second).rotated;
+        frame.rotated = packer.entry(found->second).rotated != 0;
+        frame.clockwise = packer.entry(found->second).rotated >= 0;
         frame.trimmed = image.trim.has_value();
         const std::int32_t w = pictureWidth(frame), h = pictureHeight(frame);
         frame.source = image.trim ? *image.trim : AtlasTrim{0, 0, w, h, w, h};

@@ -20,7 +20,8 @@ struct AtlasFrame {
     std::string key;        // the image's name, ending included: the JSON key
     std::string name;       // the frame name (atlasFrameName): XML and .atlas
     AtlasFrameRect rect;    // in the page, y from the top (as stored: turned when rotated)
-    bool rotated = false;   // the picture is stored turned 90 degrees clockwise
+    bool rotated = false;   // the picture is stored turned 90 degrees
+    bool clockwise = true;  // which way it is turned
     bool trimmed = false;   // only part of the original was packed
     AtlasTrim source;       // kept rectangle in the original and the original's size
     FrameMeta meta;

@@ -35,6 +35,15 @@ std::string atlasJsonPath(const std::string& atlasPath)
     return atlasPath.substr(0, atlasPath.size() - 3) + "json";
 }
 
+std::string jsonTurnProblem(const std::vector<AtlasFrame>& frames)
+{
+    for (const AtlasFrame& frame : frames) {
+        if (frame.rotated && !frame.clockwise)
+            return "the frame " + frame.key + " is turned counter-clockwise, which JSON readers would show upside down";
+    }
+    return std::string();
+}
+
 bool appendJsonFrame(std::string& out, const AtlasFrame& frame, const std::string* filename)
 {
     out += "{";
@@ -124,6 +133,11 @@ bool atlasJsonText(const std::string& atlasPath, const CPacker& packer, const st
 bool atlasJsonText(const AtlasPageInfo& page, const std::vector<AtlasFrame>& frames,
                    const std::vector<std::string>& relatedPacks, std::string& text, std::string* error)
 {
+    if (const std::string problem = jsonTurnProblem(frames); !problem.empty()) {
+        if (error)
+            *error = problem;
+        return false;
+    }
     std::string out;
     out.reserve(frames.size() * 220 + 256);
     out += "{\"frames\": {";

@@ -58,6 +58,10 @@ bool atlasJsonText(const std::string& atlasPath, const CPacker& packer, const st
 bool atlasJsonText(const AtlasPageInfo& page, const std::vector<AtlasFrame>& frames,
                    const std::vector<std::string>& relatedPacks, std::string& text, std::string* error);
 
+// Why the JSON readers would not show the frames as packed (a frame turned
+// counter-clockwise: they turn frames back clockwise only), or "".
+std::string jsonTurnProblem(const std::vector<AtlasFrame>& frames);
+
 // Appends the JSON object of one frame's fields ({"frame": ..., "sourceSize":
 // ... and the set details}) without the key; `filename`, when given, is put
 // first as "filename" (the array layouts). False when it is not UTF-8.

@@ -45,7 +45,7 @@ std::vector<std::int32_t> entryIndices(const CPacker& packer, const std::vector<
 }
 
 // Copies one image's picture into its entry and repeats its edges. A
-// turned entry takes the picture turned clockwise; its extrusion repeats
+// turned entry takes the picture turned its way; its extrusion repeats
 // the turned picture's edges, which are the picture's own edges turned.
 void placePicture(CImage& atlas, const PackEntry& entry, const AtlasImage& image)
 {
@@ -74,7 +74,7 @@ void placePicture(CImage& atlas, const PackEntry& entry, const AtlasImage& image
         return;
     picture.blitRect(source, 0, 0, static_cast<std::uint32_t>(trim.x), fromBottom, w, h);
     CImage turned;
-    turnPicture(picture, true, turned);
+    turnPicture(picture, entry.rotated > 0, turned);
     atlas.blit(turned, x, y);
     extrudeEdges(atlas, {x, y, h, w}, image.extrude);
 }
@@ -172,8 +172,8 @@ CXMLNode describeAt(const AtlasOutput& output, const CPacker& packer, const std:
         addAttribute(frame, "y", rect.y);
         addAttribute(frame, "w", rect.w);
         addAttribute(frame, "h", rect.h);
-        if (packer.entry(static_cast<std::uint32_t>(index)).rotated)
-            addAttribute(frame, "rotated", 1);
+        if (const std::int8_t turn = packer.entry(static_cast<std::uint32_t>(index)).rotated)
+            addAttribute(frame, "rotated", turn);
         if (image.trim) {
             addAttribute(frame, "offsetX", image.trim->x);
             addAttribute(frame, "offsetY", image.trim->y);

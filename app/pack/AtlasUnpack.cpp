@@ -70,7 +70,8 @@ namespace {
 // Where a trimmed frame goes back: its offset in an image of the original
 // size ("offsetX", "offsetY", "originalW", "originalH" on its element).
 struct FrameRestore {
-    bool rotated = false; // stored turned 90 degrees clockwise ("rotated" not 0)
+    bool rotated = false;   // stored turned 90 degrees ("rotated" not 0)
+    bool clockwise = true;  // "rotated" above 0: clockwise; below: counter-clockwise
     bool trimmed = false;
     std::int64_t x = 0;
     std::int64_t y = 0;
@@ -107,6 +108,7 @@ std::vector<FrameRestore> frameRestores(const CXMLNode& root)
             break;
         FrameRestore restore;
         restore.rotated = numberAttribute(child, "rotated") != 0;
+        restore.clockwise = numberAttribute(child, "rotated") > 0;
         restore.trimmed = child.findAttribute("originalW", 1) || child.findAttribute("originalH", 1);
         if (restore.trimmed) {
             restore.x = numberAttribute(child, "offsetX");
@@ -311,7 +313,7 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
         cutAtlasFrame(source, frame, image);
         if (restore.rotated) {
             CImage upright;
-            turnPicture(image, false, upright);
+            turnPicture(image, !restore.clockwise, upright);
             image = std::move(upright);
         }
         if (restore.trimmed) {

@@ -8,7 +8,8 @@
 // "offsetY" in a transparent image of the original size, so the unpacked
 // file is the image that was packed; a frame whose offset and original size
 // cannot hold its rectangle is refused. A frame with a "rotated" attribute
-// other than 0 is stored turned 90 degrees clockwise and is turned back.
+// above 0 is stored turned 90 degrees clockwise, below 0 counter-clockwise,
+// and is turned back.
 //
 // Differences from reading the list in a game, for safety: the atlas image
 // named by "file" is looked for relative to the description's folder (not the

@@ -101,6 +101,29 @@ PackSettings variantSettings(const PackSettings& settings, const ScaleVariant& v
     return one;
 }
 
+// The readers of the .atlas description take turned regions as turned
+// counter-clockwise, the JSON readers as turned clockwise (the layout's
+// way): a pack writing the .atlas turns its pictures the other way.
+void turnForReaders(const PackSettings& settings, CPacker& packer)
+{
+    if (!settings.gdxAtlas)
+        return;
+    for (std::uint32_t i = 0; i < packer.count(); ++i) {
+        if (packer.entry(i).rotated > 0)
+            packer.entry(i).rotated = -1;
+    }
+}
+
+// Why the settings cannot be written with turned frames, or "".
+std::string turnProblem(const PackSettings& settings)
+{
+    if (!settings.rotate || settings.mode != PackBest || !settings.gdxAtlas ||
+        !(settings.json || settings.jsonArray || settings.phaser3))
+        return std::string();
+    return "--rotate cannot write the .atlas and a JSON description together: their readers turn frames back "
+           "opposite ways (pack them separately)";
+}
+
 // The other pages' JSON file names, for a multipack page's
 // meta.related_multi_packs.
 std::vector<std::string> relatedPacksOf(const PackSettings& settings, std::size_t pageCount, std::size_t page)
@@ -255,6 +278,7 @@ bool writeOneSet(const PackSettings& settings, const PackedAtlas& packed, std::o
             fillPagePacker(pictures, layout, index, packer);
             pageImages = packed.sprites.pageImages(layout, index);
         }
+        turnForReaders(settings, variant ? scaled.packer : packer);
         const auto onPiece = [&](std::size_t piecesDone, std::size_t pieces) {
             steps = std::uint64_t(pieces) * pageCount;
             if (progress)
@@ -299,6 +323,10 @@ bool writeAtlasSet(const PackSettings& settings, const PackedAtlas& packed, cons
     }
     if (settings.phaser3 && !settings.multipack && (settings.json || settings.jsonArray)) {
         error = "the Phaser 3 multi-atlas and the JSON description would both be " + phaserAtlasPath(settings);
+        return false;
+    }
+    if (const std::string problem = turnProblem(settings); !problem.empty()) {
+        error = problem;
         return false;
     }
     const std::vector<ScaleVariant>& variants = packed.variants.variants;

@@ -7,6 +7,11 @@
 bool phaserTextureText(const AtlasPageInfo& page, const std::vector<AtlasFrame>& frames, std::string& text,
                        std::string* error)
 {
+    if (const std::string problem = jsonTurnProblem(frames); !problem.empty()) {
+        if (error)
+            *error = problem;
+        return false;
+    }
     std::string out;
     out.reserve(frames.size() * 240 + 160);
     out += "{\"image\": ";

@@ -3,10 +3,12 @@
 
 usage: check_rotation.py INPUT_FOLDER ATLAS.png [UNPACKED_FOLDER]
 
-Beside ATLAS.png lie its XML, JSON hash (.json), JSON array (-array.json, the
-array layout of another pack of the same layout) and .atlas descriptions.
-For each format, every frame is cut out of the atlas as that format's
-readers do (a turned frame is stored 90 degrees clockwise and turned back),
+Beside ATLAS.png lie its XML description and any of the JSON hash (.json),
+JSON array (-array.json, the array layout of another pack of the same
+layout) and .atlas descriptions. For each format, every frame is cut out of
+the atlas as that format's readers do (a turned frame is turned back: JSON
+frames clockwise, .atlas regions counter-clockwise, XML frames as the sign
+of "rotated" says),
 put at its offset in a transparent image of the original size, and compared
 with the input PNG of the same name pixel for pixel. At least one frame must
 be turned. With UNPACKED_FOLDER, every NAME.png there (what unpack wrote)
@@ -26,13 +28,16 @@ def pixels(path):
     return width, height, [[row[i:i + 4] for i in range(0, len(row), 4)] for row in rows]
 
 
-def cut(atlas, x, y, w, h, turned):
+def cut(atlas, x, y, w, h, turned, clockwise=True):
     """The upright picture of the w x h rectangle at (x, y) (stored size)."""
     block = [atlas[y + j][x:x + w] for j in range(h)]
     if not turned:
         return block
-    # Stored clockwise: the picture's row r is the block's column w - 1 - r.
-    return [[block[j][w - 1 - r] for j in range(h)] for r in range(w)]
+    if clockwise:
+        # The picture's row r is the block's column w - 1 - r, top down.
+        return [[block[j][w - 1 - r] for j in range(h)] for r in range(w)]
+    # Counter-clockwise: row r is column r, bottom up.
+    return [[block[h - 1 - j][r] for j in range(h)] for r in range(w)]
 
 
 def restore(picture, ox, oy, ow, oh):
@@ -65,7 +70,7 @@ def main():
         x, y, w, h = (int(a[k]) for k in ("x", "y", "w", "h"))
         turned = a.get("rotated", "0") != "0"
         turned_count += turned
-        picture = cut(atlas, x, y, w, h, turned)
+        picture = cut(atlas, x, y, w, h, turned, not a.get("rotated", "0").startswith("-"))
         pw, ph = (h, w) if turned else (w, h)
         if "originalW" in a:
             image = restore(picture, int(a["offsetX"]), int(a["offsetY"]), int(a["originalW"]), int(a["originalH"]))
@@ -83,15 +88,17 @@ def main():
         picture = cut(atlas, r["x"], r["y"], w, h, turned)
         compare(fmt, key[:-4], restore(picture, s["x"], s["y"], size["w"], size["h"]), inputs)
 
-    for key, f in json.load(open(stem + ".json"))["frames"].items():
-        check_json_frame("JSON", key, f)
-    for f in json.load(open(stem + "-array.json"))["frames"]:
-        check_json_frame("JSON array", f["filename"], f)
+    if os.path.exists(stem + ".json"):
+        for key, f in json.load(open(stem + ".json"))["frames"].items():
+            check_json_frame("JSON", key, f)
+    if os.path.exists(stem + "-array.json"):
+        for f in json.load(open(stem + "-array.json"))["frames"]:
+            check_json_frame("JSON array", f["filename"], f)
 
-    # .atlas: "rotate: true" regions are stored as size.y x size.x; offset
-    # counts from the bottom left of "orig".
+    # .atlas: "rotate: true" regions are stored turned counter-clockwise as
+    # size.y x size.x; offset counts from the bottom left of "orig".
     name, fields = None, {}
-    lines = open(stem + ".atlas").read().split("\n")
+    lines = open(stem + ".atlas").read().split("\n") if os.path.exists(stem + ".atlas") else []
     regions = []
     for line in lines[2:]:
         if not line.strip() or ":" in line and not line.startswith(" "):
@@ -112,7 +119,7 @@ def main():
         ox, oyb = (int(v) for v in f["offset"].split(","))
         turned = f["rotate"] == "true"
         sw, sh = (h, w) if turned else (w, h)
-        picture = cut(atlas, x, y, sw, sh, turned)
+        picture = cut(atlas, x, y, sw, sh, turned, False)
         compare(".atlas", name, restore(picture, ox, oh - oyb - h, ow, oh), inputs)
 
     if len(sys.argv) > 3:

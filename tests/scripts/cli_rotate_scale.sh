@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # --rotate: the best fit turns strips where that packs tighter; every
 # description says so as its readers expect (checked by reading each one
-# back), unpack turns the frames back, and the exact modes refuse it.
+# back: JSON readers turn frames back clockwise, .atlas readers
+# counter-clockwise), unpack turns the frames back, and the exact modes
+# refuse it.
 # --scale: every variant is written from one layout, the factor-1 one with
 # the images' exact pixels.
 set -u
@@ -28,11 +30,21 @@ for i in range(14):
 PY
 
 # Trimmed, extruded, bled and aliased frames turn too.
-"$cli" pack --no-animations --mode best --rotate --trim --alias --extrude 2 --bleed --spacing 1 --format json --format atlas \
+"$cli" pack --no-animations --mode best --rotate --trim --alias --extrude 2 --bleed --spacing 1 --format json \
     -o atlas.png in >out.txt 2>err.txt || fail "pack --rotate: $(cat err.txt)"
 "$cli" pack --no-animations --mode best --rotate --trim --alias --extrude 2 --bleed --spacing 1 --format json-array \
     -o atlas-array.png in >/dev/null 2>err.txt || fail "pack --rotate json-array: $(cat err.txt)"
 cmp -s atlas.png atlas-array.png || fail "the same options gave another atlas"
+# The .atlas readers turn regions back counter-clockwise: such a pack turns
+# its pictures that way, and refuses to write JSON beside it.
+"$cli" pack --no-animations --mode best --rotate --trim --alias --extrude 2 --bleed --spacing 1 --format atlas \
+    -o gdx.png in >/dev/null 2>err.txt || fail "pack --rotate --format atlas: $(cat err.txt)"
+grep -q 'rotated="-1"' gdx.xml || fail "no frame turned counter-clockwise"
+"$cli" unpack gdx.xml -o gdx-frames >/dev/null 2>err.txt || fail "unpack gdx: $(cat err.txt)"
+python3 "$root/tests/scripts/check_rotation.py" in gdx.png gdx-frames || fail ".atlas pack does not read back"
+"$cli" pack --mode best --rotate --format atlas --format json -o both.png in 2>err.txt && fail "JSON and .atlas turned"
+grep -q "turn frames back opposite ways" err.txt || fail "message: $(cat err.txt)"
+
 "$cli" unpack atlas.xml -o frames >/dev/null 2>err.txt || fail "unpack: $(cat err.txt)"
 python3 "$root/tests/scripts/check_rotation.py" in atlas.png frames || fail "frames do not read back"
 grep -q 'rotated="1"' atlas.xml || fail "no frame turned"
@@ -41,7 +53,7 @@ grep 'rotated="0"' atlas.xml && fail "an upright frame says rotated"
 "$cli" pack --rotate -o exact.png in >out.txt 2>err.txt && fail "--rotate accepted in an exact mode"
 grep -q -- "--rotate needs --mode best" err.txt || fail "message: $(cat err.txt)"
 
-"$cli" pack --no-animations --mode best --rotate --trim --extrude 1 --spacing 1 --scale 2,1 --format json --format atlas \
+"$cli" pack --no-animations --mode best --rotate --trim --extrude 1 --spacing 1 --scale 2,1 --format json \
     -o v/atlas.png in >out.txt 2>err.txt || fail "pack --scale: $(cat err.txt)"
 grep -q '^packed 15 images into 2 scale variants of 1 page: v/atlas@2x.png ([0-9]*x[0-9]*), v/atlas.png' out.txt \
     || fail "summary: $(cat out.txt)"
