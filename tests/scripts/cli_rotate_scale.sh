@@ -5,7 +5,8 @@
 # counter-clockwise), unpack turns the frames back, and the exact modes
 # refuse it.
 # --scale: every variant is written from one layout, the factor-1 one with
-# the images' exact pixels.
+# the images' exact pixels. An exact multipack far above the fewest pages
+# suggests best fit.
 set -u
 cli=$1
 scratch=$2
@@ -63,6 +64,19 @@ grep -q '"scale": "2"' v/atlas@2x.json && grep -q '"scale": "1"' v/atlas.json ||
 python3 "$root/tests/scripts/check_rotation.py" in v/atlas.png || fail "the factor-1 variant does not read back"
 "$cli" unpack v/atlas@2x.xml -o big >/dev/null 2>err.txt || fail "unpack the 2x variant: $(cat err.txt)"
 [ "$(ls big | wc -l)" -eq 15 ] || fail "2x unpack wrote $(ls big | wc -l) frames"
+# An exact multipack far above the fewest pages says so; best fit does not.
+mkdir -p mp && PYTHONPATH="$root/tests/scripts" python3 - mp <<'PY' || fail "cannot generate crossed strips"
+import sys
+from sprite_pngs import write_png
+for i in range(40):
+    w, h = (6, 100) if i % 2 else (100, 6)
+    write_png("%s/s%02d.png" % (sys.argv[1], i), w, h, 6, 8, [[(i * 5, 0, 0, 255)] * w for _ in range(h)])
+PY
+"$cli" pack --multipack --max-size 128 -o mp-exact.png mp >out.txt 2>err.txt || fail "exact multipack: $(cat err.txt)"
+grep -q '; 20 pages where 2 could hold the images: --mode best packs them tighter' out.txt || fail "no hint: $(cat out.txt)"
+"$cli" pack --multipack --max-size 128 --mode best -o mp-best.png mp >out.txt 2>err.txt || fail "best multipack"
+grep -q 'could hold' out.txt && fail "best fit hinted: $(cat out.txt)"
+
 "$cli" pack --scale 1,1 -o bad.png in 2>err.txt && fail "two variants of one name accepted"
 grep -q 'suffix ""' err.txt || fail "message: $(cat err.txt)"
 exit 0
