@@ -19,41 +19,42 @@
 // the MaxRects side; `--max-count=N` leaves out the sets above N images.
 //
 // Measured (Debian 12, a busy two-core machine; occupancy in %, best-fit
-// processor time in ms), without rotation:
+// processor time in ms, which varied by up to half between runs), without
+// rotation:
 //   mix            images  maxrects%   best%   diff      ms
-//   uniform 8-64      100      94.60   95.57  +0.97     4.5
-//   uniform 8-64     1000      99.36   99.37  +0.01     8.3
-//   uniform 8-64     3000      99.85   99.88  +0.03     6.3
-//   uniform 8-64    10000      99.94   99.91  -0.03     7.9
-//   strips tall       100      94.52   94.43  -0.09     7.7
-//   strips tall      1000      97.45   97.60  +0.15    33.1
-//   strips tall      3000      99.00   99.16  +0.16    30.5
-//   strips tall     10000      99.71   99.62  -0.09    23.9
-//   strips wide       100      95.01   95.90  +0.89     2.0
-//   strips wide      1000      99.02   98.58  -0.44     4.4
-//   strips wide      3000      99.55   98.69  -0.86     5.5
+//   uniform 8-64      100      94.60   95.57  +0.97     5.6
+//   uniform 8-64     1000      99.36   99.37  +0.01    10.6
+//   uniform 8-64     3000      99.85   99.88  +0.03    11.8
+//   uniform 8-64    10000      99.94   99.91  -0.03     6.3
+//   strips tall       100      94.52   94.43  -0.09     6.6
+//   strips tall      1000      97.45   97.60  +0.15    32.9
+//   strips tall      3000      99.00   99.16  +0.16    36.6
+//   strips tall     10000      99.71   99.62  -0.09    24.2
+//   strips wide       100      95.01   95.90  +0.89     2.4
+//   strips wide      1000      99.02   98.58  -0.44     5.1
+//   strips wide      3000      99.55   98.69  -0.86     8.0
 //   strips wide     10000      99.70   99.19  -0.51     8.7
-//   strips both       100      92.50   91.49  -1.01     5.5
-//   strips both      1000      97.65   96.89  -0.76    22.5
-//   strips both      3000      98.80   98.39  -0.41    28.9
-//   strips both     10000      99.46   99.24  -0.22    35.3
-//   powers of two     100      99.74   99.90  +0.16     2.3
-//   powers of two    1000      99.96   99.99  +0.03     4.1
-//   powers of two    3000      99.86   99.98  +0.12     4.9
-//   powers of two   10000      99.92   99.99  +0.07     7.5
-//   all equal         100     100.00  100.00  +0.00     1.1
-//   all equal        1000     100.00  100.00  +0.00     2.1
-//   all equal        3000      99.21  100.00  +0.79     2.8
-//   all equal       10000      99.95   99.90  -0.05     5.3
-//   giants+tiny       100      99.08   99.40  +0.32     6.4
-//   giants+tiny      1000      97.15   96.61  -0.54     7.3
-//   giants+tiny      3000      99.50   99.67  +0.17    14.3
-//   giants+tiny     10000      99.91   99.84  -0.07    29.2
-//   game-like         100      95.92   95.65  -0.27     8.8
-//   game-like        1000      98.08   97.91  -0.17    26.2
-//   game-like        3000      99.23   98.99  -0.24    28.3
-//   game-like       10000      99.64   99.53  -0.11    28.0
-// With rotation on both sides (sets up to those measured):
+//   strips both       100      92.50   91.49  -1.01     6.7
+//   strips both      1000      97.65   96.89  -0.76    27.3
+//   strips both      3000      98.80   98.39  -0.41    38.2
+//   strips both     10000      99.46   99.24  -0.22    41.6
+//   powers of two     100      99.74   99.90  +0.16     2.5
+//   powers of two    1000      99.96   99.99  +0.03     4.8
+//   powers of two    3000      99.86   99.98  +0.12     6.5
+//   powers of two   10000      99.92   99.99  +0.07     6.7
+//   all equal         100     100.00  100.00  +0.00     1.2
+//   all equal        1000     100.00  100.00  +0.00     2.3
+//   all equal        3000      99.21  100.00  +0.79     3.0
+//   all equal       10000      99.95   99.90  -0.05     4.4
+//   giants+tiny       100      99.08   99.40  +0.32     6.1
+//   giants+tiny      1000      97.15   96.61  -0.54     9.0
+//   giants+tiny      3000      99.50   99.67  +0.17    17.8
+//   giants+tiny     10000      99.91   99.82  -0.09    28.9
+//   game-like         100      95.92   95.65  -0.27     9.1
+//   game-like        1000      98.08   97.81  -0.27    30.8
+//   game-like        3000      99.23   98.99  -0.24    37.0
+//   game-like       10000      99.64   99.53  -0.11    25.2
+// With rotation on both sides (up to 3,000 images):
 //   mix            images  maxrects%   best%   diff
 //   uniform 8-64      100      95.32   96.34  +1.02
 //   uniform 8-64     1000      97.19   99.33  +2.14
@@ -66,6 +67,19 @@
 //   strips wide      3000      99.48   99.16  -0.32
 //   strips both       100      95.48   95.90  +0.42
 //   strips both      1000      97.24   98.58  +1.34
+//   strips both      3000      97.69   99.16  +1.47
+//   powers of two     100      99.74   99.90  +0.16
+//   powers of two    1000      99.96   99.99  +0.03
+//   powers of two    3000      99.86   99.97  +0.11
+//   all equal         100     100.00  100.00  +0.00
+//   all equal        1000     100.00  100.00  +0.00
+//   all equal        3000     100.00  100.00  +0.00
+//   giants+tiny       100      99.44   99.46  +0.02
+//   giants+tiny      1000      99.48   99.74  +0.26
+//   giants+tiny      3000      99.79   98.75  -1.04
+//   game-like         100      96.28   96.27  -0.01
+//   game-like        1000      97.11   98.55  +1.44
+//   game-like        3000      97.73   99.36  +1.63
 #include "app/pack/CBestPacker.h"
 
 #include <benchmark/benchmark.h>

@@ -18,13 +18,14 @@
 // degrees clockwise: the plans then face every image lying or standing, or
 // let each turn where it sits better.
 //
-// Measured with bench/maxrects_bench.cpp against a plain MaxRects packer:
-// at least as dense on uniform sprites, powers of two and equal sizes (but
-// 0.03-0.05 points behind at 10,000), giants at 100 and 3,000; 0.1 to 1
-// point behind on long strips, game-like sets and giants at 1,000 and
-// 10,000 (the table is in the bench's header). About 6 ms of processor time
-// for 10,000 sprites of 8-64 pixels, up to about 45 ms for 10,000 strips or
-// giants among tiny ones.
+// Measured with bench/maxrects_bench.cpp against a plain MaxRects packer
+// (the table is in the bench's header): as dense or denser on uniform
+// sprites, powers of two and equal sizes up to 3,000 images, on tall strips
+// at 1,000-3,000, giants among tiny ones at 100 and 3,000; up to 0.1 point
+// behind at 10,000 on those sets, 0.1 to 1 point behind on mixed and wide
+// strips, game-like sets and giants at 1,000. With rotation it is ahead on
+// most sets. About 6 ms of processor time for 10,000 sprites of 8-64
+// pixels, up to about 40 ms for 10,000 strips or giants among tiny ones.
 //
 // Everything is integer arithmetic over indexes, so the layout depends only
 // on the sizes and rules: the same input gives the same positions on every
