@@ -40,6 +40,7 @@ struct PackInput {
     std::string name;                               // the image's name in the atlas (SpriteNames.h)
     ImageFileFormat format = ImageFileFormat::None; // by the ending; None when it names none
     std::string error;                              // why it cannot be read, found before loading
+    bool missing = false;                           // given by name and not there
 };
 
 class CPackInputs {

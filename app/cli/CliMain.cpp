@@ -6,8 +6,12 @@
 //
 // It runs the same atlas save and unpack as the window tool, without a
 // window or a renderer.
+#include "app/cli/BuildIdentity.h"
 #include "app/cli/CliCommands.h"
+#include "app/cli/CliFiles.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -69,7 +73,8 @@ const char* const packHelp =
     "        --extrude N             repeat each image's edge pixels N times around it\n"
     "        --bleed                 give fully transparent pixels the nearest visible colour\n"
     "                                (alpha stays 0), so filtering draws no dark fringe\n"
-    "        --premultiply           write colour multiplied by alpha (no bleeding needed)\n"
+    "        --premultiply           write colour multiplied by alpha (no bleeding needed);\n"
+    "                                the descriptions say so and unpack undoes it\n"
     "        --sort natural|bytes    order of a folder's images; default natural\n"
     "        --recursive             also add the images of subfolders, named by their path\n"
     "                                below the folder given (hero/walk_1)\n"
@@ -90,8 +95,9 @@ const char* const packHelp =
     "        --watch                 after packing, pack again whenever the inputs change,\n"
     "                                until Ctrl-C; a failed repack keeps the previous files\n"
     "        --if-changed            do nothing (exit 0) when the inputs and options are\n"
-    "                                those the outputs were made from (digest kept in the\n"
-    "                                hidden file .ATLAS.digest beside them)\n"
+    "                                those the outputs were made from by this build of the\n"
+    "                                tool (--version; digest kept in the hidden file\n"
+    "                                .ATLAS.digest beside them)\n"
     "        --rotate                with --mode best, turn images 90 degrees clockwise where\n"
     "                                that packs tighter; every description says so and\n"
     "                                unpack turns them back\n"
@@ -105,22 +111,29 @@ const char* const packHelp =
     "                                project). Options given here change it; inputs or -o\n"
     "                                given here replace the project's. --watch also repacks\n"
     "                                when the project changes; --if-changed counts it\n"
-    "        Options with a value also take the form --option=VALUE.\n";
+    "        Options with a value also take the form --option=VALUE.\n"
+    "        The pack holds an exclusive flock on ATLAS's folder while it puts its files in\n"
+    "        place (all renamed in a row, the XML last); readers that take it shared\n"
+    "        (flock --shared FOLDER ...) see one whole set.\n";
 const char* const unpackHelp =
     "\n"
     "unpack  writes every frame of the description as NAME.png into FOLDER (default: the\n"
     "        description's folder), creating it when missing, and the subfolders of names\n"
     "        like hero/walk_1. A nine-slice frame is written without its guides. When a\n"
     "        frame's file already exists, nothing is written and the first such file is\n"
-    "        named.\n"
+    "        named. It reads the XML description, holding its folder's lock shared, and\n"
+    "        refuses frames that do not lie inside the atlas image; premultiplied colour\n"
+    "        is undone; a link at a frame's name is replaced, never followed.\n"
     "        --force                 replace frame files that already exist\n";
-const char* const statusHelp = "\nExit status: 0 success, 1 failure, 2 usage error.\n";
+const char* const statusHelp =
+    "\n--version prints the build's identity: the version and the source revision.\n"
+    "\nExit status: 0 success, 1 failure, 2 usage error.\n";
 
 }
 
 int usageError(const std::string& message)
 {
-    std::fprintf(stderr, "quiltforger-cli: %s\n", message.c_str());
+    std::fprintf(stderr, "quiltforger-cli: %s\n", shown(message).c_str());
     return exitUsage;
 }
 
@@ -138,20 +151,28 @@ void printCommandHelp(const std::string& command)
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("quiltforger-cli %s\n", QF_VERSION);
-        return exitSuccess;
-    }
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("%s%s%s%s%s%s", packUsage, unpackUsage, otherUsage, packHelp, unpackHelp, statusHelp);
-        return exitSuccess;
-    }
+    // A reader that goes away (pack ... | head) must not end a pack midway:
+    // its outputs are still written, and the failed summary is said once.
+    std::signal(SIGPIPE, SIG_IGN);
     int status = exitUsage;
-    if (argc >= 2 && std::strcmp(argv[1], "pack") == 0)
-        status = runPack(argc - 2, argv + 2);
-    else if (argc >= 2 && std::strcmp(argv[1], "unpack") == 0)
-        status = runUnpack(argc - 2, argv + 2);
-    if (status == exitUsage)
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("quiltforger-cli %s\n", buildIdentity());
+        status = exitSuccess;
+    } else if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("%s%s%s%s%s%s", packUsage, unpackUsage, otherUsage, packHelp, unpackHelp, statusHelp);
+        status = exitSuccess;
+    } else if (argc < 2) {
         std::fprintf(stderr, "%s%s%s", packUsage, unpackUsage, otherUsage);
+    } else if (std::strcmp(argv[1], "pack") == 0 || std::strcmp(argv[1], "unpack") == 0) {
+        const bool pack = argv[1][0] == 'p';
+        status = pack ? runPack(argc - 2, argv + 2) : runUnpack(argc - 2, argv + 2);
+        if (status == exitUsage)
+            std::fprintf(stderr, "quiltforger-cli: see quiltforger-cli %s --help\n", argv[1]);
+    } else {
+        usageError(std::string(argv[1][0] == '-' ? "unknown option " : "unknown command ") + argv[1] +
+                   " (the commands are pack and unpack; see quiltforger-cli --help)");
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        std::fprintf(stderr, "quiltforger-cli: cannot write to standard output: %s\n", reasonText(errno).c_str());
     return status;
 }

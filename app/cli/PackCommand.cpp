@@ -12,14 +12,15 @@
 #include "app/pack/PackSettings.h"
 #include "app/pack/ScaleVariants.h"
 #include "app/pack/SpriteSheet.h"
-#include "app/cli/COutputLock.h"
 #include "app/cli/CPackDigest.h"
 #include "app/cli/CProgressBar.h"
 #include "app/cli/CWatch.h"
+#include "app/cli/CInterruptCleanup.h"
 #include "app/cli/LoadInputs.h"
 #include "app/cli/CPackInputs.h"
 #include "app/cli/CliCommands.h"
 #include "app/cli/CliFiles.h"
+#include "core/CFolderLock.h"
 #include "core/CSafeWriter.h"
 #include "image/CImage.h"
 #include "image/ImageLimits.h"
@@ -33,11 +34,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <glib.h>
+#include <limits.h>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -187,7 +191,7 @@ int loadProjectOption(int argc, char** argv, PackOptions& options)
         CProject project;
         std::string error;
         if (!project.load(options.projectPath, error)) {
-            std::fprintf(stderr, "quiltforger-cli: %s; nothing was written\n", error.c_str());
+            std::fprintf(stderr, "quiltforger-cli: %s; nothing was written\n", shown(error).c_str());
             return exitFailure;
         }
         static_cast<PackSettings&>(options) = project.settings;
@@ -382,28 +386,55 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
     return exitSuccess;
 }
 
+// A frame name as case-insensitive file systems compare names: Unicode
+// NFC, case folded (plain bytes, ASCII letters lowered, when not UTF-8).
+std::string foldedName(const std::string& name)
+{
+    if (char* normal = g_utf8_normalize(name.c_str(), -1, G_NORMALIZE_NFC)) {
+        char* folded = g_utf8_casefold(normal, -1);
+        std::string result = folded;
+        g_free(folded);
+        g_free(normal);
+        return result;
+    }
+    return lowerAscii(name);
+}
+
 // Two images under one name (or one frame name) would make the description
-// ambiguous; refuse them, naming both paths.
+// ambiguous; refuse them, naming both paths. Frame names that differ only
+// in letter case or Unicode normalisation pack, with a warning: their
+// unpacked files collide on case-insensitive file systems.
 bool checkNames(const std::vector<PackInput>& files)
 {
     std::map<std::string, std::size_t> byName;
     std::map<std::string, std::size_t> byFrame;
+    std::map<std::string, std::size_t> byFolded;
     bool ok = true;
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string& name = files[i].name;
         const auto [nameIt, newName] = byName.emplace(name, i);
         if (!newName) {
-            std::fprintf(stderr, "%s and %s: two images named %s\n", files[nameIt->second].path.c_str(),
-                         files[i].path.c_str(), name.c_str());
+            std::fprintf(stderr, "%s and %s: two images named %s\n", shown(files[nameIt->second].path).c_str(),
+                         shown(files[i].path).c_str(), shown(name).c_str());
             ok = false;
             continue;
         }
         const std::string frame = toStdString(atlasFrameName(String(name.c_str())));
         const auto [frameIt, newFrame] = byFrame.emplace(frame, i);
         if (!newFrame) {
-            std::fprintf(stderr, "%s and %s: both would be the frame \"%s\"\n", files[frameIt->second].path.c_str(),
-                         files[i].path.c_str(), frame.c_str());
+            std::fprintf(stderr, "%s and %s: both would be the frame \"%s\"\n",
+                         shown(files[frameIt->second].path).c_str(), shown(files[i].path).c_str(), shown(frame).c_str());
             ok = false;
+            continue;
+        }
+        const auto [foldedIt, newFolded] = byFolded.emplace(foldedName(frame), i);
+        if (!newFolded) {
+            const std::string other = toStdString(atlasFrameName(String(files[foldedIt->second].name.c_str())));
+            std::fprintf(stderr,
+                         "quiltforger-cli: warning: the frames \"%s\" (%s) and \"%s\" (%s) differ only in letter case "
+                         "or Unicode normalisation; their unpacked files collide on case-insensitive file systems\n",
+                         shown(other).c_str(), shown(files[foldedIt->second].path).c_str(), shown(frame).c_str(),
+                         shown(files[i].path).c_str());
         }
     }
     return ok;
@@ -444,6 +475,35 @@ std::uint64_t leastPages(const PackOptions& options, const SpriteSheet& sprites)
     return std::max<std::uint64_t>(1, (area + page - 1) / page);
 }
 
+// The first of `paths` whose file name is longer than its folder takes
+// (the nearest existing folder's limit; 255 bytes when it cannot be asked),
+// or "".
+std::string tooLongName(const std::vector<std::string>& paths)
+{
+    for (const std::string& path : paths) {
+        std::string folder = folderOf(path);
+        struct stat info {};
+        while (!folder.empty() && ::stat(folder.c_str(), &info) != 0)
+            folder = folderOf(folder) == folder ? std::string() : folderOf(folder);
+        const long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+        if (fileNameOf(path).size() > std::size_t(limit > 0 ? limit : NAME_MAX))
+            return path;
+    }
+    return std::string();
+}
+
+// "a.png, b.png, c.png and 4 more": the first few names of a list.
+std::string someNames(const std::vector<std::string>& names)
+{
+    constexpr std::size_t shownNames = 5;
+    std::string text;
+    for (std::size_t i = 0; i < names.size() && i < shownNames; ++i)
+        text += (i == 0 ? "" : ", ") + shown(names[i]);
+    if (names.size() > shownNames)
+        text += " and " + std::to_string(names.size() - shownNames) + " more";
+    return text;
+}
+
 // One pack: inputs read, packed and written, or the reason on stderr.
 int packOnce(const PackOptions& options)
 {
@@ -455,7 +515,7 @@ int packOnce(const PackOptions& options)
     const std::string skipped = inputs.skippedText();
     if (files.empty()) {
         std::fprintf(stderr, "quiltforger-cli: no images to pack%s%s%s\n", skipped.empty() ? "" : " (",
-                     skipped.c_str(), skipped.empty() ? "" : ")");
+                     shown(skipped).c_str(), skipped.empty() ? "" : ")");
         return exitFailure;
     }
     if (!checkNames(files))
@@ -466,7 +526,7 @@ int packOnce(const PackOptions& options)
         digest = packInputsDigest(options.arguments, files);
         if (packIsUpToDate(digestPath, digest, outputs)) {
             std::printf("%s is up to date (inputs and options unchanged since it was packed); nothing written\n",
-                        options.atlasPath.c_str());
+                        shown(options.atlasPath).c_str());
             return exitSuccess;
         }
     }
@@ -476,12 +536,14 @@ int packOnce(const PackOptions& options)
     images.reserve(files.size());
     std::vector<std::optional<NineSlice>> nineSlices;
     std::size_t unreadable = 0;
+    std::size_t missing = 0; // of the unreadable, those that do not exist
     std::vector<LoadedInput> loaded =
         loadInputs(files, [&](std::size_t done) { progress.update("loading", done, files.size()); });
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!loaded[i].image) {
             ++unreadable;
-            progress.message(files[i].path + ": " + loaded[i].error);
+            missing += files[i].missing ? 1 : 0;
+            progress.message(shown(files[i].path) + ": " + shown(loaded[i].error));
             continue;
         }
         images.push_back(std::move(loaded[i].image));
@@ -490,8 +552,11 @@ int packOnce(const PackOptions& options)
     progress.update("loading", files.size(), files.size());
     if (unreadable > 0 && !options.skipUnreadable) {
         progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: nothing was written; --skip-unreadable packs the images that can be "
-                     "read\n");
+        if (missing == unreadable)
+            std::fprintf(stderr, "quiltforger-cli: nothing was written\n");
+        else
+            std::fprintf(stderr, "quiltforger-cli: nothing was written; --skip-unreadable packs the images that can "
+                         "be read\n");
         return exitFailure;
     }
     if (images.empty()) {
@@ -513,14 +578,24 @@ int packOnce(const PackOptions& options)
     const AtlasLayout& layout = packed.layout;
     if (!packed.refused.empty()) {
         progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: %s\n", packed.refused.c_str());
+        std::fprintf(stderr, "quiltforger-cli: %s\n", shown(packed.refused).c_str());
         return exitFailure;
     }
     if (!layout.fits()) {
         progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: %zu of %zu images do not fit in the largest atlas (%ux%u)%s\n",
-                     layout.unplaced, images.size(), options.maxSize, options.maxSize,
-                     options.multipack ? " even on a page of their own" : "; --multipack puts them on more pages");
+        // Counted and named by image: aliased images share their picture's fate.
+        std::vector<std::string> unplaced;
+        for (std::size_t i = 0; i < sprites.images.size(); ++i) {
+            if (layout.frames[sprites.pictureOf[i]].page < 0)
+                unplaced.push_back(toStdString(sprites.images[i].name));
+        }
+        std::uint32_t side = options.maxSize;
+        while (options.pot && (side & (side - 1)) != 0)
+            side &= side - 1;
+        std::fprintf(stderr, "quiltforger-cli: %zu of %zu images do not fit in the largest atlas (%ux%u)%s: %s\n",
+                     unplaced.size(), images.size(), side, side,
+                     options.multipack ? " even on a page of their own" : "; --multipack puts them on more pages",
+                     someNames(unplaced).c_str());
         return exitFailure;
     }
 
@@ -530,16 +605,27 @@ int packOnce(const PackOptions& options)
     if (!makeFolders(folder)) {
         const int code = errno;
         progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: cannot create the folder %s: %s\n", folder.c_str(),
+        std::fprintf(stderr, "quiltforger-cli: cannot create the folder %s: %s\n", shown(folder).c_str(),
                      reasonText(code).c_str());
         return exitFailure;
     }
+    // Every name is checked before anything is written.
     const std::size_t pageCount = layout.pages.size();
+    std::vector<std::string> allOutputs = atlasSetPaths(options, static_cast<std::uint32_t>(pageCount));
+    if (options.ifChanged)
+        allOutputs.push_back(digestPath);
+    if (const std::string name = tooLongName(allOutputs); !name.empty()) {
+        progress.finish();
+        std::fprintf(stderr, "quiltforger-cli: cannot write %s: file name too long; nothing was written\n",
+                     shown(name).c_str());
+        return exitFailure;
+    }
     std::uint64_t writeSteps = pageCount;
     // Packs into the same folder at once put their sets in place one after
     // the other, never interleaved.
-    COutputLock lock;
-    lock.acquire(folder);
+    CFolderLock lock;
+    if (lock.acquire(folder))
+        CSafeWriter::removeStaleTemporaries(folder);
     AtlasWriteReport written;
     const auto onStep = [&](std::uint64_t done, std::uint64_t total) {
         writeSteps = total;
@@ -547,7 +633,7 @@ int packOnce(const PackOptions& options)
     };
     if (!writeAtlasSet(options, packed, onStep, error, &written)) {
         progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
+        std::fprintf(stderr, "quiltforger-cli: %s\n", shown(error).c_str());
         return exitFailure;
     }
     std::string pagesText;
@@ -562,7 +648,7 @@ int packOnce(const PackOptions& options)
         const std::string text = packDigestText(digest, outputsOf(options));
         if (!CSafeWriter::writeFile(digestPath, text.data(), text.size(), &error)) {
             progress.finish();
-            std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
+            std::fprintf(stderr, "quiltforger-cli: %s\n", shown(error).c_str());
             return exitFailure;
         }
     }
@@ -574,27 +660,27 @@ int packOnce(const PackOptions& options)
         // Each variant's pages in turn: "atlas@2x.png (512x256), atlas.png (256x128)".
         std::printf("packed %zu image%s into %zu scale variant%s of %zu page%s: %s, %s beside each", images.size(),
                     images.size() == 1 ? "" : "s", options.variants.size(), options.variants.size() == 1 ? "" : "s",
-                    pageCount, pageCount == 1 ? "" : "s", pagesText.c_str(), describedKinds(options).c_str());
+                    pageCount, pageCount == 1 ? "" : "s", shown(pagesText).c_str(), describedKinds(options).c_str());
     } else if (!options.multipack) {
         const LayoutPage& sheet = layout.pages[0];
         std::printf("packed %zu image%s into %s (%ux%u, %.1f%% occupied), description %s", images.size(),
-                    images.size() == 1 ? "" : "s", options.atlasPath.c_str(), sheet.width, sheet.height, occupancy,
-                    outputs[1].c_str());
+                    images.size() == 1 ? "" : "s", shown(options.atlasPath).c_str(), sheet.width, sheet.height, occupancy,
+                    shown(outputs[1]).c_str());
         if (options.json)
-            std::printf(", JSON description %s", outputs[2].c_str());
+            std::printf(", JSON description %s", shown(outputs[2]).c_str());
         else if (options.jsonArray)
-            std::printf(", JSON array description %s", outputs[2].c_str());
+            std::printf(", JSON array description %s", shown(outputs[2]).c_str());
         if (options.gdxAtlas)
-            std::printf(", .atlas description %s", atlasGdxPath(options.atlasPath).c_str());
+            std::printf(", .atlas description %s", shown(atlasGdxPath(options.atlasPath)).c_str());
     } else {
         std::printf("packed %zu image%s into %zu page%s: %s, %.1f%% occupied, %s beside each", images.size(),
-                    images.size() == 1 ? "" : "s", pageCount, pageCount == 1 ? "" : "s", pagesText.c_str(),
+                    images.size() == 1 ? "" : "s", pageCount, pageCount == 1 ? "" : "s", shown(pagesText).c_str(),
                     occupancy, describedKinds(options).c_str());
         if (options.gdxAtlas)
-            std::printf(", .atlas description of every page %s", atlasGdxPath(options.atlasPath).c_str());
+            std::printf(", .atlas description of every page %s", shown(atlasGdxPath(options.atlasPath)).c_str());
     }
     if (options.phaser3)
-        std::printf(", Phaser 3 multi-atlas %s", phaserAtlasPath(options).c_str());
+        std::printf(", Phaser 3 multi-atlas %s", shown(phaserAtlasPath(options)).c_str());
     if (const std::uint64_t least = leastPages(options, sprites); options.multipack && options.mode != PackBest &&
                                                                  pageCount > 2 * least) {
         // The exact modes fill page after page greedily, which on some sets
@@ -605,7 +691,7 @@ int packOnce(const PackOptions& options)
     if (options.sprites.alias)
         std::printf("; %zu aliased", sprites.aliased);
     if (!skipped.empty())
-        std::printf("; %s", skipped.c_str());
+        std::printf("; %s", shown(skipped).c_str());
     std::printf("\n");
     if (unreadable > 0) {
         std::fflush(stdout);
@@ -626,8 +712,10 @@ int runPack(int argc, char** argv)
         return status;
     if (helpShown)
         return exitSuccess;
-    if (!options.watch)
+    if (!options.watch) {
+        CInterruptCleanup::install();
         return packOnce(options);
+    }
     // The project is an input too: each repack reads it again.
     std::vector<std::string> watched = options.inputs;
     if (!options.projectPath.empty())

@@ -22,6 +22,8 @@
 // writes the .atlas description): its x, y, w, h are the stored rectangle,
 // which holds the picture turned 90 degrees (w is the picture's height);
 // offsets and original sizes stay those of the upright picture.
+// An atlas saved with premultiplied colour says so with premultiplied="true"
+// on the sprite, after "name"; unpack undoes it.
 //
 // This is the one save the window tool and the command line both use.
 #pragma once
@@ -38,6 +40,7 @@
 
 class CImage;
 class CPacker;
+class CSafeWriter;
 struct PackEntry;
 
 // Where a trimmed picture sat in its image: the kept rectangle (x, y from
@@ -136,3 +139,11 @@ bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::v
 bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
                std::uint32_t width, std::uint32_t height, const AtlasFinish& finish, std::string* error,
                const CParallelDeflate::Progress& progress = {});
+
+// saveAtlas up to the renames: both files are written and prepared
+// (CSafeWriter::prepare) in `imageFile` and `descriptionFile` but not put in
+// place, for a caller that renames a whole set in a row.
+bool prepareAtlasFiles(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+                       std::uint32_t width, std::uint32_t height, const AtlasFinish& finish, CSafeWriter& imageFile,
+                       CSafeWriter& descriptionFile, std::string* error,
+                       const CParallelDeflate::Progress& progress = {});

@@ -62,12 +62,47 @@ bool describeOthers(const PackSettings& settings, const AtlasPageInfo& page, con
     return true;
 }
 
-// Writes one page: the other descriptions are complete before the atlas is
-// saved and put in place after it, so a failed save leaves them unwritten
-// too.
+// Files written and prepared but not yet put in place, by what readers open
+// first: descriptions (the XML ones apart, opened first of all by the
+// engine and unpack), then the images they name.
+struct StagedFiles {
+    std::vector<std::unique_ptr<CSafeWriter>> images;
+    std::vector<std::unique_ptr<CSafeWriter>> descriptions;
+    std::vector<std::unique_ptr<CSafeWriter>> xml;
+
+    CSafeWriter& add(std::vector<std::unique_ptr<CSafeWriter>>& kind)
+    {
+        kind.push_back(std::make_unique<CSafeWriter>());
+        return *kind.back();
+    }
+    // The images first, then the other descriptions, the XML ones last, so
+    // no description names a file that is not there yet and the window in
+    // which a reader sees a mix is a run of renames.
+    bool commit(std::string& error)
+    {
+        std::vector<CSafeWriter*> order;
+        for (const auto* kind : {&images, &descriptions, &xml}) {
+            for (const auto& file : *kind)
+                order.push_back(file.get());
+        }
+        return CSafeWriter::commitAll(order, &error);
+    }
+};
+
+// Writes `text` to a staged file at `path`.
+bool stageText(CSafeWriter& file, const std::string& path, const std::string& text, std::string& error)
+{
+    if (!file.open(path, &error))
+        return false;
+    file.write(text.data(), text.size());
+    return file.prepare(&error); // names a failed write
+}
+
+// Writes one page into `staged`: its atlas image and every description.
 bool writePage(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
                const AtlasPageInfo& page, const std::vector<std::string>& relatedPacks, const PackSettings& settings,
-               CombinedTexts& combined, const CParallelDeflate::Progress& onPiece, std::string& error)
+               CombinedTexts& combined, StagedFiles& staged, const CParallelDeflate::Progress& onPiece,
+               std::string& error)
 {
     std::vector<AtlasFrame> frames;
     if (!atlasFrames(packer, images, frames, &error))
@@ -75,21 +110,12 @@ bool writePage(const std::string& atlasPath, const CPacker& packer, const std::v
     std::vector<std::pair<std::string, std::string>> texts;
     if (!describeOthers(settings, page, frames, relatedPacks, atlasPath, texts, combined, error))
         return false;
-    std::vector<std::unique_ptr<CSafeWriter>> files;
     for (const auto& [path, text] : texts) {
-        files.push_back(std::make_unique<CSafeWriter>());
-        if (!files.back()->open(path, &error))
-            return false;
-        if (!files.back()->write(text.data(), text.size()))
-            return files.back()->commit(&error); // names the failed write
-    }
-    if (!saveAtlas(atlasPath, packer, images, page.width, page.height, settings.sprites.finish(), &error, onPiece))
-        return false;
-    for (const auto& file : files) {
-        if (!file->commit(&error))
+        if (!stageText(staged.add(staged.descriptions), path, text, error))
             return false;
     }
-    return true;
+    return prepareAtlasFiles(atlasPath, packer, images, page.width, page.height, settings.sprites.finish(),
+                             staged.add(staged.images), staged.add(staged.xml), &error, onPiece);
 }
 
 // The settings of one scale variant: its atlas name, no further variants.
@@ -176,10 +202,10 @@ PackedAtlas packAtlas(const std::vector<AtlasImage>& images, const PackSettings&
         packed.sprites = prepareSprites(detailed, sprites);
         packed.variants = planScaleVariants(packed.sprites, settings);
         packed.layout = layoutAtlas(packed.variants.cells, cellLayoutOptions(settings, packed.variants));
-        return packed;
+    } else {
+        packed.sprites = prepareSprites(detailed, settings.sprites);
+        packed.layout = layoutAtlas(packed.sprites.pictures, layoutOptionsFor(settings));
     }
-    packed.sprites = prepareSprites(detailed, settings.sprites);
-    packed.layout = layoutAtlas(packed.sprites.pictures, layoutOptionsFor(settings));
     orderFrames(packed.sprites, settings.frameOrder);
     return packed;
 }
@@ -245,10 +271,11 @@ std::vector<std::string> atlasSetPaths(const PackSettings& settings, std::uint32
 
 namespace {
 
-// Every page of one set: the layout's own, or with `variant` set that scale
-// variant's (ScaleVariants.h), then the files describing all pages.
-bool writeOneSet(const PackSettings& settings, const PackedAtlas& packed, std::optional<std::size_t> variant,
-                 const AtlasWriteProgress& progress, std::string& error, AtlasWriteReport* report)
+// Stages every page of one set into `staged`: the layout's own pages, or
+// with `variant` set that scale variant's (ScaleVariants.h), then the files
+// describing all pages.
+bool stageSet(const PackSettings& settings, const PackedAtlas& packed, std::optional<std::size_t> variant,
+              StagedFiles& staged, const AtlasWriteProgress& progress, std::string& error, AtlasWriteReport* report)
 {
     const AtlasLayout& layout = packed.layout;
     const std::vector<LayoutImage>& pictures = packed.sprites.pictures;
@@ -288,7 +315,7 @@ bool writeOneSet(const PackSettings& settings, const PackedAtlas& packed, std::o
         if (variant)
             info.scale = scaleText(packed.variants.variants[*variant].factor);
         if (!writePage(path, variant ? scaled.packer : packer, variant ? scaled.images : pageImages, info,
-                       relatedPacksOf(settings, pageCount, page), settings, combined, onPiece, error))
+                       relatedPacksOf(settings, pageCount, page), settings, combined, staged, onPiece, error))
             return false;
         if (report) {
             report->pagePaths.push_back(path);
@@ -297,16 +324,15 @@ bool writeOneSet(const PackSettings& settings, const PackedAtlas& packed, std::o
             report->canvasPixels += std::uint64_t(width) * height;
         }
     }
-    // Written once every page is in place, so they never name a page that
-    // is not there.
+    // Put in place after every page, so they never name a page that is
+    // not there.
     if (settings.gdxAtlas && settings.multipack &&
-        !CSafeWriter::writeFile(atlasGdxPath(settings.atlasPath), combined.gdx.data(), combined.gdx.size(), &error))
+        !stageText(staged.add(staged.descriptions), atlasGdxPath(settings.atlasPath), combined.gdx, error))
         return false;
-    if (settings.phaser3) {
-        const std::string text = phaserAtlasText(combined.phaserTextures, settings.sprites.premultiply);
-        if (!CSafeWriter::writeFile(phaserAtlasPath(settings), text.data(), text.size(), &error))
-            return false;
-    }
+    if (settings.phaser3 &&
+        !stageText(staged.add(staged.descriptions), phaserAtlasPath(settings),
+                   phaserAtlasText(combined.phaserTextures, settings.sprites.premultiply), error))
+        return false;
     if (progress)
         progress(steps, steps);
     return true;
@@ -329,19 +355,22 @@ bool writeAtlasSet(const PackSettings& settings, const PackedAtlas& packed, cons
         error = problem;
         return false;
     }
+    // Every variant's files are staged first and put in place together.
+    StagedFiles staged;
     const std::vector<ScaleVariant>& variants = packed.variants.variants;
-    if (variants.empty())
-        return writeOneSet(settings, packed, std::nullopt, progress, error, report);
-    // One set per variant; the progress runs over all of them.
+    if (variants.empty()) {
+        if (!stageSet(settings, packed, std::nullopt, staged, progress, error, report))
+            return false;
+    }
     for (std::size_t v = 0; v < variants.size(); ++v) {
         const auto onStep = [&](std::uint64_t done, std::uint64_t total) {
             if (progress)
                 progress(v * total + done, variants.size() * total);
         };
-        if (!writeOneSet(variantSettings(settings, variants[v]), packed, v, onStep, error, report))
+        if (!stageSet(variantSettings(settings, variants[v]), packed, v, staged, onStep, error, report))
             return false;
     }
-    return true;
+    return staged.commit(error);
 }
 
 std::string phaserAtlasPath(const PackSettings& settings)

@@ -67,10 +67,12 @@ struct AtlasWriteReport {
 using AtlasWriteProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
 // Writes every page of a layout that fits (of every scale variant, in the
-// settings' order), each all or nothing: its other
-// descriptions are complete before its atlas image is saved, and put in
-// place after it. The files describing all pages are put in place after the
-// last page. A multipack's JSON pages name each other in
+// settings' order), all or nothing: every file of
+// every page (and those describing all pages) is written and synced first,
+// then all are renamed in a row: the atlas images, then the descriptions,
+// the XML ones last (the files readers open first), so that a reader that
+// does not lock sees a mix of two packs only during that run of renames
+// (one that takes the folder's lock shared, CFolderLock, never does). A multipack's JSON pages name each other in
 // meta.related_multi_packs. False with the reason in `error` on the first
 // failure (or when packAtlas refused the set). The atlas's folder must
 // exist.

@@ -13,6 +13,7 @@
 #include "app/pack/AtlasWriter.h"
 #include "app/tool/StatusLine.h"
 #include "app/tool/ToolText.h"
+#include "core/CFolderLock.h"
 #include "framework/CFileDialog.h"
 #include "framework/CQuestionBox.h"
 #include "gui/CFont.h"
@@ -357,6 +358,10 @@ void Application::openAtlasFile()
 
 bool Application::openAtlas(const std::string& descriptionPath)
 {
+    // Held shared while the descriptions and their atlases are read, as
+    // unpack does: a pack replacing them meanwhile is seen whole or not at all.
+    CFolderLock folderLock;
+    folderLock.acquire(folderOf(descriptionPath), CFolderLock::Kind::Shared);
     // One page of a multipack set opens the whole set, page by page.
     const std::vector<std::string> pagePaths = pageSet(descriptionPath);
     struct Page {
@@ -410,6 +415,11 @@ bool Application::openAtlas(const std::string& descriptionPath)
             if (frame.w <= 0 || frame.h <= 0 || frame.w > largestSide || frame.h > largestSide || frame.x < 0 ||
                 frame.y < 0 || frame.name.find_first_of("/\\") != std::string::npos || !restorable) {
                 problems.push_back(frame.name + ": the frame's name or rectangle cannot be used");
+                continue;
+            }
+            if (const std::string outside = frameOutsideAtlas(atlas, frame.x, frame.y, frame.w, frame.h);
+                !outside.empty()) {
+                problems.push_back(frame.name + ": " + outside);
                 continue;
             }
             if (textures.find(String(name.c_str())) != nullptr) {
