@@ -25,6 +25,7 @@ const char* const packUsage =
     "                            [--recursive] [--flatten] [--skip-unreadable] [--json] [--progress]\n"
     "                            [--format xml|json|json-array|atlas|phaser3] [--watch] [--if-changed]\n"
     "                            [--no-animations] [--pivot X,Y]\n"
+    "                            [--rotate] [--scale F,F... [--scale-suffix S,S...]]\n"
     "                            -o ATLAS IMAGE|FOLDER...\n"
     "       quiltforger-cli pack --project FILE.qfproj [options] [-o ATLAS] [IMAGE|FOLDER...]\n";
 const char* const unpackUsage = "       quiltforger-cli unpack [--force] DESCRIPTION.xml [-o FOLDER]\n";
@@ -97,6 +98,14 @@ const char* const packHelp =
     "                                those the outputs were made from by this build of the\n"
     "                                tool (--version; digest kept in the hidden file\n"
     "                                .ATLAS.digest beside them)\n"
+    "        --rotate                with --mode best, turn images 90 degrees clockwise where\n"
+    "                                that packs tighter; every description says so and\n"
+    "                                unpack turns them back\n"
+    "        --scale F,F...          write the atlas at each factor (above 0, up to 16) from\n"
+    "                                one layout: frames keep their places, resampled with\n"
+    "                                alpha weighting; spacing, border, extrusion stay >= 1\n"
+    "        --scale-suffix S,S...   one suffix per factor before ATLAS's ending (default\n"
+    "                                @Fx, none for 1: atlas@2x.png, atlas.png)\n"
     "        --project FILE.qfproj   start from a project saved by the window tool: its\n"
     "                                inputs, options and outputs (paths relative to the\n"
     "                                project). Options given here change it; inputs or -o\n"

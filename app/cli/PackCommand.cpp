@@ -10,6 +10,7 @@
 #include "app/pack/CProject.h"
 #include "app/pack/NaturalOrder.h"
 #include "app/pack/PackSettings.h"
+#include "app/pack/ScaleVariants.h"
 #include "app/pack/SpriteSheet.h"
 #include "app/cli/CPackDigest.h"
 #include "app/cli/CProgressBar.h"
@@ -92,6 +93,67 @@ bool parseFormat(const std::string& format, PackOptions& options)
     return true;
 }
 
+// The comma-separated items of `text` ("a,,b" gives "a", "", "b").
+std::vector<std::string> commaList(const std::string& text)
+{
+    std::vector<std::string> items(1);
+    for (const char c : text) {
+        if (c == ',')
+            items.emplace_back();
+        else
+            items.back() += c;
+    }
+    return items;
+}
+
+// --scale: factors from above 0 to 16, as decimals of up to six places.
+bool parseScales(const std::string& text, std::vector<std::string>& factors, std::vector<double>& values)
+{
+    factors = commaList(text);
+    for (const std::string& factor : factors) {
+        const std::size_t dot = factor.find('.');
+        const bool digits = !factor.empty() && factor.find_first_not_of("0123456789.") == std::string::npos &&
+                            factor.find('.', dot == std::string::npos ? 0 : dot + 1) == std::string::npos &&
+                            factor != "." && (dot == std::string::npos || factor.size() - dot - 1 <= 6);
+        if (!digits)
+            return false;
+        const double value = std::strtod(factor.c_str(), nullptr);
+        if (!(value > 0 && value <= 16) || scaleFractionOf(value).num == 0)
+            return false;
+        values.push_back(value);
+    }
+    return true;
+}
+
+// The variants of --scale and --scale-suffix, or the reason they are refused.
+std::string scaleVariantsOf(const std::string& scales, const std::optional<std::string>& suffixes,
+                            std::vector<ScaleVariant>& variants)
+{
+    std::vector<std::string> factors;
+    std::vector<double> values;
+    if (!parseScales(scales, factors, values))
+        return "--scale needs factors above 0 and up to 16, separated by commas (--scale 2,1,0.5)";
+    std::vector<std::string> names;
+    if (suffixes) {
+        names = commaList(*suffixes);
+        if (names.size() != factors.size())
+            return "--scale-suffix needs one suffix per --scale factor (" + std::to_string(factors.size()) + ")";
+    }
+    for (std::size_t i = 0; i < factors.size(); ++i) {
+        ScaleVariant variant;
+        variant.factor = values[i];
+        variant.suffix = suffixes ? names[i] : values[i] == 1.0 ? std::string() : "@" + factors[i] + "x";
+        if (variant.suffix.find_first_of("/\\") != std::string::npos)
+            return "the scale suffix \"" + variant.suffix + "\" holds a folder separator";
+        for (const ScaleVariant& earlier : variants) {
+            if (earlier.suffix == variant.suffix)
+                return "two scale variants would both be written with the suffix \"" + variant.suffix + "\"";
+        }
+        variants.push_back(variant);
+    }
+    return std::string();
+}
+
 // Reads "X,Y" (two decimal fractions) into `pivot`; false when it is not
 // that.
 bool parsePivot(const std::string& text, SpritePivot& pivot)
@@ -140,6 +202,8 @@ int loadProjectOption(int argc, char** argv, PackOptions& options)
 
 int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
 {
+    std::optional<std::string> scales;
+    std::optional<std::string> suffixes;
     if (const int status = loadProjectOption(argc, argv, options); status != exitSuccess)
         return status;
     const bool fromProject = !options.projectPath.empty();
@@ -170,7 +234,7 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
         const auto takeValue = [&]() -> std::string { return inlineValue ? *inlineValue : std::string(argv[++i]); };
         const bool takesValue = arg == "--mode" || arg == "--spacing" || arg == "--max-size" || arg == "--border" ||
             arg == "--extrude" || arg == "--sort" || arg == "-o" || arg == "--output" || arg == "--format" ||
-            arg == "--pivot" || arg == "--project";
+            arg == "--pivot" || arg == "--project" || arg == "--scale" || arg == "--scale-suffix";
         if (inlineValue && !takesValue)
             return usageError(arg + " takes no value");
         if (arg == "--") {
@@ -229,6 +293,16 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
                 options.order = NameOrder::Bytes;
             else
                 return usageError("--sort needs natural or bytes");
+        } else if (arg == "--scale") {
+            if (!hasValue)
+                return usageError("--scale needs factors above 0 and up to 16, separated by commas (--scale 2,1,0.5)");
+            scales = takeValue();
+        } else if (arg == "--scale-suffix") {
+            if (!hasValue)
+                return usageError("--scale-suffix needs one suffix per --scale factor");
+            suffixes = takeValue();
+        } else if (arg == "--rotate") {
+            options.rotate = true;
         } else if (arg == "--pot") {
             options.pot = true;
         } else if (arg == "--square") {
@@ -283,6 +357,18 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
     }
     if (options.atlasPath.empty())
         return usageError(fromProject ? "pack needs -o ATLAS (the project names no atlas)" : "pack needs -o ATLAS");
+    if (suffixes && !scales)
+        return usageError("--scale-suffix needs --scale");
+    if (scales) {
+        options.variants.clear(); // replaces a project's variants
+        if (const std::string problem = scaleVariantsOf(*scales, suffixes, options.variants); !problem.empty())
+            return usageError(problem);
+    }
+    if (options.rotate && options.mode != PackBest)
+        return usageError("--rotate needs --mode best (the other modes never turn images)");
+    if (options.rotate && options.gdxAtlas && (options.json || options.jsonArray || options.phaser3))
+        return usageError("--rotate cannot write the .atlas and a JSON description together: their readers turn "
+                          "frames back opposite ways (pack them separately)");
     if (options.inputs.empty())
         return usageError(fromProject ? "pack needs at least one image or folder (the project names none)"
                                       : "pack needs at least one image or folder");
@@ -376,6 +462,17 @@ std::string describedKinds(const PackOptions& options)
     if (options.json || options.jsonArray)
         kinds += " and JSON";
     return kinds + (kinds == "XML" ? " description" : " descriptions");
+}
+
+// The fewest pages the pictures could fill: their area (with the spacing)
+// over a page's, rounded up.
+std::uint64_t leastPages(const PackOptions& options, const SpriteSheet& sprites)
+{
+    std::uint64_t area = 0;
+    for (const LayoutImage& picture : sprites.pictures)
+        area += std::uint64_t(picture.width + options.spacing) * std::uint64_t(picture.height + options.spacing);
+    const std::uint64_t page = std::uint64_t(options.maxSize) * options.maxSize;
+    return std::max<std::uint64_t>(1, (area + page - 1) / page);
 }
 
 // The first of `paths` whose file name is longer than its folder takes
@@ -559,7 +656,12 @@ int packOnce(const PackOptions& options)
     progress.update("writing", writeSteps, writeSteps);
     progress.finish();
     const double occupancy = canvasPixels > 0 ? 100.0 * double(imagePixels) / double(canvasPixels) : 0.0;
-    if (!options.multipack) {
+    if (hasScaleVariants(options)) {
+        // Each variant's pages in turn: "atlas@2x.png (512x256), atlas.png (256x128)".
+        std::printf("packed %zu image%s into %zu scale variant%s of %zu page%s: %s, %s beside each", images.size(),
+                    images.size() == 1 ? "" : "s", options.variants.size(), options.variants.size() == 1 ? "" : "s",
+                    pageCount, pageCount == 1 ? "" : "s", shown(pagesText).c_str(), describedKinds(options).c_str());
+    } else if (!options.multipack) {
         const LayoutPage& sheet = layout.pages[0];
         std::printf("packed %zu image%s into %s (%ux%u, %.1f%% occupied), description %s", images.size(),
                     images.size() == 1 ? "" : "s", shown(options.atlasPath).c_str(), sheet.width, sheet.height, occupancy,
@@ -579,7 +681,13 @@ int packOnce(const PackOptions& options)
     }
     if (options.phaser3)
         std::printf(", Phaser 3 multi-atlas %s", shown(phaserAtlasPath(options)).c_str());
-
+    if (const std::uint64_t least = leastPages(options, sprites); options.multipack && options.mode != PackBest &&
+                                                                 pageCount > 2 * least) {
+        // The exact modes fill page after page greedily, which on some sets
+        // (long strips on small pages) leaves most of each page empty.
+        std::printf("; %zu pages where %llu could hold the images: --mode best packs them tighter", pageCount,
+                    static_cast<unsigned long long>(least));
+    }
     if (options.sprites.alias)
         std::printf("; %zu aliased", sprites.aliased);
     if (!skipped.empty())

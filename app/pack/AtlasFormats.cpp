@@ -150,16 +150,23 @@ bool atlasGdxText(const AtlasPageInfo& page, const std::vector<AtlasFrame>& fram
             return fail(error, "the frame name \"" + region + "\" of " + frame.key + " " + problem);
         const AtlasFrameRect& rect = frame.rect;
         const AtlasTrim& source = frame.source;
-        out += region + "\n  rotate: false\n";
+        // The layout every reader takes: "rotate: true" and the picture's own
+        // size, the region being stored turned counter-clockwise in size.y x
+        // size.x pixels.
+        if (frame.rotated && frame.clockwise)
+            return fail(error, "the frame " + frame.key + " is turned clockwise, which .atlas readers would show "
+                               "upside down");
+        const std::int32_t w = pictureWidth(frame), h = pictureHeight(frame);
+        out += region + (frame.rotated ? "\n  rotate: true\n" : "\n  rotate: false\n");
         out += "  xy: " + pair(rect.x, rect.y) + "\n";
-        out += "  size: " + pair(rect.w, rect.h) + "\n";
+        out += "  size: " + pair(w, h) + "\n";
         if (const auto& slice = frame.meta.nineSlice) {
             out += "  split: " + pair(slice->left, slice->right) + ", " + pair(slice->top, slice->bottom) + "\n";
             if (const auto& pad = slice->pad)
                 out += "  pad: " + pair((*pad)[0], (*pad)[1]) + ", " + pair((*pad)[2], (*pad)[3]) + "\n";
         }
         out += "  orig: " + pair(source.sourceWidth, source.sourceHeight) + "\n";
-        out += "  offset: " + pair(source.x, std::int64_t(source.sourceHeight) - source.y - rect.h) + "\n";
+        out += "  offset: " + pair(source.x, std::int64_t(source.sourceHeight) - source.y - h) + "\n";
         out += "  index: " + std::to_string(inSequence ? frame.meta.index : -1) + "\n";
     }
     text = std::move(out);

@@ -20,8 +20,12 @@
 //   the frame name (as in the XML description), then indented "rotate",
 //   "xy", "size", ["split", "pad",] "orig", "offset" and "index" lines. NOTE: this is the
 //   layout every reader of the format accepts, older ones included; the newer
-//   one-line "bounds" form is read only by recent runtimes. Regions are
-//   never rotated; "orig" is the image's size and "offset" where the kept
+//   one-line "bounds" form is read only by recent runtimes. A region the
+//   best-fit layout turned has "rotate: true" (the older form of
+//   "rotate: 90", which older readers would read as false) and its
+//   picture's own "size", the region being stored turned 90 degrees
+//   counter-clockwise, as libGDX's own packer stores it (a frame turned
+//   clockwise is refused); "orig" is the image's size and "offset" where the kept
 //   rectangle of a trimmed image sat in it, counted from its bottom left as
 //   the format has it (0, 0 untrimmed). A frame of an animation is a region
 //   named for its sequence ("walk" for walk_3) with its number as "index",

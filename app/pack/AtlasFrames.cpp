@@ -28,9 +28,11 @@ bool atlasFrames(const CPacker& packer, const std::vector<AtlasImage>& images, s
         }
         frame.name = toStdString(atlasFrameName(image.name));
         frame.rect = atlasFrameRect(packer.entry(found->second), image);
+        frame.rotated = packer.entry(found->second).rotated != 0;
+        frame.clockwise = packer.entry(found->second).rotated >= 0;
         frame.trimmed = image.trim.has_value();
-        frame.source = image.trim ? *image.trim
-                                  : AtlasTrim{0, 0, frame.rect.w, frame.rect.h, frame.rect.w, frame.rect.h};
+        const std::int32_t w = pictureWidth(frame), h = pictureHeight(frame);
+        frame.source = image.trim ? *image.trim : AtlasTrim{0, 0, w, h, w, h};
         frame.meta = image.meta;
         frames.push_back(std::move(frame));
     }

@@ -19,11 +19,18 @@ class CPacker;
 struct AtlasFrame {
     std::string key;        // the image's name, ending included: the JSON key
     std::string name;       // the frame name (atlasFrameName): XML and .atlas
-    AtlasFrameRect rect;    // in the page, y from the top
+    AtlasFrameRect rect;    // in the page, y from the top (as stored: turned when rotated)
+    bool rotated = false;   // the picture is stored turned 90 degrees
+    bool clockwise = true;  // which way it is turned
     bool trimmed = false;   // only part of the original was packed
     AtlasTrim source;       // kept rectangle in the original and the original's size
     FrameMeta meta;
 };
+
+// The picture's own width and height: the stored rectangle's, swapped when
+// the picture is turned.
+inline std::int32_t pictureWidth(const AtlasFrame& frame) { return frame.rotated ? frame.rect.h : frame.rect.w; }
+inline std::int32_t pictureHeight(const AtlasFrame& frame) { return frame.rotated ? frame.rect.w : frame.rect.h; }
 
 // The frames of one page, in the order of `images`. False, naming the image,
 // when one is not in the packer.
@@ -37,6 +44,7 @@ struct AtlasPageInfo {
     std::uint32_t height = 0;
     bool opaque = false;         // a 3-channel (BMP, JPEG) page
     bool premultiplied = false;
+    std::string scale = "1";     // the scale variant's factor (JSON meta.scale)
 };
 
 // Shortest decimal text that reads back as `value` ("0.5", "1", "-0.25");

@@ -35,6 +35,15 @@ std::string atlasJsonPath(const std::string& atlasPath)
     return atlasPath.substr(0, atlasPath.size() - 3) + "json";
 }
 
+std::string jsonTurnProblem(const std::vector<AtlasFrame>& frames)
+{
+    for (const AtlasFrame& frame : frames) {
+        if (frame.rotated && !frame.clockwise)
+            return "the frame " + frame.key + " is turned counter-clockwise, which JSON readers would show upside down";
+    }
+    return std::string();
+}
+
 bool appendJsonFrame(std::string& out, const AtlasFrame& frame, const std::string* filename)
 {
     out += "{";
@@ -44,11 +53,14 @@ bool appendJsonFrame(std::string& out, const AtlasFrame& frame, const std::strin
             return false;
         out += ", ";
     }
+    // NOTE: a turned frame gives the picture's own size, as the web engines
+    // read it: they take the stored rectangle as h x w from (x, y).
+    const std::int32_t w = pictureWidth(frame), h = pictureHeight(frame);
     out += "\"frame\": ";
-    appendRectangle(out, frame.rect.x, frame.rect.y, frame.rect.w, frame.rect.h);
-    out += frame.trimmed ? ", \"rotated\": false, \"trimmed\": true, \"spriteSourceSize\": "
-                         : ", \"rotated\": false, \"trimmed\": false, \"spriteSourceSize\": ";
-    appendRectangle(out, frame.source.x, frame.source.y, frame.rect.w, frame.rect.h);
+    appendRectangle(out, frame.rect.x, frame.rect.y, w, h);
+    out += frame.rotated ? ", \"rotated\": true" : ", \"rotated\": false";
+    out += frame.trimmed ? ", \"trimmed\": true, \"spriteSourceSize\": " : ", \"trimmed\": false, \"spriteSourceSize\": ";
+    appendRectangle(out, frame.source.x, frame.source.y, w, h);
     out += ", \"sourceSize\": ";
     appendSize(out, frame.source.sourceWidth, frame.source.sourceHeight);
     if (const auto& pivot = frame.meta.pivot) {
@@ -121,6 +133,11 @@ bool atlasJsonText(const std::string& atlasPath, const CPacker& packer, const st
 bool atlasJsonText(const AtlasPageInfo& page, const std::vector<AtlasFrame>& frames,
                    const std::vector<std::string>& relatedPacks, std::string& text, std::string* error)
 {
+    if (const std::string problem = jsonTurnProblem(frames); !problem.empty()) {
+        if (error)
+            *error = problem;
+        return false;
+    }
     std::string out;
     out.reserve(frames.size() * 220 + 256);
     out += "{\"frames\": {";
@@ -148,7 +165,8 @@ bool atlasJsonText(const AtlasPageInfo& page, const std::vector<AtlasFrame>& fra
     }
     out += page.opaque ? ", \"format\": \"RGB888\", \"size\": " : ", \"format\": \"RGBA8888\", \"size\": ";
     appendSize(out, page.width, page.height);
-    out += ", \"scale\": \"1\"";
+    out += ", \"scale\": ";
+    appendJsonString(out, page.scale);
     if (page.premultiplied)
         out += ", \"premultipliedAlpha\": true";
     if (!relatedPacks.empty()) {

@@ -11,7 +11,10 @@
 //
 // one frame a line, keyed by the image's name, in the order the images were
 // added, with the rectangles of the XML description (y counted from the
-// top). Images are never rotated. A trimmed image has "trimmed": true, its
+// top). A frame the best-fit layout turned (stored 90 degrees clockwise)
+// has "rotated": true and, as PixiJS and Phaser read it, its "frame" gives
+// the picture's own width and height: the stored rectangle is "h" wide and
+// "w" high from ("x", "y"). A trimmed image has "trimmed": true, its
 // kept rectangle's place in the original as "spriteSourceSize" and the
 // original size as "sourceSize". "format" is "RGBA8888" for PNG and TGA
 // atlases and "RGB888" for BMP and JPEG ones; a premultiplied atlas adds
@@ -54,6 +57,10 @@ bool atlasJsonText(const std::string& atlasPath, const CPacker& packer, const st
 // there are any.
 bool atlasJsonText(const AtlasPageInfo& page, const std::vector<AtlasFrame>& frames,
                    const std::vector<std::string>& relatedPacks, std::string& text, std::string* error);
+
+// Why the JSON readers would not show the frames as packed (a frame turned
+// counter-clockwise: they turn frames back clockwise only), or "".
+std::string jsonTurnProblem(const std::vector<AtlasFrame>& frames);
 
 // Appends the JSON object of one frame's fields ({"frame": ..., "sourceSize":
 // ... and the set details}) without the key; `filename`, when given, is put

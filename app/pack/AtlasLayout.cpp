@@ -108,6 +108,7 @@ PageResult bestPage(const std::vector<LayoutImage>& images, const std::vector<st
     rules.tight = options.tight;
     rules.pot = options.pot;
     rules.square = options.square;
+    rules.rotate = options.rotate;
     const BestLayout best = packBest(sizes, rules);
     PageResult page;
     page.width = best.width;
@@ -116,7 +117,7 @@ PageResult bestPage(const std::vector<LayoutImage>& images, const std::vector<st
         if (best.x[i] < 0)
             continue;
         page.images.push_back(remaining[i]);
-        page.frames.push_back({0, best.x[i], best.y[i]});
+        page.frames.push_back({0, best.x[i], best.y[i], !best.rotated.empty() && best.rotated[i] != 0});
     }
     return page;
 }
@@ -196,8 +197,10 @@ void fillPagePacker(const std::vector<LayoutImage>& images, const AtlasLayout& l
     for (const std::uint32_t index : layout.pages[page].images) {
         PackEntry entry;
         entry.name = images[index].name;
-        entry.width = images[index].width;
-        entry.height = images[index].height;
+        const bool rotated = layout.frames[index].rotated;
+        entry.width = rotated ? images[index].height : images[index].width;
+        entry.height = rotated ? images[index].width : images[index].height;
+        entry.rotated = rotated;
         entry.x = layout.frames[index].x;
         entry.y = layout.frames[index].y;
         packer.insertEntry(packer.count(), entry);

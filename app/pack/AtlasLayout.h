@@ -53,6 +53,7 @@ struct LayoutOptions {
     bool pot = false;           // both sides powers of two
     bool square = false;        // width equals height
     bool multipack = false;     // images that do not fit one page go on further pages
+    bool rotate = false;        // PackBest may turn images 90 degrees clockwise; the exact modes never do
 };
 
 // Where one input image went.
@@ -60,6 +61,9 @@ struct LayoutFrame {
     std::int32_t page = -1; // index into AtlasLayout::pages; -1 when it fits nowhere
     std::int32_t x = 0;     // left column on the page
     std::int32_t y = 0;     // top row on the page
+    // Stored turned 90 degrees clockwise: the image occupies height x width
+    // pixels from (x, y).
+    bool rotated = false;
 };
 
 struct LayoutPage {
@@ -96,7 +100,9 @@ AtlasLayout layoutAtlas(const std::vector<LayoutImage>& images, const LayoutOpti
 
 // Fills `packer` (cleared first, options kept) with the images of one page,
 // in input order, at their positions, so the atlas save and the description
-// writers (which look images up by name in a CPacker) write that page.
+// writers (which look images up by name in a CPacker) write that page. A
+// turned image's entry has its stored size (height x width) and `rotated`
+// set.
 void fillPagePacker(const std::vector<LayoutImage>& images, const AtlasLayout& layout, std::uint32_t page,
                     CPacker& packer);
 

@@ -44,23 +44,39 @@ std::vector<std::int32_t> entryIndices(const CPacker& packer, const std::vector<
     return indices;
 }
 
-// Copies one image's picture into its entry and repeats its edges.
+// Copies one image's picture into its entry and repeats its edges. A
+// turned entry takes the picture turned its way; its extrusion repeats
+// the turned picture's edges, which are the picture's own edges turned.
 void placePicture(CImage& atlas, const PackEntry& entry, const AtlasImage& image)
 {
     const std::uint32_t x = static_cast<std::uint32_t>(entry.x) + image.extrude;
     const std::uint32_t y = static_cast<std::uint32_t>(entry.y) + image.extrude;
     const CImage& source = *image.image;
-    if (!image.trim) {
-        atlas.blit(source, x, y);
-        extrudeEdges(atlas, {x, y, source.getWidth(), source.getHeight()}, image.extrude);
-        return;
-    }
-    const AtlasTrim& trim = *image.trim;
+    const AtlasTrim whole{0, 0, static_cast<std::int32_t>(source.getWidth()),
+                          static_cast<std::int32_t>(source.getHeight()), 0, 0};
+    const AtlasTrim& trim = image.trim ? *image.trim : whole;
+    const auto w = static_cast<std::uint32_t>(trim.w);
+    const auto h = static_cast<std::uint32_t>(trim.h);
     // blitRect counts source rows from the bottom.
     const std::uint32_t fromBottom = source.getHeight() - static_cast<std::uint32_t>(trim.y + trim.h);
-    atlas.blitRect(source, x, y, static_cast<std::uint32_t>(trim.x), fromBottom, static_cast<std::uint32_t>(trim.w),
-                   static_cast<std::uint32_t>(trim.h));
-    extrudeEdges(atlas, {x, y, static_cast<std::uint32_t>(trim.w), static_cast<std::uint32_t>(trim.h)}, image.extrude);
+    if (!entry.rotated && !image.trim) {
+        atlas.blit(source, x, y);
+        extrudeEdges(atlas, {x, y, w, h}, image.extrude);
+        return;
+    }
+    if (!entry.rotated) {
+        atlas.blitRect(source, x, y, static_cast<std::uint32_t>(trim.x), fromBottom, w, h);
+        extrudeEdges(atlas, {x, y, w, h}, image.extrude);
+        return;
+    }
+    CImage picture;
+    if (!picture.create(w, h, source.getChannels(), source.getBitsPerPixel()))
+        return;
+    picture.blitRect(source, 0, 0, static_cast<std::uint32_t>(trim.x), fromBottom, w, h);
+    CImage turned;
+    turnPicture(picture, entry.rotated > 0, turned);
+    atlas.blit(turned, x, y);
+    extrudeEdges(atlas, {x, y, h, w}, image.extrude);
 }
 
 // A trim rectangle that lies inside its image, as prepareSprites makes them.
@@ -158,6 +174,8 @@ CXMLNode describeAt(const AtlasOutput& output, const CPacker& packer, const std:
         addAttribute(frame, "y", rect.y);
         addAttribute(frame, "w", rect.w);
         addAttribute(frame, "h", rect.h);
+        if (const std::int8_t turn = packer.entry(static_cast<std::uint32_t>(index)).rotated)
+            addAttribute(frame, "rotated", turn);
         if (image.trim) {
             addAttribute(frame, "offsetX", image.trim->x);
             addAttribute(frame, "offsetY", image.trim->y);

@@ -17,6 +17,11 @@
 // size, from its top left), and a nine-slice frame "sliceLeft",
 // "sliceRight", "sliceTop", "sliceBottom" (pixels of the original) and, when
 // it has a content padding, "padLeft", "padRight", "padTop", "padBottom".
+// A frame the best-fit layout turned carries rotated="1" right after "h"
+// (rotated="-1" when it is turned counter-clockwise, as in a pack that also
+// writes the .atlas description): its x, y, w, h are the stored rectangle,
+// which holds the picture turned 90 degrees (w is the picture's height);
+// offsets and original sizes stay those of the upright picture.
 // An atlas saved with premultiplied colour says so with premultiplied="true"
 // on the sprite, after "name"; unpack undoes it.
 //

@@ -2,6 +2,7 @@
 #include "app/pack/AtlasUnpack.h"
 
 #include "app/pack/AtlasFiles.h"
+#include "app/pack/SpritePixels.h"
 #include "core/CFolderLock.h"
 #include "core/CSafeWriter.h"
 #include "image/CImage.h"
@@ -71,6 +72,8 @@ namespace {
 // Where a trimmed frame goes back: its offset in an image of the original
 // size ("offsetX", "offsetY", "originalW", "originalH" on its element).
 struct FrameRestore {
+    bool rotated = false;   // stored turned 90 degrees ("rotated" not 0)
+    bool clockwise = true;  // "rotated" above 0: clockwise; below: counter-clockwise
     bool trimmed = false;
     std::int64_t x = 0;
     std::int64_t y = 0;
@@ -106,6 +109,8 @@ std::vector<FrameRestore> frameRestores(const CXMLNode& root)
         if (child.findAttribute("array", 1))
             break;
         FrameRestore restore;
+        restore.rotated = numberAttribute(child, "rotated") != 0;
+        restore.clockwise = numberAttribute(child, "rotated") > 0;
         restore.trimmed = child.findAttribute("originalW", 1) || child.findAttribute("originalH", 1);
         if (restore.trimmed) {
             restore.x = numberAttribute(child, "offsetX");
@@ -121,8 +126,9 @@ std::vector<FrameRestore> frameRestores(const CXMLNode& root)
 // Why a trimmed frame cannot go back into its original, or "".
 std::string restoreProblem(const SpriteFrame& frame, const FrameRestore& restore)
 {
-    if (restore.x < 0 || restore.y < 0 || restore.x + frame.w > restore.width ||
-        restore.y + frame.h > restore.height)
+    const std::int64_t w = restore.rotated ? frame.h : frame.w;
+    const std::int64_t h = restore.rotated ? frame.w : frame.h;
+    if (restore.x < 0 || restore.y < 0 || restore.x + w > restore.width || restore.y + h > restore.height)
         return "its offset and original size do not hold its rectangle";
     std::string sizeError;
     if (restore.width > 0xFFFFFFFFll || restore.height > 0xFFFFFFFFll)
@@ -402,6 +408,11 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
         }
         CImage image;
         cutAtlasFrame(source, frame, image);
+        if (restore.rotated) {
+            CImage upright;
+            turnPicture(image, !restore.clockwise, upright);
+            image = std::move(upright);
+        }
         if (undoPremultiply)
             unpremultiply(image);
         if (restore.trimmed) {

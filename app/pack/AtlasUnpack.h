@@ -7,7 +7,9 @@
 // frame (one with "originalW" and "originalH") is written at its "offsetX",
 // "offsetY" in a transparent image of the original size, so the unpacked
 // file is the image that was packed; a frame whose offset and original size
-// cannot hold its rectangle is refused.
+// cannot hold its rectangle is refused. A frame with a "rotated" attribute
+// above 0 is stored turned 90 degrees clockwise, below 0 counter-clockwise,
+// and is turned back.
 //
 // The description's folder is locked shared (CFolderLock) while it is read,
 // so a pack replacing the set meanwhile is seen whole or not at all. A frame

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -117,6 +118,38 @@ bool writePage(const std::string& atlasPath, const CPacker& packer, const std::v
                              staged.add(staged.images), staged.add(staged.xml), &error, onPiece);
 }
 
+// The settings of one scale variant: its atlas name, no further variants.
+PackSettings variantSettings(const PackSettings& settings, const ScaleVariant& variant)
+{
+    PackSettings one = settings;
+    one.atlasPath = variantAtlasPath(settings.atlasPath, variant.suffix);
+    one.variants.clear();
+    return one;
+}
+
+// The readers of the .atlas description take turned regions as turned
+// counter-clockwise, the JSON readers as turned clockwise (the layout's
+// way): a pack writing the .atlas turns its pictures the other way.
+void turnForReaders(const PackSettings& settings, CPacker& packer)
+{
+    if (!settings.gdxAtlas)
+        return;
+    for (std::uint32_t i = 0; i < packer.count(); ++i) {
+        if (packer.entry(i).rotated > 0)
+            packer.entry(i).rotated = -1;
+    }
+}
+
+// Why the settings cannot be written with turned frames, or "".
+std::string turnProblem(const PackSettings& settings)
+{
+    if (!settings.rotate || settings.mode != PackBest || !settings.gdxAtlas ||
+        !(settings.json || settings.jsonArray || settings.phaser3))
+        return std::string();
+    return "--rotate cannot write the .atlas and a JSON description together: their readers turn frames back "
+           "opposite ways (pack them separately)";
+}
+
 // The other pages' JSON file names, for a multipack page's
 // meta.related_multi_packs.
 std::vector<std::string> relatedPacksOf(const PackSettings& settings, std::size_t pageCount, std::size_t page)
@@ -145,6 +178,7 @@ LayoutOptions layoutOptionsFor(const PackSettings& settings)
     options.square = settings.square;
     options.multipack = settings.multipack;
     options.border = settings.border;
+    options.rotate = settings.rotate && settings.mode == PackBest;
     return options;
 }
 
@@ -161,8 +195,17 @@ PackedAtlas packAtlas(const std::vector<AtlasImage>& images, const PackSettings&
             sequences.insert(image.meta.animation);
     }
     packed.animations = sequences.size();
-    packed.sprites = prepareSprites(detailed, settings.sprites);
-    packed.layout = layoutAtlas(packed.sprites.pictures, layoutOptionsFor(settings));
+    if (hasScaleVariants(settings)) {
+        // Extrusion and spacing are added per variant, in the cells.
+        SpriteOptions sprites = settings.sprites;
+        sprites.extrude = 0;
+        packed.sprites = prepareSprites(detailed, sprites);
+        packed.variants = planScaleVariants(packed.sprites, settings);
+        packed.layout = layoutAtlas(packed.variants.cells, cellLayoutOptions(settings, packed.variants));
+    } else {
+        packed.sprites = prepareSprites(detailed, settings.sprites);
+        packed.layout = layoutAtlas(packed.sprites.pictures, layoutOptionsFor(settings));
+    }
     orderFrames(packed.sprites, settings.frameOrder);
     return packed;
 }
@@ -202,6 +245,13 @@ std::string atlasPageFile(const PackSettings& settings, std::uint32_t page)
 std::vector<std::string> atlasSetPaths(const PackSettings& settings, std::uint32_t pageCount)
 {
     std::vector<std::string> paths;
+    if (hasScaleVariants(settings)) {
+        for (const ScaleVariant& v : settings.variants) {
+            const std::vector<std::string> more = atlasSetPaths(variantSettings(settings, v), pageCount);
+            paths.insert(paths.end(), more.begin(), more.end());
+        }
+        return paths;
+    }
     for (std::uint32_t page = 0; page < pageCount; ++page) {
         const std::string image = atlasPageFile(settings, page);
         paths.push_back(image);
@@ -219,17 +269,14 @@ std::vector<std::string> atlasSetPaths(const PackSettings& settings, std::uint32
     return paths;
 }
 
-bool writeAtlasSet(const PackSettings& settings, const PackedAtlas& packed, const AtlasWriteProgress& progress,
-                   std::string& error, AtlasWriteReport* report)
+namespace {
+
+// Stages every page of one set into `staged`: the layout's own pages, or
+// with `variant` set that scale variant's (ScaleVariants.h), then the files
+// describing all pages.
+bool stageSet(const PackSettings& settings, const PackedAtlas& packed, std::optional<std::size_t> variant,
+              StagedFiles& staged, const AtlasWriteProgress& progress, std::string& error, AtlasWriteReport* report)
 {
-    if (!packed.refused.empty()) {
-        error = packed.refused;
-        return false;
-    }
-    if (settings.phaser3 && !settings.multipack && (settings.json || settings.jsonArray)) {
-        error = "the Phaser 3 multi-atlas and the JSON description would both be " + phaserAtlasPath(settings);
-        return false;
-    }
     const AtlasLayout& layout = packed.layout;
     const std::vector<LayoutImage>& pictures = packed.sprites.pictures;
     const std::size_t pageCount = layout.pages.size();
@@ -240,30 +287,41 @@ bool writeAtlasSet(const PackSettings& settings, const PackedAtlas& packed, cons
         return false;
     }
     CombinedTexts combined;
-    StagedFiles staged;
     std::uint64_t steps = pageCount;
     CPacker packer;
     for (std::size_t page = 0; page < pageCount; ++page) {
-        const LayoutPage& sheet = layout.pages[page];
         const std::uint32_t index = static_cast<std::uint32_t>(page);
         const std::string path = atlasPageFile(settings, index);
-        fillPagePacker(pictures, layout, index, packer);
-        const std::vector<AtlasImage> pageImages = packed.sprites.pageImages(layout, index);
+        VariantPage scaled;
+        std::uint32_t width = layout.pages[page].width;
+        std::uint32_t height = layout.pages[page].height;
+        std::vector<AtlasImage> pageImages;
+        if (variant) {
+            if (!buildVariantPage(packed.sprites, layout, packed.variants, *variant, index, settings, scaled, error))
+                return false;
+            width = scaled.width;
+            height = scaled.height;
+        } else {
+            fillPagePacker(pictures, layout, index, packer);
+            pageImages = packed.sprites.pageImages(layout, index);
+        }
+        turnForReaders(settings, variant ? scaled.packer : packer);
         const auto onPiece = [&](std::size_t piecesDone, std::size_t pieces) {
             steps = std::uint64_t(pieces) * pageCount;
             if (progress)
                 progress(page * pieces + piecesDone, steps);
         };
-        const AtlasPageInfo info{fileNameOf(path), sheet.width, sheet.height, channels != 4,
-                                 settings.sprites.premultiply};
-        if (!writePage(path, packer, pageImages, info, relatedPacksOf(settings, pageCount, page), settings, combined,
-                       staged, onPiece, error))
+        AtlasPageInfo info{fileNameOf(path), width, height, channels != 4, settings.sprites.premultiply};
+        if (variant)
+            info.scale = scaleText(packed.variants.variants[*variant].factor);
+        if (!writePage(path, variant ? scaled.packer : packer, variant ? scaled.images : pageImages, info,
+                       relatedPacksOf(settings, pageCount, page), settings, combined, staged, onPiece, error))
             return false;
         if (report) {
             report->pagePaths.push_back(path);
-            report->pageWidths.push_back(sheet.width);
-            report->pageHeights.push_back(sheet.height);
-            report->canvasPixels += std::uint64_t(sheet.width) * sheet.height;
+            report->pageWidths.push_back(width);
+            report->pageHeights.push_back(height);
+            report->canvasPixels += std::uint64_t(width) * height;
         }
     }
     // Put in place after every page, so they never name a page that is
@@ -275,11 +333,44 @@ bool writeAtlasSet(const PackSettings& settings, const PackedAtlas& packed, cons
         !stageText(staged.add(staged.descriptions), phaserAtlasPath(settings),
                    phaserAtlasText(combined.phaserTextures, settings.sprites.premultiply), error))
         return false;
-    if (!staged.commit(error))
-        return false;
     if (progress)
         progress(steps, steps);
     return true;
+}
+
+}
+
+bool writeAtlasSet(const PackSettings& settings, const PackedAtlas& packed, const AtlasWriteProgress& progress,
+                   std::string& error, AtlasWriteReport* report)
+{
+    if (!packed.refused.empty()) {
+        error = packed.refused;
+        return false;
+    }
+    if (settings.phaser3 && !settings.multipack && (settings.json || settings.jsonArray)) {
+        error = "the Phaser 3 multi-atlas and the JSON description would both be " + phaserAtlasPath(settings);
+        return false;
+    }
+    if (const std::string problem = turnProblem(settings); !problem.empty()) {
+        error = problem;
+        return false;
+    }
+    // Every variant's files are staged first and put in place together.
+    StagedFiles staged;
+    const std::vector<ScaleVariant>& variants = packed.variants.variants;
+    if (variants.empty()) {
+        if (!stageSet(settings, packed, std::nullopt, staged, progress, error, report))
+            return false;
+    }
+    for (std::size_t v = 0; v < variants.size(); ++v) {
+        const auto onStep = [&](std::uint64_t done, std::uint64_t total) {
+            if (progress)
+                progress(v * total + done, variants.size() * total);
+        };
+        if (!stageSet(variantSettings(settings, variants[v]), packed, v, staged, onStep, error, report))
+            return false;
+    }
+    return staged.commit(error);
 }
 
 std::string phaserAtlasPath(const PackSettings& settings)

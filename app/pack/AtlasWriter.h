@@ -9,6 +9,7 @@
 
 #include "app/pack/AtlasLayout.h"
 #include "app/pack/PackSettings.h"
+#include "app/pack/ScaleVariants.h"
 #include "app/pack/SpriteSheet.h"
 #include "image/CParallelDeflate.h"
 
@@ -18,11 +19,14 @@
 #include <vector>
 
 // The sprites of a pack and where the layout put them.
+// With scale variants (ScaleVariants.h) the layout places the variants'
+// cells and the sprites are prepared without extrusion.
 struct PackedAtlas {
     SpriteSheet sprites;
     AtlasLayout layout;
     std::string refused;        // why the set cannot be written (a sprite's details), or ""
     std::size_t animations = 0; // sequences among the frames (0 with settings.animations off)
+    VariantPlan variants;       // empty without scale variants
 };
 
 // The layout's options as the settings give them.
@@ -47,6 +51,7 @@ std::string atlasPageFile(const PackSettings& settings, std::uint32_t page);
 // by page: the atlas image first, then its XML description and the others
 // the settings ask for; then the files describing all pages at once (the
 // .atlas of a multipack, ATLAS.atlas; the Phaser 3 multi-atlas, ATLAS.json).
+// With scale variants, the same for each variant in turn.
 std::vector<std::string> atlasSetPaths(const PackSettings& settings, std::uint32_t pageCount);
 
 // What writeAtlasSet put on disk.
@@ -61,7 +66,8 @@ struct AtlasWriteReport {
 // PNG atlas, or one step per page for the other formats).
 using AtlasWriteProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
-// Writes every page of a layout that fits, all or nothing: every file of
+// Writes every page of a layout that fits (of every scale variant, in the
+// settings' order), all or nothing: every file of
 // every page (and those describing all pages) is written and synced first,
 // then all are renamed in a row: the atlas images, then the descriptions,
 // the XML ones last (the files readers open first), so that a reader that

@@ -38,12 +38,16 @@ enum PackAlign : std::int32_t {
 
 // One image of the atlas. x and y are set by CPacker::pack; name, width and
 // height by whoever inserts the entry. right = x + width, bottom = y + height.
+// `rotated` (set only by the best-fit layout, never by CPacker) says the
+// picture is stored turned 90 degrees in this rectangle: 1 clockwise, -1
+// counter-clockwise (as libGDX and Spine store turned regions).
 struct PackEntry {
     String name;
     std::int32_t x = 0;
     std::int32_t y = 0;
     std::int32_t width = 0;
     std::int32_t height = 0;
+    std::int8_t rotated = 0;
 };
 
 // Size of the atlas chosen by the canvas size search.

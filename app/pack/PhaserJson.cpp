@@ -7,6 +7,11 @@
 bool phaserTextureText(const AtlasPageInfo& page, const std::vector<AtlasFrame>& frames, std::string& text,
                        std::string* error)
 {
+    if (const std::string problem = jsonTurnProblem(frames); !problem.empty()) {
+        if (error)
+            *error = problem;
+        return false;
+    }
     std::string out;
     out.reserve(frames.size() * 240 + 160);
     out += "{\"image\": ";
@@ -17,7 +22,7 @@ bool phaserTextureText(const AtlasPageInfo& page, const std::vector<AtlasFrame>&
     }
     out += page.opaque ? ", \"format\": \"RGB888\"" : ", \"format\": \"RGBA8888\"";
     out += ", \"size\": {\"w\": " + std::to_string(page.width) + ", \"h\": " + std::to_string(page.height) +
-           "}, \"scale\": 1, \"frames\": [";
+           "}, \"scale\": " + page.scale + ", \"frames\": [";
     for (std::size_t i = 0; i < frames.size(); ++i) {
         out += i == 0 ? "\n\t\t" : ",\n\t\t";
         if (!appendJsonFrame(out, frames[i], &frames[i].key)) {

@@ -285,3 +285,23 @@ void premultiplyAlpha(CImage& image)
             p[c] = static_cast<std::uint8_t>((p[c] * alpha + 127) / 255);
     }
 }
+
+void turnPicture(const CImage& source, bool clockwise, CImage& out)
+{
+    const std::uint32_t width = source.getWidth();
+    const std::uint32_t height = source.getHeight();
+    out.clear();
+    if (!source.getData() || !out.create(height, width, source.getChannels(), source.getBitsPerPixel()))
+        return;
+    const std::size_t bpp = source.getBitsPerPixel() / 8;
+    // Row y of the picture (from the top) becomes column height - 1 - y
+    // turning clockwise, column y turning the other way.
+    for (std::uint32_t y = 0; y < height; ++y) {
+        const std::uint8_t* row = rowAt(source, y);
+        for (std::uint32_t x = 0; x < width; ++x) {
+            const std::uint32_t toX = clockwise ? height - 1 - y : y;
+            const std::uint32_t toY = clockwise ? x : width - 1 - x;
+            std::memcpy(rowAt(out, toY) + std::size_t(toX) * bpp, row + std::size_t(x) * bpp, bpp);
+        }
+    }
+}

@@ -56,6 +56,11 @@ void extrudeEdges(CImage& atlas, const PixelRect& inner, std::uint32_t count);
 // atlas's area. Other formats are left as they are.
 void bleedTransparent(CImage& atlas, const std::vector<PixelRect>& pictures);
 
+// `out` becomes `source` turned 90 degrees, clockwise or counter-clockwise
+// (height x width pixels, same format). Works for any format; an image
+// without pixels gives an empty one.
+void turnPicture(const CImage& source, bool clockwise, CImage& out);
+
 // Multiplies R, G and B by alpha / 255 (rounded to nearest) on an 8-bit
 // RGBA image; other formats are left as they are.
 void premultiplyAlpha(CImage& image);

@@ -307,7 +307,7 @@ void Application::relayout()
     if (!layoutFits) {
         frames.clear();
         for (const LayoutImage& image : images)
-            packer.insertEntry(packer.count(), PackEntry{image.name, 0, 0, image.width, image.height});
+            packer.insertEntry(packer.count(), PackEntry{image.name, 0, 0, image.width, image.height, 0});
         updateStatus();
         placePageControl();
         return;

@@ -84,7 +84,7 @@ TEST(AtlasLayout, ExactModesGiveTheCanvasSearchLayout)
             packer.setMode(mode);
             packer.setSpacing(2);
             for (const LayoutImage& image : images)
-                packer.insertEntry(packer.count(), PackEntry{image.name, 0, 0, image.width, image.height});
+                packer.insertEntry(packer.count(), PackEntry{image.name, 0, 0, image.width, image.height, false});
             const std::optional<CanvasSize> size = packer.packCanvas(tight);
             ASSERT_TRUE(size);
             LayoutOptions options;
