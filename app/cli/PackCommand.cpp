@@ -200,7 +200,7 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
     std::uint32_t channels = 0;
     std::uint32_t bitsPerPixel = 0;
     if (!atlasFormatFor(options.atlasPath, channels, bitsPerPixel))
-        return usageError("the atlas name " + options.atlasPath + " does not end with .bmp, .jpg, .png or .tga");
+        return usageError("the atlas name " + options.atlasPath + " does not end with .bmp, .jpg, .png, .tga or .webp");
     if (const std::string problem = descriptionNameProblem(fileNameOf(options.atlasPath)); !problem.empty())
         return usageError("the atlas name " + options.atlasPath + ": " + problem);
     return exitSuccess;

@@ -24,9 +24,10 @@ void appendSize(std::string& out, std::int64_t w, std::int64_t h)
 
 std::string atlasJsonPath(const std::string& atlasPath)
 {
-    if (atlasPath.size() < 3)
+    const std::size_t letters = atlasEndingLetters(atlasPath);
+    if (atlasPath.size() < letters)
         return "json";
-    return atlasPath.substr(0, atlasPath.size() - 3) + "json";
+    return atlasPath.substr(0, atlasPath.size() - letters) + "json";
 }
 
 bool atlasJsonText(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
@@ -38,7 +39,7 @@ bool atlasJsonText(const std::string& atlasPath, const CPacker& packer, const st
     std::uint32_t bitsPerPixel = 0;
     if (!output.atlasFormat(channels, bitsPerPixel)) {
         if (error)
-            *error = "the atlas name " + atlasPath + " does not end with .bmp, .jpg, .png or .tga";
+            *error = "the atlas name " + atlasPath + " does not end with .bmp, .jpg, .png, .tga or .webp";
         return false;
     }
     std::unordered_map<std::string, std::uint32_t> entryOf;

@@ -181,8 +181,10 @@ std::string atlasDescriptionPath(const std::string& atlasPath)
 String atlasFrameName(const String& imageName)
 {
     const std::uint32_t length = imageName.length();
-    // ".jpeg", the one five-letter ending the command line reads, goes whole.
-    const std::uint32_t ending = length > 5 && lowerAscii(toStdString(imageName).substr(length - 5)) == ".jpeg" ? 5 : 4;
+    // ".jpeg" and ".webp", the five-letter endings the command line reads,
+    // go whole.
+    const std::string last5 = length > 5 ? lowerAscii(toStdString(imageName).substr(length - 5)) : std::string();
+    const std::uint32_t ending = last5 == ".jpeg" || last5 == ".webp" ? 5 : 4;
     return length <= ending ? String("") : imageName.substring(0, length - ending);
 }
 
@@ -220,7 +222,7 @@ bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::v
     std::uint32_t bitsPerPixel = 0;
     if (!output.atlasFormat(channels, bitsPerPixel)) {
         if (error)
-            *error = "the atlas name " + atlasPath + " does not end with .bmp, .jpg, .png or .tga";
+            *error = "the atlas name " + atlasPath + " does not end with .bmp, .jpg, .png, .tga or .webp";
         return false;
     }
     if (!checkImageSize(width, height, "atlas", error))

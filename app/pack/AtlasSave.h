@@ -81,7 +81,7 @@ std::string atlasDescriptionPath(const std::string& atlasPath);
 
 // The frame name of an image: its name without the last four characters
 // (the dot and the three-letter ending), so hero.png gives hero; a ".jpeg"
-// ending in any letter case goes whole (photo.jpeg gives photo).
+// or ".webp" ending in any letter case goes whole (photo.jpeg gives photo).
 String atlasFrameName(const String& imageName);
 
 // Copies every image into `atlas` (already created at the atlas size and
