@@ -20,6 +20,8 @@ const char* const packUsage =
     "                            [--sort natural|bytes]\n"
     "                            [--recursive] [--skip-unreadable] [--json] [--progress]\n"
     "                            [--format xml|json|json-array|atlas] [--watch] [--if-changed]\n"
+    "                            [--compression fast|default|best] [--quality N]\n"
+    "                            [--jpeg-flatten[=#RRGGBB]]\n"
     "                            -o ATLAS IMAGE|FOLDER...\n";
 const char* const unpackUsage = "       quiltforger-cli unpack [--force] DESCRIPTION.xml [-o FOLDER]\n";
 const char* const otherUsage = "       quiltforger-cli --help | --version\n";
@@ -27,9 +29,9 @@ const char* const otherUsage = "       quiltforger-cli --help | --version\n";
 const char* const packHelp =
     "\n"
     "pack    packs the images, in the order given, into the atlas image ATLAS (.bmp, .jpg,\n"
-    "        .png or .tga; the ending picks the format) and writes its description next to\n"
+    "        .png, .tga or .webp; the ending picks the format) and writes its description next to\n"
     "        it (ATLAS with the ending replaced by .xml). A FOLDER adds its image files\n"
-    "        (.bmp, .jpg, .jpeg, .png, .tga in any letter case) in natural name order\n"
+    "        (.bmp, .jpg, .jpeg, .png, .tga, .webp in any letter case) in natural name order\n"
     "        (frame2 before frame10; --sort bytes for plain byte order); the summary\n"
     "        says how many other entries it skipped and why. Each image is named by its\n"
     "        file name. ATLAS's folder is created when missing. The atlas, its descriptions\n"
@@ -41,7 +43,8 @@ const char* const packHelp =
     "                                place images beside earlier ones, then below (auto),\n"
     "                                only beside (right) or only below (down), in the order\n"
     "                                given; or anywhere for the smallest atlas (best, the\n"
-    "                                description still lists them in order); default auto\n"
+    "                                description still lists them in order); default best\n"
+    "                                (the window's default, and its layout, is auto)\n"
     "        --centre                centre images on their neighbour instead of aligning edges\n"
     "        --spacing N             keep N pixels between images and around them; default 0\n"
     "        --no-tight              keep the power-of-two square (best: the searched width)\n"
@@ -76,6 +79,18 @@ const char* const packHelp =
     "        --if-changed            do nothing (exit 0) when the inputs and options are\n"
     "                                those the outputs were made from (digest kept in the\n"
     "                                hidden file .ATLAS.digest beside them)\n"
+    "        --compression fast|default|best\n"
+    "                                PNG and WebP effort, all lossless: default is zlib level 9;\n"
+    "                                fast is libdeflate level 6, several times faster and a\n"
+    "                                little larger; best stores the fewest bytes (palette,\n"
+    "                                grey or RGB when the pixels allow, a filter per row,\n"
+    "                                libdeflate level 12) and takes a few times longer\n"
+    "        --quality N             write a .webp atlas lossy at quality 0 to 100 (default:\n"
+    "                                lossless)\n"
+    "        --jpeg-flatten[=#RRGGBB]\n"
+    "                                a .jpg atlas has no transparency: put it over black (or\n"
+    "                                the colour given); without this, images with pixels that\n"
+    "                                are not opaque are refused\n"
     "        Options with a value also take the form --option=VALUE.\n";
 const char* const unpackHelp =
     "\n"

@@ -7,6 +7,7 @@
 // front end.
 #pragma once
 
+#include "app/pack/AtlasSave.h"
 #include "app/pack/CPacker.h"
 #include "app/pack/NaturalOrder.h"
 #include "app/pack/SpriteSheet.h"
@@ -43,4 +44,15 @@ struct PackSettings {
     bool json = false;
     bool jsonArray = false;
     bool gdxAtlas = false;
+
+    // Output: how the atlas image is encoded. The compression applies to
+    // PNG and WebP; the quality makes a WebP lossy (-1: lossless); a JPEG
+    // atlas whose pictures have transparent pixels is refused unless
+    // jpegFlatten puts it over jpegFlattenColour (0xRRGGBB).
+    ImageCompression compression = ImageCompression::Default;
+    int quality = -1;
+    bool jpegFlatten = false;
+    std::uint32_t jpegFlattenColour = 0x000000;
+
+    AtlasEncoding encoding() const { return {compression, quality, jpegFlatten, jpegFlattenColour}; }
 };
