@@ -2,6 +2,7 @@
 #include "app/cli/CPackInputs.h"
 
 #include "app/pack/AtlasFiles.h"
+#include "app/pack/SpriteNames.h"
 #include "app/cli/CliFiles.h"
 #include "xml/CXMLDocument.h"
 
@@ -53,8 +54,8 @@ ImageFileFormat inputImageFormat(const std::string& path)
     return name.size() > 4 ? imageFormatByEnding(name) : ImageFileFormat::None;
 }
 
-CPackInputs::CPackInputs(const std::vector<std::string>& outputs, bool recursive, NameOrder order)
-    : recursive_(recursive), order_(order)
+CPackInputs::CPackInputs(const std::vector<std::string>& outputs, bool recursive, NameOrder order, bool flatten)
+    : recursive_(recursive), flatten_(flatten), order_(order)
 {
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         struct stat info {};
@@ -91,14 +92,15 @@ bool CPackInputs::collect(const std::vector<std::string>& arguments)
     for (const std::string& argument : arguments) {
         struct stat info {};
         if (::stat(argument.c_str(), &info) != 0) {
-            files_.push_back(PackInput{argument, ImageFileFormat::None, reasonText(errno)});
+            files_.push_back(PackInput{argument, spriteName(fileNameOf(argument)), ImageFileFormat::None,
+                                       reasonText(errno)});
             continue;
         }
         const FileId id{info.st_dev, info.st_ino};
         if (S_ISDIR(info.st_mode)) {
             if (!visitedFolders_.insert(id).second)
                 continue;
-            if (!addFolder(argument, 1))
+            if (!addFolder(argument, 1, ""))
                 return false;
             continue;
         }
@@ -108,13 +110,13 @@ bool CPackInputs::collect(const std::vector<std::string>& arguments)
             return false;
         }
         const ImageFileFormat format = inputImageFormat(argument);
-        files_.push_back(PackInput{argument, format,
+        files_.push_back(PackInput{argument, spriteName(fileNameOf(argument)), format,
                                    format == ImageFileFormat::None ? "not a .bmp, .jpg, .jpeg, .png, .tga or .webp file" : ""});
     }
     return true;
 }
 
-bool CPackInputs::addFolder(const std::string& folder, std::uint32_t depth)
+bool CPackInputs::addFolder(const std::string& folder, std::uint32_t depth, const std::string& prefix)
 {
     DIR* listing = ::opendir(folder.c_str());
     if (!listing) {
@@ -141,18 +143,18 @@ bool CPackInputs::addFolder(const std::string& folder, std::uint32_t depth)
         if (S_ISDIR(info.st_mode)) {
             if (!recursive_ || depth >= maxFolderDepth)
                 ++subfolders_;
-            else if (visitedFolders_.insert(id).second && !addFolder(path, depth + 1))
+            else if (visitedFolders_.insert(id).second && !addFolder(path, depth + 1, prefix + name + "/"))
                 return false;
         } else if (!S_ISREG(info.st_mode)) {
             ++notRegular_;
-        } else if (!addFolderFile(path, id)) {
+        } else if (!addFolderFile(path, spriteName(flatten_ ? name : prefix + name), id)) {
             return false;
         }
     }
     return true;
 }
 
-bool CPackInputs::addFolderFile(const std::string& path, const FileId& id)
+bool CPackInputs::addFolderFile(const std::string& path, const std::string& name, const FileId& id)
 {
     const bool earlier = hasEarlierAtlas_ && sameFile(id, earlierAtlas_);
     if (hasAtlasFile_ && sameFile(id, atlasId_) && !earlier) {
@@ -174,7 +176,7 @@ bool CPackInputs::addFolderFile(const std::string& path, const FileId& id)
         skippedEndings_.insert(endingOf(fileNameOf(path)));
         return true;
     }
-    files_.push_back(PackInput{path, format, ""});
+    files_.push_back(PackInput{path, name, format, ""});
     return true;
 }
 

@@ -35,6 +35,7 @@
 
 struct PackInput {
     std::string path;
+    std::string name;                               // the image's name in the atlas (SpriteNames.h)
     ImageFileFormat format = ImageFileFormat::None; // by the ending; None when it names none
     std::string error;                              // why it cannot be read, found before loading
 };
@@ -42,7 +43,10 @@ struct PackInput {
 class CPackInputs {
 public:
     // `outputs` are the paths the pack writes, the atlas image first.
-    CPackInputs(const std::vector<std::string>& outputs, bool recursive, NameOrder order = NameOrder::Natural);
+    // With `recursive`, files in subfolders are named by their path below the
+    // folder given ("hero/walk_1.png") unless `flatten`.
+    CPackInputs(const std::vector<std::string>& outputs, bool recursive, NameOrder order = NameOrder::Natural,
+                bool flatten = false);
 
     // Adds the inputs; false after printing why the pack must stop (an
     // output among the inputs, a folder that cannot be listed).
@@ -67,14 +71,17 @@ private:
         FileId id;
     };
 
-    bool addFolder(const std::string& folder, std::uint32_t depth);
-    bool addFolderFile(const std::string& path, const FileId& id);
+    // `prefix`: the subfolders walked so far below the folder given, each
+    // followed by "/".
+    bool addFolder(const std::string& folder, std::uint32_t depth, const std::string& prefix);
+    bool addFolderFile(const std::string& path, const std::string& name, const FileId& id);
     const Output* outputFor(const FileId& id) const;
     // Notes the images the atlas descriptions among `names` name.
     void noteDescribedAtlases(const std::string& folder, const std::vector<std::string>& names);
     static bool sameFile(const FileId& a, const FileId& b) { return a.device == b.device && a.inode == b.inode; }
 
     bool recursive_ = false;
+    bool flatten_ = false;
     NameOrder order_ = NameOrder::Natural;
     FileId atlasId_;        // the atlas image, when it exists
     bool hasAtlasFile_ = false;

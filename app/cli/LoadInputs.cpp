@@ -3,6 +3,7 @@
 
 #include "app/pack/AtlasFiles.h"
 #include "app/pack/AtlasText.h"
+#include "app/pack/NinePatch.h"
 
 #include <algorithm>
 #include <atomic>
@@ -15,7 +16,7 @@ void loadOne(const PackInput& file, LoadedInput& result)
 {
     std::string error = file.error;
     if (error.empty())
-        error = descriptionNameProblem(fileNameOf(file.path));
+        error = descriptionNameProblem(file.name);
     auto image = std::make_unique<CImage>();
     if (error.empty() && !loadImageFile(file.path.c_str(), file.format, *image, &error) && error.empty())
         error = "cannot be read";
@@ -23,7 +24,16 @@ void loadOne(const PackInput& file, LoadedInput& result)
         result.error = std::move(error);
         return;
     }
-    image->setName(String(fileNameOf(file.path).c_str()));
+    // A nine-patch packs as the picture inside its guides.
+    if (isNinePatchName(file.path)) {
+        NineSlice slice;
+        if (!takeNinePatch(*image, slice, error)) {
+            result.error = "nine-patch: " + error;
+            return;
+        }
+        result.nineSlice = slice;
+    }
+    image->setName(String(file.name.c_str(), static_cast<std::uint32_t>(file.name.size())));
     result.image = std::move(image);
 }
 

@@ -5,6 +5,7 @@
 #include "app/pack/AtlasJson.h"
 #include "app/pack/AtlasSave.h"
 #include "app/pack/AtlasText.h"
+#include "app/pack/AtlasWriter.h"
 #include "app/pack/CPacker.h"
 #include "app/pack/NaturalOrder.h"
 #include "app/pack/PackSettings.h"
@@ -275,76 +276,13 @@ bool checkNames(const std::vector<PackInput>& files)
 // already on disk and at least the first), each with its descriptions.
 std::vector<std::string> outputsOf(const PackOptions& options)
 {
-    std::vector<std::string> images;
-    if (!options.multipack) {
-        images.push_back(options.atlasPath);
-    } else {
+    std::uint32_t pages = 1;
+    if (options.multipack) {
         struct stat info;
-        for (std::uint32_t page = 0; page == 0 || stat(atlasPagePath(options.atlasPath, page).c_str(), &info) == 0;
-             ++page)
-            images.push_back(atlasPagePath(options.atlasPath, page));
+        while (stat(atlasPagePath(options.atlasPath, pages).c_str(), &info) == 0)
+            ++pages;
     }
-    std::vector<std::string> outputs;
-    for (const std::string& image : images) {
-        outputs.push_back(image);
-        outputs.push_back(atlasDescriptionPath(image));
-        if (options.json || options.jsonArray)
-            outputs.push_back(atlasJsonPath(image));
-        if (options.gdxAtlas)
-            outputs.push_back(atlasGdxPath(image));
-    }
-    return outputs;
-}
-
-// The other descriptions of one page: (path, text), in the order of
-// outputsOf().
-bool describeOthers(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
-                    std::uint32_t width, std::uint32_t height, const PackOptions& options,
-                    std::vector<std::pair<std::string, std::string>>& files, std::string& error)
-{
-    if (options.json || options.jsonArray) {
-        std::string text;
-        if (!atlasJsonText(atlasPath, packer, images, width, height, text, &error, options.sprites.premultiply))
-            return false;
-        if (options.jsonArray && !atlasJsonArrayText(text, text, &error))
-            return false;
-        files.emplace_back(atlasJsonPath(atlasPath), std::move(text));
-    }
-    if (options.gdxAtlas) {
-        std::string text;
-        if (!atlasGdxText(atlasPath, packer, images, width, height, text, &error, options.sprites.premultiply))
-            return false;
-        files.emplace_back(atlasGdxPath(atlasPath), std::move(text));
-    }
-    return true;
-}
-
-// Writes one page: the other descriptions are complete before the atlas is
-// saved and put in place after it, so a failed save leaves them unwritten
-// too.
-bool writePage(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
-               std::uint32_t width, std::uint32_t height, const PackOptions& options,
-               const CParallelDeflate::Progress& onPiece, std::string& error)
-{
-    std::vector<std::pair<std::string, std::string>> texts;
-    if (!describeOthers(atlasPath, packer, images, width, height, options, texts, error))
-        return false;
-    std::vector<std::unique_ptr<CSafeWriter>> files;
-    for (const auto& [path, text] : texts) {
-        files.push_back(std::make_unique<CSafeWriter>());
-        if (!files.back()->open(path, &error))
-            return false;
-        if (!files.back()->write(text.data(), text.size()))
-            return files.back()->commit(&error); // names the failed write
-    }
-    if (!saveAtlas(atlasPath, packer, images, width, height, options.sprites.finish(), options.encoding(), &error,
-                   onPiece))
-        return false;
-    for (const auto& file : files) {
-        if (!file->commit(&error))
-            return false;
-    }
-    return true;
+    return atlasSetPaths(options, pages);
 }
 
 // "XML and JSON descriptions": what the multipack summary says lies beside
@@ -419,7 +357,9 @@ int packOnce(const PackOptions& options)
     for (const auto& image : images)
         atlasImages.push_back(AtlasImage{image->getName(), image.get()});
     // Trimmed, shared and extruded pictures are what gets laid out.
-    const SpriteSheet sprites = prepareSprites(atlasImages, options.sprites);
+    const PackedAtlas packed = packAtlas(atlasImages, options);
+    const SpriteSheet& sprites = packed.sprites;
+    const AtlasLayout& layout = packed.layout;
     if (imageFormatByEnding(options.atlasPath) == ImageFileFormat::Jpeg && !options.jpegFlatten) {
         if (const AtlasImage* transparent = firstTransparentImage(sprites.images)) {
             progress.finish();
@@ -430,19 +370,6 @@ int packOnce(const PackOptions& options)
             return exitFailure;
         }
     }
-    const std::vector<LayoutImage>& layoutImages = sprites.pictures;
-    const std::uint64_t imagePixels = sprites.pictureArea;
-    LayoutOptions layoutOptions;
-    layoutOptions.mode = options.mode;
-    layoutOptions.alignment = options.alignment;
-    layoutOptions.spacing = options.spacing;
-    layoutOptions.tight = options.tight;
-    layoutOptions.maxSize = options.maxSize;
-    layoutOptions.pot = options.pot;
-    layoutOptions.square = options.square;
-    layoutOptions.multipack = options.multipack;
-    layoutOptions.border = options.border;
-    const AtlasLayout layout = layoutAtlas(layoutImages, layoutOptions);
     if (!layout.fits()) {
         progress.finish();
         std::fprintf(stderr, "quiltforger-cli: %zu of %zu images do not fit in the largest atlas (%ux%u)%s\n",
@@ -461,37 +388,30 @@ int packOnce(const PackOptions& options)
                      reasonText(code).c_str());
         return exitFailure;
     }
-    // A PNG atlas moves the bar by pieces compressed; other formats are one
-    // step per page.
     const std::size_t pageCount = layout.pages.size();
     std::uint64_t writeSteps = pageCount;
-    std::string pagesText;
-    std::uint64_t canvasPixels = 0;
-    CPacker packer;
     // Packs into the same folder at once put their sets in place one after
     // the other, never interleaved.
     COutputLock lock;
     lock.acquire(folder);
-    for (std::size_t page = 0; page < pageCount; ++page) {
-        const LayoutPage& sheet = layout.pages[page];
-        const std::string path =
-            options.multipack ? atlasPagePath(options.atlasPath, static_cast<std::uint32_t>(page)) : options.atlasPath;
-        fillPagePacker(layoutImages, layout, static_cast<std::uint32_t>(page), packer);
-        const std::vector<AtlasImage> pageImages = sprites.pageImages(layout, static_cast<std::uint32_t>(page));
-        const auto onPiece = [&](std::size_t piecesDone, std::size_t pieces) {
-            writeSteps = pieces * pageCount;
-            progress.update("writing", page * pieces + piecesDone, writeSteps);
-        };
-        if (!writePage(path, packer, pageImages, sheet.width, sheet.height, options, onPiece, error)) {
-            progress.finish();
-            std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
-            return exitFailure;
-        }
-        canvasPixels += std::uint64_t(sheet.width) * sheet.height;
-        char text[64];
-        std::snprintf(text, sizeof(text), " (%ux%u)", sheet.width, sheet.height);
-        pagesText += (page == 0 ? "" : ", ") + path + text;
+    AtlasWriteReport written;
+    const auto onStep = [&](std::uint64_t done, std::uint64_t total) {
+        writeSteps = total;
+        progress.update("writing", done, total);
+    };
+    if (!writeAtlasSet(options, packed, onStep, error, &written)) {
+        progress.finish();
+        std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
+        return exitFailure;
     }
+    std::string pagesText;
+    for (std::size_t page = 0; page < written.pagePaths.size(); ++page) {
+        char text[64];
+        std::snprintf(text, sizeof(text), " (%ux%u)", written.pageWidths[page], written.pageHeights[page]);
+        pagesText += (page == 0 ? "" : ", ") + written.pagePaths[page] + text;
+    }
+    const std::uint64_t canvasPixels = written.canvasPixels;
+    const std::uint64_t imagePixels = sprites.pictureArea;
     if (options.ifChanged && unreadable == 0) {
         const std::string text = packDigestText(digest, outputsOf(options));
         if (!CSafeWriter::writeFile(digestPath, text.data(), text.size(), &error)) {

@@ -5,7 +5,6 @@
 #include "app/pack/AtlasText.h"
 #include "app/pack/CPacker.h"
 
-#include <unordered_map>
 
 namespace {
 
@@ -80,14 +79,14 @@ std::string atlasGdxPath(const std::string& atlasPath)
 bool atlasJsonArrayText(const std::string& hashText, std::string& text, std::string* error)
 {
     static const std::string head = "{\"frames\": {";
-    static const std::string metaHead = "},\n\"meta\": ";
+    static const std::string tailHead = "},\n\"";
     const auto malformed = [&] { return fail(error, "the JSON description is not in the expected layout"); };
     if (hashText.compare(0, head.size(), head) != 0)
         return malformed();
     std::string out = "{\"frames\": [";
     std::size_t at = head.size();
     for (bool first = true;; first = false) {
-        if (hashText.compare(at, metaHead.size(), metaHead) == 0)
+        if (hashText.compare(at, tailHead.size(), tailHead) == 0)
             break;
         const std::string lead = first ? "\n\t" : ",\n\t";
         if (hashText.compare(at, lead.size(), lead) != 0)
@@ -107,8 +106,9 @@ bool atlasJsonArrayText(const std::string& hashText, std::string& text, std::str
             out.append(hashText, keyEnd + 3, valueEnd - keyEnd - 3);
         at = valueEnd;
     }
-    out += "],\n\"meta\": ";
-    out.append(hashText, at + metaHead.size(), std::string::npos);
+    // The animations (when there are any) and the meta follow as they are.
+    out += "],\n";
+    out.append(hashText, at + tailHead.size() - 1, std::string::npos);
     text = std::move(out);
     return true;
 }
@@ -122,38 +122,46 @@ bool atlasGdxText(const std::string& atlasPath, const CPacker& packer, const std
     std::uint32_t bitsPerPixel = 0;
     if (!output.atlasFormat(channels, bitsPerPixel))
         return fail(error, "the atlas name " + atlasPath + " does not end with .bmp, .jpg, .png, .tga or .webp");
-    if (const std::string problem = gdxNameProblem(output.fileName); !problem.empty())
-        return fail(error, "the atlas name " + output.fileName + " " + problem);
-    std::unordered_map<std::string, std::uint32_t> entryOf;
-    entryOf.reserve(packer.count());
-    for (std::uint32_t i = 0; i < packer.count(); ++i)
-        entryOf.emplace(toStdString(packer.entry(i).name), i);
+    std::vector<AtlasFrame> frames;
+    if (!atlasFrames(packer, images, frames, error))
+        return false;
+    return atlasGdxText(AtlasPageInfo{output.fileName, width, height, channels != 4, premultiplied}, frames, text,
+                        error);
+}
 
+bool atlasGdxText(const AtlasPageInfo& page, const std::vector<AtlasFrame>& frames, std::string& text,
+                  std::string* error)
+{
+    if (const std::string problem = gdxNameProblem(page.fileName); !problem.empty())
+        return fail(error, "the atlas name " + page.fileName + " " + problem);
     std::string out;
-    out.reserve(images.size() * 120 + 128);
-    out += "\n" + output.fileName + "\n";
-    out += "size: " + pair(width, height) + "\n";
-    out += channels == 4 ? "format: RGBA8888\n" : "format: RGB888\n";
+    out.reserve(frames.size() * 120 + 128);
+    out += "\n" + page.fileName + "\n";
+    out += "size: " + pair(page.width, page.height) + "\n";
+    out += page.opaque ? "format: RGB888\n" : "format: RGBA8888\n";
     out += "filter: Nearest, Nearest\nrepeat: none\n";
-    if (premultiplied)
+    if (page.premultiplied)
         out += "pma: true\n";
-    for (const AtlasImage& image : images) {
-        const std::string name = toStdString(image.name);
-        const auto found = entryOf.find(toStdString(image.entryName()));
-        if (found == entryOf.end())
-            return fail(error, "no layout for image " + name);
-        const std::string frame = toStdString(atlasFrameName(image.name));
-        if (const std::string problem = gdxNameProblem(frame); !problem.empty())
-            return fail(error, "the frame name \"" + frame + "\" of " + name + " " + problem);
-        const AtlasFrameRect rect = atlasFrameRect(packer.entry(found->second), image);
-        const AtlasTrim whole{0, 0, rect.w, rect.h, rect.w, rect.h};
-        const AtlasTrim& trim = image.trim ? *image.trim : whole;
-        out += frame + "\n  rotate: false\n";
+    for (const AtlasFrame& frame : frames) {
+        // A frame of a sequence is a region named for the sequence, told
+        // apart by its index.
+        const bool inSequence = !frame.meta.animation.empty();
+        const std::string& region = inSequence ? frame.meta.animation : frame.name;
+        if (const std::string problem = gdxNameProblem(region); !problem.empty())
+            return fail(error, "the frame name \"" + region + "\" of " + frame.key + " " + problem);
+        const AtlasFrameRect& rect = frame.rect;
+        const AtlasTrim& source = frame.source;
+        out += region + "\n  rotate: false\n";
         out += "  xy: " + pair(rect.x, rect.y) + "\n";
         out += "  size: " + pair(rect.w, rect.h) + "\n";
-        out += "  orig: " + pair(trim.sourceWidth, trim.sourceHeight) + "\n";
-        out += "  offset: " + pair(trim.x, std::int64_t(trim.sourceHeight) - trim.y - rect.h) + "\n";
-        out += "  index: -1\n";
+        if (const auto& slice = frame.meta.nineSlice) {
+            out += "  split: " + pair(slice->left, slice->right) + ", " + pair(slice->top, slice->bottom) + "\n";
+            if (const auto& pad = slice->pad)
+                out += "  pad: " + pair((*pad)[0], (*pad)[1]) + ", " + pair((*pad)[2], (*pad)[3]) + "\n";
+        }
+        out += "  orig: " + pair(source.sourceWidth, source.sourceHeight) + "\n";
+        out += "  offset: " + pair(source.x, std::int64_t(source.sourceHeight) - source.y - rect.h) + "\n";
+        out += "  index: " + std::to_string(inSequence ? frame.meta.index : -1) + "\n";
     }
     text = std::move(out);
     return true;

@@ -2,6 +2,7 @@
 #include "app/pack/AtlasSave.h"
 
 #include "app/pack/AtlasFiles.h"
+#include "app/pack/AtlasFrames.h"
 #include "app/pack/CPacker.h"
 #include "app/pack/SpritePixels.h"
 #include "core/CSafeWriter.h"
@@ -181,6 +182,22 @@ CXMLNode describeAt(const AtlasOutput& output, const CPacker& packer, const std:
             addAttribute(frame, "offsetY", image.trim->y);
             addAttribute(frame, "originalW", image.trim->sourceWidth);
             addAttribute(frame, "originalH", image.trim->sourceHeight);
+        }
+        if (const auto& pivot = image.meta.pivot) {
+            addAttribute(frame, "pivotX", String(decimalText(pivot->x).c_str()));
+            addAttribute(frame, "pivotY", String(decimalText(pivot->y).c_str()));
+        }
+        if (const auto& slice = image.meta.nineSlice) {
+            addAttribute(frame, "sliceLeft", slice->left);
+            addAttribute(frame, "sliceRight", slice->right);
+            addAttribute(frame, "sliceTop", slice->top);
+            addAttribute(frame, "sliceBottom", slice->bottom);
+            if (const auto& pad = slice->pad) {
+                addAttribute(frame, "padLeft", (*pad)[0]);
+                addAttribute(frame, "padRight", (*pad)[1]);
+                addAttribute(frame, "padTop", (*pad)[2]);
+                addAttribute(frame, "padBottom", (*pad)[3]);
+            }
         }
         sprite.addChild(frame);
     }

@@ -12,7 +12,11 @@
 // A trimmed frame's line goes on with "offsetX" and "offsetY" (where the kept
 // rectangle sat in the original image, from its top left) and "originalW" and
 // "originalH" (the original image's size); untrimmed frames never carry them,
-// and readers that do not know them see an ordinary frame.
+// and readers that do not know them see an ordinary frame. In the same way
+// a frame with a pivot adds "pivotX" and "pivotY" (fractions of the original
+// size, from its top left), and a nine-slice frame "sliceLeft",
+// "sliceRight", "sliceTop", "sliceBottom" (pixels of the original) and, when
+// it has a content padding, "padLeft", "padRight", "padTop", "padBottom".
 //
 // A JPEG atlas cannot keep transparency: when a packed picture has a pixel
 // that is not opaque, the save is refused unless the encoding asks to
@@ -21,6 +25,7 @@
 // This is the one save the window tool and the command line both use.
 #pragma once
 
+#include "app/pack/SpriteMeta.h"
 #include "core/String.h"
 #include "image/CParallelDeflate.h"
 #include "image/ImageWriteOptions.h"
@@ -65,6 +70,8 @@ struct AtlasImage {
     // Edge pixels repeated around the picture inside its packer entry, which
     // is 2 x extrude wider and higher than the frame.
     std::uint32_t extrude = 0;
+    // Pivot, nine-slice and animation, as the descriptions write them.
+    FrameMeta meta;
 
     const String& entryName() const { return layoutName.length() > 0 ? layoutName : name; }
 };

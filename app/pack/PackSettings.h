@@ -10,13 +10,29 @@
 #include "app/pack/AtlasSave.h"
 #include "app/pack/CPacker.h"
 #include "app/pack/NaturalOrder.h"
+#include "app/pack/SpriteMeta.h"
 #include "app/pack/SpriteSheet.h"
 #include "image/ImageLimits.h"
 
+#include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
+
+// What one sprite carries beyond its pixels, set per sprite by the user.
+struct SpriteSettings {
+    std::optional<SpritePivot> pivot;
+    std::optional<NineSlice> nineSlice;
+};
+
+// One resolution written from the layout: the factor and the suffix put
+// before the atlas name's ending ("@2x" gives atlas@2x.png).
+struct ScaleVariant {
+    double factor = 1.0;
+    std::string suffix;
+};
 
 struct PackSettings {
     // Layout.
@@ -29,13 +45,19 @@ struct PackSettings {
     bool square = false;
     bool multipack = false;
     std::optional<std::uint32_t> border;
+    bool rotate = false;                // best mode may turn images by 90 degrees
+    std::vector<ScaleVariant> variants; // empty: one atlas at the images' own size
 
     // Sprites.
     SpriteOptions sprites;
+    bool animations = true;                             // trailing-number sequences listed
+    std::optional<SpritePivot> pivot;                   // for every sprite without its own
+    std::map<std::string, SpriteSettings> perSprite;    // by frame name
 
     // Inputs: files and folders in the user's order.
     NameOrder order = NameOrder::Natural;
     bool recursive = false;
+    bool flatten = false; // frames named by file name alone even in subfolders
     std::vector<std::string> inputs;
 
     // Outputs: the atlas image and the descriptions beside it (the XML one

@@ -24,7 +24,8 @@ SpriteSheet prepareSprites(const std::vector<AtlasImage>& images, const SpriteOp
         image.extrude = extrude;
         const CImage* pixels = image.image;
         PixelRect rect = pixels ? PixelRect{0, 0, pixels->getWidth(), pixels->getHeight()} : PixelRect{};
-        if (pixels && options.trim) {
+        // A nine-slice picture keeps its margins: its borders count from its edges.
+        if (pixels && options.trim && !image.meta.nineSlice) {
             const PixelRect bounds = trimBounds(*pixels);
             if (bounds != rect) {
                 image.trim = AtlasTrim{std::int32_t(bounds.x), std::int32_t(bounds.y), std::int32_t(bounds.w),

@@ -9,7 +9,8 @@
 //   saveAtlas(path, packer, sheet.pageImages(layout, page), width, height, options.finish(), &error);
 //
 // Trimming cuts every image to the smallest rectangle holding a pixel with
-// alpha above 0 (SpritePixels.h trimBounds). Aliasing packs images with the
+// alpha above 0 (SpritePixels.h trimBounds); a nine-slice image is never
+// trimmed, its borders being counted from its edges. Aliasing packs images with the
 // same pixels (after trimming) once: the first in the given order owns the
 // picture, the others name its entry. Extrusion makes each picture's entry
 // 2 x extrude wider and higher. Every option off leaves each image whole

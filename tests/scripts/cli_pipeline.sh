@@ -87,8 +87,11 @@ rm tree/a.png tree/anim.gif tree/notes.txt
 [ $? -eq 1 ] || fail "nothing to pack: not exit 1"
 grep -q "no images to pack (2 folder entries skipped: 2 subfolders (see --recursive))" err.txt || fail "$(cat err.txt)"
 "$cli" pack --recursive -o deep.png tree >out.txt 2>err.txt || fail "recursive: $(cat err.txt)"
-[ "$(grep -o '<frame name="[^"]*"' deep.xml | tr '\n' ' ')" = '<frame name="a" <frame name="b" <frame name="c" ' ] ||
+[ "$(grep -o '<frame name="[^"]*"' deep.xml | tr '\n' ' ')" = '<frame name="other/a" <frame name="sub/b" <frame name="sub/subsub/c" ' ] ||
     fail "recursive frames: $(cat deep.xml)"
+"$cli" pack --recursive --flatten -o flat2.png tree >out.txt 2>err.txt || fail "flatten: $(cat err.txt)"
+[ "$(grep -o '<frame name="[^"]*"' flat2.xml | tr '\n' ' ')" = '<frame name="a" <frame name="b" <frame name="c" ' ] ||
+    fail "flattened frames: $(cat flat2.xml)"
 cp sprites/sprite0.png tree/sub/a.png
 ln -s .. tree/sub/loop
 "$cli" pack --recursive -o twice.png tree >out.txt 2>err.txt
