@@ -66,7 +66,7 @@ const char* encodingProblem(WebPEncodingError code)
 
 }  // namespace
 
-DecodedImage decodeWebpImage(const std::uint8_t* bytes, std::size_t length)
+DecodedImage decodeWebpImage(const std::uint8_t* bytes, std::size_t length, std::uint64_t pixelLimit)
 {
     WebPDecoderConfig config;
     if (!WebPInitDecoderConfig(&config))
@@ -82,6 +82,9 @@ DecodedImage decodeWebpImage(const std::uint8_t* bytes, std::size_t length)
         return DecodedImage::failure(error.empty() ? "WebP: the picture has no pixels" : error);
 
     const std::uint32_t width = std::uint32_t(features.width), height = std::uint32_t(features.height);
+    if (std::uint64_t(width) * height > pixelLimit)
+        return DecodedImage::failure("WebP: image size " + std::to_string(width) + "x" + std::to_string(height) +
+                                     " is larger than this reader accepts");
     const std::uint32_t bytesPerPixel = features.has_alpha ? 4 : 3;
     const std::size_t size = std::size_t(width) * height * bytesPerPixel;
     DecodedImage result;

@@ -15,6 +15,7 @@
 #pragma once
 
 #include "image/DecodedImage.h"
+#include "image/ImageLimits.h"
 #include "image/ImageWriteOptions.h"
 
 #include <cstddef>
@@ -24,8 +25,11 @@
 
 constexpr std::uint32_t maxWebpSide = 16383;
 
-// Decodes a WebP held in memory; on failure `error` says why.
-DecodedImage decodeWebpImage(const std::uint8_t* bytes, std::size_t length);
+// Decodes a WebP held in memory; on failure `error` says why. Pictures with
+// more than pixelLimit pixels are refused before anything is allocated (the
+// fuzzer uses a smaller limit than the engine's).
+DecodedImage decodeWebpImage(const std::uint8_t* bytes, std::size_t length,
+                             std::uint64_t pixelLimit = maxImagePixels);
 // Reads and decodes a WebP file.
 DecodedImage readWebpFile(const char* path);
 
