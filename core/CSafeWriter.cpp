@@ -10,8 +10,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <pthread.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,6 +76,33 @@ bool resolveLinks(std::string& path, struct stat& info, bool& exists)
     }
 }
 
+// Temporary files are named ".qf-PID-" and six letters, PID being the
+// process that writes them, so that a later pack can tell the litter of an
+// ended process from a file being written. Earlier versions named them
+// ".qf-" and six letters.
+constexpr char temporaryPrefix[] = ".qf-";
+
+// Every temporary file of this process not yet renamed or removed, so that
+// an interrupted process can take them away. Held while a set of files is
+// renamed, so that an interrupt waits for the renames to end.
+std::recursive_mutex& temporariesMutex()
+{
+    static std::recursive_mutex mutex;
+    return mutex;
+}
+
+std::set<std::string>& temporaries()
+{
+    static std::set<std::string> paths;
+    return paths;
+}
+
+void forgetTemporary(const std::string& path)
+{
+    std::lock_guard<std::recursive_mutex> lock(temporariesMutex());
+    temporaries().erase(path);
+}
+
 // Creates a new file with a short hidden name in `folder`, with the mode a
 // plain new file gets (0666 less the umask). -1 with errno on failure.
 int createTemporary(const std::string& folder, std::string& path)
@@ -82,18 +112,50 @@ int createTemporary(const std::string& folder, std::string& path)
     std::uint64_t seed = std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()) ^
                          (std::uint64_t(::getpid()) << 32) ^ (std::uint64_t(counter++) * 0x9E3779B97F4A7C15ull);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = ".qf-";
+        std::string name = temporaryPrefix + std::to_string(::getpid()) + "-";
         for (int i = 0; i < 6; ++i) {
             seed = seed * 6364136223846793005ull + 1442695040888963407ull;
             name += letters[(seed >> 33) % (sizeof letters - 1)];
         }
         path = joinPath(folder, name);
+        std::lock_guard<std::recursive_mutex> lock(temporariesMutex());
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd >= 0)
+            temporaries().insert(path);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
     errno = EEXIST;
     return -1;
+}
+
+bool isLetters(const char* text, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const char c = text[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return text[count] == '\0';
+}
+
+// Whether `name` is a temporary file a writer that ended left behind: one of
+// an ended process, or of the earlier naming and untouched for ten minutes.
+bool isStaleTemporary(const char* name, const struct stat& info)
+{
+    const std::size_t prefix = sizeof temporaryPrefix - 1;
+    if (std::strncmp(name, temporaryPrefix, prefix) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    const char* rest = name + prefix;
+    if (std::strlen(rest) == 6 && isLetters(rest, 6))
+        return std::time(nullptr) - info.st_mtime > 600;
+    char* end = nullptr;
+    errno = 0;
+    const long pid = std::strtol(rest, &end, 10);
+    if (errno != 0 || end == rest || *rest < '1' || *rest > '9' || *end != '-' || !isLetters(end + 1, 6) ||
+        pid <= 0 || pid > 0x3FFFFFFF || pid == long(::getpid()))
+        return false;
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
 }
 
 // Writes all bytes to `fd` at its current position; `written` counts what
@@ -176,6 +238,16 @@ bool CSafeWriter::open(const std::string& folder, const std::string& name, std::
 
 bool CSafeWriter::open(const std::string& path, std::string* error)
 {
+    return openPath(path, true, error);
+}
+
+bool CSafeWriter::openReplacingLink(const std::string& path, std::string* error)
+{
+    return openPath(path, false, error);
+}
+
+bool CSafeWriter::openPath(const std::string& path, bool followLinks, std::string* error)
+{
     discard();
     target_ = path;
     if (path.empty()) {
@@ -185,8 +257,17 @@ bool CSafeWriter::open(const std::string& path, std::string* error)
     }
     struct stat info {};
     bool exists = false;
-    if (!resolveLinks(target_, info, exists))
+    if (!followLinks) {
+        // A link is replaced like a file the user may not keep: the new
+        // file gets the default mode.
+        exists = ::lstat(target_.c_str(), &info) == 0;
+        if (!exists && errno != ENOENT)
+            return fail(error, errno);
+        if (exists && S_ISLNK(info.st_mode))
+            exists = false;
+    } else if (!resolveLinks(target_, info, exists)) {
         return fail(error, errno);
+    }
 
     if (exists && S_ISDIR(info.st_mode))
         return fail(error, EISDIR);
@@ -225,6 +306,7 @@ bool CSafeWriter::open(const std::string& path, std::string* error)
         const int code = errno;
         ::close(fd);
         ::unlink(temporary_.c_str());
+        forgetTemporary(temporary_);
         temporary_.clear();
         return fail(error, code);
     }
@@ -267,8 +349,12 @@ bool CSafeWriter::commit(std::string* error)
     return false;
 }
 
-bool CSafeWriter::commitReplace(std::string* error)
+bool CSafeWriter::prepare(std::string* error)
 {
+    if (mode_ == Mode::Closed)
+        return commit(error); // names the fault
+    if (mode_ != Mode::Replace || stream_ == nullptr)
+        return true; // written at commit(), or prepared already
     std::FILE* file = stream_;
     const int fd = ::fileno(file);
     errno = 0;
@@ -285,11 +371,60 @@ bool CSafeWriter::commitReplace(std::string* error)
     stream_ = nullptr;
     if (std::fclose(file) != 0)
         return fail(error, errno);
+    return true;
+}
+
+bool CSafeWriter::commitReplace(std::string* error)
+{
+    if (!prepare(error))
+        return false;
+    std::lock_guard<std::recursive_mutex> lock(temporariesMutex());
     if (std::rename(temporary_.c_str(), target_.c_str()) != 0)
         return fail(error, errno);
+    temporaries().erase(temporary_);
     temporary_.clear();
     mode_ = Mode::Closed;
     return true;
+}
+
+bool CSafeWriter::commitAll(const std::vector<CSafeWriter*>& files, std::string* error)
+{
+    for (CSafeWriter* file : files) {
+        if (!file->prepare(error))
+            return false;
+    }
+    std::lock_guard<std::recursive_mutex> lock(temporariesMutex());
+    for (CSafeWriter* file : files) {
+        if (!file->commit(error))
+            return false;
+    }
+    return true;
+}
+
+void CSafeWriter::abandonTemporaries()
+{
+    // Taken and never given back: no rename starts after this.
+    temporariesMutex().lock();
+    for (const std::string& path : temporaries())
+        ::unlink(path.c_str());
+    temporaries().clear();
+}
+
+std::size_t CSafeWriter::removeStaleTemporaries(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr)
+        return 0;
+    std::size_t removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        struct stat info {};
+        if (entry->d_name[0] != '.' || ::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (isStaleTemporary(entry->d_name, info) && ::unlinkat(::dirfd(dir), entry->d_name, 0) == 0)
+            ++removed;
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 bool CSafeWriter::takeMemory(std::string* error)
@@ -366,7 +501,9 @@ void CSafeWriter::discard()
 {
     closeStream();
     if (!temporary_.empty()) {
+        std::lock_guard<std::recursive_mutex> lock(temporariesMutex());
         ::unlink(temporary_.c_str());
+        temporaries().erase(temporary_);
         temporary_.clear();
     }
     std::free(memory_);

@@ -6,8 +6,8 @@
 // is put in place depends on what is at the path:
 //
 // - Nothing, or a regular file: the content goes to a temporary file with a
-//   short hidden name (".qf-" and six letters) in the same folder, which
-//   commit() renames over the path. A replaced file keeps its permission bits
+//   short hidden name (".qf-", the process id, "-" and six letters) in the
+//   same folder, which commit() renames over the path. A replaced file keeps its permission bits
 //   and, where the user may set them, its owner and group. NOTE: renaming
 //   gives the path a new file, so other hard links to the old one keep the
 //   old content, as with most editors.
@@ -24,9 +24,14 @@
 // - A folder is refused.
 //
 // Symbolic links are followed: the file they lead to is written and the links
-// stay. Errors read "cannot open <path> for writing: <reason>" from open()
+// stay (openReplacingLink() replaces a link instead). Errors read "cannot open <path> for writing: <reason>" from open()
 // and "cannot write <path>: <reason>" from commit(), with the reason in lower
 // case ("permission denied", "no space left on device").
+//
+// Temporary files are taken away when a write is abandoned, when the
+// process is interrupted (the command line calls abandonTemporaries() on
+// SIGINT and SIGTERM) and, for those a killed process left, by
+// removeStaleTemporaries().
 //
 // Deliberately not done: keeping hard links, extended attributes or ACLs of a
 // replaced file, and syncing the folder after the rename. The data of a
@@ -39,6 +44,7 @@
 #include <functional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 class CSafeWriter {
 public:
@@ -56,6 +62,10 @@ public:
     // cannot be written; nothing has then been created.
     bool open(const std::string& path, std::string* error);
     bool open(const std::string& folder, const std::string& name, std::string* error);
+    // The same, but a symbolic link at the path is replaced by the file
+    // rather than followed (for files written into a folder on behalf of
+    // its content, whose links may lead anywhere).
+    bool openReplacingLink(const std::string& path, std::string* error);
 
     // Where the content goes between open() and commit(); null otherwise.
     std::FILE* stream() const { return stream_; }
@@ -69,6 +79,26 @@ public:
     // Drops the content; the path is left as it was.
     void discard();
 
+    // Everything commit() does but the rename: the content is complete (and
+    // synced when it replaces a file) afterwards. Other modes commit here.
+    bool prepare(std::string* error);
+    // Puts several files in place as one set: each is prepared first, then
+    // they are renamed in a row, in the order given, so the window in which
+    // a reader sees some new and some old files is as short as it can be,
+    // and an interrupt waits for the renames to end. Stops at the first
+    // failure (the files renamed before it stay renamed).
+    static bool commitAll(const std::vector<CSafeWriter*>& files, std::string* error);
+
+    // Removes every temporary file of this process, waiting for a set being
+    // renamed to be complete; nothing is committed afterwards. For a
+    // process about to end on a signal.
+    static void abandonTemporaries();
+    // Removes from `folder` the temporary files of this naming left by
+    // processes that have ended (and those of earlier versions untouched for
+    // ten minutes); returns how many. Call it while holding the folder's
+    // lock.
+    static std::size_t removeStaleTemporaries(const std::string& folder);
+
     // The file written: the path given, with symbolic links followed.
     const std::string& target() const { return target_; }
 
@@ -80,6 +110,7 @@ public:
 private:
     enum class Mode { Closed, Replace, InPlace, Direct };
 
+    bool openPath(const std::string& path, bool followLinks, std::string* error);
     bool fail(std::string* error, int code);
     bool openMemory(std::string* error);
     bool commitReplace(std::string* error);

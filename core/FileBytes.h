@@ -21,7 +21,8 @@ struct FileCloser {
 };
 using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
 
-// Opens `path` for reading when it is a regular file; else null. The file is
+// Opens `path` for reading when it is a regular file; else null, with errno
+// saying why (EISDIR for a folder, EINVAL for another kind of file). The file is
 // opened without blocking and its type asked of the open descriptor before
 // anything is read, so a named pipe without a writer (whose plain open would
 // wait forever), a device or a folder is refused at once. Every reader of
@@ -29,8 +30,10 @@ using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
 FilePointer openRegularFile(const char* path);
 
 // Replaces `bytes` with the file's contents. On failure returns false and,
-// when `error` is given, sets it to "<component>: cannot open <path>",
-// "<component>: file is too large" or "<component>: cannot read <path>".
+// when `error` is given, sets it to "<component>: cannot open <path>: <reason>",
+// "<component>: file is too large" or "<component>: cannot read <path>: <reason>"
+// (the reason as strerror says it, in lower case: "permission denied"; a
+// folder or device is "is a directory" or "invalid argument").
 bool readFileBytes(const char* path, std::vector<std::uint8_t>& bytes, const char* component, std::string* error,
                    std::uint64_t limit = maxFileBytes);
 

@@ -156,13 +156,15 @@ FaceEntries readFace(std::string_view line)
     return face;
 }
 
-// A face entry as a 0-based vertex index, given the vertices read so far;
-// -1 when it names no vertex that exists.
-std::int64_t resolveVertex(std::int64_t entry, std::size_t verticesRead)
+// A face entry as a 0-based vertex index: a positive entry counts from the
+// first vertex of the whole file (faces may come before their vertices), a
+// negative one back from the last vertex read so far. -1 when it names no
+// vertex that exists.
+std::int64_t resolveVertex(std::int64_t entry, std::size_t verticesRead, std::size_t verticesInFile)
 {
-    const auto read = std::int64_t(verticesRead);
-    const std::int64_t index = entry > 0 ? entry - 1 : read + entry;
-    return entry == 0 || index < 0 || index >= read ? -1 : index;
+    const std::int64_t index = entry > 0 ? entry - 1 : std::int64_t(verticesRead) + entry;
+    const auto limit = std::int64_t(entry > 0 ? verticesInFile : verticesRead);
+    return entry == 0 || index < 0 || index >= limit ? -1 : index;
 }
 
 // A parsed material library, with its names looked up in constant time.
@@ -228,7 +230,7 @@ bool readObj(const std::uint8_t* data, std::size_t size, const MaterialLibraryLo
             // the entry alone would make another triangle.
             std::uint32_t index[4];
             for (std::uint32_t i = 0; i < face.count; ++i) {
-                const std::int64_t resolved = resolveVertex(face.vertex[i], nextVertex);
+                const std::int64_t resolved = resolveVertex(face.vertex[i], nextVertex, vertexLines);
                 if (resolved < 0)
                     return;
                 index[i] = std::uint32_t(resolved);

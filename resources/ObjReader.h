@@ -7,10 +7,12 @@
 // triangles), "mtllib" (the rest of the line names one library), "usemtl",
 // and in the library "newmtl", "Ka", "Kd", "Ks" and "Ns". Every vertex of a
 // face takes the diffuse colour (Kd) of the face's material. Anything else is
-// skipped: normals, groups, smoothing, relative (negative) vertex numbers,
-// fifth and later entries of a face.
+// skipped: normals, groups, smoothing, fifth and later entries of a face.
 //
-// Faces that name a vertex outside the vertex list are skipped. More vertices
+// Positive vertex numbers count from the first vertex of the whole file, so
+// a face may come before its vertices; negative ones count back from the
+// last vertex read before the face (-1 is that vertex). Faces that name a
+// vertex outside the vertex list are skipped. More vertices
 // than 16-bit indices can address are refused.
 #pragma once
 

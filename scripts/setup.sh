@@ -17,6 +17,7 @@ packages=(
   imagemagick
   libassimp-dev sox vorbis-tools
   libgtk-3-dev xdotool x11-apps
+  libxxhash-dev help2man dpkg-dev file
 )
 
 missing=()

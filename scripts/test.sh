@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test:
-#   1. Release build, all tests (display tests under Xvfb with Mesa's software renderer);
+#   1. Release build, all tests (display tests under Xvfb with Mesa's software renderer),
+#      then its Debian package, unpacked into a scratch root, runs --version;
 #   2. unit tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
 #   3. every libFuzzer harness for a bounded number of runs on its seed corpus.
 # Exits non-zero when any stage fails. QF_FUZZ_RUNS sets the runs per harness,
@@ -22,6 +23,27 @@ if "$root/scripts/build.sh" release; then
    xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "$(nproc)") || failed+=("release tests")
 else
   failed+=("release build")
+fi
+
+stage "Debian package"
+# Built from the release tree, unpacked into a scratch root, and its command
+# line run from there (the libraries it needs are the system's).
+if [ -x "$root/build/release/app/quiltforger-cli" ]; then
+  package_root=$(mktemp -d)
+  if (cd "$root/build/release" && cpack -G DEB >"$package_root/cpack.log" 2>&1) &&
+     deb=$(ls -t "$root"/build/release/quiltforger_*.deb | head -1) &&
+     dpkg -x "$deb" "$package_root/root" &&
+     "$package_root/root/usr/bin/quiltforger-cli" --version &&
+     [ -f "$package_root/root/usr/share/man/man1/quiltforger-cli.1.gz" ] &&
+     [ -f "$package_root/root/usr/share/bash-completion/completions/quiltforger-cli" ]; then
+    dpkg-deb -f "$deb" Package Version Depends
+  else
+    tail -20 "$package_root/cpack.log"
+    failed+=("package")
+  fi
+  rm -rf "$package_root"
+else
+  failed+=("package (no release build)")
 fi
 
 stage "sanitizer build and unit tests"

@@ -2,15 +2,50 @@
 #include "app/cli/CPackDigest.h"
 
 #include "app/pack/AtlasFiles.h"
-#include "app/cli/CSha256.h"
+#include "app/cli/BuildIdentity.h"
 #include "core/FileBytes.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <sys/stat.h>
+#include <xxhash.h>
 
 namespace {
 
-constexpr const char* digestHeader = "quiltforger-cli digest 1\n";
+constexpr const char* digestHeader = "quiltforger-cli digest 2\n";
+
+struct HashStateFree {
+    void operator()(XXH3_state_t* state) const { XXH3_freeState(state); }
+};
+
+// XXH3-128 over fields, each preceded by its length, so that consecutive
+// fields cannot run into one another ("ab" + "c" differs from "a" + "bc").
+class FieldHash {
+public:
+    FieldHash() : state_(XXH3_createState()) { XXH3_128bits_reset(state_.get()); }
+    void add(const void* bytes, std::size_t size)
+    {
+        const std::uint64_t length = size;
+        XXH3_128bits_update(state_.get(), &length, sizeof length);
+        XXH3_128bits_update(state_.get(), bytes, size);
+    }
+    void add(const std::string& text) { add(text.data(), text.size()); }
+    std::string hex() const
+    {
+        XXH128_canonical_t canonical;
+        XXH128_canonicalFromHash(&canonical, XXH3_128bits_digest(state_.get()));
+        std::string text;
+        for (const unsigned char byte : canonical.digest) {
+            text += "0123456789abcdef"[byte >> 4];
+            text += "0123456789abcdef"[byte & 15];
+        }
+        return text;
+    }
+
+private:
+    std::unique_ptr<XXH3_state_t, HashStateFree> state_;
+};
 
 // "size mtime-seconds.nanoseconds device inode path" of one output, or "".
 std::string outputLine(const std::string& path)
@@ -37,22 +72,22 @@ std::string packDigestPath(const std::string& atlasPath)
 
 std::string packInputsDigest(const std::vector<std::string>& arguments, const std::vector<PackInput>& files)
 {
-    CSha256 sha;
-    sha.updateField(QF_VERSION);
-    sha.updateField(std::to_string(arguments.size()));
+    FieldHash hash;
+    hash.add(std::string(buildIdentity()));
+    hash.add(std::to_string(arguments.size()));
     for (const std::string& argument : arguments)
-        sha.updateField(argument);
+        hash.add(argument);
     std::vector<std::uint8_t> bytes;
     for (const PackInput& file : files) {
-        sha.updateField(file.path);
+        hash.add(file.path);
         std::string error = file.error;
         if (error.empty() && !readFileBytes(file.path.c_str(), bytes, "input", &error))
             bytes.clear();
-        sha.updateField(error);
+        hash.add(error);
         if (error.empty())
-            sha.updateField(std::string(bytes.begin(), bytes.end()));
+            hash.add(bytes.data(), bytes.size());
     }
-    return sha.hex();
+    return hash.hex();
 }
 
 bool packIsUpToDate(const std::string& digestPath, const std::string& digest,
@@ -67,7 +102,7 @@ bool packIsUpToDate(const std::string& digestPath, const std::string& digest,
 
 std::string packDigestText(const std::string& digest, const std::vector<std::string>& outputs)
 {
-    std::string text = std::string(digestHeader) + "inputs " + digest + "\n";
+    std::string text = std::string(digestHeader) + "tool " + buildIdentity() + "\ninputs " + digest + "\n";
     for (const std::string& output : outputs) {
         const std::string line = outputLine(output);
         if (line.empty())

@@ -4,12 +4,15 @@
 //
 // The digest is kept beside the outputs in a hidden file (".ATLAS.digest",
 // ATLAS being the atlas file name) that folder walking passes over and no
-// description reader sees. It holds a SHA-256 over the tool's version, the
-// pack's arguments (all but --if-changed and --watch, which do not change the
-// outputs) and every input file's path and bytes in pack order, and, for
-// each output, its size, modification time and file identity as the pack
-// left it. A pack without --if-changed leaves the digest as it is; its new
-// outputs then no longer match it, so the next --if-changed pack runs.
+// description reader sees. It names the build that packed (its identity,
+// see BuildIdentity.h) and holds an XXH3-128 hash (xxHash) over that
+// identity, the pack's arguments (all but --if-changed and --watch, which
+// do not change the outputs) and every input file's path and bytes in pack
+// order, and, for each output, its size, modification time and file
+// identity as the pack left it. A pack without --if-changed leaves the
+// digest as it is; its new outputs then no longer match it, so the next
+// --if-changed pack runs. Another build of the tool never takes the outputs
+// for its own.
 #pragma once
 
 #include "app/cli/CPackInputs.h"

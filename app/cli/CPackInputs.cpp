@@ -92,8 +92,9 @@ bool CPackInputs::collect(const std::vector<std::string>& arguments)
     for (const std::string& argument : arguments) {
         struct stat info {};
         if (::stat(argument.c_str(), &info) != 0) {
+            const int code = errno;
             files_.push_back(PackInput{argument, spriteName(fileNameOf(argument)), ImageFileFormat::None,
-                                       reasonText(errno)});
+                                       reasonText(code), code == ENOENT});
             continue;
         }
         const FileId id{info.st_dev, info.st_ino};
@@ -105,8 +106,8 @@ bool CPackInputs::collect(const std::vector<std::string>& arguments)
             continue;
         }
         if (const Output* output = outputFor(id)) {
-            std::fprintf(stderr, "%s: is also the output %s; choose another atlas name\n", argument.c_str(),
-                         output->path.c_str());
+            std::fprintf(stderr, "%s: is also the output %s; choose another atlas name\n", shown(argument).c_str(),
+                         shown(output->path).c_str());
             return false;
         }
         const ImageFileFormat format = inputImageFormat(argument);
@@ -120,7 +121,7 @@ bool CPackInputs::addFolder(const std::string& folder, std::uint32_t depth, cons
 {
     DIR* listing = ::opendir(folder.c_str());
     if (!listing) {
-        std::fprintf(stderr, "%s: cannot read the folder: %s\n", folder.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "%s: cannot read the folder: %s\n", shown(folder).c_str(), reasonText(errno).c_str());
         return false;
     }
     std::vector<std::string> names;
@@ -159,7 +160,7 @@ bool CPackInputs::addFolderFile(const std::string& path, const std::string& name
     const bool earlier = hasEarlierAtlas_ && sameFile(id, earlierAtlas_);
     if (hasAtlasFile_ && sameFile(id, atlasId_) && !earlier) {
         std::fprintf(stderr, "%s: is an image to pack and also the atlas being written, which would overwrite it; "
-                     "choose another atlas name\n", path.c_str());
+                     "choose another atlas name\n", shown(path).c_str());
         return false;
     }
     if (earlier || outputFor(id)) {

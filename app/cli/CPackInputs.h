@@ -6,7 +6,9 @@
 // byte order; app/pack/NaturalOrder.h); hidden entries are passed over without a
 // word. Everything else a folder holds is counted by reason for the summary:
 // files without an image ending, subfolders (walked instead with
-// `recursive`, each folder once even when links lead back to it), entries
+// `recursive`, each folder once even when links lead back to it; their
+// files are named by their path below the folder given unless `flatten`,
+// app/pack/SpriteNames.h), entries
 // that are no regular file, and the pack's own outputs.
 //
 // The outputs (the atlas and its descriptions) are never inputs. In a folder,
@@ -38,6 +40,7 @@ struct PackInput {
     std::string name;                               // the image's name in the atlas (SpriteNames.h)
     ImageFileFormat format = ImageFileFormat::None; // by the ending; None when it names none
     std::string error;                              // why it cannot be read, found before loading
+    bool missing = false;                           // given by name and not there
 };
 
 class CPackInputs {

@@ -2,8 +2,10 @@
 // ten times a second.
 #include "app/cli/CProgressBar.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -17,6 +19,16 @@ constexpr auto projectAfter = std::chrono::milliseconds(50);
 constexpr double loadingShare = 0.25;
 constexpr int barWidth = 30;
 constexpr int lineWidth = barWidth + 48;
+
+// The columns of the terminal on stderr, or lineWidth + 1 when it is none
+// (or does not say); a line is at most one less, so it never wraps.
+int terminalColumns()
+{
+    winsize size {};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1)
+        return size.ws_col;
+    return lineWidth + 1;
+}
 
 }
 
@@ -89,8 +101,13 @@ void CProgressBar::draw()
     bar[barWidth] = '\0';
     lastDraw = Clock::now();
     const double seconds = std::chrono::duration<double>(lastDraw - start).count();
-    std::fprintf(stderr, "\r%-8s [%s] %llu/%llu %.1fs ", stage.c_str(), bar, static_cast<unsigned long long>(done),
-                 static_cast<unsigned long long>(total), seconds);
+    char line[256];
+    std::snprintf(line, sizeof line, "%-8s [%s] %llu/%llu %.1fs ", stage.c_str(), bar,
+                  static_cast<unsigned long long>(done), static_cast<unsigned long long>(total), seconds);
+    // Cut to the terminal, so the line never wraps onto one \r cannot reach.
+    const int shown = std::min<int>(int(std::strlen(line)), terminalColumns() - 1);
+    std::fprintf(stderr, "\r%.*s%*s", shown, line, std::max(0, drawnWidth - shown), "");
+    drawnWidth = std::max(drawnWidth, shown);
     std::fflush(stderr);
     drawn = true;
 }
@@ -98,7 +115,8 @@ void CProgressBar::draw()
 void CProgressBar::clearLine()
 {
     if (drawn) {
-        std::fprintf(stderr, "\r%*s\r", lineWidth, "");
+        std::fprintf(stderr, "\r%*s\r", drawnWidth, "");
+        drawnWidth = 0;
         std::fflush(stderr);
         drawn = false;
     }

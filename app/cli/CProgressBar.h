@@ -41,6 +41,7 @@ private:
     bool enabled = false;
     bool visible = false;
     bool drawn = false;
+    int drawnWidth = 0; // columns the bar's line covers
     bool stopping = false;
     Clock::time_point start;
     Clock::time_point lastDraw;

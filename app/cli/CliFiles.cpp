@@ -2,6 +2,7 @@
 #include "app/cli/CliFiles.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -35,4 +36,21 @@ std::string reasonText(int code)
     if (reason.size() >= 2 && reason[0] >= 'A' && reason[0] <= 'Z' && (reason[1] < 'A' || reason[1] > 'Z'))
         reason[0] = static_cast<char>(reason[0] - 'A' + 'a');
     return reason;
+}
+
+std::string shown(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            out += c;
+            continue;
+        }
+        char escaped[5];
+        std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+        out += escaped;
+    }
+    return out;
 }

@@ -7,33 +7,40 @@
 #include "app/pack/AtlasText.h"
 #include "app/pack/AtlasWriter.h"
 #include "app/pack/CPacker.h"
+#include "app/pack/CProject.h"
 #include "app/pack/NaturalOrder.h"
 #include "app/pack/PackSettings.h"
 #include "app/pack/SpriteSheet.h"
-#include "app/cli/COutputLock.h"
 #include "app/cli/CPackDigest.h"
 #include "app/cli/CProgressBar.h"
 #include "app/cli/CWatch.h"
+#include "app/cli/CInterruptCleanup.h"
 #include "app/cli/LoadInputs.h"
 #include "app/cli/CPackInputs.h"
 #include "app/cli/CliCommands.h"
 #include "app/cli/CliFiles.h"
+#include "core/CFolderLock.h"
 #include "core/CSafeWriter.h"
 #include "image/CImage.h"
 #include "image/ImageLimits.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <glib.h>
+#include <limits.h>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -49,11 +56,14 @@ struct PackOptions : PackSettings {
     bool watch = false;
     bool ifChanged = false;
     std::vector<std::string> arguments; // those that shape the outputs, for --if-changed
+    std::string projectPath;            // --project, watched as an input
 };
 
 // Largest accepted spacing; far more than any atlas needs, small enough
 // that sums with image sizes stay far from overflow.
 constexpr unsigned long maxSpacing = 4096;
+// A pivot lies in or near its sprite; far beyond that is a typing mistake.
+constexpr double maxPivot = 1000.0;
 
 // A whole decimal number from `least` to `most`.
 bool parseNumber(const char* text, unsigned long least, unsigned long most, std::uint32_t& number)
@@ -89,21 +99,77 @@ bool parseFormat(const std::string& format, PackOptions& options)
         options.jsonArray = true;
     else if (format == "atlas")
         options.gdxAtlas = true;
+    else if (format == "phaser3")
+        options.phaser3 = true;
     else if (format != "xml")
         return false;
     return true;
 }
 
+// Reads "X,Y" (two decimal fractions) into `pivot`; false when it is not
+// that.
+bool parsePivot(const std::string& text, SpritePivot& pivot)
+{
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos)
+        return false;
+    const auto number = [](const std::string& part, double& value) {
+        const char* end = part.data() + part.size();
+        const auto result = std::from_chars(part.data(), end, value);
+        return !part.empty() && result.ec == std::errc() && result.ptr == end && std::isfinite(value) &&
+               std::fabs(value) <= maxPivot;
+    };
+    return number(text.substr(0, comma), pivot.x) && number(text.substr(comma + 1), pivot.y);
+}
+
 // Parses the pack arguments; returns exitSuccess, or exitUsage after a
 // message. `helpShown` is set when --help printed the help instead.
+// --project FILE: the project's settings become the starting point that the
+// other options change. Its content (paths resolved) counts for
+// --if-changed like an argument.
+int loadProjectOption(int argc, char** argv, PackOptions& options)
+{
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--")
+            break;
+        if (arg != "--project" && arg.rfind("--project=", 0) != 0)
+            continue;
+        if (!options.projectPath.empty())
+            return usageError("--project is given twice");
+        options.projectPath = arg == "--project" ? (i + 1 < argc ? argv[++i] : "") : arg.substr(10);
+        if (options.projectPath.empty())
+            return usageError("--project needs the project file (.qfproj)");
+        CProject project;
+        std::string error;
+        if (!project.load(options.projectPath, error)) {
+            std::fprintf(stderr, "quiltforger-cli: %s; nothing was written\n", shown(error).c_str());
+            return exitFailure;
+        }
+        static_cast<PackSettings&>(options) = project.settings;
+        options.arguments.push_back("--project-settings=" + project.text(""));
+    }
+    return exitSuccess;
+}
+
 int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
 {
+    if (const int status = loadProjectOption(argc, argv, options); status != exitSuccess)
+        return status;
+    const bool fromProject = !options.projectPath.empty();
+    bool inputsGiven = false;
+    bool jsonGiven = false;
+    bool jsonArrayGiven = false;
     bool onlyInputs = false;
     for (int i = 0; i < argc; ++i) {
         std::string arg = argv[i];
         if (onlyInputs || (arg != "--watch" && arg != "--if-changed"))
             options.arguments.push_back(arg);
         if (onlyInputs || arg.empty() || arg[0] != '-' || arg == "-") {
+            // Inputs named here replace the project's.
+            if (!inputsGiven)
+                options.inputs.clear();
+            inputsGiven = true;
             options.inputs.push_back(arg);
             continue;
         }
@@ -118,12 +184,15 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
         const auto takeValue = [&]() -> std::string { return inlineValue ? *inlineValue : std::string(argv[++i]); };
         const bool takesValue = arg == "--mode" || arg == "--spacing" || arg == "--max-size" || arg == "--border" ||
             arg == "--extrude" || arg == "--sort" || arg == "-o" || arg == "--output" || arg == "--format" ||
-            arg == "--compression" || arg == "--quality";
+            arg == "--pivot" || arg == "--project" || arg == "--compression" || arg == "--quality";
         // --jpeg-flatten takes its colour only in the inline form.
         if (inlineValue && !takesValue && arg != "--jpeg-flatten")
             return usageError(arg + " takes no value");
         if (arg == "--") {
             onlyInputs = true;
+        } else if (arg == "--project") {
+            if (!inlineValue)
+                ++i; // read by loadProjectOption
         } else if (arg == "--help" || arg == "-h") {
             printCommandHelp("pack");
             helpShown = true;
@@ -185,15 +254,29 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
             options.tight = false;
         } else if (arg == "--recursive") {
             options.recursive = true;
+        } else if (arg == "--flatten") {
+            options.flatten = true;
+        } else if (arg == "--no-animations") {
+            options.animations = false;
+        } else if (arg == "--pivot") {
+            SpritePivot pivot;
+            if (!hasValue || !parsePivot(takeValue(), pivot))
+                return usageError("--pivot needs X,Y: two fractions of the sprite's size (0.5,1 is the middle of "
+                                  "its bottom edge)");
+            options.pivot = pivot;
         } else if (arg == "--skip-unreadable") {
             options.skipUnreadable = true;
         } else if (arg == "--json") {
             options.json = true;
+            jsonGiven = true;
         } else if (arg == "--progress") {
             options.progress = true;
         } else if (arg == "--format") {
-            if (!hasValue || !parseFormat(takeValue(), options))
-                return usageError("--format needs xml, json, json-array or atlas");
+            const std::string format = hasValue ? takeValue() : std::string();
+            if (!parseFormat(format, options))
+                return usageError("--format needs xml, json, json-array, atlas or phaser3");
+            jsonGiven = jsonGiven || format == "json";
+            jsonArrayGiven = jsonArrayGiven || format == "json-array";
         } else if (arg == "--compression") {
             const std::string level = hasValue ? takeValue() : std::string();
             if (level == "fast")
@@ -227,12 +310,21 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
             return usageError("unknown option " + arg);
         }
     }
+    // A JSON kind named here replaces the project's other one.
+    if (fromProject && jsonGiven != jsonArrayGiven) {
+        options.json = jsonGiven;
+        options.jsonArray = jsonArrayGiven;
+    }
     if (options.atlasPath.empty())
-        return usageError("pack needs -o ATLAS");
+        return usageError(fromProject ? "pack needs -o ATLAS (the project names no atlas)" : "pack needs -o ATLAS");
     if (options.inputs.empty())
-        return usageError("pack needs at least one image or folder");
+        return usageError(fromProject ? "pack needs at least one image or folder (the project names none)"
+                                      : "pack needs at least one image or folder");
     if (options.json && options.jsonArray)
         return usageError("--json and --format json-array would both write " + atlasJsonPath(options.atlasPath));
+    if (options.phaser3 && !options.multipack && (options.json || options.jsonArray))
+        return usageError("--format phaser3 and the JSON description would both write " +
+                          atlasJsonPath(options.atlasPath) + " (with --multipack the pages' JSON are numbered)");
     std::uint32_t channels = 0;
     std::uint32_t bitsPerPixel = 0;
     if (!atlasFormatFor(options.atlasPath, channels, bitsPerPixel))
@@ -244,28 +336,55 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
     return exitSuccess;
 }
 
+// A frame name as case-insensitive file systems compare names: Unicode
+// NFC, case folded (plain bytes, ASCII letters lowered, when not UTF-8).
+std::string foldedName(const std::string& name)
+{
+    if (char* normal = g_utf8_normalize(name.c_str(), -1, G_NORMALIZE_NFC)) {
+        char* folded = g_utf8_casefold(normal, -1);
+        std::string result = folded;
+        g_free(folded);
+        g_free(normal);
+        return result;
+    }
+    return lowerAscii(name);
+}
+
 // Two images under one name (or one frame name) would make the description
-// ambiguous; refuse them, naming both paths.
+// ambiguous; refuse them, naming both paths. Frame names that differ only
+// in letter case or Unicode normalisation pack, with a warning: their
+// unpacked files collide on case-insensitive file systems.
 bool checkNames(const std::vector<PackInput>& files)
 {
     std::map<std::string, std::size_t> byName;
     std::map<std::string, std::size_t> byFrame;
+    std::map<std::string, std::size_t> byFolded;
     bool ok = true;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::string name = fileNameOf(files[i].path);
+        const std::string& name = files[i].name;
         const auto [nameIt, newName] = byName.emplace(name, i);
         if (!newName) {
-            std::fprintf(stderr, "%s and %s: two images named %s\n", files[nameIt->second].path.c_str(),
-                         files[i].path.c_str(), name.c_str());
+            std::fprintf(stderr, "%s and %s: two images named %s\n", shown(files[nameIt->second].path).c_str(),
+                         shown(files[i].path).c_str(), shown(name).c_str());
             ok = false;
             continue;
         }
         const std::string frame = toStdString(atlasFrameName(String(name.c_str())));
         const auto [frameIt, newFrame] = byFrame.emplace(frame, i);
         if (!newFrame) {
-            std::fprintf(stderr, "%s and %s: both would be the frame \"%s\"\n", files[frameIt->second].path.c_str(),
-                         files[i].path.c_str(), frame.c_str());
+            std::fprintf(stderr, "%s and %s: both would be the frame \"%s\"\n",
+                         shown(files[frameIt->second].path).c_str(), shown(files[i].path).c_str(), shown(frame).c_str());
             ok = false;
+            continue;
+        }
+        const auto [foldedIt, newFolded] = byFolded.emplace(foldedName(frame), i);
+        if (!newFolded) {
+            const std::string other = toStdString(atlasFrameName(String(files[foldedIt->second].name.c_str())));
+            std::fprintf(stderr,
+                         "quiltforger-cli: warning: the frames \"%s\" (%s) and \"%s\" (%s) differ only in letter case "
+                         "or Unicode normalisation; their unpacked files collide on case-insensitive file systems\n",
+                         shown(other).c_str(), shown(files[foldedIt->second].path).c_str(), shown(frame).c_str(),
+                         shown(files[i].path).c_str());
         }
     }
     return ok;
@@ -291,24 +410,51 @@ std::string describedKinds(const PackOptions& options)
 {
     std::string kinds = "XML";
     if (options.json || options.jsonArray)
-        kinds += options.gdxAtlas ? ", JSON" : " and JSON";
-    if (options.gdxAtlas)
-        kinds += " and .atlas";
+        kinds += " and JSON";
     return kinds + (kinds == "XML" ? " description" : " descriptions");
+}
+
+// The first of `paths` whose file name is longer than its folder takes
+// (the nearest existing folder's limit; 255 bytes when it cannot be asked),
+// or "".
+std::string tooLongName(const std::vector<std::string>& paths)
+{
+    for (const std::string& path : paths) {
+        std::string folder = folderOf(path);
+        struct stat info {};
+        while (!folder.empty() && ::stat(folder.c_str(), &info) != 0)
+            folder = folderOf(folder) == folder ? std::string() : folderOf(folder);
+        const long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+        if (fileNameOf(path).size() > std::size_t(limit > 0 ? limit : NAME_MAX))
+            return path;
+    }
+    return std::string();
+}
+
+// "a.png, b.png, c.png and 4 more": the first few names of a list.
+std::string someNames(const std::vector<std::string>& names)
+{
+    constexpr std::size_t shownNames = 5;
+    std::string text;
+    for (std::size_t i = 0; i < names.size() && i < shownNames; ++i)
+        text += (i == 0 ? "" : ", ") + shown(names[i]);
+    if (names.size() > shownNames)
+        text += " and " + std::to_string(names.size() - shownNames) + " more";
+    return text;
 }
 
 // One pack: inputs read, packed and written, or the reason on stderr.
 int packOnce(const PackOptions& options)
 {
     const std::vector<std::string> outputs = outputsOf(options);
-    CPackInputs inputs(outputs, options.recursive, options.order);
+    CPackInputs inputs(outputs, options.recursive, options.order, options.flatten);
     if (!inputs.collect(options.inputs))
         return exitFailure;
     const std::vector<PackInput>& files = inputs.files();
     const std::string skipped = inputs.skippedText();
     if (files.empty()) {
         std::fprintf(stderr, "quiltforger-cli: no images to pack%s%s%s\n", skipped.empty() ? "" : " (",
-                     skipped.c_str(), skipped.empty() ? "" : ")");
+                     shown(skipped).c_str(), skipped.empty() ? "" : ")");
         return exitFailure;
     }
     if (!checkNames(files))
@@ -319,7 +465,7 @@ int packOnce(const PackOptions& options)
         digest = packInputsDigest(options.arguments, files);
         if (packIsUpToDate(digestPath, digest, outputs)) {
             std::printf("%s is up to date (inputs and options unchanged since it was packed); nothing written\n",
-                        options.atlasPath.c_str());
+                        shown(options.atlasPath).c_str());
             return exitSuccess;
         }
     }
@@ -327,22 +473,29 @@ int packOnce(const PackOptions& options)
     CProgressBar progress(options.progress);
     std::vector<std::unique_ptr<CImage>> images;
     images.reserve(files.size());
+    std::vector<std::optional<NineSlice>> nineSlices;
     std::size_t unreadable = 0;
+    std::size_t missing = 0; // of the unreadable, those that do not exist
     std::vector<LoadedInput> loaded =
         loadInputs(files, [&](std::size_t done) { progress.update("loading", done, files.size()); });
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!loaded[i].image) {
             ++unreadable;
-            progress.message(files[i].path + ": " + loaded[i].error);
+            missing += files[i].missing ? 1 : 0;
+            progress.message(shown(files[i].path) + ": " + shown(loaded[i].error));
             continue;
         }
         images.push_back(std::move(loaded[i].image));
+        nineSlices.push_back(loaded[i].nineSlice);
     }
     progress.update("loading", files.size(), files.size());
     if (unreadable > 0 && !options.skipUnreadable) {
         progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: nothing was written; --skip-unreadable packs the images that can be "
-                     "read\n");
+        if (missing == unreadable)
+            std::fprintf(stderr, "quiltforger-cli: nothing was written\n");
+        else
+            std::fprintf(stderr, "quiltforger-cli: nothing was written; --skip-unreadable packs the images that can "
+                         "be read\n");
         return exitFailure;
     }
     if (images.empty()) {
@@ -354,12 +507,19 @@ int packOnce(const PackOptions& options)
     progress.update("packing", 0, 1);
     std::vector<AtlasImage> atlasImages;
     atlasImages.reserve(images.size());
-    for (const auto& image : images)
-        atlasImages.push_back(AtlasImage{image->getName(), image.get()});
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        atlasImages.push_back(AtlasImage{images[i]->getName(), images[i].get()});
+        atlasImages.back().meta.nineSlice = nineSlices[i];
+    }
     // Trimmed, shared and extruded pictures are what gets laid out.
     const PackedAtlas packed = packAtlas(atlasImages, options);
     const SpriteSheet& sprites = packed.sprites;
     const AtlasLayout& layout = packed.layout;
+    if (!packed.refused.empty()) {
+        progress.finish();
+        std::fprintf(stderr, "quiltforger-cli: %s\n", shown(packed.refused).c_str());
+        return exitFailure;
+    }
     if (imageFormatByEnding(options.atlasPath) == ImageFileFormat::Jpeg && !options.jpegFlatten) {
         if (const AtlasImage* transparent = firstTransparentImage(sprites.images)) {
             progress.finish();
@@ -372,9 +532,19 @@ int packOnce(const PackOptions& options)
     }
     if (!layout.fits()) {
         progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: %zu of %zu images do not fit in the largest atlas (%ux%u)%s\n",
-                     layout.unplaced, images.size(), options.maxSize, options.maxSize,
-                     options.multipack ? " even on a page of their own" : "; --multipack puts them on more pages");
+        // Counted and named by image: aliased images share their picture's fate.
+        std::vector<std::string> unplaced;
+        for (std::size_t i = 0; i < sprites.images.size(); ++i) {
+            if (layout.frames[sprites.pictureOf[i]].page < 0)
+                unplaced.push_back(toStdString(sprites.images[i].name));
+        }
+        std::uint32_t side = options.maxSize;
+        while (options.pot && (side & (side - 1)) != 0)
+            side &= side - 1;
+        std::fprintf(stderr, "quiltforger-cli: %zu of %zu images do not fit in the largest atlas (%ux%u)%s: %s\n",
+                     unplaced.size(), images.size(), side, side,
+                     options.multipack ? " even on a page of their own" : "; --multipack puts them on more pages",
+                     someNames(unplaced).c_str());
         return exitFailure;
     }
 
@@ -384,16 +554,27 @@ int packOnce(const PackOptions& options)
     if (!makeFolders(folder)) {
         const int code = errno;
         progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: cannot create the folder %s: %s\n", folder.c_str(),
+        std::fprintf(stderr, "quiltforger-cli: cannot create the folder %s: %s\n", shown(folder).c_str(),
                      reasonText(code).c_str());
         return exitFailure;
     }
+    // Every name is checked before anything is written.
     const std::size_t pageCount = layout.pages.size();
+    std::vector<std::string> allOutputs = atlasSetPaths(options, static_cast<std::uint32_t>(pageCount));
+    if (options.ifChanged)
+        allOutputs.push_back(digestPath);
+    if (const std::string name = tooLongName(allOutputs); !name.empty()) {
+        progress.finish();
+        std::fprintf(stderr, "quiltforger-cli: cannot write %s: file name too long; nothing was written\n",
+                     shown(name).c_str());
+        return exitFailure;
+    }
     std::uint64_t writeSteps = pageCount;
     // Packs into the same folder at once put their sets in place one after
     // the other, never interleaved.
-    COutputLock lock;
-    lock.acquire(folder);
+    CFolderLock lock;
+    if (lock.acquire(folder))
+        CSafeWriter::removeStaleTemporaries(folder);
     AtlasWriteReport written;
     const auto onStep = [&](std::uint64_t done, std::uint64_t total) {
         writeSteps = total;
@@ -401,7 +582,7 @@ int packOnce(const PackOptions& options)
     };
     if (!writeAtlasSet(options, packed, onStep, error, &written)) {
         progress.finish();
-        std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
+        std::fprintf(stderr, "quiltforger-cli: %s\n", shown(error).c_str());
         return exitFailure;
     }
     std::string pagesText;
@@ -416,7 +597,7 @@ int packOnce(const PackOptions& options)
         const std::string text = packDigestText(digest, outputsOf(options));
         if (!CSafeWriter::writeFile(digestPath, text.data(), text.size(), &error)) {
             progress.finish();
-            std::fprintf(stderr, "quiltforger-cli: %s\n", error.c_str());
+            std::fprintf(stderr, "quiltforger-cli: %s\n", shown(error).c_str());
             return exitFailure;
         }
     }
@@ -427,23 +608,28 @@ int packOnce(const PackOptions& options)
     if (!options.multipack) {
         const LayoutPage& sheet = layout.pages[0];
         std::printf("packed %zu image%s into %s (%ux%u, %.1f%% occupied), description %s", images.size(),
-                    images.size() == 1 ? "" : "s", options.atlasPath.c_str(), sheet.width, sheet.height, occupancy,
-                    outputs[1].c_str());
+                    images.size() == 1 ? "" : "s", shown(options.atlasPath).c_str(), sheet.width, sheet.height, occupancy,
+                    shown(outputs[1]).c_str());
         if (options.json)
-            std::printf(", JSON description %s", outputs[2].c_str());
+            std::printf(", JSON description %s", shown(outputs[2]).c_str());
         else if (options.jsonArray)
-            std::printf(", JSON array description %s", outputs[2].c_str());
+            std::printf(", JSON array description %s", shown(outputs[2]).c_str());
         if (options.gdxAtlas)
-            std::printf(", .atlas description %s", outputs.back().c_str());
+            std::printf(", .atlas description %s", shown(atlasGdxPath(options.atlasPath)).c_str());
     } else {
         std::printf("packed %zu image%s into %zu page%s: %s, %.1f%% occupied, %s beside each", images.size(),
-                    images.size() == 1 ? "" : "s", pageCount, pageCount == 1 ? "" : "s", pagesText.c_str(),
+                    images.size() == 1 ? "" : "s", pageCount, pageCount == 1 ? "" : "s", shown(pagesText).c_str(),
                     occupancy, describedKinds(options).c_str());
+        if (options.gdxAtlas)
+            std::printf(", .atlas description of every page %s", shown(atlasGdxPath(options.atlasPath)).c_str());
     }
+    if (options.phaser3)
+        std::printf(", Phaser 3 multi-atlas %s", shown(phaserAtlasPath(options)).c_str());
+
     if (options.sprites.alias)
         std::printf("; %zu aliased", sprites.aliased);
     if (!skipped.empty())
-        std::printf("; %s", skipped.c_str());
+        std::printf("; %s", shown(skipped).c_str());
     std::printf("\n");
     if (unreadable > 0) {
         std::fflush(stdout);
@@ -460,12 +646,26 @@ int runPack(int argc, char** argv)
 {
     PackOptions options;
     bool helpShown = false;
-    if (parseOptions(argc, argv, options, helpShown) != exitSuccess)
-        return exitUsage;
+    if (const int status = parseOptions(argc, argv, options, helpShown); status != exitSuccess)
+        return status;
     if (helpShown)
         return exitSuccess;
-    if (!options.watch)
+    if (!options.watch) {
+        CInterruptCleanup::install();
         return packOnce(options);
-    CWatch watch(options.inputs, options.recursive, [&options] { return outputsOf(options); });
-    return watch.run([&options] { return packOnce(options); });
+    }
+    // The project is an input too: each repack reads it again.
+    std::vector<std::string> watched = options.inputs;
+    if (!options.projectPath.empty())
+        watched.push_back(options.projectPath);
+    CWatch watch(watched, options.recursive, [&options] { return outputsOf(options); });
+    return watch.run([&] {
+        if (!options.projectPath.empty()) {
+            PackOptions again;
+            if (parseOptions(argc, argv, again, helpShown) != exitSuccess)
+                return exitFailure;
+            options = std::move(again);
+        }
+        return packOnce(options);
+    });
 }

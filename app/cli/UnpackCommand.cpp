@@ -1,6 +1,7 @@
 // "unpack": one PNG per frame of an atlas description.
 #include "app/pack/AtlasFiles.h"
 #include "app/pack/AtlasUnpack.h"
+#include "app/cli/CInterruptCleanup.h"
 #include "app/cli/CliCommands.h"
 #include "app/cli/CliFiles.h"
 
@@ -42,32 +43,30 @@ int runUnpack(int argc, char** argv)
     }
     if (description.empty())
         return usageError("unpack needs a description");
-    if (!folder.empty() && !makeFolders(folder)) {
-        std::fprintf(stderr, "quiltforger-cli: cannot create the folder %s: %s\n", folder.c_str(),
-                     std::strerror(errno));
-        return exitFailure;
-    }
+    CInterruptCleanup::install();
 
     AtlasUnpackReport report;
     const bool complete = unpackAtlas(description, folder, report, force);
     if (!report.existing.empty()) {
         const std::size_t more = report.existing.size() - 1;
-        std::fprintf(stderr, "quiltforger-cli: %s already exists", report.existing.front().c_str());
+        std::fprintf(stderr, "quiltforger-cli: %s already exists", shown(report.existing.front()).c_str());
         if (more > 0)
             std::fprintf(stderr, ", and %zu more frame file%s", more, more == 1 ? "" : "s");
         std::fprintf(stderr, "; nothing was written (--force replaces them)\n");
         return exitFailure;
     }
     if (!report.error.empty()) {
-        std::fprintf(stderr, "quiltforger-cli: %s\n", report.error.c_str());
+        std::fprintf(stderr, "quiltforger-cli: %s\n", shown(report.error).c_str());
         return exitFailure;
     }
     for (const std::string& problem : report.refused)
-        std::fprintf(stderr, "quiltforger-cli: %s\n", problem.c_str());
+        std::fprintf(stderr, "quiltforger-cli: %s\n", shown(problem).c_str());
+    for (const std::string& warning : report.warnings)
+        std::fprintf(stderr, "quiltforger-cli: warning: %s\n", shown(warning).c_str());
     const std::string descriptionFolder = folderOf(description);
     const std::string shownFolder = !folder.empty() ? folder : !descriptionFolder.empty() ? descriptionFolder : ".";
     std::printf("unpacked %zu frame%s from %s into %s", report.written.size(), report.written.size() == 1 ? "" : "s",
-                description.c_str(), shownFolder.c_str());
+                shown(description).c_str(), shown(shownFolder).c_str());
     if (!report.refused.empty())
         std::printf(", %zu refused", report.refused.size());
     std::printf("\n");

@@ -72,7 +72,9 @@ PageResult exactPage(const std::vector<LayoutImage>& images, const std::vector<s
     // fit there. The page is packed with the right and bottom margins kept
     // free, so that prefix fits the canvas rules too; should the search
     // still refuse it (the layout is greedy, a larger square may place
-    // differently), fewer are tried, backing off ever faster.
+    // differently), fewer are tried, backing off ever faster: the step
+    // doubles up to half of what is left, so the tries are logarithmic in
+    // the count and the step never overflows.
     const std::int64_t margin = options.border.value_or(options.spacing);
     std::int64_t side = options.maxSize;
     if (options.pot) {
@@ -84,7 +86,7 @@ PageResult exactPage(const std::vector<LayoutImage>& images, const std::vector<s
         return {};
     packer.pack(static_cast<std::uint32_t>(limit), static_cast<std::uint32_t>(limit));
     std::size_t count = packer.placedCount();
-    for (std::size_t step = 1; count > 0; step *= 2) {
+    for (std::size_t step = 1; count > 0; step = std::min(step * 2, count / 2 + 1)) {
         CPacker prefix = packerOf(images, remaining, count, options);
         if (const std::optional<CanvasSize> size = prefix.packCanvas(options.tight, rules))
             return pageOf(prefix, remaining, *size);

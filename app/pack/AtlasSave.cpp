@@ -158,12 +158,14 @@ bool composeFinished(const CPacker& packer, const std::vector<AtlasImage>& image
 
 // buildAtlasDescription with the entry indices already looked up.
 CXMLNode describeAt(const AtlasOutput& output, const CPacker& packer, const std::vector<AtlasImage>& images,
-                    const std::vector<std::int32_t>& indices)
+                    const std::vector<std::int32_t>& indices, bool premultiplied = false)
 {
     CXMLNode sprite;
     sprite.name() = "sprite";
     addAttribute(sprite, "file", String(output.fileName.c_str()));
     addAttribute(sprite, "name", String(output.stem.c_str()));
+    if (premultiplied)
+        addAttribute(sprite, "premultiplied", String("true"));
     for (std::size_t i = 0; i < images.size(); ++i) {
         const AtlasImage& image = images[i];
         const std::int32_t index = indices[i];
@@ -292,6 +294,28 @@ bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::v
                std::uint32_t width, std::uint32_t height, const AtlasFinish& finish, const AtlasEncoding& encoding,
                std::string* error, const CParallelDeflate::Progress& progress)
 {
+    CSafeWriter imageFile;
+    CSafeWriter descriptionFile;
+    // The image goes first, so a description never names an image that is
+    // not there yet.
+    return prepareAtlasFiles(atlasPath, packer, images, width, height, finish, encoding, imageFile, descriptionFile,
+                             error, progress) &&
+           CSafeWriter::commitAll({&imageFile, &descriptionFile}, error);
+}
+
+bool prepareAtlasFiles(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+                       std::uint32_t width, std::uint32_t height, const AtlasFinish& finish, CSafeWriter& imageFile,
+                       CSafeWriter& descriptionFile, std::string* error, const CParallelDeflate::Progress& progress)
+{
+    return prepareAtlasFiles(atlasPath, packer, images, width, height, finish, AtlasEncoding{}, imageFile,
+                             descriptionFile, error, progress);
+}
+
+bool prepareAtlasFiles(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+                       std::uint32_t width, std::uint32_t height, const AtlasFinish& finish,
+                       const AtlasEncoding& encoding, CSafeWriter& imageFile, CSafeWriter& descriptionFile,
+                       std::string* error, const CParallelDeflate::Progress& progress)
+{
     const AtlasOutput output = AtlasOutput::parse(atlasPath);
     std::uint32_t channels = 0;
     std::uint32_t bitsPerPixel = 0;
@@ -318,25 +342,21 @@ bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::v
     if (!composeFinished(packer, images, indices, atlas, finish, error, jpeg && encoding.jpegFlatten,
                          encoding.flattenColour))
         return false;
-    const CXMLNode description = describeAt(output, packer, images, indices);
+    const CXMLNode description = describeAt(output, packer, images, indices, finish.premultiply);
 
     // Both files are complete before either is put in place, so a failure
     // up to then (the image cannot be written, say) changes neither.
-    CSafeWriter imageFile;
     ImageWriteOptions writeOptions;
     writeOptions.compression = encoding.compression;
     writeOptions.jpegQuality = 100;
     writeOptions.webpQuality = encoding.quality;
     if (!imageFile.open(output.path, error) ||
-        !writeImageStream(imageFile.stream(), output.format, atlas, writeOptions, error, progress))
+        !writeImageStream(imageFile.stream(), output.format, atlas, writeOptions, error, progress) ||
+        !imageFile.prepare(error))
         return false;
-    CSafeWriter descriptionFile;
     const std::string text = CXMLWriter::fileText(description);
     if (!descriptionFile.open(output.descriptionPath(), error))
         return false;
-    if (!descriptionFile.write(text.data(), text.size()))
-        return descriptionFile.commit(error); // reports the failed write; nothing is put in place
-    // The image goes first, so a description never names an image that is
-    // not there yet.
-    return imageFile.commit(error) && descriptionFile.commit(error);
+    descriptionFile.write(text.data(), text.size());
+    return descriptionFile.prepare(error); // reports a failed write; nothing is put in place
 }

@@ -17,6 +17,8 @@
 // size, from its top left), and a nine-slice frame "sliceLeft",
 // "sliceRight", "sliceTop", "sliceBottom" (pixels of the original) and, when
 // it has a content padding, "padLeft", "padRight", "padTop", "padBottom".
+// An atlas saved with premultiplied colour says so with premultiplied="true"
+// on the sprite, after "name"; unpack undoes it.
 //
 // A JPEG atlas cannot keep transparency: when a packed picture has a pixel
 // that is not opaque, the save is refused unless the encoding asks to
@@ -38,6 +40,7 @@
 
 class CImage;
 class CPacker;
+class CSafeWriter;
 struct PackEntry;
 
 // Where a trimmed picture sat in its image: the kept rectangle (x, y from
@@ -158,3 +161,16 @@ bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::v
 // The first image whose packed picture (its trimmed part when trimmed) has a
 // pixel that is not opaque, or null when every one is opaque.
 const AtlasImage* firstTransparentImage(const std::vector<AtlasImage>& images);
+
+// saveAtlas up to the renames: both files are written and prepared
+// (CSafeWriter::prepare) in `imageFile` and `descriptionFile` but not put in
+// place, for a caller that renames a whole set in a row.
+bool prepareAtlasFiles(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+                       std::uint32_t width, std::uint32_t height, const AtlasFinish& finish, CSafeWriter& imageFile,
+                       CSafeWriter& descriptionFile, std::string* error,
+                       const CParallelDeflate::Progress& progress = {});
+// The same with the image file encoded as `encoding` says (see saveAtlas).
+bool prepareAtlasFiles(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+                       std::uint32_t width, std::uint32_t height, const AtlasFinish& finish,
+                       const AtlasEncoding& encoding, CSafeWriter& imageFile, CSafeWriter& descriptionFile,
+                       std::string* error, const CParallelDeflate::Progress& progress = {});

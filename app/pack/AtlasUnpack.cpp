@@ -2,6 +2,7 @@
 #include "app/pack/AtlasUnpack.h"
 
 #include "app/pack/AtlasFiles.h"
+#include "core/CFolderLock.h"
 #include "core/CSafeWriter.h"
 #include "image/CImage.h"
 #include "image/ImageLimits.h"
@@ -16,6 +17,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <set>
 #include <sys/stat.h>
 #include <vector>
 
@@ -131,6 +133,46 @@ std::string restoreProblem(const SpriteFrame& frame, const FrameRestore& restore
     return std::string();
 }
 
+// True when `name` stays below the folder it is joined to: "/"-separated
+// parts, none empty, "." or "..", and no "\\" (another system's separator).
+bool isSafeSubpath(const std::string& name)
+{
+    if (name.find('\\') != std::string::npos)
+        return false;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = name.find('/', start);
+        const std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (part.empty() || part == "." || (part == ".." && end != std::string::npos))
+            return false;
+        if (end == std::string::npos)
+            return part != ".." || start == 0; // a whole name ".." is the plain file "...png"
+        start = end + 1;
+    }
+}
+
+// Creates the subfolders of `name` (a safe subpath) below `folder`; an
+// existing one must be a real folder, never a link that could lead
+// elsewhere. False with the reason.
+bool makeSubfolders(const std::string& folder, const std::string& name, std::string& error)
+{
+    std::string path = folder;
+    for (std::size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1)) {
+        path = joinPath(folder, name.substr(0, slash));
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0) {
+            if (!S_ISDIR(info.st_mode)) {
+                error = path + ": is not a folder";
+                return false;
+            }
+        } else if (::mkdir(path.c_str(), 0777) != 0) {
+            error = "cannot create the folder " + path + ": " + lowerFirst(std::strerror(errno));
+            return false;
+        }
+    }
+    return true;
+}
+
 // The frame's file name, or why it is refused.
 bool outputName(const SpriteFrame& frame, int& unnamedCounter, std::string& name, std::string& problem)
 {
@@ -138,8 +180,9 @@ bool outputName(const SpriteFrame& frame, int& unnamedCounter, std::string& name
     if (base.empty())
         base = std::to_string(unnamedCounter++);
     name = base + ".png";
-    if (base.find_first_of("/\\") != std::string::npos) {
-        problem = "frame \"" + base + "\" not written: its name holds a folder separator";
+    if (!isSafeSubpath(base)) {
+        problem = "frame \"" + base + "\" not written: its name holds a folder separator that leads outside the "
+                  "output folder";
         return false;
     }
     if (frame.refusal) {
@@ -164,26 +207,110 @@ bool writeFrame(const CImage& image, const std::string& folder, const std::strin
         encodePng(image.getWidth(), image.getHeight(), image.getBitsPerPixel(), image.getData(), error);
     if (bytes.empty())
         return false;
+    std::string reason;
+    if (!makeSubfolders(folder, name, reason)) {
+        if (error)
+            *error = reason;
+        return false;
+    }
+    // A link at a frame's name is replaced, never followed: the frames go
+    // into this folder only.
     CSafeWriter file;
-    if (!file.open(folder, name, error))
+    if (!file.openReplacingLink(joinPath(folder, name), error))
         return false;
     file.write(bytes.data(), bytes.size());
     return file.commit(error);
 }
 
+// The other descriptions the pack writes, which unpack does not read.
+std::string otherDescriptionKind(const std::string& path)
+{
+    const std::string name = lowerAscii(fileNameOf(path));
+    const auto endsWith = [&](const char* ending) {
+        const std::size_t size = std::strlen(ending);
+        return name.size() > size && name.compare(name.size() - size, size, ending) == 0;
+    };
+    if (endsWith(".json"))
+        return "a JSON description";
+    if (endsWith(".atlas"))
+        return "a libGDX/Spine .atlas description";
+    return std::string();
+}
+
+// Creates `folder` and its missing parents; false with errno set.
+bool makeFolderPath(const std::string& folder)
+{
+    if (folder.empty())
+        return true;
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode))
+            return true;
+        errno = ENOTDIR;
+        return false;
+    }
+    const std::string parent = folderOf(folder);
+    if (!parent.empty() && parent != folder && !makeFolderPath(parent))
+        return false;
+    return ::mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+// Undoes premultiplied alpha as closely as 8 bits allow: each colour is the
+// stored one times 255 over alpha, rounded and capped at 255 (within 1 of
+// the packed colour where alpha is high; colour under alpha 0 is lost and
+// stays 0).
+void unpremultiply(CImage& image)
+{
+    if (image.getChannels() != 4 || image.getBitsPerPixel() != 32)
+        return;
+    std::uint8_t* p = image.getData();
+    const std::size_t pixels = std::size_t(image.getWidth()) * image.getHeight();
+    for (std::size_t i = 0; i < pixels; ++i, p += 4) {
+        const std::uint32_t alpha = p[3];
+        if (alpha == 255 || alpha == 0)
+            continue;
+        for (int c = 0; c < 3; ++c)
+            p[c] = static_cast<std::uint8_t>(std::min<std::uint32_t>(255, (p[c] * 255u + alpha / 2) / alpha));
+    }
+}
+
+}
+
+std::string frameOutsideAtlas(const CImage& atlas, std::uint64_t x, std::uint64_t y, std::uint64_t w,
+                              std::uint64_t h)
+{
+    if (x + w <= atlas.getWidth() && y + h <= atlas.getHeight())
+        return std::string();
+    return "its rectangle (" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(w) + " x " +
+           std::to_string(h) + ") does not lie inside the atlas image (" + std::to_string(atlas.getWidth()) + " x " +
+           std::to_string(atlas.getHeight()) + ")";
 }
 
 bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFolder, AtlasUnpackReport& report,
                  bool replaceExisting)
 {
     report = AtlasUnpackReport();
+    // A pack into the description's folder holds this lock while it puts
+    // its files in place: the description and its atlas are of one pack.
+    CFolderLock lock;
+    lock.acquire(folderOf(descriptionPath), CFolderLock::Kind::Shared);
     CXMLDocument document;
-    if (!document.load(String(descriptionPath.c_str()))) {
+    const std::string parseError = document.loadDetailed(String(descriptionPath.c_str()));
+    if (!parseError.empty() || !document.isComplete()) {
         struct stat info {};
+        const std::string kind = otherDescriptionKind(descriptionPath);
         if (::stat(descriptionPath.c_str(), &info) != 0)
             report.error = descriptionPath + ": " + lowerFirst(std::strerror(errno));
+        else if (!kind.empty())
+            report.error = descriptionPath + " is " + kind + "; unpack reads the XML description (ATLAS.xml)";
+        else if (S_ISDIR(info.st_mode))
+            report.error = descriptionPath + ": is a folder";
+        else if (!parseError.empty() && parseError.rfind("XML: cannot", 0) == 0)
+            report.error = descriptionPath + ": " + parseError.substr(5);
         else
-            report.error = descriptionPath + ": cannot be read or is not well-formed XML";
+            report.error = descriptionPath + ": not well-formed XML (" +
+                           (parseError.empty() ? std::string("the text ends inside an element")
+                                               : parseError.substr(5)) + ")";
         return false;
     }
 
@@ -220,6 +347,10 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
     }
 
     const std::string folder = outputFolder.empty() ? descriptionFolder : outputFolder;
+    if (!makeFolderPath(folder)) {
+        report.error = "cannot create the folder " + folder + ": " + lowerFirst(std::strerror(errno));
+        return false;
+    }
     if (!replaceExisting) {
         // Frames are often unpacked beside their source art: nothing is
         // replaced unless asked, and the check comes before any write.
@@ -238,6 +369,9 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
         }
     }
     const std::vector<FrameRestore> restores = frameRestores(root);
+    const std::string premultiplied = lowerAscii(toStdString(root.attributeValue("premultiplied", 1)));
+    const bool undoPremultiply = premultiplied == "true" || premultiplied == "1";
+    std::set<std::string> names;
     int unnamedCounter = 1;
     for (std::uint32_t i = 0; i < sprite->getFrameCount(); ++i) {
         const SpriteFrame& frame = *sprite->getFrame(i);
@@ -255,9 +389,21 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
                 continue;
             }
         }
+        const std::string frameName = name.substr(0, name.size() - 4);
+        const bool repeated = !names.insert(name).second;
+        if (repeated)
+            report.warnings.push_back("frame \"" + frameName + "\" appears more than once; " + name +
+                                      " holds the last one");
         const CImage& source = frame.texture ? *frame.texture : *atlas;
+        if (const std::string outside = frameOutsideAtlas(source, frame.x, frame.y, frame.w, frame.h);
+            !outside.empty()) {
+            report.refused.push_back("frame \"" + frameName + "\" not written: " + outside);
+            continue;
+        }
         CImage image;
         cutAtlasFrame(source, frame, image);
+        if (undoPremultiply)
+            unpremultiply(image);
         if (restore.trimmed) {
             // Back at its offset in a transparent image of the original size.
             CImage original;
@@ -272,7 +418,8 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
             report.refused.push_back(error);
             continue;
         }
-        report.written.push_back(path);
+        if (!repeated)
+            report.written.push_back(path);
     }
     return report.refused.empty();
 }

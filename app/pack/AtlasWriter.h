@@ -21,14 +21,23 @@
 struct PackedAtlas {
     SpriteSheet sprites;
     AtlasLayout layout;
+    std::string refused;        // why the set cannot be written (a sprite's details), or ""
+    std::size_t animations = 0; // sequences among the frames (0 with settings.animations off)
 };
 
 // The layout's options as the settings give them.
 LayoutOptions layoutOptionsFor(const PackSettings& settings);
 
-// Prepares the images (each with pixels, in the user's order) and lays them
-// out. The layout may not fit (`layout.fits()`); nothing is written.
+// Gives the images their details (FrameDetails.h: pivots, nine-slices,
+// animations), prepares them (each with pixels, in the user's order) and
+// lays them out. The layout may not fit (`layout.fits()`); nothing is
+// written.
 PackedAtlas packAtlas(const std::vector<AtlasImage>& images, const PackSettings& settings);
+
+// Puts the sheet's images (not its pictures, which keep the packing order)
+// in the descriptions' frame order: the images `frameOrder` names first, in
+// its order, then the others as they were. packAtlas applies it.
+void orderFrames(SpriteSheet& sprites, const std::vector<std::string>& frameOrder);
 
 // The atlas image of page `page`: the atlas path itself without multipack,
 // "atlas-<page + 1>.png" with it.
@@ -36,7 +45,8 @@ std::string atlasPageFile(const PackSettings& settings, std::uint32_t page);
 
 // Every file a pack with these settings writes for `pageCount` pages, page
 // by page: the atlas image first, then its XML description and the others
-// the settings ask for.
+// the settings ask for; then the files describing all pages at once (the
+// .atlas of a multipack, ATLAS.atlas; the Phaser 3 multi-atlas, ATLAS.json).
 std::vector<std::string> atlasSetPaths(const PackSettings& settings, std::uint32_t pageCount);
 
 // What writeAtlasSet put on disk.
@@ -51,9 +61,18 @@ struct AtlasWriteReport {
 // PNG atlas, or one step per page for the other formats).
 using AtlasWriteProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
-// Writes every page of a layout that fits, each all or nothing: its other
-// descriptions are complete before its atlas image is saved, and put in
-// place after it. False with the reason in `error` on the first failure.
-// The atlas's folder must exist.
+// Writes every page of a layout that fits, all or nothing: every file of
+// every page (and those describing all pages) is written and synced first,
+// then all are renamed in a row: the atlas images, then the descriptions,
+// the XML ones last (the files readers open first), so that a reader that
+// does not lock sees a mix of two packs only during that run of renames
+// (one that takes the folder's lock shared, CFolderLock, never does). A multipack's JSON pages name each other in
+// meta.related_multi_packs. False with the reason in `error` on the first
+// failure (or when packAtlas refused the set). The atlas's folder must
+// exist.
 bool writeAtlasSet(const PackSettings& settings, const PackedAtlas& packed, const AtlasWriteProgress& progress,
                    std::string& error, AtlasWriteReport* report = nullptr);
+
+// Where the Phaser 3 multi-atlas goes: ATLAS.json, beside the atlas name
+// given (not a page's).
+std::string phaserAtlasPath(const PackSettings& settings);

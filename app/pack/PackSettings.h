@@ -66,6 +66,12 @@ struct PackSettings {
     bool json = false;
     bool jsonArray = false;
     bool gdxAtlas = false;
+    bool phaser3 = false; // one multi-atlas JSON for every page (ATLAS.json)
+    // The descriptions' frame order by image name when it is not the
+    // inputs' order (the window lists frames in the order images were
+    // added, packs them in the list's order); names it lacks follow in the
+    // inputs' order.
+    std::vector<std::string> frameOrder;
 
     // Output: how the atlas image is encoded. The compression applies to
     // PNG and WebP; the quality makes a WebP lossy (-1: lossless); a JPEG

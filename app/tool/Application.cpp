@@ -130,6 +130,7 @@ bool Application::findControls()
     spaceScroll = need("spaceScroll", static_cast<CScroll*>(nullptr));
     fontSpaceValue = need("fontSpaceValue", static_cast<CFont*>(nullptr));
     control = need("control", static_cast<CControlBar*>(nullptr));
+    btnOpen = dynamic_cast<CButton*>(gui.find("btnOpen")); // optional
     need("background", static_cast<CGUI*>(nullptr));
     if (!missing.empty()) {
         report("The tool's screen description " + dataFolder + "/gui.xml lacks these controls: " + missing + ".");
@@ -151,6 +152,8 @@ void Application::connectHandlers()
     connectSlot(connections, btnDown->onClick, this, &Application::moveImageDown);
     connectSlot(connections, btnSave->onClick, this, &Application::saveAtlasFile);
     connectSlot(connections, btnUnpack->onClick, this, &Application::unpackAtlasFile);
+    if (btnOpen != nullptr)
+        connectSlot(connections, btnOpen->onClick, this, &Application::openAtlasFile);
     connectSlot(connections, cboxAutoPack->onClick, this, &Application::chooseAutoPack);
     connectSlot(connections, cboxPackRight->onClick, this, &Application::choosePackRight);
     connectSlot(connections, cboxPackDown->onClick, this, &Application::choosePackDown);
@@ -253,6 +256,7 @@ void Application::draw()
         return;
     }
     canvas->setPosition(canvas->getX(), canvas->getY());
+    updateTitle();
     clear(0.5f, 0.5f, 0.5f, 0.0f);
     // The model-view matrix is the identity between frames, so loading it
     // again afterwards restores it.

@@ -20,8 +20,11 @@
 
 #include "app/pack/AtlasLayout.h"
 #include "app/pack/CPacker.h"
+#include "app/pack/PackSettings.h"
 #include "app/pack/SpriteSheet.h"
 #include "app/tool/CAtlasPreview.h"
+#include "app/tool/COptionsPanel.h"
+#include "app/tool/CProjectDocument.h"
 #include "app/tool/Shortcuts.h"
 #include "app/tool/ToolSettings.h"
 #include "core/CMatrix.h"
@@ -88,6 +91,19 @@ public:
     // per frame in the description's order, to edit and save again.
     void openAtlasFile();
     bool openAtlas(const std::string& descriptionPath);
+    // Projects (CProjectDocument): Save project writes the list and every
+    // option to the project file (asking for one the first time); opening
+    // one starts over with its options and inputs.
+    void saveProjectFile();
+    bool openProject(const std::string& path);
+    // Every option in force and the list as a project holds them: the
+    // images' files in list order, the frame order when the images were
+    // added in another, the atlas last saved.
+    PackSettings packSettings() const;
+    // Sets every option's control from `settings` (no images change).
+    void applyPackSettings(const PackSettings& settings);
+    COptionsPanel& getOptionsPanel() { return optionsPanel; }
+    const CProjectDocument& getDocument() const { return document; }
     void relayout();
     // Runs a keyboard command (Shortcuts.h).
     void runCommand(ToolCommand command);
@@ -150,10 +166,9 @@ private:
     // The saved images whose pictures are on `page` of the layout, in the
     // same order.
     std::vector<AtlasImage> savedPageImages(std::uint32_t page) const;
-    // Saves every page of a layout of more than one page as the command
-    // line's --multipack does; false after a message when nothing more is
-    // to be done.
-    bool savePages(const std::string& path);
+    // Saves the atlas (every page of it) under `path` through the shared
+    // write flow; false after a message when nothing more is to be done.
+    bool saveAtlasAs(const std::string& path);
 
     void drawVisiblePreview();
     // The preview as one picture below 1:1 (ApplicationOverview.cpp); false
@@ -211,6 +226,13 @@ private:
     void describeShortcuts();
     void hoverButton(int index);
     void leaveButton(int index);
+
+    // The options and the project (COptionsPanel, CProjectDocument).
+    PackSettings layoutSettings() const;
+    void optionsChanged(COptionsPanel::Change change);
+    void openRecentProject(std::size_t index);
+    void updateTitle();
+    void rememberProject(const std::string& path);
 
     // Members in the order the tool has always kept them.
     float savedCanvasPos[2] = {0.0f, 20.0f};
@@ -291,6 +313,10 @@ private:
     std::vector<Placement> placements;
     CFont* titleText = nullptr; // the title bar's text, which also names shortcuts
     int hoveredButton = -1;
+    CButton* btnOpen = nullptr; // optional: opens an atlas or a project
+    COptionsPanel optionsPanel;
+    CProjectDocument document;
+    std::string shownTitle;
     // Declared last so that it is destroyed first: every handler connection
     // goes before the managers and controls it points into.
     CSlotList connections;

@@ -38,7 +38,7 @@ const ButtonHelp buttonHelp[] = {
     {"New atlas", ToolCommand::newAtlas},        {"Add images", ToolCommand::addImages},
     {"Remove the image", ToolCommand::removeImage}, {"Move up", ToolCommand::moveUp},
     {"Move down", ToolCommand::moveDown},         {"Save the atlas", ToolCommand::saveAtlas},
-    {"Unpack an atlas", ToolCommand::none},
+    {"Unpack an atlas", ToolCommand::none},       {"Open an atlas or a project", ToolCommand::openAtlas},
 };
 
 }
@@ -53,6 +53,12 @@ Application::Area Application::previewArea() const
 
 bool Application::confirmDiscard(const std::string& action, const std::string& accept)
 {
+    const bool projectChanged = !document.path().empty() && document.isModified(layoutVersion);
+    if (projectChanged && (!unsavedChanges || list == nullptr || list->getRowCount() == 0))
+        return questionBox().ask("Quilt Forger",
+                                 "The project " + fileNameOf(document.path()) + " has changes that were not saved. " +
+                                     action + " without saving them?",
+                                 accept, "Cancel");
     if (!unsavedChanges || list == nullptr || list->getRowCount() == 0)
         return true;
     const std::uint32_t count = list->getRowCount();
@@ -72,9 +78,13 @@ void Application::runCommand(ToolCommand command)
 {
     switch (command) {
     case ToolCommand::newAtlas:
-        if (confirmDiscard("Start a new atlas", "Discard the images"))
+        if (confirmDiscard("Start a new atlas", "Discard the images")) {
             newAtlas();
+            document.clear();
+            document.setSavedVersion(layoutVersion);
+        }
         break;
+    case ToolCommand::saveProject: saveProjectFile(); break;
     case ToolCommand::addImages: addImages(); break;
     case ToolCommand::saveAtlas: saveAtlasFile(); break;
     case ToolCommand::openAtlas: openAtlasFile(); break;
@@ -121,21 +131,23 @@ void Application::leaveButton(int index)
     if (hoveredButton != index)
         return;
     hoveredButton = -1;
-    if (titleText != nullptr)
-        titleText->setText("Quilt Forger");
+    shownTitle.clear();
+    updateTitle();
 }
 
 void Application::describeShortcuts()
 {
     titleText = dynamic_cast<CFont*>(gui.find("title"));
-    CButton* buttons[] = {btnNew, btnAdd, btnSub, btnUp, btnDown, btnSave, btnUnpack};
-    for (int i = 0; i < 7; ++i) {
+    CButton* buttons[] = {btnNew, btnAdd, btnSub, btnUp, btnDown, btnSave, btnUnpack, btnOpen};
+    for (int i = 0; i < 8; ++i) {
+        if (buttons[i] == nullptr)
+            continue;
         connectSlot(connections, buttons[i]->onMouseOver, this, &Application::hoverButton, i);
         connectSlot(connections, buttons[i]->onMouseOut, this, &Application::leaveButton, i);
     }
     if (hint != nullptr)
         if (auto* text = dynamic_cast<CFont*>(hint))
-            text->setText("Drop images or folders here, or press Add images (Ctrl+O); Ctrl+Shift+O opens an atlas");
+            text->setText("Drop images or folders here, or press Add images (Ctrl+O); Ctrl+Shift+O opens an atlas or a project");
 }
 
 // The controls keep to the right edge, the title bar and the side panels
@@ -165,6 +177,10 @@ void Application::placeControls()
             element->setSize(place.width + dx, place.height);
         }
     }
+    // The options fill the column under the image list.
+    const CGUI* listPanel = gui.find("listPanel");
+    const float optionsTop = listPanel != nullptr ? listPanel->getY() + listPanel->getHeight() + 1.0f : 295.0f;
+    optionsPanel.place(controlsLeft + 6.0f + dx, optionsTop, area.bottom() + statusHeight);
 }
 
 void Application::windowResized(int width, int height, CDisplay::SizeType type)
@@ -215,6 +231,33 @@ void Application::applySettings()
     cboxPackCenter->setChecked(settings.centre);
     packer.setAlignment(settings.centre ? AlignCentre : AlignEdge);
     cboxTightPack->setChecked(settings.tight);
+    // The further options, as a project would set them.
+    PackSettings further;
+    further.sprites.bleed = settings.bleed;
+    further.sprites.premultiply = settings.premultiply;
+    further.animations = settings.animations;
+    further.recursive = settings.recursive;
+    further.flatten = settings.flatten;
+    further.order = settings.order;
+    further.pot = settings.pot;
+    further.square = settings.square;
+    further.multipack = settings.pages;
+    further.border = settings.border;
+    further.json = settings.json;
+    further.jsonArray = settings.jsonArray;
+    further.gdxAtlas = settings.gdxAtlas;
+    optionsPanel.show(further);
+    optionsPanel.showRecent(settings.recentProjects);
+    spriteOptions.bleed = settings.bleed;
+    spriteOptions.premultiply = settings.premultiply;
+    spriteOptions.trim = settings.trim;
+    spriteOptions.alias = settings.alias;
+    if (options.trim != nullptr)
+        options.trim->setChecked(settings.trim);
+    if (options.alias != nullptr)
+        options.alias->setChecked(settings.alias);
+    if (options.extrude != nullptr)
+        options.extrude->setValue(static_cast<float>(settings.extrude));
     const float spacing = std::clamp(static_cast<float>(settings.spacing), spaceScroll->getMin(), spaceScroll->getMax());
     spaceScroll->setValue(spacing);
     setSpacing(spaceScroll->getValue());
@@ -231,6 +274,23 @@ void Application::storeSettings()
     settings.centre = cboxPackCenter->isChecked();
     settings.tight = cboxTightPack->isChecked();
     settings.spacing = wholeSpacing(spaceScroll->getValue());
+    settings.trim = spriteOptions.trim;
+    settings.alias = spriteOptions.alias;
+    settings.extrude = std::min(spriteOptions.extrude, ToolSettings::extrudeLimit);
+    const PackSettings& further = optionsPanel.values();
+    settings.bleed = further.sprites.bleed;
+    settings.premultiply = further.sprites.premultiply;
+    settings.animations = further.animations;
+    settings.recursive = further.recursive;
+    settings.flatten = further.flatten;
+    settings.order = further.order;
+    settings.pot = further.pot;
+    settings.square = further.square;
+    settings.pages = further.multipack;
+    settings.border = further.border;
+    settings.json = further.json;
+    settings.jsonArray = further.jsonArray;
+    settings.gdxAtlas = further.gdxAtlas;
     // Settings are a convenience: a folder that cannot be written loses them
     // quietly rather than troubling the person at every turn.
     saveToolSettings(settingsPath, settings, nullptr);

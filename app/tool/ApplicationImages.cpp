@@ -3,6 +3,7 @@
 
 #include "app/pack/AtlasFiles.h"
 #include "app/pack/AtlasLayout.h"
+#include "app/pack/AtlasWriter.h"
 #include "app/pack/NaturalOrder.h"
 #include "app/tool/StatusLine.h"
 #include "app/tool/ToolText.h"
@@ -257,12 +258,7 @@ void Application::relayout()
     const std::vector<LayoutImage> images = prepareLayoutImages();
     // The packer holds the options the controls set and, after the layout,
     // the images at their places for the preview and the save.
-    LayoutOptions layoutOptions;
-    layoutOptions.mode = packer.mode();
-    layoutOptions.alignment = packer.alignment();
-    layoutOptions.spacing = packer.spacing();
-    layoutOptions.tight = cboxTightPack->isChecked();
-    layoutOptions.maxSize = largestSide;
+    LayoutOptions layoutOptions = layoutOptionsFor(layoutSettings());
     atlasLayout = layoutAtlas(images, layoutOptions);
     // Images that do not fit one atlas of the largest side go on further
     // pages, as the command line's --multipack puts them; a set that fits

@@ -4,11 +4,15 @@
 // is optional in the screen description; a missing one keeps its default.
 #include "app/tool/Application.h"
 
+#include "app/pack/AtlasFiles.h"
+#include "app/tool/ToolText.h"
 #include "gui/CCheckBox.h"
 #include "gui/CCombo.h"
 #include "gui/CFont.h"
+#include "gui/CList.h"
 #include "gui/CScroll.h"
 #include "image/ImageLimits.h"
+#include "resources/CResourceManager.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,6 +64,10 @@ void Application::setUpOptions()
     }
     if (options.extrude != nullptr)
         connectSlot(connections, options.extrude->onChange, this, &Application::setExtrusion);
+    optionsPanel.setUp(gui);
+    optionsPanel.onChange = [this](COptionsPanel::Change change) { optionsChanged(change); };
+    optionsPanel.onSaveProject = [this] { saveProjectFile(); };
+    optionsPanel.onOpenRecent = [this](std::size_t index) { openRecentProject(index); };
 }
 
 void Application::chooseBestFit()
@@ -119,4 +127,103 @@ void Application::setExtrusion(float value)
     if (options.extrudeValue != nullptr)
         options.extrudeValue->setText(String((std::to_string(spriteOptions.extrude) + " px").c_str()));
     relayout();
+}
+
+PackSettings Application::layoutSettings() const
+{
+    // The panel's own options, then those the older controls hold.
+    PackSettings settings = optionsPanel.values();
+    settings.mode = packer.mode();
+    settings.alignment = packer.alignment();
+    settings.spacing = packer.spacing();
+    settings.tight = cboxTightPack == nullptr || cboxTightPack->isChecked();
+    settings.maxSize = largestSide;
+    settings.sprites.trim = spriteOptions.trim;
+    settings.sprites.alias = spriteOptions.alias;
+    settings.sprites.extrude = spriteOptions.extrude;
+    // What the window does not offer yet comes from the open project as it
+    // was read, so saving it again keeps it.
+    const PackSettings& opened = document.project().settings;
+    settings.rotate = opened.rotate;
+    settings.variants = opened.variants;
+    settings.pivot = opened.pivot;
+    settings.perSprite = opened.perSprite;
+    return settings;
+}
+
+PackSettings Application::packSettings() const
+{
+    PackSettings settings = layoutSettings();
+    settings.atlasPath = document.project().settings.atlasPath;
+    // A set on more than one page is saved as pages, as --multipack does.
+    settings.multipack = settings.multipack || atlasPages > 1;
+    std::vector<std::string> listOrder;
+    for (std::uint32_t i = 0; list != nullptr && i < list->getRowCount(); ++i) {
+        const String name = list->getCellText(i, 0);
+        const CResource* texture = const_cast<CResourceManager&>(textures).find(name);
+        const std::string file = texture != nullptr ? toStdString(texture->getFile()) : std::string();
+        // Frames cut from an opened atlas have no file of their own.
+        if (file.empty() || file.find('#') != std::string::npos)
+            continue;
+        settings.inputs.push_back(file);
+        listOrder.push_back(toStdString(name));
+    }
+    std::vector<std::string> addOrder;
+    for (std::uint32_t i = 0; i < preview.getCount(); ++i) {
+        const std::string name = toStdString(const_cast<CGUIManager&>(preview).getElement(i)->getName());
+        if (std::find(listOrder.begin(), listOrder.end(), name) != listOrder.end())
+            addOrder.push_back(name);
+    }
+    if (addOrder != listOrder)
+        settings.frameOrder = addOrder;
+    return settings;
+}
+
+void Application::applyPackSettings(const PackSettings& settings)
+{
+    CCheckBox* modes[] = {cboxAutoPack, cboxPackRight, cboxPackDown, options.bestFit};
+    const PackMode mode = settings.mode == PackBest && options.bestFit == nullptr ? PackAuto : settings.mode;
+    for (int i = 0; i < 4; ++i) {
+        if (modes[i] != nullptr)
+            modes[i]->setChecked(i == mode);
+    }
+    packer.setMode(mode);
+    cboxPackCenter->setChecked(settings.alignment == AlignCentre);
+    packer.setAlignment(settings.alignment);
+    cboxTightPack->setChecked(settings.tight);
+    spriteOptions.trim = settings.sprites.trim;
+    spriteOptions.alias = settings.sprites.alias;
+    spriteOptions.bleed = settings.sprites.bleed;
+    spriteOptions.premultiply = settings.sprites.premultiply;
+    if (options.trim != nullptr)
+        options.trim->setChecked(settings.sprites.trim);
+    if (options.alias != nullptr)
+        options.alias->setChecked(settings.sprites.alias);
+    optionsPanel.show(settings);
+    if (std::find(std::begin(largestSides), std::end(largestSides), settings.maxSize) != std::end(largestSides))
+        showLargestSide(settings.maxSize);
+    else
+        largestSide = settings.maxSize; // a side the combo does not list, from a project
+    // The scrolls relayout as they are set; the spacing goes last.
+    if (options.extrude != nullptr)
+        options.extrude->setValue(static_cast<float>(std::min<std::uint32_t>(settings.sprites.extrude, 4096)));
+    spriteOptions.extrude = settings.sprites.extrude;
+    if (options.extrudeValue != nullptr)
+        options.extrudeValue->setText(String((std::to_string(spriteOptions.extrude) + " px").c_str()));
+    spaceScroll->setValue(std::clamp(static_cast<float>(settings.spacing), spaceScroll->getMin(), spaceScroll->getMax()));
+    fontSpaceValue->setText(String(spacingLabel(settings.spacing).c_str()));
+    packer.setSpacing(settings.spacing);
+    relayout();
+}
+
+void Application::optionsChanged(COptionsPanel::Change change)
+{
+    spriteOptions.bleed = optionsPanel.values().sprites.bleed;
+    spriteOptions.premultiply = optionsPanel.values().sprites.premultiply;
+    if (change == COptionsPanel::Change::layout) {
+        relayout();
+    } else {
+        document.markOutputsChanged();
+        requestRedraw();
+    }
 }

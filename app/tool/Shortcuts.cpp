@@ -22,6 +22,7 @@ const Shortcut shortcuts[] = {
     {'O', ctrl, ToolCommand::addImages, "Ctrl+O"},
     {'S', ctrl, ToolCommand::saveAtlas, "Ctrl+S"},
     {'O', ctrl | shift, ToolCommand::openAtlas, "Ctrl+Shift+O"},
+    {'S', ctrl | shift, ToolCommand::saveProject, "Ctrl+Shift+S"},
     {VirtualKey::deleteKey, 0, ToolCommand::removeImage, "Delete"},
     {VirtualKey::up, 0, ToolCommand::selectPrevious, "Up"},
     {VirtualKey::down, 0, ToolCommand::selectNext, "Down"},

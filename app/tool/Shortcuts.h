@@ -2,7 +2,8 @@
 // modifiers to a command, so the mapping is tested without a window.
 //
 //   Ctrl+N new atlas            Ctrl+O add images        Ctrl+S save atlas
-//   Ctrl+Shift+O open an atlas  Delete remove the image  Up/Down select
+//   Ctrl+Shift+O open an atlas or a project   Ctrl+Shift+S save the project
+//   Delete remove the image     Up/Down select
 //   Alt+Up/Alt+Down move the selected image in the order
 //   F11 full screen             Escape quit (asks when there are unsaved changes)
 #pragma once
@@ -15,6 +16,7 @@ enum class ToolCommand {
     addImages,
     saveAtlas,
     openAtlas,
+    saveProject,
     removeImage,
     selectPrevious,
     selectNext,

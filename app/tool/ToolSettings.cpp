@@ -4,6 +4,7 @@
 #include "core/CSafeWriter.h"
 #include "core/FileBytes.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -83,6 +84,48 @@ ToolSettings parseToolSettings(const std::string& text)
                 if (value == std::to_string(side))
                     settings.largest = side;
             }
+        } else if (key == "trim") {
+            settings.trim = readFlag(value, settings.trim);
+        } else if (key == "alias") {
+            settings.alias = readFlag(value, settings.alias);
+        } else if (key == "extrude") {
+            std::uint32_t extrude = 0;
+            if (readSpacing(value, extrude) && extrude <= ToolSettings::extrudeLimit)
+                settings.extrude = extrude;
+        } else if (key == "bleed") {
+            settings.bleed = readFlag(value, settings.bleed);
+        } else if (key == "premultiply") {
+            settings.premultiply = readFlag(value, settings.premultiply);
+        } else if (key == "pot") {
+            settings.pot = readFlag(value, settings.pot);
+        } else if (key == "square") {
+            settings.square = readFlag(value, settings.square);
+        } else if (key == "pages") {
+            settings.pages = readFlag(value, settings.pages);
+        } else if (key == "border") {
+            std::uint32_t border = 0;
+            if (value.empty())
+                settings.border.reset();
+            else if (readSpacing(value, border))
+                settings.border = border;
+        } else if (key == "rotate") {
+            settings.rotate = readFlag(value, settings.rotate);
+        } else if (key == "formats") {
+            settings.json = value.find("json") != std::string::npos && value.find("json-array") == std::string::npos;
+            settings.jsonArray = value.find("json-array") != std::string::npos;
+            settings.gdxAtlas = value.find("atlas") != std::string::npos;
+        } else if (key == "recursive") {
+            settings.recursive = readFlag(value, settings.recursive);
+        } else if (key == "flatten") {
+            settings.flatten = readFlag(value, settings.flatten);
+        } else if (key == "sort") {
+            if (value == "natural" || value == "bytes")
+                settings.order = value == "bytes" ? NameOrder::Bytes : NameOrder::Natural;
+        } else if (key == "animations") {
+            settings.animations = readFlag(value, settings.animations);
+        } else if (key == "recent") {
+            if (!value.empty() && value[0] == '/' && settings.recentProjects.size() < ToolSettings::recentLimit)
+                settings.recentProjects.push_back(value);
         } else if (key.rfind("folder.", 0) == 0 && key.size() > 7 && !value.empty() && value[0] == '/') {
             settings.folders[key.substr(7)] = value;
         }
@@ -111,6 +154,29 @@ std::string formatToolSettings(const ToolSettings& settings)
     text += std::string("tight=") + (settings.tight ? "1" : "0") + "\n";
     text += "spacing=" + std::to_string(settings.spacing) + "\n";
     text += "largest=" + std::to_string(isLargestSide(settings.largest) ? settings.largest : 16384) + "\n";
+    const auto flag = [&text](const char* key, bool value) { text += std::string(key) + (value ? "=1\n" : "=0\n"); };
+    flag("trim", settings.trim);
+    flag("alias", settings.alias);
+    text += "extrude=" + std::to_string(std::min(settings.extrude, ToolSettings::extrudeLimit)) + "\n";
+    flag("bleed", settings.bleed);
+    flag("premultiply", settings.premultiply);
+    flag("pot", settings.pot);
+    flag("square", settings.square);
+    flag("pages", settings.pages);
+    text += "border=" + (settings.border ? std::to_string(std::min(*settings.border, ToolSettings::spacingLimit)) : "") +
+            "\n";
+    flag("rotate", settings.rotate);
+    text += std::string("formats=xml") + (settings.json && !settings.jsonArray ? ",json" : "") +
+            (settings.jsonArray ? ",json-array" : "") + (settings.gdxAtlas ? ",atlas" : "") + "\n";
+    flag("recursive", settings.recursive);
+    flag("flatten", settings.flatten);
+    text += std::string("sort=") + (settings.order == NameOrder::Bytes ? "bytes" : "natural") + "\n";
+    flag("animations", settings.animations);
+    for (std::size_t i = 0; i < settings.recentProjects.size() && i < ToolSettings::recentLimit; ++i) {
+        const std::string& path = settings.recentProjects[i];
+        if (!path.empty() && path[0] == '/' && path.find_first_of("\r\n") == std::string::npos)
+            text += "recent=" + path + "\n";
+    }
     for (const auto& [dialog, folder] : settings.folders) {
         // A line break in a name would split the entry; such a folder is not kept.
         if (folder.find_first_of("\r\n") == std::string::npos && dialog.find_first_of("=\r\n") == std::string::npos)

@@ -7,6 +7,11 @@
 //   mode=auto|right|down|best   centre=0|1   tight=0|1   spacing=N
 //   largest=1024|2048|4096|8192|16384
 //   folder.add=PATH  folder.save=PATH  folder.unpack=PATH  folder.open=PATH
+//   trim=0|1  alias=0|1  extrude=N  bleed=0|1  premultiply=0|1  pot=0|1
+//   square=0|1  pages=0|1  border=N|(empty: the spacing)  rotate=0|1
+//   formats=xml,json,json-array,atlas  recursive=0|1  flatten=0|1
+//   sort=natural|bytes  animations=0|1
+//   recent=PATH (one line per recent project, newest first)
 //
 // Reading is forgiving: a missing, unreadable or damaged file, an unknown
 // key or a value out of range gives the default for that value, never an
@@ -15,10 +20,13 @@
 #pragma once
 
 #include "app/pack/CPacker.h"
+#include "app/pack/NaturalOrder.h"
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 struct ToolSettings {
     // The largest spacing kept; larger values read as the default.
@@ -32,6 +40,28 @@ struct ToolSettings {
     std::map<std::string, std::string> folders;
     // The largest side of an atlas page, one of the window's choices.
     std::uint32_t largest = 16384;
+    // The further options, as a project holds them (PackSettings).
+    static constexpr std::uint32_t extrudeLimit = 8;
+    bool trim = false;
+    bool alias = false;
+    std::uint32_t extrude = 0;
+    bool bleed = false;
+    bool premultiply = false;
+    bool pot = false;
+    bool square = false;
+    bool pages = false; // always write pages (atlas-1, ...), not only when needed
+    std::optional<std::uint32_t> border;
+    bool rotate = false;
+    bool json = false;
+    bool jsonArray = false;
+    bool gdxAtlas = false;
+    bool recursive = false;
+    bool flatten = false;
+    NameOrder order = NameOrder::Natural;
+    bool animations = true;
+    // Projects opened or saved, newest first.
+    static constexpr std::size_t recentLimit = 8;
+    std::vector<std::string> recentProjects;
 
     bool operator==(const ToolSettings&) const = default;
 };

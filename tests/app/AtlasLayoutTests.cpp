@@ -253,3 +253,18 @@ TEST(AtlasLayout, PagePackerAndPagePaths)
 }
 
 } // namespace
+
+TEST(AtlasLayout, ExactMultipackBackOffEnds)
+{
+    // Power-of-two pages below maxSize whose packed prefix the canvas
+    // search keeps refusing: the back-off must end, every image placed.
+    const std::vector<LayoutImage> images = randomImages(400, 2061, 1, 64);
+    LayoutOptions options;
+    options.maxSize = 1000;
+    options.pot = true;
+    options.spacing = 2;
+    options.multipack = true;
+    const AtlasLayout layout = layoutAtlas(images, options);
+    EXPECT_TRUE(layout.fits());
+    EXPECT_EQ(faultOf(images, options, layout), "");
+}

@@ -194,3 +194,44 @@ TEST_F(SafeWriterTest, OrdinaryUserIsRefusedProtectedFilesAndWritesInPlaceInClos
     ::chmod(locked.c_str(), 0755);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(locked), std::filesystem::directory_iterator()), 2);
 }
+
+TEST_F(SafeWriterTest, StaleTemporariesOfEndedWritersGoOthersStay)
+{
+    // An ended process's file goes; a live one's, ours, an old-style one
+    // that is recent, and names that only look alike stay.
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ASSERT_GT(ended, 0);
+    ::waitpid(ended, nullptr, 0);
+    const std::string dead = ".qf-" + std::to_string(ended) + "-abcDE1";
+    const std::string live = ".qf-1-abcDE1"; // init never ends
+    const std::string ours = ".qf-" + std::to_string(::getpid()) + "-abcDE1";
+    const std::vector<std::string> kept = {live, ours, ".qf-abcDE1", ".qf-" + std::to_string(ended) + "-abc",
+                                           ".qf-x1-abcDE1", "qf-" + std::to_string(ended) + "-abcDE1"};
+    writeFile(file(dead), "litter");
+    for (const std::string& name : kept)
+        writeFile(file(name), "keep");
+    EXPECT_EQ(CSafeWriter::removeStaleTemporaries(folder.string()), 1u);
+    std::vector<std::string> expected = kept;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(list(), expected);
+}
+
+TEST_F(SafeWriterTest, SetsArePreparedThenRenamedInOrder)
+{
+    writeFile(file("a"), "old a");
+    CSafeWriter first;
+    CSafeWriter second;
+    ASSERT_TRUE(first.open(file("a"), nullptr));
+    ASSERT_TRUE(second.open(file("b"), nullptr));
+    first.write("new a", 5);
+    second.write("new b", 5);
+    ASSERT_TRUE(first.prepare(nullptr));
+    EXPECT_EQ(readFile(file("a")), "old a"); // prepared, not yet in place
+    std::string error;
+    ASSERT_TRUE(CSafeWriter::commitAll({&first, &second}, &error)) << error;
+    EXPECT_EQ(readFile(file("a")), "new a");
+    EXPECT_EQ(readFile(file("b")), "new b");
+    EXPECT_EQ(list(), (std::vector<std::string>{"a", "b"}));
+}

@@ -50,17 +50,17 @@ TEST_F(FileBytesTest, RefusesWhatIsNotAReadableRegularFile)
     std::string error;
     const std::string missing = (folder / "missing").string();
     EXPECT_FALSE(readFileBytes(missing.c_str(), bytes, "BMP", &error));
-    EXPECT_EQ(error, "BMP: cannot open " + missing);
+    EXPECT_EQ(error, "BMP: cannot open " + missing + ": no such file or directory");
     EXPECT_FALSE(readFileBytes(folder.c_str(), bytes, "TGA", &error));
-    EXPECT_EQ(error, "TGA: cannot open " + folder.string());
+    EXPECT_EQ(error, "TGA: cannot open " + folder.string() + ": is a directory");
     EXPECT_FALSE(readFileBytes(nullptr, bytes, "PNG", &error));
-    EXPECT_EQ(error, "PNG: cannot open (null)");
+    EXPECT_EQ(error, "PNG: cannot open (null): invalid argument");
     EXPECT_FALSE(readFileBytes("/dev/zero", bytes, "PNG", nullptr));   // endless, not a regular file
     if (::geteuid() != 0) {   // root reads anything
         const std::string locked = file("locked", "secret");
         std::filesystem::permissions(locked, std::filesystem::perms::none);
         EXPECT_FALSE(readFileBytes(locked.c_str(), bytes, "PNG", &error));
-        EXPECT_EQ(error, "PNG: cannot open " + locked);
+        EXPECT_EQ(error, "PNG: cannot open " + locked + ": permission denied");
     }
     // A refusal leaves the caller's bytes alone.
     EXPECT_EQ(bytes, (std::vector<std::uint8_t>{1, 2}));

@@ -291,7 +291,7 @@ TEST(BmpCodec, ReportsFilesItCannotOpenOrWrite)
     EXPECT_NE(readBmpFile(missing.c_str()).error.find("cannot open"), std::string::npos);
     const std::string directory = folder.path("folder.bmp");
     std::filesystem::create_directory(directory);
-    EXPECT_EQ(readBmpFile(directory.c_str()).error, "BMP: cannot open " + directory);
+    EXPECT_EQ(readBmpFile(directory.c_str()).error, "BMP: cannot open " + directory + ": is a directory");
 
     const Bytes pixels = makePattern(2, 2, 32);
     std::string error;

@@ -143,7 +143,7 @@ TEST(ImageFile, RefusalsLeaveTheImageUnchangedAndSayWhy)
     EXPECT_FALSE(loadImageFile("picture.PNG", image, &error));
     EXPECT_EQ(error, "not an image file name: picture.PNG");
     EXPECT_FALSE(loadImageFile("/nonexistent/picture.png", image, &error));
-    EXPECT_EQ(error, "PNG: cannot open /nonexistent/picture.png");
+    EXPECT_EQ(error, "PNG: cannot open /nonexistent/picture.png: no such file or directory");
     EXPECT_EQ(image.getData(), before);
     EXPECT_EQ(image.getWidth(), 2u);
 

@@ -418,7 +418,7 @@ TEST(PngCodec, HeaderQueriesOnBadFiles)
     EXPECT_EQ(queryPngWidth("/nonexistent/file.png"), -1);
     EXPECT_EQ(queryPngBitsPerPixel("/nonexistent/file.png"), -1);
     const std::string folder = std::filesystem::temp_directory_path().string();
-    EXPECT_EQ(readPngFile(folder.c_str()).error, "PNG: cannot open " + folder);
+    EXPECT_EQ(readPngFile(folder.c_str()).error, "PNG: cannot open " + folder + ": is a directory");
     EXPECT_EQ(queryPngWidth(folder.c_str()), -1);
     const std::string path = tempPath("query.png");
     const Bytes idat = deflateBytes(greyRaw(4, 4));

@@ -282,7 +282,7 @@ TEST(TgaCodec, ReportsFilesItCannotOpenOrWrite)
     EXPECT_EQ(queryTgaBitsPerPixel(missing.c_str()), -1);
     const std::string directory = folder.path("folder.tga");
     std::filesystem::create_directory(directory);
-    EXPECT_EQ(readTgaFile(directory.c_str()).error, "TGA: cannot open " + directory);
+    EXPECT_EQ(readTgaFile(directory.c_str()).error, "TGA: cannot open " + directory + ": is a directory");
     EXPECT_EQ(queryTgaWidth(directory.c_str()), -1);
 
     const Bytes pixels = makePattern(2, 2, 32);

@@ -78,7 +78,7 @@ TEST(ObjReader, FacesNamingMissingVerticesAreSkipped)
     EXPECT_EQ(mesh.indices, (std::vector<std::uint32_t>{4, 3, 2, 0, 1, 2, 2, 3, 0, 0, 0, 0}));
 }
 
-TEST(ObjReader, NegativeEntriesCountBackFromTheVerticesReadSoFar)
+TEST(ObjReader, PositiveEntriesCountInTheFileNegativeOnesBackFromTheVerticesReadSoFar)
 {
     const struct {
         const char* text;
@@ -88,6 +88,9 @@ TEST(ObjReader, NegativeEntriesCountBackFromTheVerticesReadSoFar)
         {"v 0 0 0\nv 1 0 0\nv 1 1 0\nf -3 -2 -1\nv 0 1 0\nf -3 -2 -1\n", {0, 1, 2, 1, 2, 3, 0, 0, 0}},
         {"v 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 0 2 3\nf -4 1 2\nf -1/1/1 -2//2 -3/3\n", {2, 1, 0, 0, 0, 0}},
         {"v 0 0 0\nf -1 -1 -1\nv 1 0 0\nv 1 1 0\nf 2 3 4\n", {0, 0, 0, 0, 0, 0}},
+        // Positive entries name vertices of the whole file, even those after the face.
+        {"f 1 2 3\nv 0 0 0\nv 1 0 0\nv 1 1 0\n", {0, 1, 2, 0, 0, 0}},
+        {"v 0 0 0\nf 3 2 -1\nf 3 2 -2\nv 1 0 0\nv 1 1 0\n", {2, 1, 0, 0, 0, 0}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(readText(c.text).indices, c.indices) << c.text;

@@ -14,6 +14,7 @@ field is compared with the XML description. Exits 1 naming the first
 difference. Only the standard library is used.
 """
 import json
+import re
 import sys
 import xml.etree.ElementTree as ElementTree
 
@@ -30,7 +31,8 @@ def load_json(path):
 
 def check_array(array_path, hash_path):
     array, hashed = load_json(array_path), load_json(hash_path)
-    if [k for k, _ in array] != ["frames", "meta"]:
+    if [k for k, _ in array] not in (["frames", "meta"], ["frames", "animations", "meta"]) or \
+            [k for k, _ in array] != [k for k, _ in hashed]:
         fail("top level keys %r" % [k for k, _ in array])
     frames, hash_frames = array[0][1], hashed[0][1]
     if not isinstance(frames, list) or len(frames) != len(hash_frames):
@@ -38,8 +40,8 @@ def check_array(array_path, hash_path):
     for entry, (key, fields) in zip(frames, hash_frames):
         if entry != [("filename", key)] + fields:
             fail("array entry %r differs from the hash entry %r: %r" % (entry[:1], key, fields))
-    if array[1] != hashed[1]:
-        fail("meta differs: %r / %r" % (array[1], hashed[1]))
+    if array[1:] != hashed[1:]:
+        fail("animations or meta differ: %r / %r" % (array[1:], hashed[1:]))
 
 
 def parse_atlas(text):
@@ -88,16 +90,23 @@ def check_atlas(atlas_path, xml_path, width, height, pixel_format, pma=""):
     if fields != wanted:
         fail("page fields %r, wanted %r" % (fields, wanted))
     frames = sprite.findall("frame")
-    if [r[0] for r in regions] != [f.get("name") for f in frames]:
-        fail("regions %r, XML frames %r" % ([r[0] for r in regions][:5], [f.get("name") for f in frames][:5]))
+    if len(regions) != len(frames):
+        fail("%d regions, the XML has %d frames" % (len(regions), len(frames)))
     for (region, fields), frame in zip(regions, frames):
+        # A frame of a sequence is the region named for the sequence with
+        # its number as index; every other keeps its whole name, index -1.
+        index = dict(fields).get("index", ["?"])[0]
+        match = re.fullmatch(re.escape(region) + r"[-_. ]?([0-9]{1,9})", frame.get("name")) if index != "-1" else None
+        if (index == "-1" and region != frame.get("name")) or (index != "-1" and (not match or
+                                                                                   int(match.group(1)) != int(index))):
+            fail("region %r index %s stands for the XML frame %r" % (region, index, frame.get("name")))
         x, y, w, h = (frame.get(k) for k in ("x", "y", "w", "h"))
         # A trimmed frame: the original size, and the kept rectangle's place
         # in it, which the XML counts from the top and .atlas from the bottom.
         orig = [frame.get("originalW", w), frame.get("originalH", h)]
         offset = [frame.get("offsetX", "0"), str(int(orig[1]) - int(frame.get("offsetY", "0")) - int(h))]
         wanted = [("rotate", ["false"]), ("xy", [x, y]), ("size", [w, h]), ("orig", orig),
-                  ("offset", offset), ("index", ["-1"])]
+                  ("offset", offset), ("index", [index])]
         if fields != wanted:
             fail("region %r: %r, wanted %r" % (region, fields, wanted))
         if int(x) + int(w) > int(width) or int(y) + int(h) > int(height):

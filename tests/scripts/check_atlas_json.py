@@ -6,10 +6,17 @@ usage: check_atlas_json.py ATLAS.json ATLAS.xml WIDTH HEIGHT FORMAT
 The JSON must be the common "hash" layout exactly: no missing and no extra
 keys, integers where numbers belong (never floats or booleans), every frame
 inside the atlas, and the frames (key order included) with the rectangles the
-XML description gives, keyed by the image file names. Exits 1 naming the
-first difference. Only the standard library is used.
+XML description gives, keyed by the image file names. Two parts are
+optional, as the published layout has them: "animations" between "frames"
+and "meta" (each sequence's name followed by its frames' keys, every key a
+frame of this file named as the sequence plus a number, in rising number
+order), and "meta.related_multi_packs" (the other pages' JSON files of a
+multipack, each beside this one). Exits 1 naming the first difference. Only
+the standard library is used.
 """
 import json
+import os
+import re
 import sys
 import xml.etree.ElementTree as ElementTree
 
@@ -47,9 +54,26 @@ def main():
         data = json.loads(f.read().decode("utf-8"), parse_constant=reject_constant,
                           object_pairs_hook=lambda pairs: dict(pairs) if len({k for k, _ in pairs}) == len(pairs)
                           else fail("repeated key among %s" % [k for k, _ in pairs]))
-    keys_exactly("top level", data, ["frames", "meta"])
+    keys_exactly("top level", data, ["frames", "animations", "meta"] if "animations" in data else ["frames", "meta"])
     sprite = ElementTree.parse(xml_path).getroot()
-    keys_exactly("meta", data["meta"], ["app", "version", "image", "format", "size", "scale"])
+    meta_keys = ["app", "version", "image", "format", "size", "scale"]
+    keys_exactly("meta", data["meta"], meta_keys + (["related_multi_packs"] if "related_multi_packs" in data["meta"]
+                                                    else []))
+    folder = os.path.dirname(json_path)
+    for related in data["meta"].get("related_multi_packs", []):
+        if (not isinstance(related, str) or related == os.path.basename(json_path) or
+                not os.path.exists(os.path.join(folder, related))):
+            fail("related_multi_packs names %r" % related)
+    for name, keys in data.get("animations", {}).items():
+        numbers = []
+        for key in keys:
+            stem = key[: key.rindex(".")] if key in data["frames"] else ""
+            match = re.fullmatch(re.escape(name) + r"[-_. ]?([0-9]{1,9})", stem)
+            if not match:
+                fail("animation %r lists %r" % (name, key))
+            numbers.append(int(match.group(1)))
+        if len(keys) < 1 or numbers != sorted(numbers):
+            fail("animation %r is not in number order: %r" % (name, keys))
     meta = data["meta"]
     if meta["image"] != sprite.get("file"):
         fail("meta.image %r, the XML names %r" % (meta["image"], sprite.get("file")))

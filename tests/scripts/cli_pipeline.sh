@@ -87,15 +87,16 @@ rm tree/a.png tree/anim.gif tree/notes.txt
 [ $? -eq 1 ] || fail "nothing to pack: not exit 1"
 grep -q "no images to pack (2 folder entries skipped: 2 subfolders (see --recursive))" err.txt || fail "$(cat err.txt)"
 "$cli" pack --recursive -o deep.png tree >out.txt 2>err.txt || fail "recursive: $(cat err.txt)"
-[ "$(grep -o '<frame name="[^"]*"' deep.xml | tr '\n' ' ')" = '<frame name="other/a" <frame name="sub/b" <frame name="sub/subsub/c" ' ] ||
-    fail "recursive frames: $(cat deep.xml)"
-"$cli" pack --recursive --flatten -o flat2.png tree >out.txt 2>err.txt || fail "flatten: $(cat err.txt)"
-[ "$(grep -o '<frame name="[^"]*"' flat2.xml | tr '\n' ' ')" = '<frame name="a" <frame name="b" <frame name="c" ' ] ||
-    fail "flattened frames: $(cat flat2.xml)"
+[ "$(grep -o '<frame name="[^"]*"' deep.xml | tr '\n' ' ')" = \
+    '<frame name="other/a" <frame name="sub/b" <frame name="sub/subsub/c" ' ] || fail "recursive frames: $(cat deep.xml)"
+"$cli" pack --recursive --flatten -o flat-deep.png tree >out.txt 2>err.txt || fail "flatten: $(cat err.txt)"
+[ "$(grep -o '<frame name="[^"]*"' flat-deep.xml | tr '\n' ' ')" = '<frame name="a" <frame name="b" <frame name="c" ' ] ||
+    fail "flattened frames: $(cat flat-deep.xml)"
 cp sprites/sprite0.png tree/sub/a.png
 ln -s .. tree/sub/loop
-"$cli" pack --recursive -o twice.png tree >out.txt 2>err.txt
-[ $? -eq 1 ] || fail "two files of one name in different folders: not exit 1"
+"$cli" pack --recursive -o twice.png tree >out.txt 2>err.txt || fail "one file name in two folders: $(cat err.txt)"
+"$cli" pack --recursive --flatten -o twice.png tree >out.txt 2>err.txt
+[ $? -eq 1 ] || fail "two files of one name in different folders, flattened: not exit 1"
 grep -q "tree/other/a.png and tree/sub/a.png: two images named a.png" err.txt || fail "$(cat err.txt)"
 
 # The progress bar moves by images loaded.

@@ -20,6 +20,7 @@ TEST(Shortcuts, KeysAndModifiersChooseTheirCommand)
         {'O', ctrl, ToolCommand::addImages},
         {'O', ctrl | shift, ToolCommand::openAtlas},
         {'S', ctrl, ToolCommand::saveAtlas},
+        {'S', ctrl | shift, ToolCommand::saveProject},
         {VirtualKey::deleteKey, 0, ToolCommand::removeImage},
         {VirtualKey::up, 0, ToolCommand::selectPrevious},
         {VirtualKey::down, 0, ToolCommand::selectNext},

@@ -55,6 +55,21 @@ TEST(ToolSettings, SavedSettingsReadBackAndLiveUnderXdgConfigHome)
     }
 }
 
+namespace {
+
+ToolSettings layoutSettings(PackMode mode, bool centre, bool tight, std::uint32_t spacing, std::uint32_t largest = 16384)
+{
+    ToolSettings settings;
+    settings.mode = mode;
+    settings.centre = centre;
+    settings.tight = tight;
+    settings.spacing = spacing;
+    settings.largest = largest;
+    return settings;
+}
+
+}
+
 TEST(ToolSettings, DamagedValuesGiveTheirDefaults)
 {
     const struct {
@@ -64,14 +79,22 @@ TEST(ToolSettings, DamagedValuesGiveTheirDefaults)
         {"", ToolSettings{}},
         {"\x01\x02garbage\nmode=sideways\ncentre=yes\ntight=2\nspacing=-4\n", ToolSettings{}},
         {"spacing=99999999999999\nspacing=4097\nfolder.add=relative/path\n=x\n", ToolSettings{}},
-        {"mode=right\r\ncentre=1\r\nspacing=4096\r\n", ToolSettings{PackRight, true, true, 4096, {}}},
+        {"mode=right\r\ncentre=1\r\nspacing=4096\r\n", layoutSettings(PackRight, true, true, 4096)},
         // A side not among the choices keeps the one read before it.
         {"mode=best\nlargest=2048\nlargest=3000\nlargest=02048\nmode=fifth\n",
-         ToolSettings{PackBest, false, true, 0, {}, 2048}},
+         layoutSettings(PackBest, false, true, 0, 2048)},
     };
     for (const auto& c : cases)
         EXPECT_EQ(parseToolSettings(c.text), c.expected) << c.text;
-    const ToolSettings best{PackBest, false, true, 0, {}, 1024};
+    ToolSettings best = layoutSettings(PackBest, false, true, 0, 1024);
+    // Every further option and the recent projects come back too.
+    best.trim = best.alias = best.bleed = best.premultiply = best.pot = best.square = best.pages = true;
+    best.rotate = best.gdxAtlas = best.jsonArray = best.recursive = best.flatten = true;
+    best.animations = false;
+    best.extrude = 3;
+    best.border = 0;
+    best.order = NameOrder::Bytes;
+    best.recentProjects = {"/p/b.qfproj", "/p/a.qfproj"};
     EXPECT_EQ(parseToolSettings(formatToolSettings(best)), best);
 
     ScratchConfig scratch;

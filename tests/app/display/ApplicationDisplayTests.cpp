@@ -83,7 +83,7 @@ struct Spot {
     int x;
     int y;
 };
-constexpr Spot btnNew{636, 41}, btnSave{700, 41}, btnUnpack{764, 41};
+constexpr Spot btnNew{627, 41}, btnSave{718, 41}, btnUnpack{768, 41};
 constexpr Spot btnAdd{652, 93}, btnSub{748, 93}, btnUp{652, 123}, btnDown{748, 123};
 constexpr Spot cboxAutoPack{700, 324}, cboxPackRight{700, 344}, cboxPackDown{700, 364};
 constexpr Spot maximise{753, 10}, closeButton{783, 10};
@@ -277,7 +277,8 @@ TEST(ToolDisplay, OptionsSpacingFullScreenAndEscape)
         EXPECT_EQ(t.getPacker().mode(), PackRight);
         // The spacing thumb (16 px wide, on a 140-pixel track for 0 to 32)
         // dragged 11 px: 2.51, packed with 2 and labelled so.
-        drag(t, 630, 580, {{636, 580}, {641, 580}});
+        const int y = static_cast<int>(t.getGui().find("spaceScroll")->getY()) + 8;
+        drag(t, 630, y, {{636, y}, {641, y}});
     });
     tool.then([&](ScriptedTool& t) {
         auto* label = dynamic_cast<CFont*>(t.getGui().find("fontSpaceValue"));
@@ -303,7 +304,7 @@ TEST(ToolDisplay, OptionsSpacingFullScreenAndEscape)
         // The preview grows with the window; the controls keep to the right.
         EXPECT_EQ(t.previewArea().width, static_cast<float>(desktop.w - 200));
         EXPECT_EQ(t.previewArea().height, static_cast<float>(desktop.h - 40));
-        EXPECT_EQ(t.getGui().find("btnSave")->getX(), static_cast<float>(670 + desktop.w - 800));
+        EXPECT_EQ(t.getGui().find("btnSave")->getX(), static_cast<float>(697 + desktop.w - 800));
         pushKey(t, SDLK_F11, SDL_SCANCODE_F11);
     }, 10);
     tool.then([&](ScriptedTool& t) {
@@ -312,7 +313,7 @@ TEST(ToolDisplay, OptionsSpacingFullScreenAndEscape)
         SDL_GetWindowSize(sdlWindow(t), &width, &height);
         EXPECT_EQ(width, 800);
         EXPECT_EQ(height, 600);
-        EXPECT_EQ(t.getGui().find("btnSave")->getX(), 670.0f);
+        EXPECT_EQ(t.getGui().find("btnSave")->getX(), 697.0f);
         // Escape with unsaved changes asks first; the answer here is yes.
         questions.answer(true);
         SDL_Event key{};

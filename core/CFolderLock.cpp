@@ -1,31 +1,32 @@
-// COutputLock: flock() on the output folder's descriptor.
-#include "app/cli/COutputLock.h"
+// CFolderLock: flock() on the folder's descriptor.
+#include "core/CFolderLock.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
-COutputLock::~COutputLock()
+CFolderLock::~CFolderLock()
 {
     release();
 }
 
-void COutputLock::acquire(const std::string& folder)
+bool CFolderLock::acquire(const std::string& folder, Kind kind)
 {
     release();
     descriptor_ = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor_ < 0)
-        return;
-    while (::flock(descriptor_, LOCK_EX) != 0) {
+        return false;
+    while (::flock(descriptor_, kind == Kind::Shared ? LOCK_SH : LOCK_EX) != 0) {
         if (errno != EINTR) {
             release();
-            return;
+            return false;
         }
     }
+    return true;
 }
 
-void COutputLock::release()
+void CFolderLock::release()
 {
     if (descriptor_ < 0)
         return;

@@ -1,0 +1,121 @@
+// CProjectDocument: the window's open project (see the header).
+#include "app/tool/CProjectDocument.h"
+
+#include "app/pack/AtlasFiles.h"
+#include "app/pack/NaturalOrder.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+// A folder's image files by their ending in any letter case (".jpeg" too);
+// hidden entries are passed over, as the command line does.
+bool isImageName(const std::string& name)
+{
+    const std::string lower = lowerAscii(name);
+    if (lower.size() > 5 && lower.compare(lower.size() - 5, 5, ".jpeg") == 0)
+        return true;
+    return imageFormatByEnding(lower) != ImageFileFormat::None;
+}
+
+// Subfolders deeper than this are not walked (links that lead back).
+constexpr std::uint32_t deepestFolder = 64;
+
+void addFolder(const std::string& folder, const PackSettings& settings, std::uint32_t depth,
+               std::vector<CProjectDocument::ImageFile>& files)
+{
+    std::vector<std::string> names;
+    std::vector<std::string> folders;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name[0] == '.')
+            continue;
+        std::error_code typeError;
+        if (entry.is_regular_file(typeError) && isImageName(name))
+            names.push_back(name);
+        else if (settings.recursive && entry.is_directory(typeError))
+            folders.push_back(name);
+    }
+    sortNames(names, settings.order);
+    for (const std::string& name : names)
+        files.push_back({joinPath(folder, name), name});
+    if (depth >= deepestFolder)
+        return;
+    sortNames(folders, settings.order);
+    for (const std::string& name : folders)
+        addFolder(joinPath(folder, name), settings, depth + 1, files);
+}
+
+}
+
+void CProjectDocument::clear()
+{
+    path_.clear();
+    project_ = CProject();
+    outputsChanged_ = false;
+}
+
+bool CProjectDocument::open(const std::string& path, std::string& error)
+{
+    CProject project;
+    if (!project.load(path, error))
+        return false;
+    project_ = std::move(project);
+    path_ = path;
+    outputsChanged_ = false;
+    return true;
+}
+
+bool CProjectDocument::save(const std::string& path, const PackSettings& settings, std::string& error)
+{
+    CProject project = project_;
+    project.settings = settings;
+    if (project.settings.atlasPath.empty()) {
+        std::string stem = fileNameOf(path);
+        const std::size_t dot = stem.rfind('.');
+        if (dot != std::string::npos && dot > 0)
+            stem.resize(dot);
+        project.settings.atlasPath = joinPath(folderOf(path), stem + ".png");
+    }
+    if (!project.save(path, error))
+        return false;
+    project_ = std::move(project);
+    path_ = path;
+    outputsChanged_ = false;
+    return true;
+}
+
+std::string CProjectDocument::title(bool modified) const
+{
+    std::string text = "Quilt Forger";
+    if (!path_.empty())
+        text += "  -  " + fileNameOf(path_);
+    if (modified)
+        text += " *";
+    return text;
+}
+
+void CProjectDocument::remember(std::vector<std::string>& recent, const std::string& path, std::size_t limit)
+{
+    std::error_code error;
+    const std::string absolute = std::filesystem::absolute(path, error).lexically_normal().string();
+    recent.erase(std::remove(recent.begin(), recent.end(), absolute), recent.end());
+    recent.insert(recent.begin(), absolute);
+    if (recent.size() > limit)
+        recent.resize(limit);
+}
+
+std::vector<CProjectDocument::ImageFile> CProjectDocument::imageFiles(const PackSettings& settings)
+{
+    std::vector<ImageFile> files;
+    for (const std::string& input : settings.inputs) {
+        std::error_code error;
+        if (std::filesystem::is_directory(input, error))
+            addFolder(input, settings, 0, files);
+        else
+            files.push_back({input, fileNameOf(input)});
+    }
+    return files;
+}
