@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -270,7 +271,7 @@ bool readSettings(const CXMLNode& root, const std::string& folder, PackSettings&
             const std::string atlas = value(node, "atlas");
             settings.atlasPath = resolvedPath(atlas, folder);
             const std::string formats = value(node, "formats");
-            settings.json = settings.jsonArray = settings.gdxAtlas = false;
+            settings.json = settings.jsonArray = settings.gdxAtlas = settings.phaser3 = false;
             std::size_t start = 0;
             while (reader.ok() && start <= formats.size()) {
                 std::size_t end = formats.find(',', start);
@@ -283,8 +284,11 @@ bool readSettings(const CXMLNode& root, const std::string& folder, PackSettings&
                     settings.jsonArray = true;
                 else if (format == "atlas")
                     settings.gdxAtlas = true;
+                else if (format == "phaser3")
+                    settings.phaser3 = true;
                 else if (format != "xml" && !format.empty())
-                    reader.fail("formats", formats, "names " + format + ", none of xml, json, json-array, atlas");
+                    reader.fail("formats", formats,
+                                "names " + format + ", none of xml, json, json-array, atlas, phaser3");
                 start = end + 1;
             }
             for (std::uint32_t k = 0; k < node.childCount() && reader.ok(); ++k) {
@@ -297,6 +301,15 @@ bool readSettings(const CXMLNode& root, const std::string& folder, PackSettings&
         }
     }
     return error.empty();
+}
+
+// The format holds no element text, and the reader keeps only part of some
+// (its last run), so kept elements lose theirs rather than change it.
+void dropText(CXMLNode& node)
+{
+    node.text() = String();
+    for (std::uint32_t i = 0; i < node.childCount(); ++i)
+        dropText(*node.child(i));
 }
 
 // Adds what `read` holds beyond `written`: attributes `written` lacks and
@@ -312,7 +325,7 @@ void keepUnknown(const CXMLNode* read, CXMLNode& written, const std::set<std::st
     }
     for (std::uint32_t i = 0; i < read->childCount(); ++i) {
         if (known.count(toStdString(read->child(i)->name())) == 0)
-            written.addChild(*read->child(i));
+            dropText(written.addChild(*read->child(i)));
     }
 }
 
@@ -391,12 +404,21 @@ std::string CProject::text(const std::string& folder) const
     addFlag(inputs, "recursive", settings.recursive);
     addFlag(inputs, "flatten", settings.flatten);
     add(inputs, "sort", nameOf(orders, settings.order));
+    // The inputs as read, by path (the first of each), for what they carry
+    // beyond it.
+    std::unordered_map<std::string, const CXMLNode*> readInputs;
+    if (const CXMLNode* read = childNamed(read_, "inputs")) {
+        for (std::uint32_t i = 0; i < read->childCount(); ++i) {
+            if (toStdString(read->child(i)->name()) == "input")
+                readInputs.emplace(value(*read->child(i), "path"), read->child(i));
+        }
+    }
     for (const std::string& path : settings.inputs) {
         CXMLNode input{String("input")};
         const std::string stored = storedPath(path, folder);
         add(input, "path", stored);
-        const CXMLNode* readInputs = childNamed(read_, "inputs");
-        keepUnknown(readInputs ? childNamed(*readInputs, "input", "path", stored) : nullptr, input, {});
+        const auto found = readInputs.find(stored);
+        keepUnknown(found != readInputs.end() ? found->second : nullptr, input, {});
         inputs.addChild(input);
     }
     keepUnknown(childNamed(read_, "inputs"), inputs, {"input"});
@@ -430,10 +452,20 @@ std::string CProject::text(const std::string& folder) const
 
     if (!settings.variants.empty() || childNamed(read_, "variants") != nullptr) {
         CXMLNode variants{String("variants")};
-        for (const ScaleVariant& variant : settings.variants) {
+        // A variant's unknown attributes go with the variant in its place.
+        std::vector<const CXMLNode*> readVariants;
+        if (const CXMLNode* read = childNamed(read_, "variants")) {
+            for (std::uint32_t i = 0; i < read->childCount(); ++i) {
+                if (toStdString(read->child(i)->name()) == "variant")
+                    readVariants.push_back(read->child(i));
+            }
+        }
+        for (std::size_t i = 0; i < settings.variants.size(); ++i) {
+            const ScaleVariant& variant = settings.variants[i];
             CXMLNode node{String("variant")};
             add(node, "factor", numberText(variant.factor));
             add(node, "suffix", variant.suffix);
+            keepUnknown(i < readVariants.size() ? readVariants[i] : nullptr, node, {});
             variants.addChild(node);
         }
         keepUnknown(childNamed(read_, "variants"), variants, {"variant"});
@@ -470,6 +502,8 @@ std::string CProject::text(const std::string& folder) const
         formats += ",json-array";
     if (settings.gdxAtlas)
         formats += ",atlas";
+    if (settings.phaser3)
+        formats += ",phaser3";
     add(output, "formats", formats);
     for (const std::string& image : settings.frameOrder) {
         CXMLNode frame{String("frame")};

@@ -22,7 +22,8 @@
 // resolved against it on load, so a project moves with its folder. A missing
 // attribute or group takes PackSettings' default. Elements and attributes
 // this version does not know (from a newer one) are kept as they were read
-// and written back on save. A damaged or hostile file (not XML, a value that
+// and written back on save (element text, which the format does not use,
+// is not kept). A damaged or hostile file (not XML, a value that
 // does not parse or is out of range, an unknown choice) is refused with the
 // file, the element and the reason, and the project is then left as it was.
 //

@@ -3,6 +3,7 @@
 // are in ApplicationImages.cpp, saving and unpacking in ApplicationFiles.cpp.
 #include "app/tool/Application.h"
 
+#include "app/pack/AtlasFiles.h"
 #include "app/tool/ToolText.h"
 #include "framework/DataFolder.h"
 #include "framework/Input.h"
@@ -242,7 +243,13 @@ bool Application::startUp()
     loadSettings();
     placeControls();
 
-    if (!startupPaths.empty())
+    // A project named on the command line is opened; images and folders are
+    // added.
+    const std::string ending = CProject::ending;
+    if (startupPaths.size() == 1 && startupPaths[0].size() > ending.size() &&
+        lowerAscii(startupPaths[0].substr(startupPaths[0].size() - ending.size())) == ending)
+        openProject(startupPaths[0]);
+    else if (!startupPaths.empty())
         addPaths(startupPaths);
     updateHint();
     return true;

@@ -177,10 +177,26 @@ void Application::placeControls()
             element->setSize(place.width + dx, place.height);
         }
     }
-    // The options fill the column under the image list.
-    const CGUI* listPanel = gui.find("listPanel");
-    const float optionsTop = listPanel != nullptr ? listPanel->getY() + listPanel->getHeight() + 1.0f : 295.0f;
-    optionsPanel.place(controlsLeft + 6.0f + dx, optionsTop, area.bottom() + statusHeight);
+    // The options fill the column under the image list: stacked when they
+    // fit under the list at its first height, the list then taking what is
+    // left; otherwise as tabs under the list as it is.
+    CGUI* listPanel = gui.find("listPanel");
+    const float bottom = area.bottom() + statusHeight;
+    float optionsTop = listPanel != nullptr ? listPanel->getY() + listPanel->getHeight() + 1.0f : 295.0f;
+    for (const Placement& panel : placements) {
+        if (panel.element != listPanel)
+            continue;
+        const float room = bottom - (panel.y + panel.height + 1.0f) - optionsPanel.stackedHeight();
+        if (room < 0.0f)
+            break;
+        listPanel->setSize(panel.width, panel.height + room);
+        for (const Placement& place : placements) {
+            if (place.element == list)
+                list->setSize(list->getWidth(), place.height + room);
+        }
+        optionsTop = panel.y + panel.height + room + 1.0f;
+    }
+    optionsPanel.place(controlsLeft + 6.0f + dx, optionsTop, bottom);
 }
 
 void Application::windowResized(int width, int height, CDisplay::SizeType type)
@@ -246,6 +262,7 @@ void Application::applySettings()
     further.json = settings.json;
     further.jsonArray = settings.jsonArray;
     further.gdxAtlas = settings.gdxAtlas;
+    further.phaser3 = settings.phaser3;
     optionsPanel.show(further);
     optionsPanel.showRecent(settings.recentProjects);
     spriteOptions.bleed = settings.bleed;
@@ -291,6 +308,7 @@ void Application::storeSettings()
     settings.json = further.json;
     settings.jsonArray = further.jsonArray;
     settings.gdxAtlas = further.gdxAtlas;
+    settings.phaser3 = further.phaser3;
     // Settings are a convenience: a folder that cannot be written loses them
     // quietly rather than troubling the person at every turn.
     saveToolSettings(settingsPath, settings, nullptr);

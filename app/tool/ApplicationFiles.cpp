@@ -30,6 +30,7 @@
 #include <map>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 
 namespace {
 
@@ -230,7 +231,27 @@ bool Application::saveAtlasAs(const std::string& path)
     // layout it shows: the same files, byte for byte, as pack --project.
     PackSettings settings = packSettings();
     settings.atlasPath = path;
-    const auto pages = static_cast<std::uint32_t>(atlasLayout.pages.size());
+    // The list's images in its order, packed again by the command line's
+    // own call: sprite details (animations, pivots) included, and the same
+    // layout the preview shows, which is deterministic.
+    std::unordered_map<std::string, const CImage*> pixels;
+    for (std::uint32_t i = 0; i < textures.getCount(); ++i) {
+        if (const auto* texture = dynamic_cast<const CTexture*>(textures.getResource(i)))
+            pixels.emplace(toStdString(texture->getName()), texture);
+    }
+    std::vector<AtlasImage> images;
+    for (std::uint32_t i = 0; i < list->getRowCount(); ++i) {
+        const String name = list->getCellText(i, 0);
+        const auto found = pixels.find(toStdString(name));
+        if (found != pixels.end())
+            images.emplace_back(name, found->second);
+    }
+    const PackedAtlas packed = packAtlas(images, settings);
+    if (!packed.layout.fits()) {
+        report(StatusLine::tooLarge(packed.layout.unplaced, largestSide) + "; nothing was saved.");
+        return false;
+    }
+    const auto pages = static_cast<std::uint32_t>(packed.layout.pages.size());
     if (settings.multipack) {
         // The dialog asked about the name chosen; the pages are other files.
         std::size_t replaced = 0;
@@ -249,10 +270,6 @@ bool Application::saveAtlasAs(const std::string& path)
                 return false;
         }
     }
-    PackedAtlas packed;
-    packed.sprites = sprites;
-    packed.layout = atlasLayout;
-    orderFrames(packed.sprites, settings.frameOrder);
     std::string error;
     AtlasWriteReport written;
     if (!writeAtlasSet(settings, packed, {}, error, &written)) {
@@ -271,11 +288,12 @@ bool Application::saveAtlasAs(const std::string& path)
     if (settings.multipack) {
         setStatusMessage(StatusLine::savedPages(fileNameOf(written.pagePaths.front()),
                                                 fileNameOf(written.pagePaths.back()), pages,
-                                                static_cast<std::uint32_t>(sprites.pictures.size())));
+                                                static_cast<std::uint32_t>(packed.sprites.pictures.size())));
     } else {
         const AtlasOutput output = AtlasOutput::parse(path);
-        setStatusMessage(StatusLine::saved(output.fileName, fileNameOf(output.descriptionPath()), atlasSize.width,
-                                           atlasSize.height, packer.count()));
+        setStatusMessage(StatusLine::saved(output.fileName, fileNameOf(output.descriptionPath()),
+                                           written.pageWidths.front(), written.pageHeights.front(),
+                                           static_cast<std::uint32_t>(images.size())));
     }
     return true;
 }
@@ -602,5 +620,7 @@ void Application::updateTitle()
     shownTitle = title;
     if (titleText != nullptr)
         titleText->setText(String(title.c_str()));
-    setTitle(title.c_str());
+    // The desktop's title (task bar, window lists) names the project; without
+    // one it stays the tool's name, which scripts look the window up by.
+    setTitle(document.path().empty() ? "Quilt Forger" : title.c_str());
 }

@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
+#include <unordered_set>
 #include <string>
 
 namespace {
@@ -157,21 +159,29 @@ PackSettings Application::packSettings() const
     settings.atlasPath = document.project().settings.atlasPath;
     // A set on more than one page is saved as pages, as --multipack does.
     settings.multipack = settings.multipack || atlasPages > 1;
+    // Each image's file by its name, found in one pass.
+    std::unordered_map<std::string, std::string> files;
+    auto& allTextures = const_cast<CResourceManager&>(textures);
+    for (std::uint32_t i = 0; i < allTextures.getCount(); ++i) {
+        const CResource* texture = allTextures.getResource(i);
+        files.emplace(toStdString(texture->getName()), toStdString(texture->getFile()));
+    }
     std::vector<std::string> listOrder;
     for (std::uint32_t i = 0; list != nullptr && i < list->getRowCount(); ++i) {
         const String name = list->getCellText(i, 0);
-        const CResource* texture = const_cast<CResourceManager&>(textures).find(name);
-        const std::string file = texture != nullptr ? toStdString(texture->getFile()) : std::string();
+        const auto found = files.find(toStdString(name));
+        const std::string file = found != files.end() ? found->second : std::string();
         // Frames cut from an opened atlas have no file of their own.
         if (file.empty() || file.find('#') != std::string::npos)
             continue;
         settings.inputs.push_back(file);
         listOrder.push_back(toStdString(name));
     }
+    const std::unordered_set<std::string> listed(listOrder.begin(), listOrder.end());
     std::vector<std::string> addOrder;
     for (std::uint32_t i = 0; i < preview.getCount(); ++i) {
         const std::string name = toStdString(const_cast<CGUIManager&>(preview).getElement(i)->getName());
-        if (std::find(listOrder.begin(), listOrder.end(), name) != listOrder.end())
+        if (listed.count(name) != 0)
             addOrder.push_back(name);
     }
     if (addOrder != listOrder)

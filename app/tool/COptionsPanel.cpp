@@ -40,9 +40,9 @@ const std::vector<RowNames> layoutRows = {
     {{{"cboxAutoPack", 0, 0}}, 20},
     {{{"cboxPackRight", 0, 0}}, 20},
     {{{"cboxPackDown", 0, 0}}, 20},
-    {{{"cboxBestFit", 0, 0}}, 24},
+    {{{"cboxBestFit", 0, 0}}, 22},
     {{{"cboxPackCenter", 0, 0}}, 20},
-    {{{"cboxTightPack", 0, 0}}, 24},
+    {{{"cboxTightPack", 0, 0}}, 22},
     {{{"labelSpacing", 0, 0}, {"fontSpaceValue", 100, 0}}, 18},
     {{{"spaceScroll", 0, 0}}, 20},
     {{{"labelBorder", 0, 0}, {"fontBorderValue", 100, 0}}, 18},
@@ -53,9 +53,9 @@ const std::vector<RowNames> spriteRows = {
     {{{"cboxAlias", 0, 0}}, 20},
     {{{"cboxBleed", 0, 0}}, 20},
     {{{"cboxPremultiply", 0, 0}}, 20},
-    {{{"cboxAnimations", 0, 0}}, 24},
+    {{{"cboxAnimations", 0, 0}}, 22},
     {{{"labelExtrude", 0, 0}, {"fontExtrudeValue", 100, 0}}, 18},
-    {{{"extrudeScroll", 0, 0}}, 22},
+    {{{"extrudeScroll", 0, 0}}, 20},
     {{{"headerFolders", 2, 0}}, 16},
     {{{"cboxRecursive", 0, 0}}, 20},
     {{{"cboxFlatten", 0, 0}}, 20},
@@ -63,15 +63,16 @@ const std::vector<RowNames> spriteRows = {
 };
 const std::vector<RowNames> outputRows = {
     {{{"btnSaveProject", 0, 0}}, 28},
-    {{{"recentCombo", 0, 0}}, 26},
+    {{{"recentCombo", 0, 0}}, 24},
     {{{"labelLargest", 0, 2}, {"largestCombo", 100, 0}}, 26},
     {{{"cboxPot", 0, 0}}, 20},
     {{{"cboxSquare", 0, 0}}, 20},
-    {{{"cboxPages", 0, 0}}, 24},
+    {{{"cboxPages", 0, 0}}, 22},
     {{{"headerFormats", 2, 0}}, 16},
     {{{"cboxJson", 0, 0}}, 20},
     {{{"cboxJsonArray", 0, 0}}, 20},
-    {{{"cboxGdxAtlas", 0, 0}}, 24},
+    {{{"cboxGdxAtlas", 0, 0}}, 20},
+    {{{"cboxPhaser3", 0, 0}}, 20},
 };
 
 }
@@ -119,13 +120,14 @@ void COptionsPanel::setUp(CGUIManager& gui)
     checks_.json = check("cboxJson");
     checks_.jsonArray = check("cboxJsonArray");
     checks_.gdxAtlas = check("cboxGdxAtlas");
+    checks_.phaser3 = check("cboxPhaser3");
     for (CCheckBox* box : {checks_.bleed, checks_.premultiply, checks_.animations, checks_.recursive, checks_.flatten,
                            checks_.byteOrder, checks_.pot, checks_.square, checks_.pages}) {
         if (box != nullptr)
             connectSlot(connections_, box->onClick, this, &COptionsPanel::checkClicked);
     }
-    CCheckBox* formats[] = {checks_.json, checks_.jsonArray, checks_.gdxAtlas};
-    for (int i = 0; i < 3; ++i) {
+    CCheckBox* formats[] = {checks_.json, checks_.jsonArray, checks_.gdxAtlas, checks_.phaser3};
+    for (int i = 0; i < 4; ++i) {
         if (formats[i] != nullptr)
             connectSlot(connections_, formats[i]->onClick, this, &COptionsPanel::formatClicked, i);
     }
@@ -151,15 +153,20 @@ void COptionsPanel::setUp(CGUIManager& gui)
     showRecent({});
 }
 
+float COptionsPanel::stackedHeight() const
+{
+    float height = 0.0f;
+    for (const Group& group : groups_)
+        height += (group.heading ? headingHeight : 0.0f) + group.height() + groupGap;
+    return height;
+}
+
 void COptionsPanel::place(float left, float top, float bottom)
 {
-    float stackedHeight = 0.0f;
-    for (const Group& group : groups_)
-        stackedHeight += (group.heading ? headingHeight : 0.0f) + group.height() + groupGap;
     bool hasTabs = true;
     for (const Group& group : groups_)
         hasTabs = hasTabs && group.tab != nullptr;
-    stacked_ = !hasTabs || stackedHeight <= bottom - top;
+    stacked_ = !hasTabs || stackedHeight() <= bottom - top;
     for (int g = 0; g < 3; ++g) {
         if (groups_[g].tab != nullptr) {
             groups_[g].tab->setVisible(!stacked_);
@@ -232,6 +239,7 @@ void COptionsPanel::show(const PackSettings& settings)
     values_.json = settings.json;
     values_.jsonArray = settings.jsonArray;
     values_.gdxAtlas = settings.gdxAtlas;
+    values_.phaser3 = settings.phaser3;
     showValues();
 }
 
@@ -254,6 +262,7 @@ void COptionsPanel::showValues()
     set(checks_.json, values_.json);
     set(checks_.jsonArray, values_.jsonArray);
     set(checks_.gdxAtlas, values_.gdxAtlas);
+    set(checks_.phaser3, values_.phaser3);
     if (border_ != nullptr) {
         const float value = values_.border ? static_cast<float>(*values_.border) : borderAsSpacing;
         border_->setValue(std::min(value, border_->getMax()));
@@ -313,16 +322,18 @@ void COptionsPanel::borderChanged(float value)
 
 void COptionsPanel::formatClicked(int which)
 {
-    CCheckBox* boxes[] = {checks_.json, checks_.jsonArray, checks_.gdxAtlas};
+    CCheckBox* boxes[] = {checks_.json, checks_.jsonArray, checks_.gdxAtlas, checks_.phaser3};
     const bool checked = boxes[which]->isChecked();
-    if (which == 0) {
-        values_.json = checked;
-        values_.jsonArray = values_.jsonArray && !checked; // one JSON file beside the atlas
-    } else if (which == 1) {
-        values_.jsonArray = checked;
-        values_.json = values_.json && !checked;
-    } else {
+    // JSON hash, JSON array and the Phaser 3 multi-atlas are each written
+    // as ATLAS.json: one of them at a time.
+    if (which == 2) {
         values_.gdxAtlas = checked;
+    } else if (checked) {
+        values_.json = which == 0;
+        values_.jsonArray = which == 1;
+        values_.phaser3 = which == 3;
+    } else {
+        (which == 0 ? values_.json : which == 1 ? values_.jsonArray : values_.phaser3) = false;
     }
     showValues();
     if (onChange)

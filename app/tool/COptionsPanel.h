@@ -48,6 +48,8 @@ public:
     // `top` and `bottom`, stacked or as tabs.
     void place(float left, float top, float bottom);
     bool isStacked() const { return stacked_; }
+    // The height the three groups take stacked.
+    float stackedHeight() const;
     // Shows group 0, 1 or 2 (Layout, Sprites, Output) when tabbed.
     void showTab(int tab);
     int currentTab() const { return tab_; }
@@ -108,6 +110,7 @@ private:
         CCheckBox* json = nullptr;
         CCheckBox* jsonArray = nullptr;
         CCheckBox* gdxAtlas = nullptr;
+        CCheckBox* phaser3 = nullptr;
     } checks_;
     CScroll* border_ = nullptr;
     CFont* borderValue_ = nullptr;

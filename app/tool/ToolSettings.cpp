@@ -111,9 +111,15 @@ ToolSettings parseToolSettings(const std::string& text)
         } else if (key == "rotate") {
             settings.rotate = readFlag(value, settings.rotate);
         } else if (key == "formats") {
-            settings.json = value.find("json") != std::string::npos && value.find("json-array") == std::string::npos;
-            settings.jsonArray = value.find("json-array") != std::string::npos;
-            settings.gdxAtlas = value.find("atlas") != std::string::npos;
+            settings.json = settings.jsonArray = settings.gdxAtlas = settings.phaser3 = false;
+            std::istringstream names(value);
+            for (std::string name; std::getline(names, name, ',');) {
+                settings.json = settings.json || name == "json";
+                settings.jsonArray = settings.jsonArray || name == "json-array";
+                settings.gdxAtlas = settings.gdxAtlas || name == "atlas";
+                settings.phaser3 = settings.phaser3 || name == "phaser3";
+            }
+            settings.json = settings.json && !settings.jsonArray;
         } else if (key == "recursive") {
             settings.recursive = readFlag(value, settings.recursive);
         } else if (key == "flatten") {
@@ -167,7 +173,8 @@ std::string formatToolSettings(const ToolSettings& settings)
             "\n";
     flag("rotate", settings.rotate);
     text += std::string("formats=xml") + (settings.json && !settings.jsonArray ? ",json" : "") +
-            (settings.jsonArray ? ",json-array" : "") + (settings.gdxAtlas ? ",atlas" : "") + "\n";
+            (settings.jsonArray ? ",json-array" : "") + (settings.gdxAtlas ? ",atlas" : "") +
+            (settings.phaser3 ? ",phaser3" : "") + "\n";
     flag("recursive", settings.recursive);
     flag("flatten", settings.flatten);
     text += std::string("sort=") + (settings.order == NameOrder::Bytes ? "bytes" : "natural") + "\n";

@@ -9,7 +9,7 @@
 //   folder.add=PATH  folder.save=PATH  folder.unpack=PATH  folder.open=PATH
 //   trim=0|1  alias=0|1  extrude=N  bleed=0|1  premultiply=0|1  pot=0|1
 //   square=0|1  pages=0|1  border=N|(empty: the spacing)  rotate=0|1
-//   formats=xml,json,json-array,atlas  recursive=0|1  flatten=0|1
+//   formats=xml,json,json-array,atlas,phaser3  recursive=0|1  flatten=0|1
 //   sort=natural|bytes  animations=0|1
 //   recent=PATH (one line per recent project, newest first)
 //
@@ -55,6 +55,7 @@ struct ToolSettings {
     bool json = false;
     bool jsonArray = false;
     bool gdxAtlas = false;
+    bool phaser3 = false;
     bool recursive = false;
     bool flatten = false;
     NameOrder order = NameOrder::Natural;

@@ -35,6 +35,7 @@ PackSettings everySetting()
     settings.atlasPath = "/p/out/atlas.png";
     settings.jsonArray = true;
     settings.gdxAtlas = true;
+    settings.phaser3 = true;
     settings.frameOrder = {"b.png", "a.png"};
     return settings;
 }
@@ -48,7 +49,8 @@ TEST(CProject, EverySettingComesBackAndPathsAreKeptRelative)
     const std::string text = project.text("/p");
     EXPECT_NE(text.find("path=\"sprites\""), std::string::npos) << text;
     EXPECT_NE(text.find("path=\"../elsewhere/a&#38;b.png\""), std::string::npos) << text;
-    EXPECT_NE(text.find("atlas=\"out/atlas.png\""), std::string::npos) << text;
+    EXPECT_NE(text.find("atlas=\"out/atlas.png\" formats=\"xml,json-array,atlas,phaser3\""), std::string::npos)
+        << text;
 
     // Loaded from another folder, the relative paths follow the project.
     CProject moved;

@@ -89,7 +89,7 @@ TEST(ToolSettings, DamagedValuesGiveTheirDefaults)
     ToolSettings best = layoutSettings(PackBest, false, true, 0, 1024);
     // Every further option and the recent projects come back too.
     best.trim = best.alias = best.bleed = best.premultiply = best.pot = best.square = best.pages = true;
-    best.rotate = best.gdxAtlas = best.jsonArray = best.recursive = best.flatten = true;
+    best.rotate = best.gdxAtlas = best.jsonArray = best.phaser3 = best.recursive = best.flatten = true;
     best.animations = false;
     best.extrude = 3;
     best.border = 0;

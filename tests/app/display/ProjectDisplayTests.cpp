@@ -55,6 +55,9 @@ void sprites(const AtlasScratch& scratch)
     marginPng(scratch.file("in/b.png"), 0, 1, 9, 4, 10); // a's picture
     marginPng(scratch.file("in/c.png"), 4, 0, 7, 12, 90);
     marginPng(scratch.file("in/d.png"), 1, 1, 20, 6, 170);
+    // An animation: the descriptions list the sequence.
+    marginPng(scratch.file("in/walk_1.png"), 0, 2, 6, 6, 30);
+    marginPng(scratch.file("in/walk_2.png"), 1, 0, 6, 6, 60);
 }
 
 // `text` with every "from" replaced by "to".
@@ -106,7 +109,8 @@ TEST(ToolProject, PackProjectWritesTheWindowsSaveByteForByteInEveryFormat)
             t.saveProjectFile();
             t.newAtlas(); // the project is opened again, as a person would
             ASSERT_TRUE(t.openProject(project));
-            EXPECT_EQ(listNames(t), (std::vector<std::string>{"a.png", "c.png", "b.png", "d.png"}));
+            EXPECT_EQ(listNames(t), (std::vector<std::string>{"a.png", "c.png", "b.png", "d.png", "walk_1.png",
+                                                              "walk_2.png"}));
             dialog.choose({atlas});
             t.saveAtlasFile();
         };
@@ -130,9 +134,11 @@ TEST(ToolProject, PackProjectWritesTheWindowsSaveByteForByteInEveryFormat)
             EXPECT_EQ(renamed(readFile(toolFile), "tool" + n, "cli" + n), readFile(cliFile)) << cliFile;
         }
     }
-    // The descriptions keep the order the images were added in.
+    // The descriptions keep the order the images were added in, and list
+    // the animation.
     const std::string xml = readFile(scratch.file("tool0.xml"));
     EXPECT_LT(xml.find("\"b\""), xml.find("\"c\""));
+    EXPECT_NE(readFile(scratch.file("tool0.json")).find("\"animations\""), std::string::npos);
 }
 
 TEST(ToolProject, ADamagedProjectIsRefusedAndChangesNothing)

@@ -53,8 +53,8 @@ xdotool windowfocus --sync "$question"; xdotool key Escape; sleep 0.5
 kill -0 $pid 2>/dev/null || fail "the tool quit although the question was cancelled"
 
 click 700 344      # "Beside only"
-click 786 580      # spacing arrow: 1 px
-click 786 580      # spacing arrow: 2 px
+click 786 466      # spacing arrow: 1 px (Layout tab)
+click 786 466      # spacing arrow: 2 px
 
 # The first sprite lies at (2, 2) of the atlas, the atlas at (0, 20) of the
 # window. Two notches over the atlas's corner zoom to 200 % about it; the
@@ -64,7 +64,7 @@ xdotool mousemove --sync $((X + 3)) $((Y + 22)) && sleep 0.2
 xdotool click 4 && sleep 0.2 && xdotool click 4 && sleep 0.3
 click $((4 + w)) $((24 + h))   # selects the first sprite's row
 click 748 93       # Remove
-click 700 41       # Save
+click 718 41       # Save
 
 dialog=$(timeout 20 xdotool search --sync --name '^Save atlas$' | head -1)
 [ -n "$dialog" ] || fail "the save dialog did not open"
