@@ -1,14 +1,19 @@
 // CParallelDeflate: pieces are handed out to worker threads through one
 // atomic counter; the caller's thread waits for them and reports progress.
+// The zlib and libdeflate forms share the cutting, the workers and the
+// joining; they differ in how one piece is deflated.
 #include "image/CParallelDeflate.h"
 
 #include "image/CZlibCodec.h"
+#include "image/DeflateBlocks.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -92,20 +97,11 @@ std::size_t CParallelDeflate::pieceCount(std::size_t length)
     return std::clamp<std::size_t>(length / minPieceSize, 1, maxPieces);
 }
 
-bool CParallelDeflate::compress(const std::uint8_t* source, std::size_t length, int level,
-                                std::vector<std::uint8_t>& out, const Progress& progress, unsigned threads)
+namespace {
+
+// Cuts `length` bytes into `count` pieces whose lengths differ by at most one.
+bool cutPieces(std::size_t length, std::size_t count, std::vector<Piece>& pieces)
 {
-    const std::size_t count = pieceCount(length);
-    const std::size_t start = out.size();
-    if (count == 1) {
-        const bool ok = compressInOneCall(source, length, level, out);
-        if (ok && progress)
-            progress(1, 1);
-        return ok;
-    }
-    // NOTE: zlib counts piece sizes in 32 bits; the largest picture the image
-    // limit admits (1 GiB) makes pieces of 64 MiB.
-    std::vector<Piece> pieces;
     try {
         pieces.resize(count);
     } catch (const std::bad_alloc&) {
@@ -118,15 +114,22 @@ bool CParallelDeflate::compress(const std::uint8_t* source, std::size_t length, 
         pieces[i].length = base + (i < extra ? 1 : 0);
         offset += pieces[i].length;
     }
+    return true;
+}
 
+// Runs every piece on worker threads; `makeWorker` is called once on each
+// thread for that thread's piece function (which owns its scratch state).
+void runPieces(std::size_t count, unsigned threads, const CParallelDeflate::Progress& progress,
+               const std::function<std::function<void(std::size_t)>()>& makeWorker)
+{
     std::atomic<std::size_t> next{0};
     std::mutex lock;
     std::condition_variable finished;
     std::size_t done = 0;
     auto work = [&] {
-        std::vector<std::uint8_t> scratch;
+        const std::function<void(std::size_t)> deflateOne = makeWorker();
         for (std::size_t i = next++; i < count; i = next++) {
-            deflatePiece(source, pieces[i], level, i + 1 == count, scratch);
+            deflateOne(i);
             std::lock_guard<std::mutex> guard(lock);
             ++done;
             finished.notify_one();
@@ -163,31 +166,29 @@ bool CParallelDeflate::compress(const std::uint8_t* source, std::size_t length, 
     }
     for (std::thread& worker : workers)
         worker.join();
+}
 
+// The joined stream's size, or 0 when a piece failed; `adler` gets the
+// Adler-32 of the whole input.
+std::size_t joinedSize(const std::vector<Piece>& pieces, std::uint32_t& adler)
+{
     std::size_t total = 2 + 4;
-    std::uint32_t adler = 1;
+    adler = 1;
     for (const Piece& piece : pieces) {
         if (!piece.ok)
-            return false;
+            return 0;
         total += piece.deflated.size();
         adler = std::uint32_t(adler32_combine(adler, piece.adler, z_off_t(piece.length)));
     }
-    // On data that deflates to almost nothing (a nearly empty atlas) the
-    // cuts would make the stream more than 0.5 % larger than one call would.
-    // Such data deflates quickly, so one call is tried and kept if smaller.
-    if (total < (count - 1) * cutCost * 200) {
-        std::vector<std::uint8_t> single;
-        if (compressInOneCall(source, length, level, single) && single.size() <= total) {
-            try {
-                out.insert(out.end(), single.begin(), single.end());
-            } catch (const std::bad_alloc&) {
-                return false;
-            }
-            return true;
-        }
-    }
+    return total;
+}
+
+// Appends the zlib header, the pieces and the Adler-32 trailer.
+bool appendJoined(const std::vector<Piece>& pieces, int level, std::size_t total, std::uint32_t adler,
+                  std::vector<std::uint8_t>& out)
+{
     try {
-        out.reserve(start + total + 64);  // and room for what the caller appends (a chunk's CRC, IEND)
+        out.reserve(out.size() + total + 64);  // and room for what the caller appends (a chunk's CRC, IEND)
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -203,4 +204,146 @@ bool CParallelDeflate::compress(const std::uint8_t* source, std::size_t length, 
     for (int shift = 24; shift >= 0; shift -= 8)
         out.push_back(std::uint8_t(adler >> shift));
     return true;
+}
+
+struct CompressorDeleter {
+    void operator()(libdeflate_compressor* compressor) const { libdeflate_free_compressor(compressor); }
+};
+using Compressor = std::unique_ptr<libdeflate_compressor, CompressorDeleter>;
+
+// One zlib stream by one libdeflate call, appended to `out`.
+bool libdeflateInOneCall(const std::uint8_t* source, std::size_t length, int level, std::vector<std::uint8_t>& out)
+{
+    const Compressor compressor(libdeflate_alloc_compressor(level));
+    if (!compressor)
+        return false;
+    const std::size_t start = out.size();
+    try {
+        out.resize(start + libdeflate_zlib_compress_bound(compressor.get(), length));
+    } catch (const std::bad_alloc&) {
+        out.resize(start);
+        return false;
+    }
+    const std::size_t written =
+        libdeflate_zlib_compress(compressor.get(), source, length, out.data() + start, out.size() - start);
+    out.resize(written == 0 ? start : start + written);
+    return written != 0;
+}
+
+// Raw deflate of one piece by libdeflate. A piece that is not the last loses
+// its final-block bit and gains an empty stored block, so that the next piece
+// starts on a byte boundary and the inflater reads on into it.
+void libdeflatePiece(libdeflate_compressor* compressor, const std::uint8_t* source, Piece& piece, bool last,
+                     std::vector<std::uint8_t>& scratch)
+{
+    try {
+        const std::size_t bound = libdeflate_deflate_compress_bound(compressor, piece.length);
+        if (scratch.size() < bound)
+            scratch.resize(bound);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    std::size_t written =
+        libdeflate_deflate_compress(compressor, source + piece.offset, piece.length, scratch.data(), scratch.size());
+    if (written == 0)
+        return;
+    static constexpr std::uint8_t emptyStoredBlock[5] = {0x00, 0x00, 0x00, 0xFF, 0xFF};
+    const std::uint8_t* tail = nullptr;
+    std::size_t tailLength = 0;
+    if (!last) {
+        DeflateStreamEnds ends;
+        if (!findDeflateEnds(scratch.data(), written, ends))
+            return;
+        scratch[ends.finalBlockBit / 8] &= std::uint8_t(~(1u << (ends.finalBlockBit % 8)));
+        written = std::size_t((ends.endBit + 7) / 8);
+        const unsigned usedBits = unsigned(ends.endBit % 8);
+        if (usedBits != 0)
+            scratch[written - 1] &= std::uint8_t((1u << usedBits) - 1);
+        // The stored block's three header bits fit in the last byte's
+        // padding when at least three bits are free; else they begin a byte.
+        const std::uint64_t freeBits = std::uint64_t(written) * 8 - ends.endBit;
+        tail = freeBits >= 3 ? emptyStoredBlock + 1 : emptyStoredBlock;
+        tailLength = freeBits >= 3 ? 4 : 5;
+    }
+    try {
+        piece.deflated.reserve(written + tailLength);
+        piece.deflated.assign(scratch.begin(), scratch.begin() + std::ptrdiff_t(written));
+        piece.deflated.insert(piece.deflated.end(), tail, tail + tailLength);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    piece.adler = libdeflate_adler32(1, source + piece.offset, piece.length);
+    piece.ok = true;
+}
+
+}  // namespace
+
+bool CParallelDeflate::compress(const std::uint8_t* source, std::size_t length, int level,
+                                std::vector<std::uint8_t>& out, const Progress& progress, unsigned threads)
+{
+    const std::size_t count = pieceCount(length);
+    if (count == 1) {
+        const bool ok = compressInOneCall(source, length, level, out);
+        if (ok && progress)
+            progress(1, 1);
+        return ok;
+    }
+    // NOTE: zlib counts piece sizes in 32 bits; the largest picture the image
+    // limit admits (1 GiB) makes pieces of 64 MiB.
+    std::vector<Piece> pieces;
+    if (!cutPieces(length, count, pieces))
+        return false;
+    runPieces(count, threads, progress, [&]() -> std::function<void(std::size_t)> {
+        auto scratch = std::make_shared<std::vector<std::uint8_t>>();
+        return [&, scratch](std::size_t i) { deflatePiece(source, pieces[i], level, i + 1 == count, *scratch); };
+    });
+
+    std::uint32_t adler = 1;
+    const std::size_t total = joinedSize(pieces, adler);
+    if (total == 0)
+        return false;
+    // On data that deflates to almost nothing (a nearly empty atlas) the
+    // cuts would make the stream more than 0.5 % larger than one call would.
+    // Such data deflates quickly, so one call is tried and kept if smaller.
+    if (total < (count - 1) * cutCost * 200) {
+        std::vector<std::uint8_t> single;
+        if (compressInOneCall(source, length, level, single) && single.size() <= total) {
+            try {
+                out.insert(out.end(), single.begin(), single.end());
+            } catch (const std::bad_alloc&) {
+                return false;
+            }
+            return true;
+        }
+    }
+    return appendJoined(pieces, level, total, adler, out);
+}
+
+bool CParallelDeflate::compressWithLibdeflate(const std::uint8_t* source, std::size_t length, int level,
+                                              std::vector<std::uint8_t>& out, const Progress& progress,
+                                              unsigned threads)
+{
+    const std::size_t count = pieceCount(length);
+    if (count == 1) {
+        const bool ok = libdeflateInOneCall(source, length, level, out);
+        if (ok && progress)
+            progress(1, 1);
+        return ok;
+    }
+    std::vector<Piece> pieces;
+    if (!cutPieces(length, count, pieces))
+        return false;
+    runPieces(count, threads, progress, [&]() -> std::function<void(std::size_t)> {
+        auto compressor = std::make_shared<Compressor>(libdeflate_alloc_compressor(level));
+        auto scratch = std::make_shared<std::vector<std::uint8_t>>();
+        return [&, compressor, scratch](std::size_t i) {
+            if (*compressor)
+                libdeflatePiece(compressor->get(), source, pieces[i], i + 1 == count, *scratch);
+        };
+    });
+    std::uint32_t adler = 1;
+    const std::size_t total = joinedSize(pieces, adler);
+    if (total == 0)
+        return false;
+    return appendJoined(pieces, level, total, adler, out);
 }

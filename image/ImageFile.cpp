@@ -2,10 +2,12 @@
 // and CImage.
 #include "image/ImageFile.h"
 
+#include "core/CSafeWriter.h"
 #include "image/BmpCodec.h"
 #include "image/JpegCodec.h"
 #include "image/PngCodec.h"
 #include "image/TgaCodec.h"
+#include "image/WebpCodec.h"
 
 #include <cstring>
 
@@ -23,6 +25,7 @@ constexpr FormatEntry formatTable[] = {
     {".jpg", ImageFileFormat::Jpeg, "JPEG"},
     {".png", ImageFileFormat::Png, "PNG"},
     {".tga", ImageFileFormat::Tga, "TGA"},
+    {".webp", ImageFileFormat::Webp, "WebP"},
 };
 
 const FormatEntry* findSuffix(const char* path)
@@ -52,6 +55,15 @@ bool fail(std::string* error, std::string message)
     if (error != nullptr)
         *error = std::move(message);
     return false;
+}
+
+bool writeBytesSafely(const char* path, const std::vector<std::uint8_t>& bytes, const char* codec,
+                      std::string* error)
+{
+    std::string reason;
+    if (CSafeWriter::writeFile(path, bytes.data(), bytes.size(), &reason))
+        return true;
+    return fail(error, std::string(codec) + ": " + reason);
 }
 
 std::string printable(const char* path)
@@ -84,6 +96,9 @@ bool loadImageFile(const char* path, ImageFileFormat format, CImage& image, std:
         break;
     case ImageFileFormat::Tga:
         decoded = readTgaFile(path);
+        break;
+    case ImageFileFormat::Webp:
+        decoded = readWebpFile(path);
         break;
     case ImageFileFormat::None:
         break;
@@ -145,6 +160,11 @@ bool saveImageFile(const char* path, ImageFileFormat format, const CImage& image
         return writePngFile(path, width, height, bits, pixels, error);
     case ImageFileFormat::Tga:
         return writeTgaFile(path, width, height, bits, pixels, error);
+    case ImageFileFormat::Webp: {
+        const std::vector<std::uint8_t> bytes = encodeWebp(width, height, bits, pixels, -1, ImageCompression::Default,
+                                                           error);
+        return !bytes.empty() && writeBytesSafely(path, bytes, "WebP", error);
+    }
     case ImageFileFormat::None:
         break;
     }
@@ -152,6 +172,14 @@ bool saveImageFile(const char* path, ImageFileFormat format, const CImage& image
 }
 
 bool writeImageStream(std::FILE* file, ImageFileFormat format, const CImage& image, int jpegQuality,
+                      std::string* error, const CParallelDeflate::Progress& progress)
+{
+    ImageWriteOptions options;
+    options.jpegQuality = jpegQuality;
+    return writeImageStream(file, format, image, options, error, progress);
+}
+
+bool writeImageStream(std::FILE* file, ImageFileFormat format, const CImage& image, const ImageWriteOptions& options,
                       std::string* error, const CParallelDeflate::Progress& progress)
 {
     const FormatEntry* entry = checkWritable(format, image, error);
@@ -167,9 +195,10 @@ bool writeImageStream(std::FILE* file, ImageFileFormat format, const CImage& ima
     case ImageFileFormat::Bmp:
         return writeBmpStream(file, width, height, bits, pixels, error);
     case ImageFileFormat::Jpeg:
-        return writeJpegStream(file, width, height, bits, pixels, jpegQuality, error);
+        return writeJpegStream(file, width, height, bits, pixels, options.jpegQuality, error);
     case ImageFileFormat::Png: {
-        const std::vector<std::uint8_t> bytes = encodePng(width, height, bits, pixels, error, progress);
+        const std::vector<std::uint8_t> bytes =
+            encodePng(width, height, bits, pixels, options.compression, error, progress);
         if (bytes.empty())
             return false;
         if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
@@ -178,6 +207,15 @@ bool writeImageStream(std::FILE* file, ImageFileFormat format, const CImage& ima
     }
     case ImageFileFormat::Tga:
         return writeTgaStream(file, width, height, bits, pixels, error);
+    case ImageFileFormat::Webp: {
+        const std::vector<std::uint8_t> bytes =
+            encodeWebp(width, height, bits, pixels, options.webpQuality, options.compression, error);
+        if (bytes.empty())
+            return false;
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+            return fail(error, "WebP: writing the file failed");
+        return true;
+    }
     case ImageFileFormat::None:
         break;
     }

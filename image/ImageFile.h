@@ -10,11 +10,12 @@
 
 #include "image/CImage.h"
 #include "image/CParallelDeflate.h"
+#include "image/ImageWriteOptions.h"
 
 #include <cstdio>
 #include <string>
 
-enum class ImageFileFormat { None, Bmp, Jpeg, Png, Tga };
+enum class ImageFileFormat { None, Bmp, Jpeg, Png, Tga, Webp };
 
 // The format the path's suffix names, or None.
 ImageFileFormat imageFileFormatOf(const char* path);
@@ -36,6 +37,10 @@ bool saveImageFile(const char* path, ImageFileFormat format, const CImage& image
 // each compressed piece to `progress` (see CParallelDeflate); the other
 // formats report nothing.
 bool writeImageStream(std::FILE* file, ImageFileFormat format, const CImage& image, int jpegQuality,
+                      std::string* error, const CParallelDeflate::Progress& progress = {});
+// The same with every encoding choice: the PNG and WebP compression, the
+// JPEG quality and the WebP quality (ImageWriteOptions.h).
+bool writeImageStream(std::FILE* file, ImageFileFormat format, const CImage& image, const ImageWriteOptions& options,
                       std::string* error, const CParallelDeflate::Progress& progress = {});
 // Writes the image with the codec its suffix names.
 bool saveImageFile(const char* path, const CImage& image, int jpegQuality, std::string* error);

@@ -10,6 +10,8 @@
 #include "image/CZlibCodec.h"
 #include "image/ImageLimits.h"
 #include "image/PngPixelFormats.h"
+#include "image/PngReduction.h"
+#include "image/PngRowFilters.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -417,29 +419,54 @@ const CCrc32& pngCrc()
     return crc;
 }
 
-// Signature, IHDR, the deflated rows as one IDAT, IEND. Throws only
-// std::bad_alloc.
-std::vector<std::uint8_t> assemblePng(std::uint32_t width, std::uint32_t height, std::uint8_t colourType,
+// What goes into the file besides the rows: the IHDR's format and the
+// colour tables of a reduced picture.
+struct PngLayout {
+    std::uint8_t colourType = 6;
+    std::uint8_t bitDepth = 8;
+    const std::vector<std::uint8_t>* palette = nullptr;
+    const std::vector<std::uint8_t>* transparency = nullptr;
+};
+
+// Signature, IHDR, PLTE and tRNS when given, the deflated rows as one IDAT,
+// IEND. Throws only std::bad_alloc.
+std::vector<std::uint8_t> assemblePng(std::uint32_t width, std::uint32_t height, const PngLayout& layout,
                                       const std::uint8_t* filtered, std::size_t filteredSize,
-                                      const CParallelDeflate::Progress& progress, std::string* error)
+                                      ImageCompression compression, const CParallelDeflate::Progress& progress,
+                                      std::string* error)
 {
     const CCrc32& crc = pngCrc();
     std::vector<std::uint8_t> out(pngSignature, pngSignature + 8);
     std::uint8_t ihdr[PngHeader::size];
     writeBigEndian32(ihdr, width);
     writeBigEndian32(ihdr + 4, height);
-    ihdr[8] = 8;
-    ihdr[9] = colourType;
+    ihdr[8] = layout.bitDepth;
+    ihdr[9] = layout.colourType;
     ihdr[10] = ihdr[11] = ihdr[12] = 0;
     appendChunk(out, "IHDR", ihdr, PngHeader::size, crc);
+    if (layout.palette != nullptr && !layout.palette->empty())
+        appendChunk(out, "PLTE", layout.palette->data(), std::uint32_t(layout.palette->size()), crc);
+    if (layout.transparency != nullptr && !layout.transparency->empty())
+        appendChunk(out, "tRNS", layout.transparency->data(), std::uint32_t(layout.transparency->size()), crc);
 
     // The IDAT is deflated straight into its place in the output: large
-    // pictures in pieces on every core, small ones in one zlib call.
+    // pictures in pieces on every core, small ones in one call.
     // NOTE: incompressible pictures deflate to more than their own size; the
     // output grows as needed.
     const std::size_t idatStart = out.size();
     out.resize(idatStart + 8);
-    const bool compressed = CParallelDeflate::compress(filtered, filteredSize, 9, out, progress);
+    bool compressed = false;
+    switch (compression) {
+    case ImageCompression::Default:
+        compressed = CParallelDeflate::compress(filtered, filteredSize, 9, out, progress);
+        break;
+    case ImageCompression::Fast:
+        compressed = CParallelDeflate::compressWithLibdeflate(filtered, filteredSize, 6, out, progress);
+        break;
+    case ImageCompression::Best:
+        compressed = CParallelDeflate::compressWithLibdeflate(filtered, filteredSize, 12, out, progress);
+        break;
+    }
     const std::size_t compressedSize = out.size() - idatStart - 8;
     if (!compressed || compressedSize > maxChunkLength) {
         if (error != nullptr)
@@ -453,6 +480,63 @@ std::vector<std::uint8_t> assemblePng(std::uint32_t width, std::uint32_t height,
     writeBigEndian32(idat + 8 + compressedSize, crc.update(idat + 4, 4 + compressedSize, 0));
     appendChunk(out, "IEND", nullptr, 0, crc);
     return out;
+}
+
+// The level at which the Best compression weighs its two filterings.
+constexpr int judgeLevel = 6;
+
+// The Best compression: reduced format, a filter per row (or none, when that
+// deflates smaller), libdeflate 12.
+std::vector<std::uint8_t> encodeBestPng(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                                        const std::uint8_t* pixels, const CParallelDeflate::Progress& progress,
+                                        std::string* error)
+{
+    PngReducedImage reduced;
+    std::vector<std::uint8_t> filtered;
+    if (reducePngImage(width, height, bitsPerPixel, pixels, reduced)) {
+        try {
+            filtered.resize(std::size_t(height) * (reduced.rowBytes + 1));
+        } catch (const std::bad_alloc&) {
+            filtered.clear();
+        }
+    }
+    if (filtered.empty() ||
+        !filterPngRows(reduced.rows.data(), reduced.rowBytes, height, reduced.filterDistance, filtered.data())) {
+        if (error != nullptr)
+            *error = "PNG: out of memory";
+        return {};
+    }
+    // Rows left unfiltered often deflate smaller on palettes and flat art,
+    // where the per-row measure, which sees one row at a time, misses the
+    // matches between rows. Both forms are weighed at a quick level.
+    {
+        std::vector<std::uint8_t> plain;
+        std::vector<std::uint8_t> quickChosen, quickPlain;
+        try {
+            plain.resize(filtered.size());
+        } catch (const std::bad_alloc&) {
+            plain.clear();
+        }
+        if (!plain.empty()) {
+            for (std::uint32_t row = 0; row < height; ++row) {
+                std::uint8_t* out = plain.data() + std::size_t(row) * (reduced.rowBytes + 1);
+                out[0] = 0;
+                std::memcpy(out + 1, reduced.rows.data() + std::size_t(row) * reduced.rowBytes, reduced.rowBytes);
+            }
+            if (CParallelDeflate::compressWithLibdeflate(filtered.data(), filtered.size(), judgeLevel, quickChosen) &&
+                CParallelDeflate::compressWithLibdeflate(plain.data(), plain.size(), judgeLevel, quickPlain) &&
+                quickPlain.size() < quickChosen.size())
+                filtered.swap(plain);
+        }
+    }
+    reduced.rows = {};
+    PngLayout layout;
+    layout.colourType = reduced.colourType;
+    layout.bitDepth = reduced.bitDepth;
+    layout.palette = &reduced.palette;
+    layout.transparency = &reduced.transparency;
+    return assemblePng(width, height, layout, filtered.data(), filtered.size(), ImageCompression::Best, progress,
+                       error);
 }
 
 }  // namespace
@@ -633,6 +717,13 @@ std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, s
                                     const std::uint8_t* pixels, std::string* error,
                                     const CParallelDeflate::Progress& progress)
 {
+    return encodePng(width, height, bitsPerPixel, pixels, ImageCompression::Default, error, progress);
+}
+
+std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                                    const std::uint8_t* pixels, ImageCompression compression, std::string* error,
+                                    const CParallelDeflate::Progress& progress)
+{
     std::uint8_t colourType;
     switch (bitsPerPixel) {
     case 8: colourType = 0; break;
@@ -652,6 +743,15 @@ std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, s
         return {};
     }
 
+    if (compression == ImageCompression::Best) {
+        try {
+            return encodeBestPng(width, height, bitsPerPixel, pixels, progress, error);
+        } catch (const std::bad_alloc&) {
+            if (error != nullptr)
+                *error = "PNG: out of memory";
+            return {};
+        }
+    }
     const std::uint32_t bytesPerPixel = bitsPerPixel / 8;
     const std::size_t filteredSize = std::size_t(height) * (std::size_t(width) * bytesPerPixel + 1);
     std::unique_ptr<std::uint8_t[]> filtered(new (std::nothrow) std::uint8_t[filteredSize]);
@@ -668,7 +768,9 @@ std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, s
     }
 
     try {
-        return assemblePng(width, height, colourType, filtered.get(), filteredSize, progress, error);
+        PngLayout layout;
+        layout.colourType = colourType;
+        return assemblePng(width, height, layout, filtered.get(), filteredSize, compression, progress, error);
     } catch (const std::bad_alloc&) {
         if (error != nullptr)
             *error = "PNG: out of memory";

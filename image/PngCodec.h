@@ -18,11 +18,15 @@
 // The writer emits the signature, IHDR, one IDAT (zlib level 9; Sub filter on
 // the first row, Paeth on every later row) and IEND. Image data of 256 KiB or
 // more is deflated in pieces on every core, a little larger than one zlib
-// call would make it; smaller pictures get exactly the one-call bytes.
+// call would make it; smaller pictures get exactly the one-call bytes. The
+// Fast and Best compressions (ImageWriteOptions.h) deflate with libdeflate in
+// the same pieces; Best also writes palette, grey, grey + alpha and RGB files
+// at bit depths from 1 to 8 with a PLTE and tRNS as needed.
 #pragma once
 
 #include "image/CParallelDeflate.h"
 #include "image/DecodedImage.h"
+#include "image/ImageWriteOptions.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -57,6 +61,10 @@ std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, s
 std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
                                     const std::uint8_t* pixels, std::string* error,
                                     const CParallelDeflate::Progress& progress);
+// The same at the given compression.
+std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+                                    const std::uint8_t* pixels, ImageCompression compression, std::string* error,
+                                    const CParallelDeflate::Progress& progress = {});
 // Encodes and writes a file; nothing is created when encoding fails.
 bool writePngFile(const char* path, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
                   const std::uint8_t* pixels, std::string* error);

@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core fonts-droid-fallback
   libpng-dev libstb-dev
+  libdeflate-dev libwebp-dev
   imagemagick
   libassimp-dev sox vorbis-tools
   libgtk-3-dev xdotool x11-apps

@@ -49,6 +49,8 @@ ImageFileFormat inputImageFormat(const std::string& path)
     const std::string name = lowerAscii(fileNameOf(path));
     if (endsWith(name, ".jpeg"))
         return name.size() > 5 ? ImageFileFormat::Jpeg : ImageFileFormat::None;
+    if (endsWith(name, ".webp"))
+        return name.size() > 5 ? ImageFileFormat::Webp : ImageFileFormat::None;
     return name.size() > 4 ? imageFormatByEnding(name) : ImageFileFormat::None;
 }
 
@@ -110,7 +112,7 @@ bool CPackInputs::collect(const std::vector<std::string>& arguments)
         }
         const ImageFileFormat format = inputImageFormat(argument);
         files_.push_back(PackInput{argument, spriteName(fileNameOf(argument)), format,
-                                   format == ImageFileFormat::None ? "not a .bmp, .jpg, .jpeg, .png or .tga file" : ""});
+                                   format == ImageFileFormat::None ? "not a .bmp, .jpg, .jpeg, .png, .tga or .webp file" : ""});
     }
     return true;
 }

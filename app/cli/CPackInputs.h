@@ -1,7 +1,7 @@
 // CPackInputs: turns the pack command's IMAGE|FOLDER arguments into the list
 // of image files to load.
 //
-// A folder adds its image files (a .bmp, .jpg, .jpeg, .png or .tga ending in
+// A folder adds its image files (a .bmp, .jpg, .jpeg, .png, .tga or .webp ending in
 // any letter case) in name order (natural order, frame2 before frame10, or
 // byte order; app/pack/NaturalOrder.h); hidden entries are passed over without a
 // word. Everything else a folder holds is counted by reason for the summary:

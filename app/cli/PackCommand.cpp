@@ -46,8 +46,12 @@
 
 namespace {
 
-// The pack's settings and what only the command line decides.
+// The pack's settings and what only the command line decides. The command
+// line packs for the smallest atlas (best) unless --mode says otherwise; the
+// window keeps the settings' default layout.
 struct PackOptions : PackSettings {
+    PackOptions() { mode = PackBest; }
+
     bool skipUnreadable = false;
     bool progress = false;
     bool watch = false;
@@ -73,6 +77,16 @@ bool parseNumber(const char* text, unsigned long least, unsigned long most, std:
     if (errno != 0 || *end != '\0' || value < least || value > most)
         return false;
     number = static_cast<std::uint32_t>(value);
+    return true;
+}
+
+// "#RRGGBB" or "RRGGBB" as 0xRRGGBB.
+bool parseColour(const std::string& text, std::uint32_t& colour)
+{
+    const std::string digits = !text.empty() && text[0] == '#' ? text.substr(1) : text;
+    if (digits.size() != 6 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return false;
+    colour = static_cast<std::uint32_t>(std::strtoul(digits.c_str(), nullptr, 16));
     return true;
 }
 
@@ -234,8 +248,10 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
         const auto takeValue = [&]() -> std::string { return inlineValue ? *inlineValue : std::string(argv[++i]); };
         const bool takesValue = arg == "--mode" || arg == "--spacing" || arg == "--max-size" || arg == "--border" ||
             arg == "--extrude" || arg == "--sort" || arg == "-o" || arg == "--output" || arg == "--format" ||
-            arg == "--pivot" || arg == "--project" || arg == "--scale" || arg == "--scale-suffix";
-        if (inlineValue && !takesValue)
+            arg == "--pivot" || arg == "--project" || arg == "--scale" || arg == "--scale-suffix" ||
+            arg == "--compression" || arg == "--quality";
+        // --jpeg-flatten takes its colour only in the inline form.
+        if (inlineValue && !takesValue && arg != "--jpeg-flatten")
             return usageError(arg + " takes no value");
         if (arg == "--") {
             onlyInputs = true;
@@ -336,6 +352,25 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
                 return usageError("--format needs xml, json, json-array, atlas or phaser3");
             jsonGiven = jsonGiven || format == "json";
             jsonArrayGiven = jsonArrayGiven || format == "json-array";
+        } else if (arg == "--compression") {
+            const std::string level = hasValue ? takeValue() : std::string();
+            if (level == "fast")
+                options.compression = ImageCompression::Fast;
+            else if (level == "default")
+                options.compression = ImageCompression::Default;
+            else if (level == "best")
+                options.compression = ImageCompression::Best;
+            else
+                return usageError("--compression needs fast, default or best");
+        } else if (arg == "--quality") {
+            std::uint32_t quality = 0;
+            if (!hasValue || !parseNumber(takeValue().c_str(), 0, 100, quality))
+                return usageError("--quality needs a whole number from 0 to 100");
+            options.quality = static_cast<int>(quality);
+        } else if (arg == "--jpeg-flatten") {
+            options.jpegFlatten = true;
+            if (inlineValue && !parseColour(*inlineValue, options.jpegFlattenColour))
+                return usageError("--jpeg-flatten=COLOUR needs a colour as #RRGGBB");
         } else if (arg == "--watch") {
             options.watch = true;
         } else if (arg == "--if-changed") {
@@ -380,7 +415,9 @@ int parseOptions(int argc, char** argv, PackOptions& options, bool& helpShown)
     std::uint32_t channels = 0;
     std::uint32_t bitsPerPixel = 0;
     if (!atlasFormatFor(options.atlasPath, channels, bitsPerPixel))
-        return usageError("the atlas name " + options.atlasPath + " does not end with .bmp, .jpg, .png or .tga");
+        return usageError("the atlas name " + options.atlasPath + " does not end with .bmp, .jpg, .png, .tga or .webp");
+    if (options.quality >= 0 && imageFormatByEnding(options.atlasPath) != ImageFileFormat::Webp)
+        return usageError("--quality applies to .webp atlases only (a .jpg atlas is written at quality 100)");
     if (const std::string problem = descriptionNameProblem(fileNameOf(options.atlasPath)); !problem.empty())
         return usageError("the atlas name " + options.atlasPath + ": " + problem);
     return exitSuccess;
@@ -580,6 +617,16 @@ int packOnce(const PackOptions& options)
         progress.finish();
         std::fprintf(stderr, "quiltforger-cli: %s\n", shown(packed.refused).c_str());
         return exitFailure;
+    }
+    if (imageFormatByEnding(options.atlasPath) == ImageFileFormat::Jpeg && !options.jpegFlatten) {
+        if (const AtlasImage* transparent = firstTransparentImage(sprites.images)) {
+            progress.finish();
+            std::fprintf(stderr, "quiltforger-cli: %s has pixels that are not opaque, and a JPEG atlas cannot keep "
+                         "transparency; nothing was written. --jpeg-flatten puts the atlas over black, "
+                         "--jpeg-flatten=#RRGGBB over that colour; .png and .webp keep transparency\n",
+                         toStdString(transparent->name).c_str());
+            return exitFailure;
+        }
     }
     if (!layout.fits()) {
         progress.finish();

@@ -61,10 +61,15 @@ bool loadImageByEnding(const std::string& path, CImage& image, std::string* erro
     const ImageFileFormat format = imageFormatByEnding(path);
     if (format == ImageFileFormat::None) {
         if (error)
-            *error = "not a .bmp, .jpg, .png or .tga file";
+            *error = "not a .bmp, .jpg, .png, .tga or .webp file";
         return false;
     }
     return loadImageFile(path.c_str(), format, image, error);
+}
+
+std::size_t atlasEndingLetters(const std::string& path)
+{
+    return path.size() >= 5 && lowerAscii(path.substr(path.size() - 5)) == ".webp" ? 4 : 3;
 }
 
 AtlasOutput AtlasOutput::parse(const std::string& path)
@@ -73,16 +78,19 @@ AtlasOutput AtlasOutput::parse(const std::string& path)
     output.path = path;
     output.folder = folderOf(path);
     output.fileName = fileNameOf(path);
-    output.stem = output.fileName.size() > 4 ? output.fileName.substr(0, output.fileName.size() - 4) : std::string();
+    const std::size_t ending = atlasEndingLetters(output.fileName) + 1;
+    output.stem = output.fileName.size() > ending ? output.fileName.substr(0, output.fileName.size() - ending)
+                                                  : std::string();
     output.format = imageFormatByEnding(output.fileName);
     return output;
 }
 
 std::string AtlasOutput::descriptionPath() const
 {
-    if (path.size() < 3)
+    const std::size_t letters = atlasEndingLetters(path);
+    if (path.size() < letters)
         return "xml";
-    return path.substr(0, path.size() - 3) + "xml";
+    return path.substr(0, path.size() - letters) + "xml";
 }
 
 bool AtlasOutput::atlasFormat(std::uint32_t& channels, std::uint32_t& bitsPerPixel) const

@@ -24,30 +24,36 @@ std::string lowerAscii(std::string text);
 class CImage;
 
 // The image format named by the path's ending compared in lower case
-// (".bmp", ".jpg", ".png", ".tga"), so HERO.PNG is a PNG; None otherwise.
+// (".bmp", ".jpg", ".png", ".tga", ".webp"), so HERO.PNG is a PNG; None
+// otherwise.
 ImageFileFormat imageFormatByEnding(const std::string& path);
 
 // Reads an image file with the codec its lower-cased ending names (".bmp",
-// ".jpg", ".png", ".tga"), so HERO.PNG reads like hero.png. False with the
+// ".jpg", ".png", ".tga", ".webp"), so HERO.PNG reads like hero.png. False with the
 // codec's reason ("PNG: bit depth 16 is not supported") on failure.
 bool loadImageByEnding(const std::string& path, CImage& image, std::string* error);
 
+// Letters of an atlas path's ending after the dot: 4 for ".webp" in any
+// letter case, else 3 (the other atlas endings). The names beside an atlas
+// (descriptions, pages) replace or cut this many letters.
+std::size_t atlasEndingLetters(const std::string& path);
+
 // An atlas output path, parsed once where it enters the save: the path as
 // given (where the image is written), its folder and file name (cut at the
-// last "/" or "\\"), the file name's stem (without its four-letter ending)
+// last "/" or "\\"), the file name's stem (without its dot and ending)
 // and the image format the ending names in any letter case.
 struct AtlasOutput {
     std::string path;
     std::string folder;   // "" for the working directory
     std::string fileName; // letters as typed, ending included
-    std::string stem;     // fileName without its last four characters
+    std::string stem;     // fileName without its dot and ending (4 or 5 characters)
     ImageFileFormat format = ImageFileFormat::None;
 
     static AtlasOutput parse(const std::string& path);
-    // The description beside the image: the path without its three-letter
-    // ending, followed by "xml" (sheet.PNG gives sheet.xml).
+    // The description beside the image: the path without its ending,
+    // followed by "xml" (sheet.PNG gives sheet.xml, sheet.webp sheet.xml).
     std::string descriptionPath() const;
-    // 3 channels and 24 bits for BMP and JPEG, 4 and 32 for PNG and TGA;
+    // 3 channels and 24 bits for BMP and JPEG, 4 and 32 for PNG, TGA and WebP;
     // false when the path names no image format.
     bool atlasFormat(std::uint32_t& channels, std::uint32_t& bitsPerPixel) const;
 };

@@ -70,9 +70,10 @@ std::string pair(std::int64_t a, std::int64_t b)
 
 std::string atlasGdxPath(const std::string& atlasPath)
 {
-    if (atlasPath.size() < 3)
+    const std::size_t letters = atlasEndingLetters(atlasPath);
+    if (atlasPath.size() < letters)
         return "atlas";
-    return atlasPath.substr(0, atlasPath.size() - 3) + "atlas";
+    return atlasPath.substr(0, atlasPath.size() - letters) + "atlas";
 }
 
 bool atlasJsonArrayText(const std::string& hashText, std::string& text, std::string* error)
@@ -120,7 +121,7 @@ bool atlasGdxText(const std::string& atlasPath, const CPacker& packer, const std
     std::uint32_t channels = 0;
     std::uint32_t bitsPerPixel = 0;
     if (!output.atlasFormat(channels, bitsPerPixel))
-        return fail(error, "the atlas name " + atlasPath + " does not end with .bmp, .jpg, .png or .tga");
+        return fail(error, "the atlas name " + atlasPath + " does not end with .bmp, .jpg, .png, .tga or .webp");
     std::vector<AtlasFrame> frames;
     if (!atlasFrames(packer, images, frames, error))
         return false;

@@ -30,9 +30,10 @@ void appendPoint(std::string& out, double x, double y)
 
 std::string atlasJsonPath(const std::string& atlasPath)
 {
-    if (atlasPath.size() < 3)
+    const std::size_t letters = atlasEndingLetters(atlasPath);
+    if (atlasPath.size() < letters)
         return "json";
-    return atlasPath.substr(0, atlasPath.size() - 3) + "json";
+    return atlasPath.substr(0, atlasPath.size() - letters) + "json";
 }
 
 std::string jsonTurnProblem(const std::vector<AtlasFrame>& frames)
@@ -120,7 +121,7 @@ bool atlasJsonText(const std::string& atlasPath, const CPacker& packer, const st
     std::uint32_t bitsPerPixel = 0;
     if (!output.atlasFormat(channels, bitsPerPixel)) {
         if (error)
-            *error = "the atlas name " + atlasPath + " does not end with .bmp, .jpg, .png or .tga";
+            *error = "the atlas name " + atlasPath + " does not end with .bmp, .jpg, .png, .tga or .webp";
         return false;
     }
     std::vector<AtlasFrame> frames;

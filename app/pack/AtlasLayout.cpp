@@ -2,6 +2,7 @@
 // (CBestPacker), filled one after another.
 #include "app/pack/AtlasLayout.h"
 
+#include "app/pack/AtlasFiles.h"
 #include "app/pack/CBestPacker.h"
 
 #include <algorithm>
@@ -209,6 +210,7 @@ void fillPagePacker(const std::vector<LayoutImage>& images, const AtlasLayout& l
 
 std::string atlasPagePath(const std::string& atlasPath, std::uint32_t page)
 {
-    const std::size_t stem = atlasPath.size() >= 4 ? atlasPath.size() - 4 : 0;
+    const std::size_t ending = atlasEndingLetters(atlasPath) + 1;
+    const std::size_t stem = atlasPath.size() >= ending ? atlasPath.size() - ending : 0;
     return atlasPath.substr(0, stem) + "-" + std::to_string(page + 1) + atlasPath.substr(stem);
 }

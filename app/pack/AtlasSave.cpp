@@ -121,12 +121,31 @@ bool composeAt(const CPacker& packer, const std::vector<AtlasImage>& images, con
     return true;
 }
 
-// composeAtlas with the entry indices already looked up.
+// Puts every pixel of a 4-channel image over an opaque colour (0xRRGGBB);
+// the alpha stays, the colour becomes what shows.
+void flattenOnto(CImage& image, std::uint32_t colour, bool premultiplied)
+{
+    const int background[3] = {int(colour >> 16) & 0xFF, int(colour >> 8) & 0xFF, int(colour) & 0xFF};
+    std::uint8_t* pixel = image.getData();
+    const std::size_t count = std::size_t(image.getWidth()) * image.getHeight();
+    for (std::size_t i = 0; i < count; ++i, pixel += 4) {
+        const int alpha = pixel[3];
+        if (alpha == 255)
+            continue;
+        for (int k = 0; k < 3; ++k) {
+            const int shown = premultiplied ? pixel[k] * 255 : pixel[k] * alpha;
+            pixel[k] = static_cast<std::uint8_t>((shown + background[k] * (255 - alpha) + 127) / 255);
+        }
+    }
+}
+
+// composeAtlas with the entry indices already looked up; with `flatten`,
+// the atlas is put over `flattenColour` before alpha is dropped.
 bool composeFinished(const CPacker& packer, const std::vector<AtlasImage>& images,
                      const std::vector<std::int32_t>& indices, CImage& atlas, const AtlasFinish& finish,
-                     std::string* error)
+                     std::string* error, bool flatten = false, std::uint32_t flattenColour = 0)
 {
-    if (!finish.bleed && !finish.premultiply)
+    if (!finish.bleed && !finish.premultiply && !flatten)
         return composeAt(packer, images, indices, atlas, nullptr, error);
     // Alpha is needed to finish: a 3-channel atlas is finished as a
     // 4-channel copy and takes its colour afterwards.
@@ -144,8 +163,10 @@ bool composeFinished(const CPacker& packer, const std::vector<AtlasImage>& image
     // Premultiplied colour is 0 wherever alpha is, so bleeding would be undone.
     if (finish.premultiply)
         premultiplyAlpha(target);
-    else
+    else if (finish.bleed)
         bleedTransparent(target, placed);
+    if (flatten)
+        flattenOnto(target, flattenColour, finish.premultiply);
     if (!direct)
         atlas.blit(work, 0, 0);
     return true;
@@ -218,8 +239,10 @@ std::string atlasDescriptionPath(const std::string& atlasPath)
 String atlasFrameName(const String& imageName)
 {
     const std::uint32_t length = imageName.length();
-    // ".jpeg", the one five-letter ending the command line reads, goes whole.
-    const std::uint32_t ending = length > 5 && lowerAscii(toStdString(imageName).substr(length - 5)) == ".jpeg" ? 5 : 4;
+    // ".jpeg" and ".webp", the five-letter endings the command line reads,
+    // go whole.
+    const std::string last5 = length > 5 ? lowerAscii(toStdString(imageName).substr(length - 5)) : std::string();
+    const std::uint32_t ending = last5 == ".jpeg" || last5 == ".webp" ? 5 : 4;
     return length <= ending ? String("") : imageName.substring(0, length - ending);
 }
 
@@ -252,12 +275,49 @@ bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::v
                std::uint32_t width, std::uint32_t height, const AtlasFinish& finish, std::string* error,
                const CParallelDeflate::Progress& progress)
 {
+    return saveAtlas(atlasPath, packer, images, width, height, finish, AtlasEncoding{}, error, progress);
+}
+
+const AtlasImage* firstTransparentImage(const std::vector<AtlasImage>& images)
+{
+    for (const AtlasImage& image : images) {
+        const CImage* source = image.image;
+        if (source == nullptr || source->getData() == nullptr)
+            continue;
+        const std::uint32_t channels = source->getChannels();
+        if ((channels != 2 && channels != 4) || source->getBitsPerPixel() != channels * 8)
+            continue;
+        const std::uint32_t sourceWidth = source->getWidth(), sourceHeight = source->getHeight();
+        std::uint32_t left = 0, top = 0, w = sourceWidth, h = sourceHeight;
+        if (image.trim && trimFits(image)) {
+            left = static_cast<std::uint32_t>(image.trim->x);
+            top = static_cast<std::uint32_t>(image.trim->y);
+            w = static_cast<std::uint32_t>(image.trim->w);
+            h = static_cast<std::uint32_t>(image.trim->h);
+        }
+        // Rows are stored bottom-up; `top` counts from the top.
+        for (std::uint32_t row = top; row < top + h; ++row) {
+            const std::uint8_t* pixel =
+                source->getData() + (std::size_t(sourceHeight - 1 - row) * sourceWidth + left) * channels;
+            for (std::uint32_t x = 0; x < w; ++x, pixel += channels) {
+                if (pixel[channels - 1] != 255)
+                    return &image;
+            }
+        }
+    }
+    return nullptr;
+}
+
+bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+               std::uint32_t width, std::uint32_t height, const AtlasFinish& finish, const AtlasEncoding& encoding,
+               std::string* error, const CParallelDeflate::Progress& progress)
+{
     CSafeWriter imageFile;
     CSafeWriter descriptionFile;
     // The image goes first, so a description never names an image that is
     // not there yet.
-    return prepareAtlasFiles(atlasPath, packer, images, width, height, finish, imageFile, descriptionFile, error,
-                             progress) &&
+    return prepareAtlasFiles(atlasPath, packer, images, width, height, finish, encoding, imageFile, descriptionFile,
+                             error, progress) &&
            CSafeWriter::commitAll({&imageFile, &descriptionFile}, error);
 }
 
@@ -265,28 +325,52 @@ bool prepareAtlasFiles(const std::string& atlasPath, const CPacker& packer, cons
                        std::uint32_t width, std::uint32_t height, const AtlasFinish& finish, CSafeWriter& imageFile,
                        CSafeWriter& descriptionFile, std::string* error, const CParallelDeflate::Progress& progress)
 {
+    return prepareAtlasFiles(atlasPath, packer, images, width, height, finish, AtlasEncoding{}, imageFile,
+                             descriptionFile, error, progress);
+}
+
+bool prepareAtlasFiles(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+                       std::uint32_t width, std::uint32_t height, const AtlasFinish& finish,
+                       const AtlasEncoding& encoding, CSafeWriter& imageFile, CSafeWriter& descriptionFile,
+                       std::string* error, const CParallelDeflate::Progress& progress)
+{
     const AtlasOutput output = AtlasOutput::parse(atlasPath);
     std::uint32_t channels = 0;
     std::uint32_t bitsPerPixel = 0;
     if (!output.atlasFormat(channels, bitsPerPixel)) {
         if (error)
-            *error = "the atlas name " + atlasPath + " does not end with .bmp, .jpg, .png or .tga";
+            *error = "the atlas name " + atlasPath + " does not end with .bmp, .jpg, .png, .tga or .webp";
         return false;
     }
     if (!checkImageSize(width, height, "atlas", error))
         return false;
+    const bool jpeg = output.format == ImageFileFormat::Jpeg;
+    if (jpeg && !encoding.jpegFlatten) {
+        if (const AtlasImage* transparent = firstTransparentImage(images)) {
+            if (error)
+                *error = toStdString(transparent->name) + " has pixels that are not opaque, and a JPEG atlas " +
+                         "cannot keep transparency; flatten the atlas onto a colour, or save it as .png or .webp";
+            return false;
+        }
+    }
 
     CImage atlas;
     atlas.create(width, height, channels, bitsPerPixel);
     const std::vector<std::int32_t> indices = entryIndices(packer, images);
-    if (!composeFinished(packer, images, indices, atlas, finish, error))
+    if (!composeFinished(packer, images, indices, atlas, finish, error, jpeg && encoding.jpegFlatten,
+                         encoding.flattenColour))
         return false;
     const CXMLNode description = describeAt(output, packer, images, indices, finish.premultiply);
 
     // Both files are complete before either is put in place, so a failure
     // up to then (the image cannot be written, say) changes neither.
+    ImageWriteOptions writeOptions;
+    writeOptions.compression = encoding.compression;
+    writeOptions.jpegQuality = 100;
+    writeOptions.webpQuality = encoding.quality;
     if (!imageFile.open(output.path, error) ||
-        !writeImageStream(imageFile.stream(), output.format, atlas, 100, error, progress) || !imageFile.prepare(error))
+        !writeImageStream(imageFile.stream(), output.format, atlas, writeOptions, error, progress) ||
+        !imageFile.prepare(error))
         return false;
     const std::string text = CXMLWriter::fileText(description);
     if (!descriptionFile.open(output.descriptionPath(), error))

@@ -25,12 +25,17 @@
 // An atlas saved with premultiplied colour says so with premultiplied="true"
 // on the sprite, after "name"; unpack undoes it.
 //
+// A JPEG atlas cannot keep transparency: when a packed picture has a pixel
+// that is not opaque, the save is refused unless the encoding asks to
+// flatten, which puts the whole atlas (the empty space too) over a colour.
+//
 // This is the one save the window tool and the command line both use.
 #pragma once
 
 #include "app/pack/SpriteMeta.h"
 #include "core/String.h"
 #include "image/CParallelDeflate.h"
+#include "image/ImageWriteOptions.h"
 #include "xml/CXMLNode.h"
 
 #include <cstdint>
@@ -85,8 +90,20 @@ struct AtlasFinish {
     bool premultiply = false; // colour multiplied by alpha; no bleed then
 };
 
+// How the atlas image file is encoded (see ImageWriteOptions.h): the PNG
+// and WebP compression, the WebP quality (-1 lossless) and, for JPEG,
+// whether to flatten transparent pixels onto `flattenColour` (0xRRGGBB)
+// rather than refuse them.
+struct AtlasEncoding {
+    ImageCompression compression = ImageCompression::Default;
+    int quality = -1;
+    bool jpegFlatten = false;
+    std::uint32_t flattenColour = 0x000000;
+};
+
 // The atlas image format for a file name, by its lower-cased ending: 3
-// channels and 24 bits for ".bmp" and ".jpg", 4 and 32 for ".png" and ".tga".
+// channels and 24 bits for ".bmp" and ".jpg", 4 and 32 for ".png", ".tga"
+// and ".webp".
 // False for any other ending.
 bool atlasFormatFor(const std::string& path, std::uint32_t& channels, std::uint32_t& bitsPerPixel);
 
@@ -96,7 +113,7 @@ std::string atlasDescriptionPath(const std::string& atlasPath);
 
 // The frame name of an image: its name without the last four characters
 // (the dot and the three-letter ending), so hero.png gives hero; a ".jpeg"
-// ending in any letter case goes whole (photo.jpeg gives photo).
+// or ".webp" ending in any letter case goes whole (photo.jpeg gives photo).
 String atlasFrameName(const String& imageName);
 
 // Copies every image into `atlas` (already created at the atlas size and
@@ -139,6 +156,16 @@ bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::v
 bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
                std::uint32_t width, std::uint32_t height, const AtlasFinish& finish, std::string* error,
                const CParallelDeflate::Progress& progress = {});
+// The same with the image file encoded as `encoding` says. A JPEG atlas
+// whose pictures are not all opaque is refused, naming the first such
+// image, unless `encoding.jpegFlatten` is set.
+bool saveAtlas(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+               std::uint32_t width, std::uint32_t height, const AtlasFinish& finish, const AtlasEncoding& encoding,
+               std::string* error, const CParallelDeflate::Progress& progress = {});
+
+// The first image whose packed picture (its trimmed part when trimmed) has a
+// pixel that is not opaque, or null when every one is opaque.
+const AtlasImage* firstTransparentImage(const std::vector<AtlasImage>& images);
 
 // saveAtlas up to the renames: both files are written and prepared
 // (CSafeWriter::prepare) in `imageFile` and `descriptionFile` but not put in
@@ -147,3 +174,8 @@ bool prepareAtlasFiles(const std::string& atlasPath, const CPacker& packer, cons
                        std::uint32_t width, std::uint32_t height, const AtlasFinish& finish, CSafeWriter& imageFile,
                        CSafeWriter& descriptionFile, std::string* error,
                        const CParallelDeflate::Progress& progress = {});
+// The same with the image file encoded as `encoding` says (see saveAtlas).
+bool prepareAtlasFiles(const std::string& atlasPath, const CPacker& packer, const std::vector<AtlasImage>& images,
+                       std::uint32_t width, std::uint32_t height, const AtlasFinish& finish,
+                       const AtlasEncoding& encoding, CSafeWriter& imageFile, CSafeWriter& descriptionFile,
+                       std::string* error, const CParallelDeflate::Progress& progress = {});

@@ -339,7 +339,7 @@ bool unpackAtlas(const std::string& descriptionPath, const std::string& outputFo
         if (toStdString(root.name()) != "sprite" || file.empty())
             report.error = descriptionPath + ": holds no sprite with a \"file\" attribute";
         else
-            report.error = descriptionPath + ": the atlas image " + file + " is not a .bmp, .jpg, .png or .tga file";
+            report.error = descriptionPath + ": the atlas image " + file + " is not a .bmp, .jpg, .png, .tga or .webp file";
         return false;
     }
     if (!atlas->getData()) {

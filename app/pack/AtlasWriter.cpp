@@ -115,7 +115,8 @@ bool writePage(const std::string& atlasPath, const CPacker& packer, const std::v
             return false;
     }
     return prepareAtlasFiles(atlasPath, packer, images, page.width, page.height, settings.sprites.finish(),
-                             staged.add(staged.images), staged.add(staged.xml), &error, onPiece);
+                             settings.encoding(), staged.add(staged.images), staged.add(staged.xml), &error,
+                             onPiece);
 }
 
 // The settings of one scale variant: its atlas name, no further variants.

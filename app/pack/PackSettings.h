@@ -7,6 +7,7 @@
 // front end.
 #pragma once
 
+#include "app/pack/AtlasSave.h"
 #include "app/pack/CPacker.h"
 #include "app/pack/NaturalOrder.h"
 #include "app/pack/SpriteMeta.h"
@@ -71,4 +72,15 @@ struct PackSettings {
     // added, packs them in the list's order); names it lacks follow in the
     // inputs' order.
     std::vector<std::string> frameOrder;
+
+    // Output: how the atlas image is encoded. The compression applies to
+    // PNG and WebP; the quality makes a WebP lossy (-1: lossless); a JPEG
+    // atlas whose pictures have transparent pixels is refused unless
+    // jpegFlatten puts it over jpegFlattenColour (0xRRGGBB).
+    ImageCompression compression = ImageCompression::Default;
+    int quality = -1;
+    bool jpegFlatten = false;
+    std::uint32_t jpegFlattenColour = 0x000000;
+
+    AtlasEncoding encoding() const { return {compression, quality, jpegFlatten, jpegFlattenColour}; }
 };

@@ -100,9 +100,13 @@ TEST(AtlasSave, EndingPicksFormatAndAlphaRules)
     const Case cases[] = {{"a.bmp", 24, readBmpFile}, {"b.jpg", 24, readJpegFile},
                           {"c.png", 32, readPngFile}, {"d.tga", 32, readTgaFile},
                           {"e.PNG", 32, readPngFile}};
+    // Hero's alpha would make the JPEG refused; flattening changes no other format.
+    AtlasEncoding flatten;
+    flatten.jpegFlatten = true;
     for (const Case& c : cases) {
         std::string error;
-        ASSERT_TRUE(saveAtlas(scratch.file(c.name), atlas.packer, atlas.images, atlas.width, atlas.height, &error))
+        ASSERT_TRUE(saveAtlas(scratch.file(c.name), atlas.packer, atlas.images, atlas.width, atlas.height,
+                              AtlasFinish{}, flatten, &error))
             << c.name << ": " << error;
         CImage saved;
         ASSERT_TRUE(saved.adopt(c.read(scratch.file(c.name).c_str()))) << c.name;
@@ -124,6 +128,31 @@ TEST(AtlasSave, EndingPicksFormatAndAlphaRules)
     // Upper-case ending: the name is kept as chosen, the description is e.xml.
     EXPECT_EQ(readFile(scratch.file("e.xml")).find("<sprite file=\"e.PNG\" name=\"e\">"), 23u);
     EXPECT_FALSE(hasTempFiles(scratch));
+}
+
+TEST(AtlasSave, JpegRefusesTransparencyUnlessFlattenedOntoAColour)
+{
+    AtlasScratch scratch;
+    HeroAndCoin atlas;
+    std::string error;
+    EXPECT_FALSE(saveAtlas(scratch.file("a.jpg"), atlas.packer, atlas.images, atlas.width, atlas.height, &error));
+    EXPECT_EQ(error.rfind("hero.png has pixels that are not opaque", 0), 0u) << error;
+    EXPECT_TRUE(scratch.list().empty());
+
+    AtlasEncoding flatten;
+    flatten.jpegFlatten = true;
+    flatten.flattenColour = 0x3366CC;
+    ASSERT_TRUE(saveAtlas(scratch.file("a.jpg"), atlas.packer, atlas.images, atlas.width, atlas.height,
+                          AtlasFinish{}, flatten, &error))
+        << error;
+    CImage saved;
+    ASSERT_TRUE(saved.adopt(readJpegFile(scratch.file("a.jpg").c_str())));
+    const auto near = [](int value, int expected) { return std::abs(value - expected) <= 4; };
+    const std::uint8_t* empty = pixelAt(saved, 40, 30);
+    EXPECT_TRUE(near(empty[0], 0x33) && near(empty[1], 0x66) && near(empty[2], 0xCC))
+        << int(empty[0]) << " " << int(empty[1]) << " " << int(empty[2]);
+    // Hero's red 13 at alpha 103 over 0x33: (13 x 103 + 51 x 152) / 255.
+    EXPECT_TRUE(near(pixelAt(saved, 3, 5)[0], 36)) << int(pixelAt(saved, 3, 5)[0]);
 }
 
 TEST(AtlasSave, RefusesNamesWithoutAnImageEndingBeforeWriting)

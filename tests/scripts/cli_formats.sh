@@ -22,7 +22,7 @@ cmp -s hash/atlas.xml out/atlas.xml || fail "the XML description differs with --
 python3 "$here/check_atlas_formats.py" array out/atlas.json hash/atlas.json || fail "json-array"
 size=$(sed -n 's/.*(\([0-9]*\)x\([0-9]*\),.*/\1 \2/p' out.txt)
 python3 "$here/check_atlas_formats.py" atlas out/atlas.atlas out/atlas.xml $size RGBA8888 || fail ".atlas png"
-"$cli" pack --format atlas --mode down -o out/opaque.jpg in >out.txt 2>err.txt || fail "jpg pack: $(cat err.txt)"
+"$cli" pack --jpeg-flatten --format atlas --mode down -o out/opaque.jpg in >out.txt 2>err.txt || fail "jpg pack: $(cat err.txt)"
 size=$(sed -n 's/.*(\([0-9]*\)x\([0-9]*\),.*/\1 \2/p' out.txt)
 python3 "$here/check_atlas_formats.py" atlas out/opaque.atlas out/opaque.xml $size RGB888 || fail ".atlas jpg"
 

@@ -31,5 +31,5 @@ grep -q '^quiltforger-cli: nothing was written; --skip-unreadable packs the imag
 
 printf 'x' > notes.txt
 "$cli" pack -o x.png notes.txt >/dev/null 2>err.txt
-grep -q 'not a .bmp, .jpg, .jpeg, .png or .tga file' err.txt || fail "endings: $(cat err.txt)"
+grep -q 'not a .bmp, .jpg, .jpeg, .png, .tga or .webp file' err.txt || fail "endings: $(cat err.txt)"
 exit 0

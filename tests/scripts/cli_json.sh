@@ -16,7 +16,7 @@ cp in/sprite05.png $'in/q"uote\tété.png'
 grep -q ', JSON description out/atlas.json;\? *' out.txt || fail "summary: $(cat out.txt)"
 size=$(sed -n 's/.*(\([0-9]*\)x\([0-9]*\),.*/\1 \2/p' out.txt)
 python3 "$here/check_atlas_json.py" out/atlas.json out/atlas.xml $size RGBA8888 || fail "png atlas"
-"$cli" pack --json --mode down -o out/opaque.jpg in >out.txt 2>err.txt || fail "jpg pack: $(cat err.txt)"
+"$cli" pack --jpeg-flatten --json --mode down -o out/opaque.jpg in >out.txt 2>err.txt || fail "jpg pack: $(cat err.txt)"
 size=$(sed -n 's/.*(\([0-9]*\)x\([0-9]*\),.*/\1 \2/p' out.txt)
 python3 "$here/check_atlas_json.py" out/opaque.json out/opaque.xml $size RGB888 || fail "jpg atlas"
 

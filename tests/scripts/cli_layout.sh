@@ -18,7 +18,7 @@ python3 "$root/bench/gen_sprites.py" in 300 11 >/dev/null || fail "cannot genera
 "$cli" pack --mode best -o best.png in >/dev/null 2>err.txt || fail "best: $(cat err.txt)"
 check 16384 best.png
 # Centred images used to land on earlier ones.
-"$cli" pack --centre --spacing 1 -o centre.png in >/dev/null 2>err.txt || fail "centre: $(cat err.txt)"
+"$cli" pack --mode auto --centre --spacing 1 -o centre.png in >/dev/null 2>err.txt || fail "centre: $(cat err.txt)"
 check 16384 centre.png
 for mode in auto best; do
     "$cli" pack --mode $mode --pot --square --max-size 1024 -o pot-$mode.png in >/dev/null 2>err.txt \
@@ -28,7 +28,7 @@ done
 
 # Pages: the exact mode at a side that is no power of two, the best one with
 # JSON; every page is a complete atlas that unpack reads.
-"$cli" pack --multipack --max-size 200 -o exact/sheet.png in >/dev/null 2>err.txt || fail "exact pages: $(cat err.txt)"
+"$cli" pack --mode auto --multipack --max-size 200 -o exact/sheet.png in >/dev/null 2>err.txt || fail "exact pages: $(cat err.txt)"
 [ -e exact/sheet-3.png ] || fail "exact pages: fewer than 3"
 check 200 exact/sheet-*.png
 for run in 1 2; do

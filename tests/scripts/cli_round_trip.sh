@@ -44,6 +44,6 @@ mkdir -p elsewhere && cp atlas.png atlas.xml elsewhere/ && (cd / && "$cli" unpac
 "$cli" pack --mode down --no-tight -o down.tga in >out.txt || fail "pack --mode down"
 grep -q '(256x256' out.txt || grep -q '(512x512' out.txt || fail "no-tight size: $(cat out.txt)"
 grep -v 'x="0"' down.xml | grep -q '<frame' && fail "mode down placed a frame off column 0"
-"$cli" pack --centre --mode right -o right.jpg in >/dev/null || fail "pack --centre --mode right"
+"$cli" pack --jpeg-flatten --centre --mode right -o right.jpg in >/dev/null || fail "pack --centre --mode right"
 grep -v 'y="0"' right.xml | grep -q '<frame' || fail "centred row has every frame at y 0"
 exit 0

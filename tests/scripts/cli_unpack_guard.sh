@@ -11,7 +11,7 @@ rm -rf "$scratch" && mkdir -p "$scratch/sprites" && cd "$scratch" || exit 1
 fail() { echo "FAIL: $*"; exit 1; }
 
 python3 "$root/bench/gen_sprites.py" sprites 3 5 4 20 || fail "cannot generate sprites"
-"$cli" pack -o sprites/atlas.jpg sprites >/dev/null 2>err.txt || fail "pack: $(cat err.txt)"
+"$cli" pack --jpeg-flatten -o sprites/atlas.jpg sprites >/dev/null 2>err.txt || fail "pack: $(cat err.txt)"
 sums=$(md5sum sprites/sprite?.png)
 "$cli" unpack sprites/atlas.xml >out.txt 2>err.txt
 [ $? -eq 1 ] || fail "unpack over the sources did not exit 1"

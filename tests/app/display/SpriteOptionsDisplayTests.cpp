@@ -59,7 +59,7 @@ TEST(ToolSprites, SaveEqualsTheCommandLineWithTheSameOptions)
     marginPng(scratch.file("in/frame2.png"), 0, 1, 5, 4, 10); // frame10's picture
     marginPng(scratch.file("in/frame1.png"), 4, 0, 7, 2, 90);
 
-    const std::string command = std::string(QF_CLI_PATH) + " pack --trim --alias --extrude 2 -o " +
+    const std::string command = std::string(QF_CLI_PATH) + " pack --mode auto --trim --alias --extrude 2 -o " +
                                 scratch.file("cli.png") + " " + scratch.file("in") + " >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
 
@@ -100,7 +100,7 @@ TEST(ToolSprites, PagesEqualTheCommandLinesMultipack)
     marginPng(scratch.file("in/frame2.png"), 0, 0, 600, 600, 70);
     marginPng(scratch.file("in/frame3.png"), 1, 1, 20, 10, 130);
 
-    const std::string command = std::string(QF_CLI_PATH) + " pack --multipack --max-size 1024 -o " +
+    const std::string command = std::string(QF_CLI_PATH) + " pack --mode auto --multipack --max-size 1024 -o " +
                                 scratch.file("cli.png") + " " + scratch.file("in") + " >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
 
