@@ -164,6 +164,18 @@ const std::initializer_list<std::pair<const char*, PackAlign>> alignments = {{"e
                                                                              {"centre", AlignCentre}};
 const std::initializer_list<std::pair<const char*, NameOrder>> orders = {{"natural", NameOrder::Natural},
                                                                          {"bytes", NameOrder::Bytes}};
+const std::initializer_list<std::pair<const char*, ImageCompression>> compressions = {
+    {"fast", ImageCompression::Fast}, {"default", ImageCompression::Default}, {"best", ImageCompression::Best}};
+
+// A colour as stored: "#RRGGBB".
+std::string colourText(std::uint32_t colour)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text = "#";
+    for (int shift = 20; shift >= 0; shift -= 4)
+        text += digits[(colour >> shift) & 0xF];
+    return text;
+}
 
 template <typename T>
 const char* nameOf(std::initializer_list<std::pair<const char*, T>> choices, T value)
@@ -298,6 +310,21 @@ bool readSettings(const CXMLNode& root, const std::string& folder, PackSettings&
             }
             if (reader.ok() && settings.json && settings.jsonArray)
                 reader.fail("formats", formats, "asks for json and json-array, which would both write one file");
+            reader.choice("compression", compressions, settings.compression);
+            if (reader.has("quality")) {
+                std::uint32_t quality = 0;
+                reader.whole("quality", 0, 100, quality);
+                settings.quality = static_cast<int>(quality);
+            }
+            reader.flag("jpegFlatten", settings.jpegFlatten);
+            if (reader.ok() && reader.has("jpegFlattenColour")) {
+                const std::string colour = value(node, "jpegFlattenColour");
+                if (colour.size() != 7 || colour[0] != '#' ||
+                    colour.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos)
+                    reader.fail("jpegFlattenColour", colour, "is not a colour as #RRGGBB");
+                else
+                    settings.jpegFlattenColour = static_cast<std::uint32_t>(std::stoul(colour.substr(1), nullptr, 16));
+            }
         }
     }
     return error.empty();
@@ -505,6 +532,11 @@ std::string CProject::text(const std::string& folder) const
     if (settings.phaser3)
         formats += ",phaser3";
     add(output, "formats", formats);
+    add(output, "compression", nameOf(compressions, settings.compression));
+    if (settings.quality >= 0)
+        add(output, "quality", std::to_string(settings.quality));
+    addFlag(output, "jpegFlatten", settings.jpegFlatten);
+    add(output, "jpegFlattenColour", colourText(settings.jpegFlattenColour));
     for (const std::string& image : settings.frameOrder) {
         CXMLNode frame{String("frame")};
         add(frame, "image", image);

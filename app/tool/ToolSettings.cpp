@@ -5,6 +5,7 @@
 #include "core/FileBytes.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -12,6 +13,7 @@
 namespace {
 
 const char* const modeNames[] = {"auto", "right", "down", "best"};
+const char* const compressionNames[] = {"fast", "default", "best"};
 
 bool isLargestSide(std::uint32_t side)
 {
@@ -129,6 +131,23 @@ ToolSettings parseToolSettings(const std::string& text)
                 settings.order = value == "bytes" ? NameOrder::Bytes : NameOrder::Natural;
         } else if (key == "animations") {
             settings.animations = readFlag(value, settings.animations);
+        } else if (key == "compression") {
+            for (int i = 0; i < 3; ++i) {
+                if (value == compressionNames[i])
+                    settings.compression = static_cast<ImageCompression>(i);
+            }
+        } else if (key == "quality") {
+            std::uint32_t quality = 0;
+            if (value.empty())
+                settings.quality = -1;
+            else if (readSpacing(value, quality) && quality <= 100)
+                settings.quality = static_cast<int>(quality);
+        } else if (key == "jpegFlatten") {
+            settings.jpegFlatten = readFlag(value, settings.jpegFlatten);
+        } else if (key == "jpegFlattenColour") {
+            if (value.size() == 7 && value[0] == '#' &&
+                value.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos)
+                settings.jpegFlattenColour = static_cast<std::uint32_t>(std::stoul(value.substr(1), nullptr, 16));
         } else if (key == "recent") {
             if (!value.empty() && value[0] == '/' && settings.recentProjects.size() < ToolSettings::recentLimit)
                 settings.recentProjects.push_back(value);
@@ -179,6 +198,13 @@ std::string formatToolSettings(const ToolSettings& settings)
     flag("flatten", settings.flatten);
     text += std::string("sort=") + (settings.order == NameOrder::Bytes ? "bytes" : "natural") + "\n";
     flag("animations", settings.animations);
+    const int compression = static_cast<int>(settings.compression);
+    text += std::string("compression=") + compressionNames[compression >= 0 && compression < 3 ? compression : 1] + "\n";
+    text += "quality=" + (settings.quality >= 0 && settings.quality <= 100 ? std::to_string(settings.quality) : "") + "\n";
+    flag("jpegFlatten", settings.jpegFlatten);
+    char colour[8];
+    std::snprintf(colour, sizeof colour, "#%06x", static_cast<unsigned>(settings.jpegFlattenColour & 0xFFFFFF));
+    text += std::string("jpegFlattenColour=") + colour + "\n";
     for (std::size_t i = 0; i < settings.recentProjects.size() && i < ToolSettings::recentLimit; ++i) {
         const std::string& path = settings.recentProjects[i];
         if (!path.empty() && path[0] == '/' && path.find_first_of("\r\n") == std::string::npos)

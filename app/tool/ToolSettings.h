@@ -11,6 +11,8 @@
 //   square=0|1  pages=0|1  border=N|(empty: the spacing)  rotate=0|1
 //   formats=xml,json,json-array,atlas,phaser3  recursive=0|1  flatten=0|1
 //   sort=natural|bytes  animations=0|1
+//   compression=fast|default|best  quality=N|(empty: lossless)
+//   jpegFlatten=0|1  jpegFlattenColour=#RRGGBB
 //   recent=PATH (one line per recent project, newest first)
 //
 // Reading is forgiving: a missing, unreadable or damaged file, an unknown
@@ -21,6 +23,7 @@
 
 #include "app/pack/CPacker.h"
 #include "app/pack/NaturalOrder.h"
+#include "image/ImageWriteOptions.h"
 
 #include <cstdint>
 #include <map>
@@ -60,6 +63,10 @@ struct ToolSettings {
     bool flatten = false;
     NameOrder order = NameOrder::Natural;
     bool animations = true;
+    ImageCompression compression = ImageCompression::Default;
+    int quality = -1; // WebP quality 0 to 100; -1: lossless
+    bool jpegFlatten = false;
+    std::uint32_t jpegFlattenColour = 0x000000;
     // Projects opened or saved, newest first.
     static constexpr std::size_t recentLimit = 8;
     std::vector<std::string> recentProjects;

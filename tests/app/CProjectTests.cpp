@@ -37,6 +37,10 @@ PackSettings everySetting()
     settings.gdxAtlas = true;
     settings.phaser3 = true;
     settings.frameOrder = {"b.png", "a.png"};
+    settings.compression = ImageCompression::Best;
+    settings.quality = 80;
+    settings.jpegFlatten = true;
+    settings.jpegFlattenColour = 0x12abef;
     return settings;
 }
 
@@ -63,6 +67,10 @@ TEST(CProject, EverySettingComesBackAndPathsAreKeptRelative)
     EXPECT_EQ(*moved.settings.border, 0u);
     EXPECT_EQ(moved.settings.perSprite.at("panel").nineSlice->pad->at(3), 4);
     EXPECT_EQ(moved.settings.frameOrder, (std::vector<std::string>{"b.png", "a.png"}));
+    EXPECT_EQ(moved.settings.compression, ImageCompression::Best);
+    EXPECT_EQ(moved.settings.quality, 80);
+    EXPECT_TRUE(moved.settings.jpegFlatten);
+    EXPECT_EQ(moved.settings.jpegFlattenColour, 0x12abefu);
 
     // Defaults stay defaults: a project of nothing reads back as PackSettings{}.
     CProject empty;
@@ -113,6 +121,9 @@ TEST(CProject, DamagedFilesAreRefusedWithTheReasonAndChangeNothing)
         {"<quiltforgerProject><inputs><input path=\"\" /></inputs></quiltforgerProject>", "names no file"},
         {"<quiltforgerProject><output formats=\"xml,gif\" /></quiltforgerProject>", "names gif"},
         {"<quiltforgerProject><output formats=\"json,json-array\" /></quiltforgerProject>", "both write"},
+        {"<quiltforgerProject><output compression=\"max\" /></quiltforgerProject>", "none of fast, default, best"},
+        {"<quiltforgerProject><output quality=\"101\" /></quiltforgerProject>", "0 to 100"},
+        {"<quiltforgerProject><output jpegFlattenColour=\"#12345\" /></quiltforgerProject>", "#RRGGBB"},
         {"<!DOCTYPE a [<!ENTITY b \"bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
          "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
          "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">]>"

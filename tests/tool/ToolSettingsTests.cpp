@@ -80,6 +80,7 @@ TEST(ToolSettings, DamagedValuesGiveTheirDefaults)
         {"\x01\x02garbage\nmode=sideways\ncentre=yes\ntight=2\nspacing=-4\n", ToolSettings{}},
         {"spacing=99999999999999\nspacing=4097\nfolder.add=relative/path\n=x\n", ToolSettings{}},
         {"mode=right\r\ncentre=1\r\nspacing=4096\r\n", layoutSettings(PackRight, true, true, 4096)},
+        {"compression=max\nquality=101\nquality=-2\njpegFlatten=yes\njpegFlattenColour=#12345\n", ToolSettings{}},
         // A side not among the choices keeps the one read before it.
         {"mode=best\nlargest=2048\nlargest=3000\nlargest=02048\nmode=fifth\n",
          layoutSettings(PackBest, false, true, 0, 2048)},
@@ -94,6 +95,10 @@ TEST(ToolSettings, DamagedValuesGiveTheirDefaults)
     best.extrude = 3;
     best.border = 0;
     best.order = NameOrder::Bytes;
+    best.compression = ImageCompression::Fast;
+    best.quality = 0;
+    best.jpegFlatten = true;
+    best.jpegFlattenColour = 0xa0b1c2;
     best.recentProjects = {"/p/b.qfproj", "/p/a.qfproj"};
     EXPECT_EQ(parseToolSettings(formatToolSettings(best)), best);
 
