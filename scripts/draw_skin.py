@@ -278,6 +278,9 @@ DRAWERS = {
     "dropbutton": draw_drop_button,
     "check": draw_check,
     "radio": draw_radio,
+    # Narrow radios for choices side by side in one row.
+    "radio54": draw_radio,
+    "radio74": draw_radio,
     "hscroll": draw_scroll(False),
     "vscroll": draw_scroll(True),
     "listpanel": draw_listpanel,

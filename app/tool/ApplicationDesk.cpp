@@ -293,6 +293,10 @@ void Application::applySettings()
     further.jsonArray = settings.jsonArray;
     further.gdxAtlas = settings.gdxAtlas;
     further.phaser3 = settings.phaser3;
+    further.compression = settings.compression;
+    further.quality = settings.quality;
+    further.jpegFlatten = settings.jpegFlatten;
+    further.jpegFlattenColour = settings.jpegFlattenColour;
     optionsPanel.show(further);
     optionsPanel.showRecent(settings.recentProjects);
     spriteOptions.bleed = settings.bleed;
@@ -339,6 +343,10 @@ void Application::storeSettings()
     settings.jsonArray = further.jsonArray;
     settings.gdxAtlas = further.gdxAtlas;
     settings.phaser3 = further.phaser3;
+    settings.compression = further.compression;
+    settings.quality = further.quality;
+    settings.jpegFlatten = further.jpegFlatten;
+    settings.jpegFlattenColour = further.jpegFlattenColour;
     // Settings are a convenience: a folder that cannot be written loses them
     // quietly rather than troubling the person at every turn.
     saveToolSettings(settingsPath, settings, nullptr);

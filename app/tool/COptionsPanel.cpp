@@ -73,6 +73,8 @@ const std::vector<RowNames> outputRows = {
     {{{"cboxJsonArray", 0, 0}}, 20},
     {{{"cboxGdxAtlas", 0, 0}}, 20},
     {{{"cboxPhaser3", 0, 0}}, 20},
+    {{{"headerCompression", 2, 0}}, 16},
+    {{{"cboxCompressFast", 0, 0}, {"cboxCompressDefault", 58, 0}, {"cboxCompressBest", 134, 0}}, 20},
 };
 
 }
@@ -130,6 +132,13 @@ void COptionsPanel::setUp(CGUIManager& gui)
     for (int i = 0; i < 4; ++i) {
         if (formats[i] != nullptr)
             connectSlot(connections_, formats[i]->onClick, this, &COptionsPanel::formatClicked, i);
+    }
+    checks_.compression[0] = check("cboxCompressFast");
+    checks_.compression[1] = check("cboxCompressDefault");
+    checks_.compression[2] = check("cboxCompressBest");
+    for (int i = 0; i < 3; ++i) {
+        if (checks_.compression[i] != nullptr)
+            connectSlot(connections_, checks_.compression[i]->onClick, this, &COptionsPanel::compressionClicked, i);
     }
     border_ = dynamic_cast<CScroll*>(gui.find("borderScroll"));
     borderValue_ = dynamic_cast<CFont*>(gui.find("fontBorderValue"));
@@ -240,6 +249,10 @@ void COptionsPanel::show(const PackSettings& settings)
     values_.jsonArray = settings.jsonArray;
     values_.gdxAtlas = settings.gdxAtlas;
     values_.phaser3 = settings.phaser3;
+    values_.compression = settings.compression;
+    values_.quality = settings.quality;
+    values_.jpegFlatten = settings.jpegFlatten;
+    values_.jpegFlattenColour = settings.jpegFlattenColour;
     showValues();
 }
 
@@ -263,6 +276,8 @@ void COptionsPanel::showValues()
     set(checks_.jsonArray, values_.jsonArray);
     set(checks_.gdxAtlas, values_.gdxAtlas);
     set(checks_.phaser3, values_.phaser3);
+    for (int i = 0; i < 3; ++i)
+        set(checks_.compression[i], static_cast<int>(values_.compression) == i);
     if (border_ != nullptr) {
         const float value = values_.border ? static_cast<float>(*values_.border) : borderAsSpacing;
         border_->setValue(std::min(value, border_->getMax()));
@@ -337,6 +352,17 @@ void COptionsPanel::formatClicked(int which)
     }
     showValues();
     if (onChange)
+        onChange(Change::outputs);
+}
+
+void COptionsPanel::compressionClicked(int which)
+{
+    // Radio buttons: a click on the chosen one keeps it chosen.
+    const auto chosen = static_cast<ImageCompression>(which);
+    const bool changed = chosen != values_.compression;
+    values_.compression = chosen;
+    showValues();
+    if (changed && onChange)
         onChange(Change::outputs);
 }
 

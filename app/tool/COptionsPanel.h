@@ -2,14 +2,16 @@
 // Layout (mode, centring, tight pack, spacing, border), Sprites (trim,
 // duplicates, bleeding, premultiplied alpha, animations, extrusion, how
 // folders are read) and Output (largest side, power-of-two and square pages,
-// pages always, the descriptions written, the project).
+// pages always, the descriptions written, the image compression, the
+// project).
 //
 // When the room under the list holds all three groups they are stacked, each
 // under its heading; otherwise tabs show one group at a time. The controls
 // are the screen description's (data/Quiltforger/gui.xml); the panel only
 // places and shows them, and owns the options that Application does not:
 // bleed, premultiply, animations, the folder options, pot, square, pages,
-// border and the description formats, kept in values() as PackSettings
+// border, the description formats and the image encoding (compression
+// shown; quality and JPEG flattening only carried), kept in values() as PackSettings
 // fields. Every control is optional: a missing one keeps its default.
 //
 // The layout options Application already handles (modes, centre, tight,
@@ -88,6 +90,7 @@ private:
     void checkClicked();
     void borderChanged(float value);
     void formatClicked(int which);
+    void compressionClicked(int which);
     void tabClicked(int tab);
     void recentChosen(String& text, std::int32_t row, std::int32_t column);
     void saveProjectClicked();
@@ -111,6 +114,7 @@ private:
         CCheckBox* jsonArray = nullptr;
         CCheckBox* gdxAtlas = nullptr;
         CCheckBox* phaser3 = nullptr;
+        CCheckBox* compression[3] = {}; // fast, default, best
     } checks_;
     CScroll* border_ = nullptr;
     CFont* borderValue_ = nullptr;
