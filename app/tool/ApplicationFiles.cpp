@@ -251,6 +251,21 @@ bool Application::saveAtlasAs(const std::string& path)
         report(StatusLine::tooLarge(packed.layout.unplaced, largestSide) + "; nothing was saved.");
         return false;
     }
+    // A JPEG cannot keep transparency: the engine refuses such an atlas, so
+    // the person is asked before anything is written.
+    if (imageFormatByEnding(path) == ImageFileFormat::Jpeg && !settings.jpegFlatten) {
+        if (const AtlasImage* transparent = firstTransparentImage(packed.sprites.images)) {
+            if (!questionBox().ask("Quilt Forger",
+                                   toStdString(transparent->name) +
+                                       " has pixels that are not opaque, and a JPEG atlas cannot keep "
+                                       "transparency. Flatten the atlas onto black? (.png and .webp keep "
+                                       "transparency.)",
+                                   "Flatten onto black", "Cancel"))
+                return false;
+            settings.jpegFlatten = true;
+            settings.jpegFlattenColour = 0x000000;
+        }
+    }
     const auto pages = static_cast<std::uint32_t>(packed.layout.pages.size());
     if (settings.multipack) {
         // The dialog asked about the name chosen; the pages are other files.
