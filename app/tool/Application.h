@@ -253,6 +253,7 @@ private:
     CPacker packer;
     SpriteOptions spriteOptions;
     SpriteSheet sprites; // the images as the last relayout prepared them
+    std::uint32_t animationsFound = 0; // sequences among their names, for the status line
     CResourceManager toolResources;
     CResourceManager textures;
     CButton* btnNew = nullptr;

@@ -4,6 +4,7 @@
 #include "app/pack/AtlasFiles.h"
 #include "app/pack/AtlasLayout.h"
 #include "app/pack/AtlasWriter.h"
+#include "app/pack/FrameDetails.h"
 #include "app/pack/NaturalOrder.h"
 #include "app/tool/StatusLine.h"
 #include "app/tool/ToolText.h"
@@ -285,7 +286,10 @@ void Application::relayout()
     const std::vector<LayoutImage> images = prepareLayoutImages();
     // The packer holds the options the controls set and, after the layout,
     // the images at their places for the preview and the save.
-    LayoutOptions layoutOptions = layoutOptionsFor(layoutSettings());
+    const PackSettings chosen = layoutSettings();
+    animationsFound =
+        chosen.animations ? static_cast<std::uint32_t>(animationCount(sprites.images)) : 0;
+    LayoutOptions layoutOptions = layoutOptionsFor(chosen);
     atlasLayout = layoutAtlas(images, layoutOptions);
     // Images that do not fit one atlas of the largest side go on further
     // pages, as the command line's --multipack puts them; a set that fits

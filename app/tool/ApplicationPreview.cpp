@@ -308,7 +308,7 @@ void Application::updateStatus(bool redraw)
             canvasPixels += std::uint64_t(sheet.width) * sheet.height;
         text = StatusLine::atlasSummary(atlasSize.width, atlasSize.height,
                                         static_cast<std::uint32_t>(sprites.images.size()), atlasPages,
-                                        sprites.pictureArea, canvasPixels);
+                                        sprites.pictureArea, canvasPixels, animationsFound);
         warn = StatusLine::exceedsDeviceLimit(atlasSize.width, atlasSize.height);
         text += StatusLine::sideWarning(atlasSize.width, atlasSize.height);
     } else if (text.empty() && !layoutFits && packer.count() > 0) {

@@ -56,13 +56,15 @@ bool exceedsDeviceLimit(std::uint32_t width, std::uint32_t height)
 }
 
 std::string atlasSummary(std::uint32_t width, std::uint32_t height, std::uint32_t images, std::uint32_t pages,
-                         std::uint64_t coveredPixels, std::uint64_t canvasPixels)
+                         std::uint64_t coveredPixels, std::uint64_t canvasPixels, std::uint32_t animations)
 {
     if (images == 0)
         return std::string();
     std::string text = size(width, height) + dot + count(images, "image", "images");
     if (pages > 1)
         text += ", " + count(pages, "page", "pages");
+    if (animations > 0)
+        text += dot + count(animations, "animation", "animations");
     const double area = canvasPixels > 0 ? double(canvasPixels) : double(width) * double(height);
     if (area > 0.0) {
         const double percent = 100.0 * double(coveredPixels) / area;

@@ -91,6 +91,10 @@ TEST(StatusLine, TextsGroupNumbersAndWarnPastTheDeviceLimit)
     EXPECT_EQ(StatusLine::unpacked(36, "/tmp/out"), "Unpacked 36 frames into /tmp/out");
     EXPECT_EQ(StatusLine::atlasSummary(64, 64, 2, 2, 2048, 64 * 64 * 2),
               "64 \xC3\x97 64  \xC2\xB7  2 images, 2 pages  \xC2\xB7  25.0 % covered");
+    EXPECT_EQ(StatusLine::atlasSummary(64, 64, 6, 1, 2048, 0, 3),
+              "64 \xC3\x97 64  \xC2\xB7  6 images  \xC2\xB7  3 animations  \xC2\xB7  50.0 % covered");
+    EXPECT_EQ(StatusLine::atlasSummary(64, 64, 2, 1, 2048, 0, 1),
+              "64 \xC3\x97 64  \xC2\xB7  2 images  \xC2\xB7  1 animation  \xC2\xB7  50.0 % covered");
 }
 
 TEST(StatusLine, ImagesTooLargeAreNamedAndLongNamesKeepTheirEnds)
