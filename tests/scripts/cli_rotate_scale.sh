@@ -51,7 +51,7 @@ python3 "$root/tests/scripts/check_rotation.py" in atlas.png frames || fail "fra
 grep -q 'rotated="1"' atlas.xml || fail "no frame turned"
 grep 'rotated="0"' atlas.xml && fail "an upright frame says rotated"
 
-"$cli" pack --rotate -o exact.png in >out.txt 2>err.txt && fail "--rotate accepted in an exact mode"
+"$cli" pack --mode auto --rotate -o exact.png in >out.txt 2>err.txt && fail "--rotate accepted in an exact mode"
 grep -q -- "--rotate needs --mode best" err.txt || fail "message: $(cat err.txt)"
 
 "$cli" pack --no-animations --mode best --rotate --trim --extrude 1 --spacing 1 --scale 2,1 --format json \
@@ -72,7 +72,7 @@ for i in range(40):
     w, h = (6, 100) if i % 2 else (100, 6)
     write_png("%s/s%02d.png" % (sys.argv[1], i), w, h, 6, 8, [[(i * 5, 0, 0, 255)] * w for _ in range(h)])
 PY
-"$cli" pack --multipack --max-size 128 -o mp-exact.png mp >out.txt 2>err.txt || fail "exact multipack: $(cat err.txt)"
+"$cli" pack --mode auto --multipack --max-size 128 -o mp-exact.png mp >out.txt 2>err.txt || fail "exact multipack: $(cat err.txt)"
 grep -q '; 20 pages where 2 could hold the images: --mode best packs them tighter' out.txt || fail "no hint: $(cat out.txt)"
 "$cli" pack --multipack --max-size 128 --mode best -o mp-best.png mp >out.txt 2>err.txt || fail "best multipack"
 grep -q 'could hold' out.txt && fail "best fit hinted: $(cat out.txt)"

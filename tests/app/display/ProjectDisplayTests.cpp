@@ -16,48 +16,17 @@
 
 namespace {
 
-// Runs `step` once after the first frame, then ends the loop.
-class OneStepTool : public Application {
-public:
-    std::function<void(OneStepTool&)> step;
-    void draw() override
-    {
-        Application::draw();
-        if (step)
-            step(*this);
-        step = nullptr;
-        stop();
-    }
-};
-
-// A picture of `width` x `height` inside transparent margins.
-void marginPng(const std::string& path, std::uint32_t left, std::uint32_t top, std::uint32_t width,
-               std::uint32_t height, std::uint8_t seed)
-{
-    CImage image;
-    image.create(left + width + 2, top + height + 3, 4, 32);
-    for (std::uint32_t y = 0; y < height; ++y) {
-        for (std::uint32_t x = 0; x < width; ++x) {
-            std::uint8_t* p = const_cast<std::uint8_t*>(pixelAt(image, left + x, top + y));
-            p[0] = std::uint8_t(seed + x * 9);
-            p[1] = std::uint8_t(y * 13);
-            p[2] = seed;
-            p[3] = std::uint8_t(255 - x * 3);
-        }
-    }
-    writePicture(path, image);
-}
 
 void sprites(const AtlasScratch& scratch)
 {
     std::filesystem::create_directories(scratch.path / "in");
-    marginPng(scratch.file("in/a.png"), 2, 3, 9, 4, 10);
-    marginPng(scratch.file("in/b.png"), 0, 1, 9, 4, 10); // a's picture
-    marginPng(scratch.file("in/c.png"), 4, 0, 7, 12, 90);
-    marginPng(scratch.file("in/d.png"), 1, 1, 20, 6, 170);
+    marginPng(scratch.file("in/a.png"), 2, 3, 9, 4, 10, 2, 3, 3);
+    marginPng(scratch.file("in/b.png"), 0, 1, 9, 4, 10, 2, 3, 3); // a's picture
+    marginPng(scratch.file("in/c.png"), 4, 0, 7, 12, 90, 2, 3, 3);
+    marginPng(scratch.file("in/d.png"), 1, 1, 20, 6, 170, 2, 3, 3);
     // An animation: the descriptions list the sequence.
-    marginPng(scratch.file("in/walk_1.png"), 0, 2, 6, 6, 30);
-    marginPng(scratch.file("in/walk_2.png"), 1, 0, 6, 6, 60);
+    marginPng(scratch.file("in/walk_1.png"), 0, 2, 6, 6, 30, 2, 3, 3);
+    marginPng(scratch.file("in/walk_2.png"), 1, 0, 6, 6, 60, 2, 3, 3);
 }
 
 // `text` with every "from" replaced by "to".
@@ -196,7 +165,7 @@ TEST(ToolProject, OpeningOnePageOpensTheWholeSet)
     AtlasScratch scratch;
     std::filesystem::create_directories(scratch.path / "in");
     for (int i = 0; i < 5; ++i)
-        marginPng(scratch.file("in/s" + std::to_string(i) + ".png"), 0, 0, 40, 40, std::uint8_t(i * 40));
+        marginPng(scratch.file("in/s" + std::to_string(i) + ".png"), 0, 0, 40, 40, std::uint8_t(i * 40), 2, 3, 3);
     const std::string command = std::string(QF_CLI_PATH) + " pack --multipack --max-size 64 -o " +
                                 scratch.file("set.png") + " " + scratch.file("in") + " >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);

@@ -15,37 +15,6 @@
 
 namespace {
 
-// Runs `step` once after the first frame, then ends the loop.
-class OneStepTool : public Application {
-public:
-    std::function<void(OneStepTool&)> step;
-    void draw() override
-    {
-        Application::draw();
-        if (step)
-            step(*this);
-        step = nullptr;
-        stop();
-    }
-};
-
-// A picture of `width` x `height` inside transparent margins.
-void marginPng(const std::string& path, std::uint32_t left, std::uint32_t top, std::uint32_t width,
-               std::uint32_t height, std::uint8_t seed)
-{
-    CImage image;
-    image.create(left + width + 3, top + height + 1, 4, 32);
-    for (std::uint32_t y = 0; y < height; ++y) {
-        for (std::uint32_t x = 0; x < width; ++x) {
-            std::uint8_t* p = const_cast<std::uint8_t*>(pixelAt(image, left + x, top + y));
-            p[0] = std::uint8_t(seed + x * 9);
-            p[1] = std::uint8_t(y * 13);
-            p[2] = seed;
-            p[3] = std::uint8_t(255 - x);
-        }
-    }
-    writePicture(path, image);
-}
 
 }
 

@@ -14,6 +14,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,41 @@ public:
     void messageBox(const char* text, const char* title) override { boxes.push_back(std::string(title) + ": " + text); }
     std::vector<std::string> boxes;
 };
+
+// Runs `step` once after the first frame, then ends the loop.
+class OneStepTool : public Application {
+public:
+    std::function<void(OneStepTool&)> step;
+    void draw() override
+    {
+        Application::draw();
+        if (step)
+            step(*this);
+        step = nullptr;
+        stop();
+    }
+};
+
+// A picture of `width` x `height` inside transparent margins (`left` and
+// `top` before it, `right` and `bottom` after it); alpha falls by
+// `alphaStep` a column.
+inline void marginPng(const std::string& path, std::uint32_t left, std::uint32_t top, std::uint32_t width,
+                      std::uint32_t height, std::uint8_t seed, std::uint32_t right = 3, std::uint32_t bottom = 1,
+                      std::uint32_t alphaStep = 1)
+{
+    CImage image;
+    image.create(left + width + right, top + height + bottom, 4, 32);
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            std::uint8_t* p = const_cast<std::uint8_t*>(pixelAt(image, left + x, top + y));
+            p[0] = std::uint8_t(seed + x * 9);
+            p[1] = std::uint8_t(y * 13);
+            p[2] = seed;
+            p[3] = std::uint8_t(255 - x * alphaStep);
+        }
+    }
+    writePicture(path, image);
+}
 
 inline SDL_Window* sdlWindow(const CApp& app)
 {
