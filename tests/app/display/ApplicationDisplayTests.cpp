@@ -400,6 +400,54 @@ TEST(ToolDisplay, DroppedFolderSaveAndUnpackReportFailures)
     EXPECT_LT(tool.next, tool.steps.size());  // the title bar's close ended the loop
 }
 
+TEST(ToolDisplay, TransparentJpegAtlasIsFlattenedOnlyWhenAsked)
+{
+    QuietPlatform quiet;
+    CScriptedFileDialog dialog;
+    CScriptedQuestionBox questions;
+    AtlasScratch scratch;
+    std::filesystem::create_directories(scratch.path / "drop");
+    marginPng(scratch.file("drop/ghost.png"), 2, 2, 8, 8, 40);
+
+    ScriptedTool tool;
+    tool.then([&](ScriptedTool& t) {
+        static std::string folder;
+        folder = (scratch.path / "drop").string();
+        SDL_Event event{};
+        event.drop.windowID = SDL_GetWindowID(sdlWindow(t));
+        event.type = SDL_DROPBEGIN;
+        SDL_PushEvent(&event);
+        event.type = SDL_DROPFILE;
+        event.drop.file = SDL_strdup(folder.c_str());
+        SDL_PushEvent(&event);
+        event.type = SDL_DROPCOMPLETE;
+        event.drop.file = nullptr;
+        SDL_PushEvent(&event);
+    });
+    tool.then([&](ScriptedTool& t) {
+        ASSERT_EQ(listNames(t), (std::vector<std::string>{"ghost.png"}));
+        dialog.choose({scratch.file("sheet.jpg")});
+        click(t, btnSave.x, btnSave.y); // the question is answered Cancel
+    });
+    tool.then([&](ScriptedTool& t) {
+        ASSERT_EQ(questions.asked.size(), 1u);
+        EXPECT_EQ(questions.asked[0].accept, "Flatten onto black");
+        EXPECT_NE(questions.asked[0].text.find("ghost"), std::string::npos) << questions.asked[0].text;
+        EXPECT_FALSE(std::filesystem::exists(scratch.file("sheet.jpg")));
+        questions.answer(true);
+        dialog.choose({scratch.file("sheet.jpg")});
+        click(t, btnSave.x, btnSave.y);
+    });
+    tool.then([&](ScriptedTool& t) {
+        EXPECT_EQ(questions.asked.size(), 2u);
+        EXPECT_TRUE(std::filesystem::exists(scratch.file("sheet.jpg")));
+        EXPECT_TRUE(std::filesystem::exists(scratch.file("sheet.xml")));
+        EXPECT_TRUE(quiet.boxes.empty()) << quiet.boxes.front();
+        click(t, closeButton.x, closeButton.y);
+    }, 20);
+    EXPECT_EQ(tool.start(toolDataDir()), 0);
+}
+
 TEST(ToolDisplay, MissingDataIsReportedAndEndsTheTool)
 {
     QuietPlatform quiet;
