@@ -165,14 +165,9 @@ private:
 
     // The sprite options between list, layout, preview and save
     // (ApplicationSprites.cpp): the list's images prepared for the layout,
-    // the preview elements put on their frames after it, and the images as
-    // the save takes them, in the order they were added.
+    // and the preview elements put on their frames after it.
     std::vector<LayoutImage> prepareLayoutImages();
     void placePreviewElements();
-    std::vector<AtlasImage> savedImages() const;
-    // The saved images whose pictures are on `page` of the layout, in the
-    // same order.
-    std::vector<AtlasImage> savedPageImages(std::uint32_t page) const;
     // Saves the atlas (every page of it) under `path` through the shared
     // write flow; false after a message when nothing more is to be done.
     bool saveAtlasAs(const std::string& path);

@@ -8,7 +8,6 @@
 #include "gui/CList.h"
 #include "resources/CTexture.h"
 
-#include <unordered_map>
 
 std::vector<LayoutImage> Application::prepareLayoutImages()
 {
@@ -52,32 +51,4 @@ void Application::placePreviewElements()
         matrix.setElement(12, static_cast<float>(frame.sourceX) / side);
         matrix.setElement(13, (side - static_cast<float>(frame.sourceY + frame.h)) / side);
     }
-}
-
-std::vector<AtlasImage> Application::savedImages() const
-{
-    // The frames follow the order in which the images were added.
-    std::unordered_map<std::string, const AtlasImage*> byName;
-    for (const AtlasImage& image : sprites.images)
-        byName.emplace(toStdString(image.name), &image);
-    std::vector<AtlasImage> images;
-    for (std::uint32_t i = 0; i < preview.getCount(); ++i) {
-        const CGUI* element = preview.getElement(i);
-        const auto found = byName.find(toStdString(element->getName()));
-        images.push_back(found != byName.end() ? *found->second : AtlasImage(element->getName(), nullptr));
-    }
-    return images;
-}
-
-std::vector<AtlasImage> Application::savedPageImages(std::uint32_t page) const
-{
-    std::unordered_map<std::string, bool> onPage;
-    for (const AtlasImage& image : sprites.pageImages(atlasLayout, page))
-        onPage.emplace(toStdString(image.name), true);
-    std::vector<AtlasImage> images;
-    for (const AtlasImage& image : savedImages()) {
-        if (onPage.count(toStdString(image.name)) != 0)
-            images.push_back(image);
-    }
-    return images;
 }
