@@ -25,49 +25,6 @@
 
 namespace {
 
-// Runs the tool's main with one scripted step per frame (after the frame is
-// drawn, before the swap); the loop stops after the last step.
-class ScriptedTool : public Application {
-public:
-    using Step = std::function<void(ScriptedTool&)>;
-
-    void draw() override
-    {
-        Application::draw();
-        // The tool draws on demand; the script needs a frame every turn.
-        requestRedraw();
-        if (next < steps.size())
-            steps[next++](*this);
-        else
-            stop();
-        // The tool draws only when something changed; the script wants a
-        // frame per step.
-        requestRedraw();
-    }
-
-    // Queues a step, and `idle` empty frames after it so that the events it
-    // pushed are handled before the next step looks.
-    void then(Step step, int idle = 1)
-    {
-        steps.push_back(std::move(step));
-        for (int i = 0; i < idle; ++i)
-            steps.push_back([](ScriptedTool&) {});
-    }
-
-    int start(const std::string& folder)
-    {
-        // Each run starts from the default settings, kept away from the
-        // user's own.
-        const std::filesystem::path config =
-            std::filesystem::temp_directory_path() / ("qf-tool-config-" + std::to_string(getpid()));
-        std::filesystem::remove_all(config);
-        return runTool(*this, config, folder);
-    }
-
-    std::vector<Step> steps;
-    std::size_t next = 0;
-};
-
 // A press at `from`, moves through `path`, and a release at the last point.
 void drag(const CApp& app, int fromX, int fromY, const std::vector<std::pair<int, int>>& path)
 {

@@ -25,31 +25,6 @@
 
 namespace {
 
-// One scripted step per drawn frame; the loop stops after the last step.
-class ScriptedTool : public Application {
-public:
-    using Step = std::function<void(ScriptedTool&)>;
-    void draw() override
-    {
-        Application::draw();
-        // The tool draws on demand; the script needs a frame every turn.
-        requestRedraw();
-        if (next < steps.size())
-            steps[next++](*this);
-        else
-            stop();
-    }
-    void then(Step step)
-    {
-        steps.push_back(std::move(step));
-        steps.push_back([](ScriptedTool&) {});
-    }
-    // Settings of earlier runs must not change the layout.
-    int start(AtlasScratch& scratch) { return runTool(*this, scratch.file("config")); }
-    std::vector<Step> steps;
-    std::size_t next = 0;
-};
-
 // The frame just drawn, window rows from the top.
 struct Frame {
     CImage pixels;

@@ -13,6 +13,7 @@
 #include <SDL.h>
 
 #include <cstdlib>
+#include <unistd.h>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -164,3 +165,48 @@ inline int runTool(Application& tool, const std::filesystem::path& config,
     std::filesystem::current_path(here);
     return result;
 }
+
+// A tool run by script: one step per drawn frame, each followed by idle
+// frames so that the events it pushed are handled before the next step
+// looks; the loop stops after the last step. The status line of every frame
+// drawn is kept.
+class ScriptedTool : public Application {
+public:
+    using Step = std::function<void(ScriptedTool&)>;
+
+    void draw() override
+    {
+        Application::draw();
+        statuses.push_back(getStatusText());
+        // The tool draws only when something changed; the script wants a
+        // frame per step.
+        requestRedraw();
+        if (next < steps.size())
+            steps[next++](*this);
+        else
+            stop();
+        requestRedraw();
+    }
+
+    void then(Step step, int idle = 1)
+    {
+        steps.push_back(std::move(step));
+        for (int i = 0; i < idle; ++i)
+            steps.push_back([](ScriptedTool&) {});
+    }
+
+    // Each run starts from the default settings, kept away from the user's
+    // own (and from earlier runs').
+    int start(AtlasScratch& scratch) { return runTool(*this, scratch.file("config")); }
+    int start(const std::string& folder)
+    {
+        const std::filesystem::path config =
+            std::filesystem::temp_directory_path() / ("qf-tool-config-" + std::to_string(getpid()));
+        std::filesystem::remove_all(config);
+        return runTool(*this, config, folder);
+    }
+
+    std::vector<Step> steps;
+    std::size_t next = 0;
+    std::vector<std::string> statuses; // of every frame drawn
+};

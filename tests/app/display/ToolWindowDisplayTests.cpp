@@ -24,31 +24,6 @@
 
 namespace {
 
-// One scripted step per drawn frame, each followed by an idle frame.
-class StepTool : public Application {
-public:
-    using Step = std::function<void(StepTool&)>;
-    void draw() override
-    {
-        Application::draw();
-        statuses.push_back(getStatusText());
-        requestRedraw();
-        if (next < steps.size())
-            steps[next++](*this);
-        else
-            stop();
-    }
-    void then(Step step)
-    {
-        steps.push_back(std::move(step));
-        steps.push_back([](StepTool&) {});
-    }
-    int start(AtlasScratch& scratch) { return runTool(*this, scratch.file("config")); }
-    std::vector<Step> steps;
-    std::size_t next = 0;
-    std::vector<std::string> statuses; // of every frame drawn
-};
-
 std::vector<std::string> smallImages(const AtlasScratch& scratch, const std::string& folder, int count)
 {
     std::filesystem::create_directories(scratch.path / folder);
@@ -70,10 +45,10 @@ TEST(ToolWindow, EscapeWheelTooLargeNamesAndTheListGrowing)
     AtlasScratch scratch;
     std::vector<std::string> paths = smallImages(scratch, "set", 30);
     paths.push_back(solidPng(scratch, "wide.png", 2000, 10, 255, 0, 0));
-    StepTool tool;
+    ScriptedTool tool;
     CCombo* largest = nullptr;
     float listHeight = 0.0f;
-    tool.then([&](StepTool& t) {
+    tool.then([&](ScriptedTool& t) {
         t.addPaths(paths);
         largest = dynamic_cast<CCombo*>(t.getGui().find("largestCombo"));
         ASSERT_NE(largest, nullptr);
@@ -82,7 +57,7 @@ TEST(ToolWindow, EscapeWheelTooLargeNamesAndTheListGrowing)
         largest->getList().setVisible(true);
         pushKey(t, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
     });
-    tool.then([&](StepTool& t) {
+    tool.then([&](ScriptedTool& t) {
         // Escape closed the drop-down and asked nothing.
         EXPECT_FALSE(largest->isOpen());
         EXPECT_TRUE(questions.asked.empty()) << questions.asked.front().text;
@@ -92,14 +67,14 @@ TEST(ToolWindow, EscapeWheelTooLargeNamesAndTheListGrowing)
         EXPECT_EQ(list->getTopRow(), 0);
         wheel(t, static_cast<int>(list->getX() + 40), static_cast<int>(list->getY() + 40), -2);
     });
-    tool.then([&](StepTool& t) {
+    tool.then([&](ScriptedTool& t) {
         EXPECT_GT(t.getList()->getTopRow(), 0);
         // An option click relayouts without a message box.
         dynamic_cast<CCheckBox*>(t.getGui().find("cboxTightPack"))->onClick.emit();
         listHeight = t.getList()->getHeight();
         t.setSize(1000, 800, false);
     });
-    tool.then([&](StepTool& t) {
+    tool.then([&](ScriptedTool& t) {
         EXPECT_EQ(t.getSize().height, 800u);
         // The list takes half of the 200 pixels gained, the options the rest.
         EXPECT_FLOAT_EQ(t.getList()->getHeight(), listHeight + 100.0f);
@@ -115,12 +90,12 @@ TEST(ToolWindow, FoldersFromTheDialogEmptyFoldersProgressAndTheListFollowingDown
     AtlasScratch scratch;
     smallImages(scratch, "art", 120);
     smallImages(scratch, "deep/sub", 2);
-    StepTool tool;
-    tool.then([&](StepTool& t) {
+    ScriptedTool tool;
+    tool.then([&](ScriptedTool& t) {
         dialog.choose({scratch.file("art")});
         t.addImages();
     });
-    tool.then([&](StepTool& t) {
+    tool.then([&](ScriptedTool& t) {
         EXPECT_EQ(t.getList()->getRowCount(), 120u);
         // A frame was drawn while they were read, saying so.
         bool progress = false;
@@ -130,7 +105,7 @@ TEST(ToolWindow, FoldersFromTheDialogEmptyFoldersProgressAndTheListFollowingDown
         for (int i = 0; i < 20; ++i)
             t.runCommand(ToolCommand::selectNext);
     });
-    tool.then([&](StepTool& t) {
+    tool.then([&](ScriptedTool& t) {
         const CList* list = t.getList();
         EXPECT_EQ(list->getSelected(), 19);
         const float rowHeight = list->getRowHeight(0) + static_cast<float>(list->getSpacing());
