@@ -1,6 +1,7 @@
 // CBestPacker: skyline with a waste list, and the canvas search over bins.
 #include "app/pack/CBestPacker.h"
 
+#include "app/pack/CFreeRectBin.h"
 #include "image/ImageLimits.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <cstddef>
 #include <limits>
 #include <optional>
+#include <type_traits>
 
 namespace {
 
@@ -88,6 +90,7 @@ private:
         Spot best;
         std::int32_t bestTop = std::numeric_limits<std::int32_t>::max();
         for (std::size_t i = 0; i < segments_.size(); ++i) {
+            ++work_;
             const std::int32_t left = segments_[i].x;
             if (left > width_ - width)
                 break;
@@ -111,8 +114,10 @@ private:
     std::int32_t topOver(std::size_t i, std::int32_t right) const
     {
         std::int32_t top = 0;
-        for (std::size_t j = i; j < segments_.size() && segments_[j].x < right; ++j)
+        for (std::size_t j = i; j < segments_.size() && segments_[j].x < right; ++j) {
+            ++work_;
             top = std::max(top, segments_[j].y);
+        }
         return top;
     }
 
@@ -124,6 +129,7 @@ private:
         const std::int32_t right = left + width;
         std::size_t j = i;
         while (j < segments_.size() && segments_[j].x < right) {
+            ++work_;
             Segment& s = segments_[j];
             const std::int32_t segmentRight = std::min(right, s.x + s.width);
             if (s.y < top)
@@ -171,6 +177,7 @@ private:
         std::size_t best = waste_.size();
         std::int32_t bestFit = std::numeric_limits<std::int32_t>::max();
         turned = false;
+        work_ += static_cast<std::int64_t>(waste_.size());
         // The common case first: the one size only (the hot loop of large
         // sets with many gaps).
         for (std::size_t i = 0; i < waste_.size() && !mayTurn; ++i) {
@@ -223,6 +230,11 @@ private:
     SkylineRule rule_;
     std::vector<Segment> segments_;
     std::vector<Rect> waste_;
+    mutable std::int64_t work_ = 0;
+
+public:
+    // Segments and gaps looked at so far: the cost of the placements.
+    std::int64_t work() const { return work_; }
 };
 
 // The integer square root, rounded up.
@@ -291,6 +303,8 @@ struct Candidate {
     i64 width = 0;
     i64 height = 0;
     bool valid = false; // every size placed and the canvas within maxSize
+    std::size_t plan = 0;
+    i64 binWidth = 0;
 
     bool betterThan(const Candidate& other) const
     {
@@ -318,14 +332,24 @@ enum class Facing { Given, Lying, Standing };
 // first, and the others by height.
 enum class OrderKey { Height, LongSide, Area, Width, BigFirst };
 
+// What places the images: the skyline (with its waste list) or the free
+// rectangles (CFreeRectBin) by the highest bottom edge, both in a bin as high
+// as the page, or the free rectangles by best short side fit in a bin of the
+// height that would beat the best canvas so far.
+enum class Engine { Skyline, FreeTop, FreeShortSide };
+
 // One way of packing a bin: the facing, the order, the skyline rule, and
-// whether each image may still turn where it is placed.
+// whether each image may still turn where it is placed. A transposed plan
+// packs the images with width and height swapped and swaps the positions
+// back: the skyline then fills the atlas from the left, column by column.
 struct Plan {
     Facing facing;
     OrderKey order;
     SkylineRule rule;
     bool mayTurn;
     i64 cost; // work per image placed, about, against the height order's 1
+    Engine engine = Engine::Skyline;
+    bool transposed = false;
 };
 
 // The area from which an image counts as big for BigFirst: 16 times the
@@ -394,37 +418,77 @@ std::vector<Plan> plansFor(bool rotate)
         return {{Facing::Given, OrderKey::Height, R::HighestTop, false, 1},
                 {Facing::Given, OrderKey::BigFirst, R::HighestBottom, false, 1},
                 {Facing::Given, OrderKey::LongSide, R::HighestBottom, false, 12},
-                {Facing::Given, OrderKey::Area, R::HighestBottom, false, 12}};
+                {Facing::Given, OrderKey::Area, R::HighestBottom, false, 12},
+                {Facing::Given, OrderKey::Height, R::HighestTop, false, 3, Engine::FreeTop, false},
+                {Facing::Given, OrderKey::Height, R::HighestTop, false, 1, Engine::Skyline, true},
+                {Facing::Given, OrderKey::Height, R::HighestTop, false, 3, Engine::FreeTop, true},
+                {Facing::Given, OrderKey::Area, R::HighestTop, false, 8, Engine::FreeShortSide, false},
+                {Facing::Given, OrderKey::BigFirst, R::HighestTop, false, 3, Engine::FreeTop, false}};
     }
     return {{Facing::Standing, OrderKey::Height, R::HighestTop, false, 1},
             {Facing::Lying, OrderKey::BigFirst, R::HighestBottom, true, 3},
             {Facing::Lying, OrderKey::Height, R::HighestTop, false, 1},
             {Facing::Given, OrderKey::LongSide, R::HighestBottom, true, 16},
-            {Facing::Standing, OrderKey::Area, R::HighestBottom, true, 16}};
+            {Facing::Standing, OrderKey::Area, R::HighestBottom, true, 16},
+            {Facing::Standing, OrderKey::Height, R::HighestTop, false, 1, Engine::Skyline, true},
+            {Facing::Given, OrderKey::Height, R::HighestTop, false, 3, Engine::FreeTop, false},
+            {Facing::Standing, OrderKey::Height, R::HighestTop, false, 3, Engine::FreeTop, true},
+            {Facing::Given, OrderKey::Area, R::HighestTop, true, 16, Engine::FreeShortSide, false},
+            {Facing::Lying, OrderKey::Height, R::HighestTop, false, 3, Engine::FreeTop, false},
+            {Facing::Given, OrderKey::BigFirst, R::HighestTop, false, 3, Engine::FreeTop, false},
+            {Facing::Standing, OrderKey::Height, R::HighestTop, false, 3, Engine::FreeTop, false}};
 }
 
-// One bin packed by a plan over sizes that already face as the plan says;
-// `turned` gets 1 for the images turned at their place.
-std::size_t packPlannedBin(const std::vector<BestSize>& sizes, const std::vector<std::uint32_t>& order,
-                           const Plan& plan, std::int32_t spacing, std::int32_t binWidth, std::int32_t binHeight,
-                           std::vector<std::int32_t>& x, std::vector<std::int32_t>& y, std::vector<std::uint8_t>& turned)
+// The plans the first searches know: the skyline, not transposed.
+bool isClassic(const Plan& plan)
 {
-    x.assign(sizes.size(), -1);
-    y.assign(sizes.size(), -1);
-    turned.assign(sizes.size(), 0);
-    std::int32_t minWidth = std::numeric_limits<std::int32_t>::max();
-    std::int32_t minHeight = std::numeric_limits<std::int32_t>::max();
-    for (const BestSize& s : sizes) {
+    return plan.engine == Engine::Skyline && !plan.transposed;
+}
+
+// The skyline bin with the free rectangles' interface.
+class SkylinePlacer {
+public:
+    SkylinePlacer(std::int32_t width, std::int32_t height, std::int32_t minWidth, std::int32_t minHeight,
+                  SkylineRule rule)
+        : bin_(width, height, minWidth, minHeight, rule)
+    {
+    }
+    bool place(std::int32_t width, std::int32_t height, bool mayTurn, std::int32_t& x, std::int32_t& y, bool& turned)
+    {
+        return bin_.place(width, height, mayTurn, x, y, turned);
+    }
+    void dropSmallerThan(std::int32_t, std::int32_t) {}
+    std::int64_t work() const { return bin_.work(); }
+
+private:
+    SkylineBin bin_;
+};
+
+// Places the sizes in order into `bin`. With `stopAtMiss` it gives up at the
+// first size that does not fit (the bin is then no candidate anyway).
+template <typename Bin>
+std::size_t placeAll(Bin& bin, const std::vector<BestSize>& sizes, const std::vector<std::uint32_t>& order,
+                     bool mayTurn, std::int32_t spacing, std::int32_t binWidth, std::int32_t binHeight,
+                     bool stopAtMiss, std::vector<std::int32_t>& x, std::vector<std::int32_t>& y,
+                     std::vector<std::uint8_t>& turned)
+{
+    // The smallest sides still to come, from each position of the order on,
+    // so the free rectangles no image can take any more are dropped.
+    const bool dropping = !std::is_same_v<Bin, SkylinePlacer>;
+    std::vector<std::int32_t> narrowest(dropping ? order.size() + 1 : 0, std::numeric_limits<std::int32_t>::max());
+    std::vector<std::int32_t> lowest(narrowest.size(), std::numeric_limits<std::int32_t>::max());
+    for (std::size_t k = dropping ? order.size() : 0; k-- > 0;) {
+        const BestSize& s = sizes[order[k]];
+        narrowest[k] = narrowest[k + 1];
+        lowest[k] = lowest[k + 1];
         if (s.width > 0 && s.height > 0) {
-            const std::int32_t narrow = plan.mayTurn ? std::min(s.width, s.height) : s.width;
-            const std::int32_t low = plan.mayTurn ? std::min(s.width, s.height) : s.height;
-            minWidth = std::min(minWidth, narrow + spacing);
-            minHeight = std::min(minHeight, low + spacing);
+            narrowest[k] = std::min(narrowest[k], (mayTurn ? std::min(s.width, s.height) : s.width) + spacing);
+            lowest[k] = std::min(lowest[k], (mayTurn ? std::min(s.width, s.height) : s.height) + spacing);
         }
     }
-    SkylineBin bin(binWidth, binHeight, minWidth, minHeight, plan.rule);
     std::size_t placed = 0;
-    for (const std::uint32_t i : order) {
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const std::uint32_t i = order[k];
         const BestSize& s = sizes[i];
         if (s.width < 0 || s.height < 0)
             continue;
@@ -435,32 +499,94 @@ std::size_t packPlannedBin(const std::vector<BestSize>& sizes, const std::vector
             ++placed;
             continue;
         }
+        if (dropping && k > 0 && (narrowest[k] != narrowest[k - 1] || lowest[k] != lowest[k - 1]))
+            bin.dropSmallerThan(narrowest[k], lowest[k]);
         const i64 width = i64(s.width) + spacing;
         const i64 height = i64(s.height) + spacing;
         const bool fits = width <= binWidth && height <= binHeight;
-        const bool fitsTurned = plan.mayTurn && height <= binWidth && width <= binHeight;
-        if (!fits && !fitsTurned)
-            continue;
+        const bool fitsTurned = mayTurn && height <= binWidth && width <= binHeight;
         bool turn = false;
-        if (bin.place(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), plan.mayTurn, x[i], y[i],
-                      turn)) {
+        if ((fits || fitsTurned) &&
+            bin.place(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), mayTurn, x[i], y[i], turn)) {
             turned[i] = turn ? 1 : 0;
             ++placed;
+        } else if (stopAtMiss) {
+            break;
         }
     }
     return placed;
 }
 
-// Image placements a width search may spend (see searchWidths): 240,000 up
-// to 3,000 images, down to 150,000 at 10,000 and beyond, which keeps the
-// largest sets within about 50 ms.
-i64 searchBudget(std::size_t images)
+// One bin packed by a plan over sizes that already face (and are swapped)
+// as the plan says; `turned` gets 1 for the images turned at their place.
+std::size_t packPlannedBin(const std::vector<BestSize>& sizes, const std::vector<std::uint32_t>& order,
+                           const Plan& plan, std::int32_t spacing, std::int32_t binWidth, std::int32_t binHeight,
+                           std::vector<std::int32_t>& x, std::vector<std::int32_t>& y, std::vector<std::uint8_t>& turned,
+                           i64& work)
 {
-    const i64 n = static_cast<i64>(images);
-    if (n <= 3000)
-        return 240000;
-    return std::max<i64>(150000, 240000 - (n - 3000) * 90000 / 7000);
+    work = static_cast<i64>(sizes.size()) * 32 + 2000; // the per-image and per-bin share
+    x.assign(sizes.size(), -1);
+    y.assign(sizes.size(), -1);
+    turned.assign(sizes.size(), 0);
+    if (plan.engine != Engine::Skyline) {
+        CFreeRectBin bin(binWidth, binHeight,
+                         plan.engine == Engine::FreeTop ? CFreeRectBin::Rule::TopEdge : CFreeRectBin::Rule::ShortSide);
+        const std::size_t placed =
+            placeAll(bin, sizes, order, plan.mayTurn, spacing, binWidth, binHeight, true, x, y, turned);
+        work += bin.work();
+        return placed;
+    }
+    std::int32_t minWidth = std::numeric_limits<std::int32_t>::max();
+    std::int32_t minHeight = std::numeric_limits<std::int32_t>::max();
+    for (const BestSize& s : sizes) {
+        if (s.width > 0 && s.height > 0) {
+            const std::int32_t narrow = plan.mayTurn ? std::min(s.width, s.height) : s.width;
+            const std::int32_t low = plan.mayTurn ? std::min(s.width, s.height) : s.height;
+            minWidth = std::min(minWidth, narrow + spacing);
+            minHeight = std::min(minHeight, low + spacing);
+        }
+    }
+    SkylinePlacer bin(binWidth, binHeight, minWidth, minHeight, plan.rule);
+    const std::size_t placed =
+        placeAll(bin, sizes, order, plan.mayTurn, spacing, binWidth, binHeight, false, x, y, turned);
+    work += bin.work();
+    return placed;
 }
+
+// The work a width search may do, counted as the free rectangles, skyline
+// segments and gaps the bins look at, plus a share per image and bin for
+// the rest of packing one (see packPlannedBin): about 30 to 45 ms of
+// processor time on a two-core Debian 12 machine, whatever the set.
+constexpr i64 searchWork = 16000000;
+
+// The indexes 0 .. count - 1, coarse to fine: the middle, the quarters, the
+// eighths and so on (each level in increasing order), then the ends.
+std::vector<std::size_t> coarseToFine(std::size_t count)
+{
+    std::vector<std::size_t> order;
+    std::vector<std::uint8_t> taken(count, 0);
+    for (std::size_t parts = 2; parts / 2 <= count; parts *= 2) {
+        for (std::size_t k = 1; k < parts; k += 2) {
+            const std::size_t index = k * (count - 1) / parts;
+            if (count > 0 && !taken[index]) {
+                taken[index] = 1;
+                order.push_back(index);
+            }
+        }
+    }
+    for (std::size_t index = 0; index < count; ++index) {
+        if (!taken[index])
+            order.push_back(index);
+    }
+    return order;
+}
+
+// The most images the best short side fit is tried for: its free
+// rectangles grow with the set, so its cost grows with the square of it.
+constexpr std::size_t shortSideImages = 2000;
+
+// From how many images the free rectangles lead the width search.
+constexpr std::size_t freeFirstImages = 2000;
 
 class BestSearch {
 public:
@@ -477,10 +603,19 @@ public:
         // Plans are prepared when first used. Big images first is the
         // height order when there are none: that plan is then not tried.
         prepared_.resize(plans_.size());
+        lastWork_.assign(plans_.size(), 0);
+        freeTopPlan_ = plans_.size();
+        for (std::size_t k = 0; k < plans_.size(); ++k) {
+            if (plans_[k].engine == Engine::FreeTop && plans_[k].order != OrderKey::BigFirst && !plans_[k].transposed &&
+                freeTopPlan_ == plans_.size())
+                freeTopPlan_ = k;
+        }
         const i64 bigArea = bigAreaOf(sizes);
         hasBig_ = std::any_of(sizes.begin(), sizes.end(),
                               [&](const BestSize& s) { return i64(s.width) * s.height >= bigArea; });
     }
+
+    i64 spent() const { return spent_; }
 
     Candidate run()
     {
@@ -525,6 +660,8 @@ private:
                 p.sizes[i] = {s.height, s.width};
                 p.turned[i] = 1;
             }
+            if (plan.transposed)
+                p.sizes[i] = {p.sizes[i].height, p.sizes[i].width};
         }
         p.order = orderBy(p.sizes, plan.order);
         return p;
@@ -534,6 +671,7 @@ private:
     // height.
     Candidate evaluate(std::size_t k, i64 width, i64 height)
     {
+        i64 work = 0;
         if (!prepared_[k])
             prepared_[k] = prepare(plans_[k]);
         const Prepared& p = *prepared_[k];
@@ -544,8 +682,15 @@ private:
         if (width >= 1 && height >= 1) {
             c.placed = packPlannedBin(p.sizes, p.order, plans_[k], static_cast<std::int32_t>(spacing_),
                                       static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), c.x, c.y,
-                                      c.turned);
+                                      c.turned, work);
+            spent_ += work;
+            lastWork_[k] = work;
         }
+        if (plans_[k].transposed)
+            std::swap(c.x, c.y);
+        c.plan = k;
+        c.binWidth = width;
+
         i64 usedWidth = 0, usedHeight = 0;
         for (std::size_t i = 0; i < sizes_.size(); ++i) {
             c.turned[i] = c.turned[i] != p.turned[i] ? 1 : 0;
@@ -574,87 +719,244 @@ private:
         return c;
     }
 
-    // The first plan runs over every width of the search; the others over
-    // the widths where it came out best; then the best width found is
-    // refined by halving steps towards its neighbours. The work is kept
-    // within a budget of image placements (weighted by the plans' costs,
-    // see searchBudget), of which the first pass takes what it needs (12
-    // widths at least). Small sets, where the budget
-    // pays for it, first try a wider range of widths: 50 % to 250 % of the
-    // square's side, up to 256 of them.
+    // One bin width to try and what it came to: the canvas area and height
+    // (the height sets where the transposed plans look).
+    struct Tried {
+        i64 area;
+        i64 height;
+        std::int32_t width;
+    };
+
+    // The primary plan runs over every width of the search: the skyline for
+    // small sets, the free rectangles for large ones (where they are worth
+    // their cost). Then, each step spending about half of what is left of
+    // the budget (see searchWork): the transposed free rectangles in bins
+    // as wide as the best canvases so far were high; the other of the two
+    // first plans at the best widths; the best short side fit in lower bins
+    // (small sets); the big images first and the transposed skyline; the
+    // best width refined by halving steps; small sets try a wider range of
+    // widths (50 % to 250 % of the square's side); the long-side and area
+    // orders take what is left.
     Candidate searchWidths()
     {
-        const i64 count = std::max<i64>(1, static_cast<i64>(sizes_.size()));
-        i64 budget = searchBudget(sizes_.size());
+        limit_ = searchWork;
         Candidate best;
-        std::size_t bestPlan = 0;
-        std::vector<std::pair<i64, std::int32_t>> ranked; // (area, width)
+        const std::size_t primary =
+            sizes_.size() >= freeFirstImages && freeTopPlan_ < plans_.size() ? freeTopPlan_ : 0;
+        const std::size_t secondary = primary == 0 ? freeTopPlan_ : 0;
         const std::vector<std::int32_t> widths = bestSearchWidths(sizes_, rules_);
-        std::vector<std::int32_t> tried = widths;
-        const i64 extra = std::min<i64>(256, budget / 4 / count);
+        std::vector<Tried> ranked;
+        const auto sweep = [&](std::size_t k, std::int32_t width) {
+            Candidate c = evaluate(k, width, maxInner_);
+            ranked.push_back({c.valid ? c.width * c.height : std::numeric_limits<i64>::max(), c.height, width});
+            if (c.betterThan(best))
+                best = std::move(c);
+        };
+        // Coarse to fine (the middle width, then the quarters, ...), so
+        // that a sweep the budget cuts short still spans the range; the
+        // first plan sweeps them all, the free rectangles within two thirds
+        // of the budget.
+        const i64 sweepUntil = limit_ * 2 / 3;
+        for (const std::size_t w : coarseToFine(widths.size())) {
+            if (!ranked.empty() && !affordable(primary, sweepUntil))
+                break;
+            sweep(primary, widths[w]);
+        }
+        if (ranked.empty())
+            return best;
+        std::vector<std::int32_t> byRank, transposedByRank;
+        const auto rank = [&]() {
+            std::stable_sort(ranked.begin(), ranked.end(),
+                             [](const Tried& a, const Tried& b) { return a.area < b.area; });
+            byRank.clear();
+            transposedByRank.clear();
+            // The transposed plans' widths: the heights of the best canvases.
+            for (const Tried& t : ranked) {
+                byRank.push_back(t.width);
+                if (t.area == std::numeric_limits<i64>::max())
+                    continue;
+                const i64 width = std::clamp<i64>(t.height - 2 * margin_ + spacing_, tallest_, maxInner_);
+                if (std::find(transposedByRank.begin(), transposedByRank.end(), width) == transposedByRank.end())
+                    transposedByRank.push_back(static_cast<std::int32_t>(width));
+            }
+        };
+        rank();
+        const auto widthsFor = [&](std::size_t k) -> const std::vector<std::int32_t>& {
+            return plans_[k].transposed ? transposedByRank : byRank;
+        };
+        // A few images far larger than the rest decide the layout.
+        for (std::size_t k = 1; k < plans_.size() && hasBig_; ++k) {
+            if (plans_[k].order == OrderKey::BigFirst)
+                tryWidths(best, k, widthsFor(k));
+        }
+        for (std::size_t k = 1; k < plans_.size(); ++k) {
+            if (plans_[k].engine == Engine::FreeTop && plans_[k].transposed)
+                tryWidths(best, k, widthsFor(k));
+        }
+        if (secondary < plans_.size())
+            tryWidths(best, secondary, byRank);
+        for (std::size_t k = 1; k < plans_.size(); ++k) {
+            const Plan& plan = plans_[k];
+            if (plan.engine == Engine::FreeTop && !plan.transposed && plan.order != OrderKey::BigFirst && k != primary &&
+                k != secondary)
+                tryWidths(best, k, byRank);
+        }
+        for (std::size_t k = 1; k < plans_.size(); ++k) {
+            if (plans_[k].engine == Engine::FreeShortSide && sizes_.size() <= shortSideImages)
+                lowerBins(best, k, widthsFor(k));
+        }
+        for (std::size_t k = 1; k < plans_.size(); ++k) {
+            const Plan& plan = plans_[k];
+            if (plan.engine == Engine::Skyline && plan.transposed)
+                tryWidths(best, k, widthsFor(k));
+        }
+        // The step between searched widths, halved until one pixel.
+        const i64 step =
+            widths.size() > 1 ? std::max<i64>(1, (widths.back() - widths.front()) / i64(widths.size() - 1)) : 1;
+        if (best.valid)
+            refine(best, best.plan, static_cast<std::int32_t>(best.binWidth), step);
+        const i64 extra = std::min<i64>(256, (limit_ - spent_) / 2 / std::max<i64>(1, lastWork_[0]));
         if (extra >= 64) {
             const i64 base = ceilSqrt(area_);
             for (i64 k = 0; k < extra; ++k) {
                 const i64 width = std::clamp<i64>(base * (500 + 2000 * k / (extra - 1)) / 1000, widest_, maxInner_);
-                tried.push_back(static_cast<std::int32_t>(width));
+                if (std::none_of(ranked.begin(), ranked.end(), [&](const Tried& t) { return t.width == width; }))
+                    sweep(0, static_cast<std::int32_t>(width));
             }
-            std::sort(tried.begin(), tried.end());
-            tried.erase(std::unique(tried.begin(), tried.end()), tried.end());
+            rank();
+            for (std::size_t k = 1; k < plans_.size(); ++k) {
+                if (plans_[k].engine == Engine::FreeTop)
+                    tryWidths(best, k, widthsFor(k));
+            }
         }
-        for (const std::int32_t width : tried) {
-            Candidate c = evaluate(0, width, maxInner_);
-            budget -= count;
-            ranked.emplace_back(c.valid ? c.width * c.height : std::numeric_limits<i64>::max(), width);
-            if (c.betterThan(best))
-                best = std::move(c);
-        }
-        if (ranked.empty())
-            return best;
-        std::stable_sort(ranked.begin(), ranked.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        std::int32_t bestWidth = ranked.front().second;
-        // The other plans in turn, each on as many of the best widths as
-        // half of what is left pays for (so the second plan, the likeliest
-        // to win, gets the most).
         for (std::size_t k = 1; k < plans_.size(); ++k) {
-            if (plans_[k].order == OrderKey::BigFirst && !hasBig_)
-                continue;
-            const i64 tries = std::min<i64>(budget / 2 / (count * plans_[k].cost), static_cast<i64>(ranked.size()));
-            for (i64 w = 0; w < tries; ++w) {
-                Candidate c = evaluate(k, ranked[static_cast<std::size_t>(w)].second, maxInner_);
-                budget -= count * plans_[k].cost;
-                if (c.betterThan(best)) {
-                    best = std::move(c);
-                    bestPlan = k;
-                    bestWidth = ranked[static_cast<std::size_t>(w)].second;
-                }
-            }
-        }
-        // The step between searched widths, halved until one pixel.
-        i64 step = widths.size() > 1 ? std::max<i64>(1, (widths.back() - widths.front()) / i64(widths.size() - 1)) : 1;
-        for (step /= 2; step >= 1; step /= 2) {
-            std::int32_t moved = bestWidth;
-            for (const i64 width : {bestWidth - step, bestWidth + step}) {
-                if (width < widest_ || width > maxInner_)
-                    continue;
-                if (budget < count * plans_[bestPlan].cost)
-                    return best;
-                budget -= count * plans_[bestPlan].cost;
-                Candidate c = evaluate(bestPlan, width, maxInner_);
-                if (c.betterThan(best)) {
-                    best = std::move(c);
-                    moved = static_cast<std::int32_t>(width);
-                }
-            }
-            bestWidth = moved;
+            const Plan& plan = plans_[k];
+            if (isClassic(plan) && plan.order != OrderKey::BigFirst)
+                tryWidths(best, k, byRank);
         }
         return best;
+    }
+
+    // What a bin of plan k will cost: what its last one did, or before any,
+    // the first plan's last bin times the plan's cost.
+    i64 estimate(std::size_t k) const
+    {
+        if (lastWork_[k] > 0)
+            return lastWork_[k];
+        return std::max<i64>(lastWork_[0], 1) * plans_[k].cost;
+    }
+
+    // Whether a bin of plan k is likely to leave the work within `until`.
+    bool affordable(std::size_t k, i64 until) const { return spent_ + estimate(k) <= until; }
+
+    void consider(Candidate& best, std::size_t k, i64 width)
+    {
+        Candidate c = tryPlan(k, width, best);
+        if (c.betterThan(best))
+            best = std::move(c);
+    }
+
+    // Plan k at the widths in order, within half of what is left.
+    void tryWidths(Candidate& best, std::size_t k, const std::vector<std::int32_t>& widths)
+    {
+        const i64 until = spent_ + (limit_ - spent_) / 2;
+        for (std::size_t w = 0; w < widths.size() && affordable(k, until); ++w) {
+            if (widths[w] >= leastWidth(k))
+                consider(best, k, widths[w]);
+        }
+    }
+
+    // The narrowest bin plan k can take everything in.
+    i64 leastWidth(std::size_t k) const { return plans_[k].transposed ? tallest_ : widest_; }
+
+    // Moves the width of plan k's best bin by halving steps towards its
+    // neighbours while the budget lasts.
+    void refine(Candidate& best, std::size_t k, std::int32_t width, i64 step)
+    {
+        for (step /= 2; step >= 1; step /= 2) {
+            std::int32_t moved = width;
+            for (const i64 next : {width - step, width + step}) {
+                if (next < leastWidth(k) || next > maxInner_)
+                    continue;
+                if (!affordable(k, limit_))
+                    return;
+                Candidate c = tryPlan(k, next, best);
+                if (c.betterThan(best)) {
+                    best = std::move(c);
+                    moved = static_cast<std::int32_t>(next);
+                }
+            }
+            width = moved;
+        }
+    }
+
+    // Plan k at one bin width: as high as the page, or for the best short
+    // side fit as high as beats the best canvas (an invalid candidate when
+    // no such bin can hold the images' area).
+    Candidate tryPlan(std::size_t k, i64 width, const Candidate& best)
+    {
+        if (plans_[k].engine != Engine::FreeShortSide || !best.valid)
+            return evaluate(k, width, maxInner_);
+        const i64 height = heightToBeat(k, width, best);
+        if (height < 0)
+            return Candidate{};
+        return evaluate(k, width, height);
+    }
+
+    // The least bin height of plan k and this width that holds the images'
+    // area.
+    i64 leastHeight(std::size_t k, i64 width) const
+    {
+        return std::max((area_ + width - 1) / width, plans_[k].transposed ? widest_ : tallest_);
+    }
+
+    // The highest bin of plan k and this width whose canvas is smaller than
+    // the best one's; -1 when it could not take the images' area.
+    i64 heightToBeat(std::size_t k, i64 width, const Candidate& best) const
+    {
+        const i64 canvasWidth = width - spacing_ + 2 * margin_;
+        if (canvasWidth < 1)
+            return -1;
+        const i64 height = (best.width * best.height - 1) / canvasWidth + spacing_ - 2 * margin_;
+        return height >= leastHeight(k, width) ? std::min(height, maxInner_) : -1;
+    }
+
+    // Best short side fit fills a bin of fixed height: at each of the
+    // widths, the highest bin that beats the best, then halving the
+    // distance to the highest known to be too low.
+    void lowerBins(Candidate& best, std::size_t k, const std::vector<std::int32_t>& widths)
+    {
+        for (std::size_t w = 0; w < widths.size() && w < freeWidths_ && best.valid; ++w) {
+            const i64 width = widths[w];
+            i64 height = heightToBeat(k, width, best);
+            i64 tooLow = leastHeight(k, width) - 1;
+            i64 enough = -1;
+            while (height > tooLow) {
+                if (!affordable(k, limit_))
+                    return;
+                Candidate c = evaluate(k, width, height);
+                if (c.valid) {
+                    enough = height;
+                    if (c.betterThan(best))
+                        best = std::move(c);
+                } else {
+                    tooLow = height;
+                }
+                if (enough < 0)
+                    break;
+                height = std::min(tooLow + (enough - tooLow) / 2, heightToBeat(k, width, best));
+                if (height >= enough)
+                    break;
+            }
+        }
     }
 
     Candidate searchPowersOfTwo()
     {
         Candidate best;
         for (std::size_t k = 0; k < plans_.size(); ++k) {
+            if (!isClassic(plans_[k]))
+                continue;
             for (i64 side = 1; side <= maxSize_; side *= 2) {
                 const i64 width = side - 2 * margin_ + spacing_;
                 if (width < widest_)
@@ -677,6 +979,8 @@ private:
             side = std::min(side, maxInner_);
             Candidate best;
             for (std::size_t k = 0; k < plans_.size(); ++k) {
+                if (!isClassic(plans_[k]))
+                    continue;
                 Candidate c = evaluate(k, side, side);
                 if (c.betterThan(best))
                     best = std::move(c);
@@ -691,6 +995,12 @@ private:
     std::vector<Plan> plans_;
     std::vector<std::optional<Prepared>> prepared_;
     bool hasBig_ = false;
+    std::size_t freeTopPlan_ = std::numeric_limits<std::size_t>::max();
+    i64 limit_ = 0;
+           // the work the search may do
+    i64 spent_ = 0;          // work done by all bins so far
+    std::vector<i64> lastWork_; // per plan: the work of its last bin, 0 before
+    std::size_t freeWidths_ = 4; // the best widths the free rectangles try
     i64 spacing_;
     i64 margin_;
     bool tight_;
@@ -718,7 +1028,7 @@ std::vector<std::int32_t> bestSearchWidths(const std::vector<BestSize>& sizes, c
     // 64 bins of 1,000 images, from 12 to 64. Integers only, so every
     // machine tries the same widths.
     const i64 base = ceilSqrt(area);
-    const i64 count = std::clamp<i64>(64000 / std::max<i64>(1, static_cast<i64>(sizes.size())), 12, 64);
+    const i64 count = std::clamp<i64>(48000 / std::max<i64>(1, static_cast<i64>(sizes.size())), 8, 64);
     for (i64 k = 0; k < count; ++k) {
         const i64 perMille = 900 + 700 * k / (count - 1);
         const auto width = static_cast<std::int32_t>(std::clamp<i64>(base * perMille / 1000, widest, maxInner));
@@ -738,8 +1048,9 @@ std::size_t packBestBin(const std::vector<BestSize>& sizes, const std::vector<st
                         std::vector<std::int32_t>& x, std::vector<std::int32_t>& y)
 {
     std::vector<std::uint8_t> turned;
+    i64 work = 0;
     return packPlannedBin(sizes, order, Plan{Facing::Given, OrderKey::Height, SkylineRule::HighestTop, false, 1}, spacing,
-                          binWidth, binHeight, x, y, turned);
+                          binWidth, binHeight, x, y, turned, work);
 }
 
 BestLayout packBest(const std::vector<BestSize>& sizes, const BestRules& rules)
