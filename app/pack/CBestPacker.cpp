@@ -303,7 +303,7 @@ struct Candidate {
     i64 width = 0;
     i64 height = 0;
     bool valid = false; // every size placed and the canvas within maxSize
-    std::size_t plan = 0;
+    std::size_t plan = 0; // the plan and bin width that gave it, for refining
     i64 binWidth = 0;
 
     bool betterThan(const Candidate& other) const
@@ -347,7 +347,7 @@ struct Plan {
     OrderKey order;
     SkylineRule rule;
     bool mayTurn;
-    i64 cost; // work per image placed, about, against the height order's 1
+    i64 cost; // a bin's work before one was measured, against the first plan's 1
     Engine engine = Engine::Skyline;
     bool transposed = false;
 };
@@ -403,14 +403,17 @@ std::vector<std::uint32_t> orderBy(const std::vector<BestSize>& sizes, OrderKey 
     return order;
 }
 
-// The plans tried, the first being the one the whole width search runs
-// with. Measured on the size mixes of bench/maxrects_bench.cpp: the height
-// order with the highest top suits most sets; the big images first with the
-// highest bottom edge suits a few giants among many tiny ones; the long
-// side and area orders win on some small sets only (they are slow on large
-// ones, as the skyline grows ragged). With rotation, standing images in
-// height order suit large sets, lying ones strips, and turning at the
-// place suits mixed sets.
+// The plans tried (see searchWidths for when). Measured on the size mixes of
+// bench/maxrects_bench.cpp: the skyline in height order is the cheapest
+// good one and ranks the widths; the free rectangles by highest bottom edge
+// in height order, as given or transposed, win most sets from a few
+// hundred images on (strips of either orientation and mixed sets pack
+// better one way or the other); big images first suits a few giants among
+// many tiny ones; best short side fit in a bin of fixed height, and the
+// long-side and area orders, win some small sets. The first few skyline
+// plans are those of the square and power-of-two searches. With rotation
+// the same, with the images standing, lying or as given, and turning at
+// the place for mixed sets.
 std::vector<Plan> plansFor(bool rotate)
 {
     using R = SkylineRule;
@@ -439,7 +442,8 @@ std::vector<Plan> plansFor(bool rotate)
             {Facing::Standing, OrderKey::Height, R::HighestTop, false, 3, Engine::FreeTop, false}};
 }
 
-// The plans the first searches know: the skyline, not transposed.
+// The plans of the square and power-of-two searches, and of the first
+// version of the width search: the skyline, not transposed.
 bool isClassic(const Plan& plan)
 {
     return plan.engine == Engine::Skyline && !plan.transposed;
