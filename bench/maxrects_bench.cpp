@@ -19,68 +19,68 @@
 // the MaxRects side; `--max-count=N` leaves out the sets above N images;
 // `--repeat=N` times the best-fit layout N times and reports the fastest.
 //
-// Measured (Debian 12, a busy two-core machine; occupancy in %, best-fit
-// processor time in ms, which varied by up to half between runs), without
-// rotation:
-//   mix            images  maxrects%   best%   diff      ms
-//   uniform 8-64      100      94.60   95.57  +0.97     5.6
-//   uniform 8-64     1000      99.36   99.37  +0.01    10.6
-//   uniform 8-64     3000      99.85   99.88  +0.03    11.8
-//   uniform 8-64    10000      99.94   99.91  -0.03     6.3
-//   strips tall       100      94.52   94.43  -0.09     6.6
-//   strips tall      1000      97.45   97.60  +0.15    32.9
-//   strips tall      3000      99.00   99.16  +0.16    36.6
-//   strips tall     10000      99.71   99.62  -0.09    24.2
-//   strips wide       100      95.01   95.90  +0.89     2.4
-//   strips wide      1000      99.02   98.58  -0.44     5.1
-//   strips wide      3000      99.55   98.69  -0.86     8.0
-//   strips wide     10000      99.70   99.19  -0.51     8.7
-//   strips both       100      92.50   91.49  -1.01     6.7
-//   strips both      1000      97.65   96.89  -0.76    27.3
-//   strips both      3000      98.80   98.39  -0.41    38.2
-//   strips both     10000      99.46   99.24  -0.22    41.6
-//   powers of two     100      99.74   99.90  +0.16     2.5
-//   powers of two    1000      99.96   99.99  +0.03     4.8
-//   powers of two    3000      99.86   99.98  +0.12     6.5
-//   powers of two   10000      99.92   99.99  +0.07     6.7
-//   all equal         100     100.00  100.00  +0.00     1.2
-//   all equal        1000     100.00  100.00  +0.00     2.3
-//   all equal        3000      99.21  100.00  +0.79     3.0
-//   all equal       10000      99.95   99.90  -0.05     4.4
-//   giants+tiny       100      99.08   99.40  +0.32     6.1
-//   giants+tiny      1000      97.15   96.61  -0.54     9.0
-//   giants+tiny      3000      99.50   99.67  +0.17    17.8
-//   giants+tiny     10000      99.91   99.82  -0.09    28.9
-//   game-like         100      95.92   95.65  -0.27     9.1
-//   game-like        1000      98.08   97.81  -0.27    30.8
-//   game-like        3000      99.23   98.99  -0.24    37.0
-//   game-like       10000      99.64   99.53  -0.11    25.2
+// Measured (Debian 12, a busy two-core machine shared with other builds;
+// occupancy in %, best-fit processor time in ms, the fastest of 9 runs,
+// which still varied by up to a third between tables), without rotation:
+//   mix            images  maxrects%    best%    diff     ms
+//   uniform 8-64      100     94.600   95.817  +1.217   47.6
+//   uniform 8-64     1000     99.360   99.444  +0.084   36.0
+//   uniform 8-64     3000     99.847   99.835  -0.012   26.0
+//   uniform 8-64    10000     99.936   99.921  -0.015   26.2
+//   strips tall       100     94.519   96.141  +1.621   25.4
+//   strips tall      1000     97.449   98.751  +1.303   29.0
+//   strips tall      3000     99.001   99.202  +0.201   34.2
+//   strips tall     10000     99.715   99.725  +0.010   32.9
+//   strips wide       100     95.014   97.381  +2.367   33.9
+//   strips wide      1000     99.018   99.213  +0.195   39.0
+//   strips wide      3000     99.547   99.508  -0.040   30.5
+//   strips wide     10000     99.703   99.757  +0.054   24.4
+//   strips both       100     92.504   93.374  +0.870   25.5
+//   strips both      1000     97.646   97.745  +0.099   25.4
+//   strips both      3000     98.797   98.882  +0.084   34.0
+//   strips both     10000     99.458   99.458  +0.000   27.8
+//   powers of two     100     99.740   99.896  +0.156   12.4
+//   powers of two    1000     99.956   99.992  +0.036   20.3
+//   powers of two    3000     99.864   99.992  +0.128   21.2
+//   powers of two   10000     99.916   99.997  +0.081   26.4
+//   all equal         100    100.000  100.000  +0.000    8.0
+//   all equal        1000    100.000  100.000  +0.000   17.7
+//   all equal        3000     99.206  100.000  +0.794   17.2
+//   all equal       10000     99.950   99.950  +0.000   22.7
+//   giants+tiny       100     99.081   99.699  +0.618   32.9
+//   giants+tiny      1000     97.150   97.245  +0.095   31.7
+//   giants+tiny      3000     99.496   99.463  -0.033   31.7
+//   giants+tiny     10000     99.914   99.873  -0.041   29.5
+//   game-like         100     95.922   96.322  +0.400   42.1
+//   game-like        1000     98.083   98.055  -0.028   30.8
+//   game-like        3000     99.225   99.220  -0.005   29.1
+//   game-like       10000     99.637   99.621  -0.017   36.0
 // With rotation on both sides (up to 3,000 images):
-//   mix            images  maxrects%   best%   diff
-//   uniform 8-64      100      95.32   96.34  +1.02
-//   uniform 8-64     1000      97.19   99.33  +2.14
-//   uniform 8-64     3000      97.86   99.70  +1.84
-//   strips tall       100      95.48   95.90  +0.42
-//   strips tall      1000      97.14   98.58  +1.44
-//   strips tall      3000      97.51   99.16  +1.65
-//   strips wide       100      95.48   95.90  +0.42
-//   strips wide      1000      99.00   98.58  -0.42
-//   strips wide      3000      99.48   99.16  -0.32
-//   strips both       100      95.48   95.90  +0.42
-//   strips both      1000      97.24   98.58  +1.34
-//   strips both      3000      97.69   99.16  +1.47
-//   powers of two     100      99.74   99.90  +0.16
-//   powers of two    1000      99.96   99.99  +0.03
-//   powers of two    3000      99.86   99.97  +0.11
-//   all equal         100     100.00  100.00  +0.00
-//   all equal        1000     100.00  100.00  +0.00
-//   all equal        3000     100.00  100.00  +0.00
-//   giants+tiny       100      99.44   99.46  +0.02
-//   giants+tiny      1000      99.48   99.74  +0.26
-//   giants+tiny      3000      99.79   98.75  -1.04
-//   game-like         100      96.28   96.27  -0.01
-//   game-like        1000      97.11   98.55  +1.44
-//   game-like        3000      97.73   99.36  +1.63
+//   mix            images  maxrects%    best%    diff
+//   uniform 8-64      100     95.319   96.308  +0.989
+//   uniform 8-64     1000     97.188   99.442  +2.254
+//   uniform 8-64     3000     97.858   99.835  +1.977
+//   strips tall       100     95.484   96.141  +0.657
+//   strips tall      1000     97.138   98.870  +1.732
+//   strips tall      3000     97.513   99.202  +1.689
+//   strips wide       100     95.484   96.141  +0.657
+//   strips wide      1000     98.995   99.060  +0.064
+//   strips wide      3000     99.483   99.508  +0.025
+//   strips both       100     95.484   96.141  +0.657
+//   strips both      1000     97.239   98.851  +1.611
+//   strips both      3000     97.693   99.322  +1.629
+//   powers of two     100     99.740   99.896  +0.156
+//   powers of two    1000     99.956   99.992  +0.036
+//   powers of two    3000     99.864   99.992  +0.128
+//   all equal         100    100.000  100.000  +0.000
+//   all equal        1000    100.000  100.000  +0.000
+//   all equal        3000    100.000  100.000  +0.000
+//   giants+tiny       100     99.440   99.561  +0.121
+//   giants+tiny      1000     99.476   99.518  +0.042
+//   giants+tiny      3000     99.793   99.752  -0.042
+//   game-like         100     96.278   96.276  -0.003
+//   game-like        1000     97.113   98.867  +1.754
+//   game-like        3000     97.733   99.220  +1.487
 #include "app/pack/CBestPacker.h"
 
 #include <benchmark/benchmark.h>

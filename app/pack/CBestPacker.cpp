@@ -801,8 +801,8 @@ private:
             tryWidths(best, secondary, byRank);
         for (std::size_t k = 1; k < plans_.size(); ++k) {
             const Plan& plan = plans_[k];
-            if (plan.engine == Engine::FreeTop && !plan.transposed && plan.order != OrderKey::BigFirst && k != primary &&
-                k != secondary)
+            const bool other = k != primary && k != secondary;
+            if (plan.engine == Engine::FreeTop && !plan.transposed && plan.order != OrderKey::BigFirst && other)
                 tryWidths(best, k, byRank);
         }
         for (std::size_t k = 1; k < plans_.size(); ++k) {
@@ -1029,7 +1029,7 @@ std::vector<std::int32_t> bestSearchWidths(const std::vector<BestSize>& sizes, c
     // How well the last rows close up varies from width to width without a
     // pattern, so many widths are tried, from 90 % to 160 % of the side of
     // the square that holds the area: as many as keep the work near that of
-    // 64 bins of 1,000 images, from 12 to 64. Integers only, so every
+    // 48 bins of 1,000 images, from 8 to 64. Integers only, so every
     // machine tries the same widths.
     const i64 base = ceilSqrt(area);
     const i64 count = std::clamp<i64>(48000 / std::max<i64>(1, static_cast<i64>(sizes.size())), 8, 64);

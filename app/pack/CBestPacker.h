@@ -1,36 +1,50 @@
 // CBestPacker: the best-fit layout, images placed for the smallest atlas.
 //
-// The images are placed tallest first (ties: wider first, then input order)
-// on a skyline (the atlas fills from the top): each goes where it can sit
-// highest up, the leftmost such spot among equals; the gaps left between
-// the skyline and an image placed over them are kept as free rectangles,
-// which later, smaller images fill before the skyline is tried. A canvas
-// search then packs the same images into bins of many widths (12 to 64,
-// fewer for larger sets) and keeps the one with the smallest atlas area;
-// with `square` it grows a square bin until everything fits, with `pot` it
-// tries the powers of two.
+// Two placers fill a bin of fixed width from the top. The skyline places
+// the images tallest first (ties: wider first, then input order) where each
+// can sit highest up, the leftmost such spot among equals, and keeps the
+// gaps under an image placed over a lower step as free rectangles for later,
+// smaller images. The free-rectangle bin (CFreeRectBin) keeps every maximal
+// free rectangle and puts each image, in the same order, where its bottom
+// edge is highest up: slower, but it never loses a hole, which wins most
+// sets from a few hundred images on. Either may pack the transposed problem
+// (widths and heights swapped, positions swapped back), which fills the
+// atlas column by column: strips and mixed sets often pack better one way.
 //
-// Other plans are tried at the widths where that came out best, as far as a
-// budget of image placements allows (see searchWidths): the images far
-// larger than the typical one first (a few giants among many tiny images),
-// the long-side and area orders (small sets only); then the best width is
-// refined by halving steps. With `rotate` an image may be stored turned 90
-// degrees clockwise: the plans then face every image lying or standing, or
-// let each turn where it sits better.
+// The canvas search packs the images into bins of many widths (90 % to 160 %
+// of the side of the square holding their area; 8 to 64 widths, fewer for
+// larger sets) and keeps the smallest atlas area: the skyline leads for
+// small sets, the free rectangles from 2,000 images on. Then, within a
+// budget of counted work (the free rectangles and skyline segments looked
+// at; 20 to 50 ms of processor time on any set), the other plans try the
+// best widths: the big images first (a few giants among many tiny images),
+// the transposed free rectangles in bins as wide as the best canvases were
+// high, the other placer, best short side fit in lower and lower bins
+// (small sets), the transposed skyline; the best width is refined by
+// halving steps; small sets try a wider range of widths, and the long-side
+// and area orders take what is left. With `square` it grows a square bin
+// until everything fits, with `pot` it tries the powers of two (skyline
+// plans only, as before).
+// With `rotate` an image may be stored turned 90 degrees clockwise: the
+// plans then face every image lying, standing or as given, or let each
+// turn where it sits better.
 //
 // Measured with bench/maxrects_bench.cpp against a plain MaxRects packer
-// (the table is in the bench's header): as dense or denser on uniform
-// sprites, powers of two and equal sizes up to 3,000 images, on tall strips
-// at 1,000-3,000, giants among tiny ones at 100 and 3,000; up to 0.1 point
-// behind at 10,000 on those sets, 0.1 to 1 point behind on mixed and wide
-// strips, game-like sets and giants at 1,000. With rotation it is ahead on
-// most sets. About 6 ms of processor time for 10,000 sprites of 8-64
-// pixels, up to about 40 ms for 10,000 strips or giants among tiny ones.
+// (the table is in the bench's header), without rotation: as dense or
+// denser on 24 of the 32 sets (8 mixes at 100 to 10,000 images), by up to
+// 2.4 points on small sets of strips; up to 0.04 point behind on the other
+// 8 (uniform sprites at 3,000-10,000, wide strips and giants among tiny
+// ones at 3,000, giants at 10,000, game-like sets at 1,000-10,000), where
+// the last, partly filled row decides. With rotation on both sides: ahead
+// or level on 22 of 24 sets up to 3,000 images, up to 0.04 point behind on
+// giants at 3,000 and game-like sets at 100. About 20 to 35 ms of
+// processor time for 10,000 images of any mix, 8 to 50 ms for smaller sets.
 //
-// Everything is integer arithmetic over indexes, so the layout depends only
-// on the sizes and rules: the same input gives the same positions on every
-// run and machine. Packing one bin costs about O(n log n + n * s), where s
-// is the number of skyline segments (a few hundred for 10,000 sprites).
+// Everything is integer arithmetic over indexes, and the budget counts work
+// rather than time, so the layout depends only on the sizes and rules: the
+// same input gives the same positions on every run and machine. Packing one
+// bin costs about O(n log n + n * s), where s is the number of skyline
+// segments or free rectangles (a few hundred for 10,000 sprites).
 #pragma once
 
 #include <cstdint>

@@ -26,13 +26,20 @@ std::vector<BestSize> mixOf(int kind, int count, unsigned seed)
     for (int i = 0; i < count; ++i) {
         BestSize& s = sizes[static_cast<std::size_t>(i)];
         switch (kind) {
-        case 0: s = {between(rng, 1, 64), between(rng, 1, 64)}; break;                  // uniform
-        case 1: s = {between(rng, 4, 16), between(rng, 40, 200)}; break;                // tall strips
-        case 2:                                                                          // strips both ways
-            s = i % 2 ? BestSize{between(rng, 40, 200), between(rng, 4, 16)} : BestSize{between(rng, 4, 16), between(rng, 40, 200)};
+        case 0: // uniform
+            s = {between(rng, 1, 64), between(rng, 1, 64)};
             break;
-        default:                                                                         // giants among tiny
-            s = i % 50 == 0 ? BestSize{between(rng, 200, 600), between(rng, 200, 600)} : BestSize{between(rng, 2, 24), between(rng, 2, 24)};
+        case 1: // tall strips
+            s = {between(rng, 4, 16), between(rng, 40, 200)};
+            break;
+        case 2: // strips both ways
+            s = {between(rng, 4, 16), between(rng, 40, 200)};
+            if (i % 2)
+                s = {s.height, s.width};
+            break;
+        default: // giants among tiny
+            s = i % 50 == 0 ? BestSize{between(rng, 200, 600), between(rng, 200, 600)}
+                            : BestSize{between(rng, 2, 24), between(rng, 2, 24)};
             break;
         }
     }
@@ -63,8 +70,9 @@ std::string faultOf(const std::vector<BestSize>& sizes, const BestRules& rules, 
             const BestSize t = stored(j);
             if (t.width == 0 || t.height == 0)
                 continue;
-            const bool apart = layout.x[i] >= layout.x[j] + t.width + gap || layout.x[j] >= layout.x[i] + s.width + gap ||
-                               layout.y[i] >= layout.y[j] + t.height + gap || layout.y[j] >= layout.y[i] + s.height + gap;
+            const bool apart =
+                layout.x[i] >= layout.x[j] + t.width + gap || layout.x[j] >= layout.x[i] + s.width + gap ||
+                layout.y[i] >= layout.y[j] + t.height + gap || layout.y[j] >= layout.y[i] + s.height + gap;
             if (!apart)
                 return "images " + std::to_string(j) + " and " + std::to_string(i) + " closer than the spacing";
         }
