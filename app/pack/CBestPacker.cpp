@@ -606,6 +606,12 @@ public:
         tallest_ = bounds.tallest;
         // Plans are prepared when first used. Big images first is the
         // height order when there are none: that plan is then not tried.
+        // The canvas that is not tight is the searched width, which a
+        // transposed plan does not search.
+        if (!tight_) {
+            plans_.erase(std::remove_if(plans_.begin(), plans_.end(), [](const Plan& plan) { return plan.transposed; }),
+                         plans_.end());
+        }
         prepared_.resize(plans_.size());
         lastWork_.assign(plans_.size(), 0);
         freeTopPlan_ = plans_.size();

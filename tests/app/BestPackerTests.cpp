@@ -87,11 +87,13 @@ TEST(BestPacker, EveryPlanGivesASoundRepeatableLayout)
         int count; // from 2,000 images the free rectangles lead the search
         bool rotate;
         std::uint32_t spacing, margin;
+        bool tight = true;
     };
     const Case cases[] = {
         {0, 300, false, 0, 0},  {0, 2500, true, 1, 2},  {1, 100, false, 0, 0},  {1, 1000, false, 2, 0},
         {1, 2200, false, 0, 3}, {2, 100, false, 0, 0},  {2, 500, true, 0, 0},   {2, 2100, false, 3, 1},
-        {3, 600, true, 2, 5},   {3, 1000, false, 0, 0}, {3, 2000, true, 0, 0},
+        {3, 600, true, 2, 5},   {3, 1000, false, 0, 0}, {3, 2000, true, 0, 0},  {1, 300, false, 1, 2, false},
+        {2, 2100, true, 0, 1, false},
     };
     for (const Case& c : cases) {
         const std::vector<BestSize> sizes = mixOf(c.kind, c.count, 40u + static_cast<unsigned>(c.kind));
@@ -99,6 +101,7 @@ TEST(BestPacker, EveryPlanGivesASoundRepeatableLayout)
         rules.rotate = c.rotate;
         rules.spacing = c.spacing;
         rules.margin = c.margin;
+        rules.tight = c.tight;
         const BestLayout layout = packBest(sizes, rules);
         const std::string where = "kind " + std::to_string(c.kind) + " count " + std::to_string(c.count);
         EXPECT_EQ(faultOf(sizes, rules, layout), "") << where;
