@@ -469,11 +469,12 @@ private:
 };
 
 // Places the sizes in order into `bin`. With `stopAtMiss` it gives up at the
-// first size that does not fit (the bin is then no candidate anyway).
+// first size that does not fit (the bin is then no candidate anyway); it
+// always gives up once the bin's work passes `cap`.
 template <typename Bin>
 std::size_t placeAll(Bin& bin, const std::vector<BestSize>& sizes, const std::vector<std::uint32_t>& order,
                      bool mayTurn, std::int32_t spacing, std::int32_t binWidth, std::int32_t binHeight,
-                     bool stopAtMiss, std::vector<std::int32_t>& x, std::vector<std::int32_t>& y,
+                     bool stopAtMiss, i64 cap, std::vector<std::int32_t>& x, std::vector<std::int32_t>& y,
                      std::vector<std::uint8_t>& turned)
 {
     // The smallest sides still to come, from each position of the order on,
@@ -491,7 +492,7 @@ std::size_t placeAll(Bin& bin, const std::vector<BestSize>& sizes, const std::ve
         }
     }
     std::size_t placed = 0;
-    for (std::size_t k = 0; k < order.size(); ++k) {
+    for (std::size_t k = 0; k < order.size() && bin.work() <= cap; ++k) {
         const std::uint32_t i = order[k];
         const BestSize& s = sizes[i];
         if (s.width < 0 || s.height < 0)
@@ -523,10 +524,11 @@ std::size_t placeAll(Bin& bin, const std::vector<BestSize>& sizes, const std::ve
 
 // One bin packed by a plan over sizes that already face (and are swapped)
 // as the plan says; `turned` gets 1 for the images turned at their place.
+// `work` gets what it cost; past `cap` it stops, not placing the rest.
 std::size_t packPlannedBin(const std::vector<BestSize>& sizes, const std::vector<std::uint32_t>& order,
                            const Plan& plan, std::int32_t spacing, std::int32_t binWidth, std::int32_t binHeight,
                            std::vector<std::int32_t>& x, std::vector<std::int32_t>& y, std::vector<std::uint8_t>& turned,
-                           i64& work)
+                           i64& work, i64 cap = std::numeric_limits<i64>::max())
 {
     work = static_cast<i64>(sizes.size()) * 32 + 2000; // the per-image and per-bin share
     x.assign(sizes.size(), -1);
@@ -536,7 +538,7 @@ std::size_t packPlannedBin(const std::vector<BestSize>& sizes, const std::vector
         CFreeRectBin bin(binWidth, binHeight,
                          plan.engine == Engine::FreeTop ? CFreeRectBin::Rule::TopEdge : CFreeRectBin::Rule::ShortSide);
         const std::size_t placed =
-            placeAll(bin, sizes, order, plan.mayTurn, spacing, binWidth, binHeight, true, x, y, turned);
+            placeAll(bin, sizes, order, plan.mayTurn, spacing, binWidth, binHeight, true, cap, x, y, turned);
         work += bin.work();
         return placed;
     }
@@ -552,7 +554,7 @@ std::size_t packPlannedBin(const std::vector<BestSize>& sizes, const std::vector
     }
     SkylinePlacer bin(binWidth, binHeight, minWidth, minHeight, plan.rule);
     const std::size_t placed =
-        placeAll(bin, sizes, order, plan.mayTurn, spacing, binWidth, binHeight, false, x, y, turned);
+        placeAll(bin, sizes, order, plan.mayTurn, spacing, binWidth, binHeight, false, cap, x, y, turned);
     work += bin.work();
     return placed;
 }
@@ -679,7 +681,7 @@ private:
 
     // Packs with plan k into an inner bin (sizes plus spacing) of width x
     // height.
-    Candidate evaluate(std::size_t k, i64 width, i64 height)
+    Candidate evaluate(std::size_t k, i64 width, i64 height, i64 cap = std::numeric_limits<i64>::max())
     {
         i64 work = 0;
         if (!prepared_[k])
@@ -692,9 +694,11 @@ private:
         if (width >= 1 && height >= 1) {
             c.placed = packPlannedBin(p.sizes, p.order, plans_[k], static_cast<std::int32_t>(spacing_),
                                       static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), c.x, c.y,
-                                      c.turned, work);
+                                      c.turned, work, cap);
             spent_ += work;
             lastWork_[k] = work;
+            if (workUnit_ == 0)
+                workUnit_ = std::max<i64>(1, work / std::max<i64>(1, plans_[k].cost));
         }
         if (plans_[k].transposed)
             std::swap(c.x, c.y);
@@ -751,26 +755,35 @@ private:
     {
         limit_ = searchWork;
         Candidate best;
-        const std::size_t primary =
-            sizes_.size() >= freeFirstImages && freeTopPlan_ < plans_.size() ? freeTopPlan_ : 0;
-        const std::size_t secondary = primary == 0 ? freeTopPlan_ : 0;
+        std::size_t primary = sizes_.size() >= freeFirstImages && freeTopPlan_ < plans_.size() ? freeTopPlan_ : 0;
         const std::vector<std::int32_t> widths = bestSearchWidths(sizes_, rules_);
+        const std::vector<std::size_t> coarse = coarseToFine(widths.size());
         std::vector<Tried> ranked;
-        const auto sweep = [&](std::size_t k, std::int32_t width) {
-            Candidate c = evaluate(k, width, maxInner_);
+        const auto sweep = [&](std::size_t k, std::int32_t width, i64 cap) {
+            Candidate c = evaluate(k, width, maxInner_, cap);
             ranked.push_back({c.valid ? c.width * c.height : std::numeric_limits<i64>::max(), c.height, width});
+            const bool valid = c.valid;
             if (c.betterThan(best))
                 best = std::move(c);
+            return valid;
         };
+        // When the free rectangles cannot take the set within half the
+        // budget (thin slivers by the thousand), the skyline leads; its
+        // first bin is never cut short, so there is always a layout.
+        if (primary != 0 && !coarse.empty() && !sweep(primary, widths[coarse[0]], limit_ / 2)) {
+            ranked.clear();
+            primary = 0;
+        }
+        const std::size_t secondary = primary == 0 ? freeTopPlan_ : 0;
         // Coarse to fine (the middle width, then the quarters, ...), so
-        // that a sweep the budget cuts short still spans the range; the
-        // first plan sweeps them all, the free rectangles within two thirds
-        // of the budget.
+        // that a sweep the budget cuts short still spans the range, within
+        // two thirds of the budget.
         const i64 sweepUntil = limit_ * 2 / 3;
-        for (const std::size_t w : coarseToFine(widths.size())) {
+        for (const std::size_t w : coarse) {
             if (!ranked.empty() && !affordable(primary, sweepUntil))
                 break;
-            sweep(primary, widths[w]);
+            if (std::none_of(ranked.begin(), ranked.end(), [&](const Tried& t) { return t.width == widths[w]; }))
+                sweep(primary, widths[w], ranked.empty() ? std::numeric_limits<i64>::max() : left());
         }
         if (ranked.empty())
             return best;
@@ -831,7 +844,7 @@ private:
             for (i64 k = 0; k < extra; ++k) {
                 const i64 width = std::clamp<i64>(base * (500 + 2000 * k / (extra - 1)) / 1000, widest_, maxInner_);
                 if (std::none_of(ranked.begin(), ranked.end(), [&](const Tried& t) { return t.width == width; }))
-                    sweep(0, static_cast<std::int32_t>(width));
+                    sweep(0, static_cast<std::int32_t>(width), left());
             }
             rank();
             for (std::size_t k = 1; k < plans_.size(); ++k) {
@@ -848,13 +861,16 @@ private:
     }
 
     // What a bin of plan k will cost: what its last one did, or before any,
-    // the first plan's last bin times the plan's cost.
+    // the first bin packed (scaled by the plans' costs) times the plan's cost.
     i64 estimate(std::size_t k) const
     {
         if (lastWork_[k] > 0)
             return lastWork_[k];
-        return std::max<i64>(lastWork_[0], 1) * plans_[k].cost;
+        return std::max<i64>(workUnit_, 1) * plans_[k].cost;
     }
+
+    // The work left in the budget, which caps every later bin.
+    i64 left() const { return std::max<i64>(0, limit_ - spent_); }
 
     // Whether a bin of plan k is likely to leave the work within `until`.
     bool affordable(std::size_t k, i64 until) const { return spent_ + estimate(k) <= until; }
@@ -906,11 +922,11 @@ private:
     Candidate tryPlan(std::size_t k, i64 width, const Candidate& best)
     {
         if (plans_[k].engine != Engine::FreeShortSide || !best.valid)
-            return evaluate(k, width, maxInner_);
+            return evaluate(k, width, maxInner_, left());
         const i64 height = heightToBeat(k, width, best);
         if (height < 0)
             return Candidate{};
-        return evaluate(k, width, height);
+        return evaluate(k, width, height, left());
     }
 
     // The least bin height of plan k and this width that holds the images'
@@ -944,7 +960,7 @@ private:
             while (height > tooLow) {
                 if (!affordable(k, limit_))
                     return;
-                Candidate c = evaluate(k, width, height);
+                Candidate c = evaluate(k, width, height, left());
                 if (c.valid) {
                     enough = height;
                     if (c.betterThan(best))
@@ -1010,6 +1026,7 @@ private:
            // the work the search may do
     i64 spent_ = 0;          // work done by all bins so far
     std::vector<i64> lastWork_; // per plan: the work of its last bin, 0 before
+    i64 workUnit_ = 0;          // the first bin's work over its plan's cost
     std::size_t freeWidths_ = 4; // the best widths the free rectangles try
     i64 spacing_;
     i64 margin_;
