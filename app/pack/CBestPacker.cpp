@@ -594,6 +594,22 @@ constexpr std::size_t shortSideImages = 2000;
 // From how many images the free rectangles lead the width search.
 constexpr std::size_t freeFirstImages = 2000;
 
+// Below how many images the skyline sweeps every width even when the free
+// rectangles lead.
+constexpr std::size_t skylineSweepImages = 5000;
+
+// Compacting the canvas' edges: at most this many rounds over both edges,
+// attempts per edge and images moved at once; the free room is looked for
+// in a band this many times the deepest moved image deep.
+constexpr int compactRounds = 8;
+constexpr int compactAttempts = 64;
+constexpr std::size_t compactImages = 256;
+constexpr i64 compactBand = 4;
+
+// The bin widths of the canvas search: as many as keep the work near that
+// of `perImages` placements, from 8 to 64 (see bestSearchWidths).
+std::vector<std::int32_t> searchWidthsFor(const std::vector<BestSize>& sizes, const BestRules& rules, i64 perImages);
+
 class BestSearch {
 public:
     BestSearch(const std::vector<BestSize>& sizes, const BestRules& rules)
@@ -643,6 +659,8 @@ public:
             best = searchPowersOfTwo();
         } else {
             best = searchWidths();
+            if (best.valid && tight_)
+                compact(best);
         }
         if (best.valid)
             return best;
@@ -787,6 +805,26 @@ private:
         }
         if (ranked.empty())
             return best;
+        // Below a few thousand images the skyline also sweeps every width:
+        // it costs a third of a free-rectangle bin, and its canvases of
+        // some widths (often far from square) close up best.
+        bool skylineSwept = false;
+        Tried skyline{std::numeric_limits<i64>::max(), 0, 0};
+        i64 skylineStep = 1;
+        if (primary != 0 && sizes_.size() < skylineSweepImages && !rules_.rotate) {
+            skylineSwept = true;
+            const std::vector<std::int32_t> skylineWidths = searchWidthsFor(sizes_, rules_, 64000);
+            if (skylineWidths.size() > 1)
+                skylineStep = std::max<i64>(1, (skylineWidths.back() - skylineWidths.front()) /
+                                                   i64(skylineWidths.size() - 1));
+            for (const std::size_t w : coarseToFine(skylineWidths.size())) {
+                if (!affordable(0, limit_ * 3 / 4))
+                    break;
+                sweep(0, skylineWidths[w], left());
+                if (ranked.back().area < skyline.area)
+                    skyline = ranked.back();
+            }
+        }
         std::vector<std::int32_t> byRank, transposedByRank;
         const auto rank = [&]() {
             std::stable_sort(ranked.begin(), ranked.end(),
@@ -795,7 +833,8 @@ private:
             transposedByRank.clear();
             // The transposed plans' widths: the heights of the best canvases.
             for (const Tried& t : ranked) {
-                byRank.push_back(t.width);
+                if (std::find(byRank.begin(), byRank.end(), t.width) == byRank.end())
+                    byRank.push_back(t.width);
                 if (t.area == std::numeric_limits<i64>::max())
                     continue;
                 const i64 width = std::clamp<i64>(t.height - 2 * margin_ + spacing_, tallest_, maxInner_);
@@ -816,7 +855,7 @@ private:
             if (plans_[k].engine == Engine::FreeTop && plans_[k].transposed)
                 tryWidths(best, k, widthsFor(k));
         }
-        if (secondary < plans_.size())
+        if (secondary < plans_.size() && !(secondary == 0 && skylineSwept))
             tryWidths(best, secondary, byRank);
         for (std::size_t k = 1; k < plans_.size(); ++k) {
             const Plan& plan = plans_[k];
@@ -836,8 +875,13 @@ private:
         // The step between searched widths, halved until one pixel.
         const i64 step =
             widths.size() > 1 ? std::max<i64>(1, (widths.back() - widths.front()) / i64(widths.size() - 1)) : 1;
+        const std::size_t bestPlan = best.plan;
         if (best.valid)
-            refine(best, best.plan, static_cast<std::int32_t>(best.binWidth), step);
+            refine(best, best.plan, static_cast<std::int32_t>(best.binWidth), step, best.width * best.height);
+        // The skyline's own best width too: its canvases close up at other
+        // widths than the free rectangles'.
+        if (skyline.width > 0 && bestPlan != 0)
+            refine(best, 0, skyline.width, skylineStep, skyline.area);
         const i64 extra = std::min<i64>(256, (limit_ - spent_) / 2 / std::max<i64>(1, lastWork_[0]));
         if (extra >= 64) {
             const i64 base = ceilSqrt(area_);
@@ -858,6 +902,134 @@ private:
                 tryWidths(best, k, byRank);
         }
         return best;
+    }
+
+    // The last rows of a tight canvas are ragged: moves the images that
+    // reach its bottom edge (then its right edge) into free room higher up
+    // (further left) while that shrinks the canvas, the free room found by
+    // a free-rectangle bin over a band of the layout above the new edge.
+    void compact(Candidate& c)
+    {
+        for (int round = 0; round < compactRounds; ++round) {
+            const bool lower = compactAxis(c, false);
+            const bool narrower = compactAxis(c, true);
+            if (!lower && !narrower)
+                break;
+        }
+    }
+
+    // One edge: the bottom one, or with `columns` the right one. Returns
+    // whether the canvas shrank.
+    bool compactAxis(Candidate& c, bool columns)
+    {
+        const std::size_t n = sizes_.size();
+        // Along: the axis the canvas shrinks in; across: the other.
+        std::vector<std::int32_t>& along = columns ? c.x : c.y;
+        std::vector<std::int32_t>& across = columns ? c.y : c.x;
+        const auto sideOf = [&](std::size_t i, bool alongAxis) -> i64 {
+            const BestSize& s = sizes_[i];
+            const bool wide = (alongAxis == columns) != (c.turned[i] != 0);
+            return wide ? s.width : s.height;
+        };
+        const bool mayTurn = rules_.rotate;
+        bool shrunk = false;
+        std::vector<std::size_t> moved;
+        std::vector<std::int32_t> newAlong, newAcross;
+        std::vector<std::uint8_t> newTurned;
+        for (int attempt = 0; attempt < compactAttempts; ++attempt) {
+            // Inner ends (margin off, spacing not counted) along the axis.
+            i64 end = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                if (along[i] >= 0 && sizes_[i].width > 0 && sizes_[i].height > 0)
+                    end = std::max(end, along[i] - margin_ + sideOf(i, true));
+            }
+            i64 target = -1, deepest = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                if (along[i] < 0 || sizes_[i].width == 0 || sizes_[i].height == 0)
+                    continue;
+                const i64 e = along[i] - margin_ + sideOf(i, true);
+                if (e < end)
+                    target = std::max(target, e);
+            }
+            if (target <= 0)
+                break;
+            moved.clear();
+            for (std::size_t i = 0; i < n; ++i) {
+                if (along[i] < 0 || sizes_[i].width == 0 || sizes_[i].height == 0)
+                    continue;
+                if (along[i] - margin_ + sideOf(i, true) > target) {
+                    moved.push_back(i);
+                    deepest = std::max(deepest, sideOf(i, true) + spacing_);
+                }
+            }
+            if (moved.size() > compactImages)
+                break;
+            const i64 top = std::max<i64>(0, target - compactBand * deepest);
+            const i64 binAcross = (columns ? c.height : c.width) - 2 * margin_ + spacing_;
+            const i64 binAlong = target + spacing_ - top;
+            if (binAcross < 1 || binAlong < 1)
+                break;
+            CFreeRectBin bin(static_cast<std::int32_t>(binAcross), static_cast<std::int32_t>(binAlong),
+                             CFreeRectBin::Rule::ShortSide);
+            for (std::size_t i = 0; i < n; ++i) {
+                if (along[i] < 0 || sizes_[i].width == 0 || sizes_[i].height == 0)
+                    continue;
+                const i64 start = along[i] - margin_, length = sideOf(i, true) + spacing_;
+                if (start + length <= top || start >= target + spacing_ || start + length - spacing_ > target)
+                    continue;
+                bin.occupy(static_cast<std::int32_t>(across[i] - margin_), static_cast<std::int32_t>(start - top),
+                           static_cast<std::int32_t>(sideOf(i, false) + spacing_), static_cast<std::int32_t>(length));
+            }
+            std::stable_sort(moved.begin(), moved.end(), [&](std::size_t a, std::size_t b) {
+                const i64 aLong = std::max(sideOf(a, true), sideOf(a, false));
+                const i64 bLong = std::max(sideOf(b, true), sideOf(b, false));
+                if (aLong != bLong)
+                    return aLong > bLong;
+                return std::min(sideOf(a, true), sideOf(a, false)) > std::min(sideOf(b, true), sideOf(b, false));
+            });
+            newAlong.assign(moved.size(), 0);
+            newAcross.assign(moved.size(), 0);
+            newTurned.assign(moved.size(), 0);
+            bool fits = true;
+            for (std::size_t k = 0; k < moved.size() && fits; ++k) {
+                const std::size_t i = moved[k];
+                std::int32_t px = 0, py = 0;
+                bool turned = false;
+                fits = bin.place(static_cast<std::int32_t>(sideOf(i, false) + spacing_),
+                                 static_cast<std::int32_t>(sideOf(i, true) + spacing_), mayTurn, px, py, turned);
+                newAcross[k] = static_cast<std::int32_t>(px + margin_);
+                newAlong[k] = static_cast<std::int32_t>(py + top + margin_);
+                newTurned[k] = turned ? 1 : 0;
+            }
+            spent_ += bin.work() + static_cast<i64>(n);
+            if (!fits)
+                break;
+            for (std::size_t k = 0; k < moved.size(); ++k) {
+                const std::size_t i = moved[k];
+                along[i] = newAlong[k];
+                across[i] = newAcross[k];
+                c.turned[i] = static_cast<std::uint8_t>(c.turned[i] ^ newTurned[k]);
+            }
+            shrunk = true;
+        }
+        if (shrunk)
+            remeasure(c);
+        return shrunk;
+    }
+
+    // The tight canvas of a candidate's positions.
+    void remeasure(Candidate& c) const
+    {
+        i64 usedWidth = 0, usedHeight = 0;
+        for (std::size_t i = 0; i < sizes_.size(); ++i) {
+            if (c.x[i] < 0)
+                continue;
+            const BestSize& s = sizes_[i];
+            usedWidth = std::max<i64>(usedWidth, i64(c.x[i]) + (c.turned[i] ? s.height : s.width));
+            usedHeight = std::max<i64>(usedHeight, i64(c.y[i]) + (c.turned[i] ? s.width : s.height));
+        }
+        c.width = usedWidth + margin_;
+        c.height = usedHeight + margin_;
     }
 
     // What a bin of plan k will cost: what its last one did, or before any,
@@ -897,7 +1069,7 @@ private:
 
     // Moves the width of plan k's best bin by halving steps towards its
     // neighbours while the budget lasts.
-    void refine(Candidate& best, std::size_t k, std::int32_t width, i64 step)
+    void refine(Candidate& best, std::size_t k, std::int32_t width, i64 step, i64 own)
     {
         for (step /= 2; step >= 1; step /= 2) {
             std::int32_t moved = width;
@@ -907,10 +1079,12 @@ private:
                 if (!affordable(k, limit_))
                     return;
                 Candidate c = tryPlan(k, next, best);
-                if (c.betterThan(best)) {
+                if (!c.valid || c.width * c.height >= own)
+                    continue;
+                own = c.width * c.height;
+                moved = static_cast<std::int32_t>(next);
+                if (c.betterThan(best))
                     best = std::move(c);
-                    moved = static_cast<std::int32_t>(next);
-                }
             }
             width = moved;
         }
@@ -1044,6 +1218,13 @@ private:
 
 std::vector<std::int32_t> bestSearchWidths(const std::vector<BestSize>& sizes, const BestRules& rules)
 {
+    return searchWidthsFor(sizes, rules, 48000);
+}
+
+namespace {
+
+std::vector<std::int32_t> searchWidthsFor(const std::vector<BestSize>& sizes, const BestRules& rules, i64 perImages)
+{
     const Bounds bounds = boundsOf(sizes, rules);
     const i64 area = bounds.area, widest = bounds.widest, maxInner = bounds.maxInner;
     std::vector<std::int32_t> widths;
@@ -1055,7 +1236,7 @@ std::vector<std::int32_t> bestSearchWidths(const std::vector<BestSize>& sizes, c
     // 48 bins of 1,000 images, from 8 to 64. Integers only, so every
     // machine tries the same widths.
     const i64 base = ceilSqrt(area);
-    const i64 count = std::clamp<i64>(48000 / std::max<i64>(1, static_cast<i64>(sizes.size())), 8, 64);
+    const i64 count = std::clamp<i64>(perImages / std::max<i64>(1, static_cast<i64>(sizes.size())), 8, 64);
     for (i64 k = 0; k < count; ++k) {
         const i64 perMille = 900 + 700 * k / (count - 1);
         const auto width = static_cast<std::int32_t>(std::clamp<i64>(base * perMille / 1000, widest, maxInner));
@@ -1064,6 +1245,8 @@ std::vector<std::int32_t> bestSearchWidths(const std::vector<BestSize>& sizes, c
     }
     return widths;
 }
+
+} // namespace
 
 std::vector<std::uint32_t> bestOrder(const std::vector<BestSize>& sizes)
 {

@@ -78,6 +78,12 @@ bool CFreeRectBin::place(std::int32_t width, std::int32_t height, bool mayTurn, 
     return true;
 }
 
+void CFreeRectBin::occupy(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height)
+{
+    if (width > 0 && height > 0)
+        split({x, y, width, height});
+}
+
 void CFreeRectBin::dropSmallerThan(std::int32_t minWidth, std::int32_t minHeight)
 {
     for (std::vector<Rect>* list : {&free_, &low_}) {

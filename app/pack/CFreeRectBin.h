@@ -39,6 +39,11 @@ public:
     // nowhere (nothing changes then).
     bool place(std::int32_t width, std::int32_t height, bool mayTurn, std::int32_t& x, std::int32_t& y, bool& turned);
 
+    // Marks a width x height rectangle at x, y as taken, without looking for
+    // a place (the bin then holds the free room of an existing layout). The
+    // part outside the bin is ignored.
+    void occupy(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+
     // Forgets the free rectangles narrower than minWidth or lower than
     // minHeight: the caller has nothing left that fits them.
     void dropSmallerThan(std::int32_t minWidth, std::int32_t minHeight);

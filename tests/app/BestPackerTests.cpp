@@ -94,6 +94,8 @@ TEST(BestPacker, EveryPlanGivesASoundRepeatableLayout)
         {1, 2200, false, 0, 3}, {2, 100, false, 0, 0},  {2, 500, true, 0, 0},   {2, 2100, false, 3, 1},
         {3, 600, true, 2, 5},   {3, 1000, false, 0, 0}, {3, 2000, true, 0, 0},  {1, 300, false, 1, 2, false},
         {2, 2100, true, 0, 1, false},
+        // Giants among tiny ones: the canvas' edges are compacted.
+        {3, 1000, true, 1, 2},  {3, 1000, false, 2, 3},
     };
     for (const Case& c : cases) {
         const std::vector<BestSize> sizes = mixOf(c.kind, c.count, 40u + static_cast<unsigned>(c.kind));
@@ -121,8 +123,11 @@ TEST(BestPacker, FreeRectBinKeepsRectanglesApartAndInside)
             struct Placed {
                 int x, y, w, h;
             };
-            std::vector<Placed> placed;
-            std::int64_t area = 0;
+            // Room already taken, partly outside the bin.
+            std::vector<Placed> placed = {{20, 30, 50, 40}, {280, 150, 40, 80}};
+            for (const Placed& p : placed)
+                bin.occupy(p.x, p.y, p.w, p.h);
+            std::int64_t area = 50 * 40 + 20 * 50;
             for (int i = 0; i < 400; ++i) {
                 const int w = between(rng, 1, 40), h = between(rng, 1, 40);
                 int x = 0, y = 0;
