@@ -602,9 +602,10 @@ constexpr std::size_t skylineSweepImages = 5000;
 // attempts per edge and images moved at once; the free room is looked for
 // in a band this many times the deepest moved image deep.
 constexpr int compactRounds = 8;
-constexpr int compactAttempts = 64;
-constexpr std::size_t compactImages = 256;
+constexpr int compactTries = 40;
+constexpr std::size_t compactImages = 1024;
 constexpr i64 compactBand = 4;
+constexpr i64 compactWork = 6000000;
 
 // The bin widths of the canvas search: as many as keep the work near that
 // of `perImages` placements, from 8 to 64 (see bestSearchWidths).
@@ -748,6 +749,9 @@ private:
             c.width = std::min(c.width, maxSize_);
             c.height = std::min(c.height, maxSize_);
         }
+        // A canvas without a gap cannot be beaten: the search ends.
+        if (c.valid && spacing_ == 0 && margin_ == 0 && c.width * c.height == area_)
+            limit_ = spent_;
         return c;
     }
 
@@ -824,6 +828,11 @@ private:
                 if (ranked.back().area < skyline.area)
                     skyline = ranked.back();
             }
+        }
+        // When the skyline leads, its best width is refined at once.
+        if (skyline.width > 0 && best.plan == 0) {
+            refine(best, 0, skyline.width, skylineStep, skyline.area);
+            skyline.width = 0;
         }
         std::vector<std::int32_t> byRank, transposedByRank;
         const auto rank = [&]() {
@@ -910,6 +919,9 @@ private:
     // a free-rectangle bin over a band of the layout above the new edge.
     void compact(Candidate& c)
     {
+        // It rarely finds room from a few thousand images on (their rows
+        // close up evenly), so it gets less there.
+        compactUntil_ = spent_ + (sizes_.size() < freeFirstImages ? compactWork : compactWork / 6);
         for (int round = 0; round < compactRounds; ++round) {
             const bool lower = compactAxis(c, false);
             const bool narrower = compactAxis(c, true);
@@ -919,102 +931,168 @@ private:
     }
 
     // One edge: the bottom one, or with `columns` the right one. Returns
-    // whether the canvas shrank.
+    // whether the canvas shrank. Each step takes the images reaching past a
+    // cut line (the next lower edge of an image, or one to three of the
+    // edge's deepest images further in) and places them again, largest
+    // first by best short side fit, into the free room of a band above a
+    // new edge: the next pixel in first, then as far in as halving finds.
     bool compactAxis(Candidate& c, bool columns)
     {
-        const std::size_t n = sizes_.size();
-        // Along: the axis the canvas shrinks in; across: the other.
-        std::vector<std::int32_t>& along = columns ? c.x : c.y;
-        std::vector<std::int32_t>& across = columns ? c.y : c.x;
-        const auto sideOf = [&](std::size_t i, bool alongAxis) -> i64 {
-            const BestSize& s = sizes_[i];
-            const bool wide = (alongAxis == columns) != (c.turned[i] != 0);
-            return wide ? s.width : s.height;
-        };
-        const bool mayTurn = rules_.rotate;
         bool shrunk = false;
-        std::vector<std::size_t> moved;
-        std::vector<std::int32_t> newAlong, newAcross;
-        std::vector<std::uint8_t> newTurned;
-        for (int attempt = 0; attempt < compactAttempts; ++attempt) {
-            // Inner ends (margin off, spacing not counted) along the axis.
-            i64 end = 0;
-            for (std::size_t i = 0; i < n; ++i) {
-                if (along[i] >= 0 && sizes_[i].width > 0 && sizes_[i].height > 0)
-                    end = std::max(end, along[i] - margin_ + sideOf(i, true));
-            }
-            i64 target = -1, deepest = 0;
-            for (std::size_t i = 0; i < n; ++i) {
-                if (along[i] < 0 || sizes_[i].width == 0 || sizes_[i].height == 0)
+        int tries = 0;
+        const auto attempt = [&](i64 cut, i64 edge) {
+            ++tries;
+            if (spent_ >= compactUntil_)
+                tries = compactTries;
+            return tries < compactTries && moveBeyond(c, columns, cut, edge);
+        };
+        while (tries < compactTries) {
+            const Edge e = edgeOf(c, columns);
+            bool moved = false;
+            for (i64 f = 0; f <= 3 && !moved && tries < compactTries; ++f) {
+                const i64 cut = f == 0 ? e.nextLower : e.end - f * e.deepest;
+                if (cut <= 0 || !attempt(cut, e.end - 1))
                     continue;
-                const i64 e = along[i] - margin_ + sideOf(i, true);
-                if (e < end)
-                    target = std::max(target, e);
-            }
-            if (target <= 0)
-                break;
-            moved.clear();
-            for (std::size_t i = 0; i < n; ++i) {
-                if (along[i] < 0 || sizes_[i].width == 0 || sizes_[i].height == 0)
-                    continue;
-                if (along[i] - margin_ + sideOf(i, true) > target) {
-                    moved.push_back(i);
-                    deepest = std::max(deepest, sideOf(i, true) + spacing_);
+                moved = true;
+                i64 low = std::max<i64>(cut, edgeOf(c, columns).keptEnd(cut)), high = edgeOf(c, columns).end;
+                while (low + 1 < high && tries < compactTries) {
+                    const i64 middle = low + (high - low) / 2;
+                    if (attempt(cut, middle))
+                        high = edgeOf(c, columns).end;
+                    else
+                        low = middle;
                 }
             }
-            if (moved.size() > compactImages)
+            if (!moved)
                 break;
-            const i64 top = std::max<i64>(0, target - compactBand * deepest);
-            const i64 binAcross = (columns ? c.height : c.width) - 2 * margin_ + spacing_;
-            const i64 binAlong = target + spacing_ - top;
-            if (binAcross < 1 || binAlong < 1)
-                break;
-            CFreeRectBin bin(static_cast<std::int32_t>(binAcross), static_cast<std::int32_t>(binAlong),
-                             CFreeRectBin::Rule::ShortSide);
-            for (std::size_t i = 0; i < n; ++i) {
-                if (along[i] < 0 || sizes_[i].width == 0 || sizes_[i].height == 0)
-                    continue;
-                const i64 start = along[i] - margin_, length = sideOf(i, true) + spacing_;
-                if (start + length <= top || start >= target + spacing_ || start + length - spacing_ > target)
-                    continue;
-                bin.occupy(static_cast<std::int32_t>(across[i] - margin_), static_cast<std::int32_t>(start - top),
-                           static_cast<std::int32_t>(sideOf(i, false) + spacing_), static_cast<std::int32_t>(length));
-            }
-            std::stable_sort(moved.begin(), moved.end(), [&](std::size_t a, std::size_t b) {
-                const i64 aLong = std::max(sideOf(a, true), sideOf(a, false));
-                const i64 bLong = std::max(sideOf(b, true), sideOf(b, false));
-                if (aLong != bLong)
-                    return aLong > bLong;
-                return std::min(sideOf(a, true), sideOf(a, false)) > std::min(sideOf(b, true), sideOf(b, false));
-            });
-            newAlong.assign(moved.size(), 0);
-            newAcross.assign(moved.size(), 0);
-            newTurned.assign(moved.size(), 0);
-            bool fits = true;
-            for (std::size_t k = 0; k < moved.size() && fits; ++k) {
-                const std::size_t i = moved[k];
-                std::int32_t px = 0, py = 0;
-                bool turned = false;
-                fits = bin.place(static_cast<std::int32_t>(sideOf(i, false) + spacing_),
-                                 static_cast<std::int32_t>(sideOf(i, true) + spacing_), mayTurn, px, py, turned);
-                newAcross[k] = static_cast<std::int32_t>(px + margin_);
-                newAlong[k] = static_cast<std::int32_t>(py + top + margin_);
-                newTurned[k] = turned ? 1 : 0;
-            }
-            spent_ += bin.work() + static_cast<i64>(n);
-            if (!fits)
-                break;
-            for (std::size_t k = 0; k < moved.size(); ++k) {
-                const std::size_t i = moved[k];
-                along[i] = newAlong[k];
-                across[i] = newAcross[k];
-                c.turned[i] = static_cast<std::uint8_t>(c.turned[i] ^ newTurned[k]);
-            }
             shrunk = true;
         }
         if (shrunk)
             remeasure(c);
         return shrunk;
+    }
+
+    // Where the images end along an axis (inner: margin off, spacing not
+    // counted).
+    struct Edge {
+        i64 end = 0;       // the furthest
+        i64 nextLower = 0; // the furthest short of it
+        i64 deepest = 0;   // the longest side along the axis of the images at the end
+        std::vector<i64> ends;
+        // The furthest end of the images ending at or short of the cut.
+        i64 keptEnd(i64 cut) const
+        {
+            i64 kept = 0;
+            for (const i64 e : ends) {
+                if (e <= cut)
+                    kept = std::max(kept, e);
+            }
+            return kept;
+        }
+    };
+
+    // Along: the axis the canvas shrinks in (y, or x for columns).
+    i64 sideOf(const Candidate& c, std::size_t i, bool columns, bool alongAxis) const
+    {
+        const BestSize& s = sizes_[i];
+        const bool wide = (alongAxis == columns) != (c.turned[i] != 0);
+        return wide ? s.width : s.height;
+    }
+
+    bool movable(const Candidate& c, std::size_t i) const
+    {
+        return c.x[i] >= 0 && sizes_[i].width > 0 && sizes_[i].height > 0;
+    }
+
+    Edge edgeOf(const Candidate& c, bool columns) const
+    {
+        const std::vector<std::int32_t>& along = columns ? c.x : c.y;
+        Edge e;
+        e.ends.reserve(sizes_.size());
+        for (std::size_t i = 0; i < sizes_.size(); ++i) {
+            if (!movable(c, i))
+                continue;
+            e.ends.push_back(along[i] - margin_ + sideOf(c, i, columns, true));
+            e.end = std::max(e.end, e.ends.back());
+        }
+        std::size_t k = 0;
+        for (std::size_t i = 0; i < sizes_.size(); ++i) {
+            if (!movable(c, i))
+                continue;
+            const i64 end = e.ends[k++];
+            if (end < e.end)
+                e.nextLower = std::max(e.nextLower, end);
+            else
+                e.deepest = std::max(e.deepest, sideOf(c, i, columns, true) + spacing_);
+        }
+        return e;
+    }
+
+    // Places the images ending past `cut` again so that every image ends
+    // by `edge`; changes nothing and returns false when they do not all fit.
+    bool moveBeyond(Candidate& c, bool columns, i64 cut, i64 edge)
+    {
+        const std::size_t n = sizes_.size();
+        std::vector<std::int32_t>& along = columns ? c.x : c.y;
+        std::vector<std::int32_t>& across = columns ? c.y : c.x;
+        std::vector<std::size_t> moved;
+        i64 deepest = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (movable(c, i) && along[i] - margin_ + sideOf(c, i, columns, true) > cut) {
+                moved.push_back(i);
+                deepest = std::max(deepest, sideOf(c, i, columns, true) + spacing_);
+            }
+        }
+        if (moved.empty() || moved.size() > compactImages || edge < 1)
+            return false;
+        const i64 top = std::max<i64>(0, std::min(cut, edge) - compactBand * deepest);
+        const i64 binAcross = (columns ? c.height : c.width) - 2 * margin_ + spacing_;
+        const i64 binAlong = edge + spacing_ - top;
+        if (binAcross < 1 || binAlong < 1)
+            return false;
+        CFreeRectBin bin(static_cast<std::int32_t>(binAcross), static_cast<std::int32_t>(binAlong),
+                         CFreeRectBin::Rule::ShortSide);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!movable(c, i))
+                continue;
+            const i64 start = along[i] - margin_, length = sideOf(c, i, columns, true) + spacing_;
+            if (start + length <= top || start >= edge + spacing_ || start + length - spacing_ > cut)
+                continue;
+            bin.occupy(static_cast<std::int32_t>(across[i] - margin_), static_cast<std::int32_t>(start - top),
+                       static_cast<std::int32_t>(sideOf(c, i, columns, false) + spacing_),
+                       static_cast<std::int32_t>(length));
+        }
+        std::stable_sort(moved.begin(), moved.end(), [&](std::size_t a, std::size_t b) {
+            const i64 aAlong = sideOf(c, a, columns, true), aAcross = sideOf(c, a, columns, false);
+            const i64 bAlong = sideOf(c, b, columns, true), bAcross = sideOf(c, b, columns, false);
+            if (std::max(aAlong, aAcross) != std::max(bAlong, bAcross))
+                return std::max(aAlong, aAcross) > std::max(bAlong, bAcross);
+            return std::min(aAlong, aAcross) > std::min(bAlong, bAcross);
+        });
+        std::vector<std::int32_t> newAlong(moved.size()), newAcross(moved.size());
+        std::vector<std::uint8_t> newTurned(moved.size());
+        bool fits = true;
+        for (std::size_t k = 0; k < moved.size() && fits; ++k) {
+            const std::size_t i = moved[k];
+            std::int32_t px = 0, py = 0;
+            bool turned = false;
+            fits = bin.place(static_cast<std::int32_t>(sideOf(c, i, columns, false) + spacing_),
+                             static_cast<std::int32_t>(sideOf(c, i, columns, true) + spacing_), rules_.rotate, px, py,
+                             turned);
+            newAcross[k] = static_cast<std::int32_t>(px + margin_);
+            newAlong[k] = static_cast<std::int32_t>(py + top + margin_);
+            newTurned[k] = turned ? 1 : 0;
+        }
+        spent_ += bin.work() + static_cast<i64>(n);
+        if (!fits)
+            return false;
+        for (std::size_t k = 0; k < moved.size(); ++k) {
+            const std::size_t i = moved[k];
+            along[i] = newAlong[k];
+            across[i] = newAcross[k];
+            c.turned[i] = static_cast<std::uint8_t>(c.turned[i] ^ newTurned[k]);
+        }
+        return true;
     }
 
     // The tight canvas of a candidate's positions.
@@ -1199,6 +1277,7 @@ private:
     i64 limit_ = 0;
            // the work the search may do
     i64 spent_ = 0;          // work done by all bins so far
+    i64 compactUntil_ = 0;   // where the compaction stops
     std::vector<i64> lastWork_; // per plan: the work of its last bin, 0 before
     i64 workUnit_ = 0;          // the first bin's work over its plan's cost
     std::size_t freeWidths_ = 4; // the best widths the free rectangles try
