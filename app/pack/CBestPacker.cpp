@@ -829,8 +829,9 @@ private:
                     skyline = ranked.back();
             }
         }
-        // When the skyline leads, its best width is refined at once.
-        if (skyline.width > 0 && best.plan == 0) {
+        // When the skyline leads (or ties), its best width is refined at
+        // once.
+        if (skyline.width > 0 && best.valid && skyline.area <= best.width * best.height) {
             refine(best, 0, skyline.width, skylineStep, skyline.area);
             skyline.width = 0;
         }
