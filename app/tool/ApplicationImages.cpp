@@ -287,6 +287,7 @@ void Application::relayout()
     // The packer holds the options the controls set and, after the layout,
     // the images at their places for the preview and the save.
     const PackSettings chosen = layoutSettings();
+    optionsPanel.allowRotate(chosen.mode == PackBest);
     animationsFound =
         chosen.animations ? static_cast<std::uint32_t>(animationCount(sprites.images)) : 0;
     LayoutOptions layoutOptions = layoutOptionsFor(chosen);

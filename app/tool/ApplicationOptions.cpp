@@ -70,6 +70,7 @@ void Application::setUpOptions()
     optionsPanel.onChange = [this](COptionsPanel::Change change) { optionsChanged(change); };
     optionsPanel.onSaveProject = [this] { saveProjectFile(); };
     optionsPanel.onOpenRecent = [this](std::size_t index) { openRecentProject(index); };
+    optionsPanel.onProblem = [this](const std::string& problem) { report(problem); };
 }
 
 void Application::chooseBestFit()
@@ -143,13 +144,9 @@ PackSettings Application::layoutSettings() const
     settings.sprites.trim = spriteOptions.trim;
     settings.sprites.alias = spriteOptions.alias;
     settings.sprites.extrude = spriteOptions.extrude;
-    // What the window does not offer yet comes from the open project as it
-    // was read, so saving it again keeps it.
-    const PackSettings& opened = document.project().settings;
-    settings.rotate = opened.rotate;
-    settings.variants = opened.variants;
-    settings.pivot = opened.pivot;
-    settings.perSprite = opened.perSprite;
+    // The per-sprite settings have no control: they come from the open
+    // project as it was read, so saving it again keeps them.
+    settings.perSprite = document.project().settings.perSprite;
     return settings;
 }
 
@@ -157,6 +154,8 @@ PackSettings Application::packSettings() const
 {
     PackSettings settings = layoutSettings();
     settings.atlasPath = document.project().settings.atlasPath;
+    // Turning is chosen in best fit only, as the command line takes it.
+    settings.rotate = settings.rotate && settings.mode == PackBest;
     // A set on more than one page is saved as pages, as --multipack does.
     settings.multipack = settings.multipack || atlasPages > 1;
     // Each image's file by its name, found in one pass.

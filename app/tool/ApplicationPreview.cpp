@@ -187,6 +187,9 @@ void Application::previewKey(CInputMap& input)
 {
     if (input.action != CInputMap::pressed || input.keyDown || packer.count() == 0 || !layoutFits)
         return;
+    // Characters typed into a text field are the field's.
+    if (gui.getFocus() != nullptr && gui.getFocus()->getType() == CGUI::Edit)
+        return;
     // Keys zoom about the pointer when it is over the preview, else about
     // the area's centre.
     const PreviewArea area = previewArea();
