@@ -243,8 +243,11 @@ bool Application::saveAtlasAs(const std::string& path)
     for (std::uint32_t i = 0; i < list->getRowCount(); ++i) {
         const String name = list->getCellText(i, 0);
         const auto found = pixels.find(toStdString(name));
-        if (found != pixels.end())
-            images.emplace_back(name, found->second);
+        if (found == pixels.end())
+            continue;
+        images.emplace_back(name, found->second);
+        if (const CImageIndex::Entry* entry = this->images.find(name))
+            images.back().meta.nineSlice = entry->nineSlice;
     }
     const PackedAtlas packed = packAtlas(images, settings);
     if (!packed.layout.fits()) {
@@ -537,7 +540,7 @@ bool Application::openProject(const std::string& path)
     std::vector<CProjectDocument::ImageFile> files = CProjectDocument::imageFiles(projectSettings);
     std::vector<ImageFile> adding;
     for (const CProjectDocument::ImageFile& file : files)
-        adding.push_back({file.path, String(file.name.c_str())});
+        adding.push_back({file.path, String(file.name.c_str()), file.folder});
     if (!projectSettings.frameOrder.empty()) {
         std::map<std::string, std::size_t> rank;
         for (std::size_t i = 0; i < projectSettings.frameOrder.size(); ++i)
@@ -597,7 +600,12 @@ void Application::saveProjectFile()
     }
     document.setSavedVersion(layoutVersion);
     rememberProject(path);
-    const std::size_t withoutFile = list->getRowCount() - settings.inputs.size();
+    std::size_t withoutFile = 0;
+    for (std::uint32_t i = 0; i < list->getRowCount(); ++i) {
+        const CImageIndex::Entry* entry = images.find(list->getCellText(i, 0));
+        const std::string file = entry != nullptr ? toStdString(entry->texture->getFile()) : std::string();
+        withoutFile += file.empty() || file.find('#') != std::string::npos ? 1 : 0;
+    }
     setStatusMessage("Saved the project " + fileNameOf(path));
     if (withoutFile > 0)
         report("The project was saved without " +

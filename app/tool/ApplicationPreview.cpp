@@ -94,7 +94,7 @@ void Application::updatePointerImage()
     std::string hovered;
     if (previewArea().contains(mouse.x, mouse.y) && layoutFits) {
         if (const PreviewFrame* frame = frames.at(view.atlasX(mouse.x), view.atlasY(mouse.y)))
-            hovered = StatusLine::imageAt(frame->name, frame->w, frame->h, frame->x, frame->y);
+            hovered = StatusLine::imageAt(frame->name, frame->w, frame->h, frame->x, frame->y, frame->turned != 0);
     }
     if (hovered == pointerImage)
         return;

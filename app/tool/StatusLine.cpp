@@ -135,10 +135,11 @@ std::string unpacked(std::size_t frames, const std::string& folder)
     return "Unpacked " + count(frames, "frame", "frames") + " into " + folder;
 }
 
-std::string imageAt(const std::string& name, std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y)
+std::string imageAt(const std::string& name, std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y,
+                    bool turned)
 {
     return shortName(name) + "  " + std::to_string(width) + times + std::to_string(height) + " at " + std::to_string(x) + ", " +
-           std::to_string(y);
+           std::to_string(y) + (turned ? ", turned" : "");
 }
 
 }

@@ -42,7 +42,9 @@ std::string savedPages(const std::string& firstName, const std::string& lastName
 std::string adding(std::size_t done, std::size_t total);
 // "Unpacked 36 frames into /path/to/folder".
 std::string unpacked(std::size_t frames, const std::string& folder);
-// "hero.png  64 × 48 at 128, 0".
-std::string imageAt(const std::string& name, std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y);
+// "hero.png  64 × 48 at 128, 0", with ", turned" when the frame is stored
+// turned (the size is then the stored rectangle's).
+std::string imageAt(const std::string& name, std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y,
+                    bool turned = false);
 
 }

@@ -69,11 +69,11 @@ std::string addReport(const std::vector<std::string>& passedOver, const std::vec
 
 std::string emptyFolderProblem(const std::string& folder, std::size_t subfolders)
 {
-    std::string text = folder + " holds no .bmp, .jpg, .jpeg, .png or .tga files of its own";
+    std::string text = folder + " holds no .bmp, .jpg, .jpeg, .png, .tga or .webp files of its own";
     if (subfolders == 1)
-        text += "; its sub-folder is not searched (add it, or the images in it)";
+        text += "; its sub-folder is not searched (tick Include subfolders, or add it)";
     else if (subfolders > 1)
-        text += "; its " + std::to_string(subfolders) + " sub-folders are not searched (add them, or the images in them)";
+        text += "; its " + std::to_string(subfolders) + " sub-folders are not searched (tick Include subfolders, or add them)";
     return text;
 }
 

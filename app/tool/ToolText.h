@@ -26,9 +26,9 @@ std::string alreadyInListProblem(const std::string& path, const std::string& nam
 // What adding files reports: `passedOver` are the names already in the list
 // (said in one line, a few of them named), `problems` one line per other
 // file that was not added (the first dozen shown). Empty when both are.
-// Why a folder added nothing: "/art holds no .bmp, .jpg, .jpeg, .png or .tga
-// files of its own; its 3 sub-folders are not searched (add them, or the
-// images in them)".
+// Why a folder added nothing: "/art holds no .bmp, .jpg, .jpeg, .png, .tga or
+// .webp files of its own; its 3 sub-folders are not searched (tick Include
+// subfolders, or add them)".
 std::string emptyFolderProblem(const std::string& folder, std::size_t subfolders);
 std::string addReport(const std::vector<std::string>& passedOver, const std::vector<std::string>& problems);
 
