@@ -245,6 +245,12 @@ void Application::windowResized(int width, int height, CDisplay::SizeType type)
     loadModelView();
     camera.setTranslation(CVector(w, h, 0.0f));
     placeControls();
+    // The preview's new area may raise the least zoom (the whole-page fit):
+    // the canvas follows the view at once, so the images and the checker
+    // under them keep one scale.
+    view.moveTo(canvas->getX(), canvas->getY());
+    view.setArea(previewArea());
+    applyView();
     requestRedraw();
 }
 

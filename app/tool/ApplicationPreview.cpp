@@ -348,8 +348,9 @@ void Application::placePageControl()
     }
     const bool several = layoutFits && atlasPages > 1;
     pageControl->setVisible(several);
-    // The status line gives the control room at its right end.
-    const float controlWidth = several ? 150.0f : 0.0f;
+    // The status line gives the control room at its right end, as much as
+    // "◀ Page 10 of 12 ▶" takes.
+    const float controlWidth = several ? 116.0f : 0.0f;
     const PreviewArea area = previewArea();
     statusLine->setPosition(statusLine->getX(), area.bottom());
     statusLine->setSize(area.width - statusLine->getX() - controlWidth - 4.0f, statusLine->getHeight());

@@ -88,7 +88,7 @@ const std::vector<RowNames> outputRows = {
     {{{"cboxCompressFast", 0, 0}, {"cboxCompressDefault", 58, 0}, {"cboxCompressBest", 134, 0}}, 20},
     {{{"labelQuality", 0, 0}, {"fontQualityValue", 100, 0}}, 18},
     {{{"qualityScroll", 0, 0}}, 18},
-    {{{"cboxJpegFlatten", 0, 0}, {"editJpegColour", 124, 0}}, 20},
+    {{{"labelJpegColour", 0, 0}, {"editJpegColour", 120, 0}}, 20},
 };
 
 // Orange for a typed value that is refused, as the status line's warnings.
@@ -151,11 +151,8 @@ void COptionsPanel::setUp(CGUIManager& gui)
             connectSlot(connections_, formats[i]->onClick, this, &COptionsPanel::formatClicked, i);
     }
     checks_.rotate = check("cboxRotate");
-    checks_.jpegFlatten = check("cboxJpegFlatten");
-    for (CCheckBox* box : {checks_.rotate, checks_.jpegFlatten}) {
-        if (box != nullptr)
-            connectSlot(connections_, box->onClick, this, &COptionsPanel::checkClicked);
-    }
+    if (checks_.rotate != nullptr)
+        connectSlot(connections_, checks_.rotate->onClick, this, &COptionsPanel::checkClicked);
     const char* fieldNames[] = {"editPivot", "editScales", "editJpegColour"};
     for (int i = 0; i < fieldCount; ++i) {
         fields_[i] = dynamic_cast<CEdit*>(gui.find(fieldNames[i]));
@@ -342,7 +339,6 @@ void COptionsPanel::showValues()
         borderValue_->setText(values_.border ? String((std::to_string(*values_.border) + " px").c_str())
                                              : String("as spacing"));
     set(checks_.rotate, values_.rotate);
-    set(checks_.jpegFlatten, values_.jpegFlatten);
     if (quality_ != nullptr)
         quality_->setValue(static_cast<float>(values_.quality < 0 ? qualityLossless : values_.quality));
     if (qualityValue_ != nullptr)
@@ -369,7 +365,6 @@ void COptionsPanel::readChecks()
     values_.square = read(checks_.square, values_.square);
     values_.multipack = read(checks_.pages, values_.multipack);
     values_.rotate = read(checks_.rotate, values_.rotate);
-    values_.jpegFlatten = read(checks_.jpegFlatten, values_.jpegFlatten);
 }
 
 void COptionsPanel::checkClicked()
@@ -447,13 +442,13 @@ void COptionsPanel::showRecent(const std::vector<std::string>& paths)
         list.addColumn(0, recent_->getWidth(), "");
     for (std::size_t i = 0; i < paths.size(); ++i)
         list.addRow(static_cast<std::uint32_t>(i), String(fileNameOf(paths[i]).c_str()));
-    recent_->getEdit().setText(paths.empty() ? "No recent projects" : "Recent projects");
+    recent_->getEdit().setText(paths.empty() ? "No recent" : "Recent");
     recent_->setEnabled(!paths.empty());
 }
 
 void COptionsPanel::recentChosen(String&, std::int32_t row, std::int32_t)
 {
-    recent_->getEdit().setText("Recent projects");
+    recent_->getEdit().setText("Recent");
     if (row >= 0 && onOpenRecent)
         onOpenRecent(static_cast<std::size_t>(row));
 }
@@ -486,6 +481,8 @@ std::string COptionsPanel::fieldText(Field field) const
     case scalesField:
         return scaleListText(values_.variants);
     case colourField: {
+        if (!values_.jpegFlatten)
+            return std::string();
         char text[8];
         std::snprintf(text, sizeof(text), "#%06X", static_cast<unsigned>(values_.jpegFlattenColour & 0xFFFFFFu));
         return text;
@@ -520,8 +517,15 @@ std::string COptionsPanel::readField(Field field, const std::string& text)
         return std::string();
     }
     case colourField:
-        if (!parseColour(text, values_.jpegFlattenColour))
-            return "The JPEG colour \"" + text + "\" is not a colour as #RRGGBB.";
+        // No colour: a transparent JPEG atlas is asked about when saved.
+        if (text.find_first_not_of(' ') == std::string::npos) {
+            values_.jpegFlatten = false;
+        } else if (parseColour(text, values_.jpegFlattenColour)) {
+            values_.jpegFlatten = true;
+        } else {
+            return "The JPEG background \"" + text + "\" is not a colour as #RRGGBB. Leave it empty to be asked "
+                   "when a JPEG atlas has transparent pixels.";
+        }
         return std::string();
     case fieldCount:
         break;
@@ -536,6 +540,7 @@ void COptionsPanel::fieldTyped(Field field)
     const bool taken = readField(field, toStdString(edit->getText())).empty();
     edit->getTextView().getMaterial().emission = taken ? fieldColour_[field] : refusedColour;
     const bool changed = before.pivot != values_.pivot || before.jpegFlattenColour != values_.jpegFlattenColour ||
+                         before.jpegFlatten != values_.jpegFlatten ||
                          before.variants != values_.variants;
     if (changed && onChange)
         onChange(Change::outputs);

@@ -15,9 +15,10 @@
 // formats and the image encoding, kept in values() as PackSettings fields.
 // Every control is optional: a missing one keeps its default.
 //
-// The pivot, the scale variants and the JPEG colour are typed. They are read
-// as the command line reads --pivot, --scale with --scale-suffix and
-// --jpeg-flatten=#RRGGBB (OptionValues.h); the scale variants are written
+// The pivot, the scale variants and the JPEG background are typed. They are
+// read as the command line reads --pivot, --scale with --scale-suffix and
+// --jpeg-flatten=#RRGGBB (OptionValues.h; an empty background: no
+// flattening, the save asks); the scale variants are written
 // "2 @2x, 1, 0.5" (scaleListText, ToolText.h). Text that reads is in force at
 // once; refused text turns orange, keeps the last value in force, and is put
 // back when the field is left, after onProblem says why.
@@ -147,7 +148,6 @@ private:
         CCheckBox* phaser3 = nullptr;
         CCheckBox* compression[3] = {}; // fast, default, best
         CCheckBox* rotate = nullptr;
-        CCheckBox* jpegFlatten = nullptr;
     } checks_;
     CEdit* fields_[fieldCount] = {};
     CVector fieldColour_[fieldCount]; // each field's text colour from the description

@@ -90,6 +90,10 @@ bool CProjectDocument::save(const std::string& path, const PackSettings& setting
             stem.resize(dot);
         project.settings.atlasPath = joinPath(folderOf(path), stem + ".png");
     }
+    // The quality makes a WebP atlas lossy and means nothing for the other
+    // formats, whose pack refuses it: it is kept in the window's settings.
+    if (imageFormatByEnding(project.settings.atlasPath) != ImageFileFormat::Webp)
+        project.settings.quality = -1;
     if (!project.save(path, error))
         return false;
     project_ = std::move(project);

@@ -14,7 +14,8 @@ namespace StatusLine {
 constexpr std::uint32_t deviceSideLimit = 4096;
 
 std::string groupedNumber(std::uint64_t value);
-// "2048 × 772 · 1,000 images · 87.0 % covered", with ", 3 pages" after the
+// "2048 × 772 · 1,000 images · 87.0 % covered" (single spaces around the
+// dots), with ", 3 pages" after the
 // image count when more than one page is written and " · 3 animations"
 // after that when the frame names hold animation sequences. The coverage is the
 // images' pixels over the pages' pixels (`canvasPixels`; 0: one page of
@@ -22,7 +23,7 @@ std::string groupedNumber(std::uint64_t value);
 // Empty without images.
 std::string atlasSummary(std::uint32_t width, std::uint32_t height, std::uint32_t images, std::uint32_t pages,
                          std::uint64_t coveredPixels, std::uint64_t canvasPixels = 0, std::uint32_t animations = 0);
-// "◀  Page 2 of 3  ▶" for page 1 (from 0) of three.
+// "◀ Page 2 of 3 ▶" for page 1 (from 0) of three.
 std::string pageControl(std::uint32_t page, std::uint32_t pages);
 // Appended to the summary when a side passes deviceSideLimit.
 std::string sideWarning(std::uint32_t width, std::uint32_t height);
