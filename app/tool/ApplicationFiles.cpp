@@ -600,18 +600,33 @@ void Application::saveProjectFile()
     }
     document.setSavedVersion(layoutVersion);
     rememberProject(path);
+    // Images of a subfolder kept one by one (their folder changed since it
+    // was added) are named by their file name alone when the project packs.
+    const std::set<std::string> inputs(settings.inputs.begin(), settings.inputs.end());
     std::size_t withoutFile = 0;
+    std::string renamed;
     for (std::uint32_t i = 0; i < list->getRowCount(); ++i) {
-        const CImageIndex::Entry* entry = images.find(list->getCellText(i, 0));
+        const String name = list->getCellText(i, 0);
+        const CImageIndex::Entry* entry = images.find(name);
         const std::string file = entry != nullptr ? toStdString(entry->texture->getFile()) : std::string();
         withoutFile += file.empty() || file.find('#') != std::string::npos ? 1 : 0;
+        if (renamed.empty() && inputs.count(file) != 0 && toStdString(name).find('/') != std::string::npos)
+            renamed = toStdString(name);
     }
     setStatusMessage("Saved the project " + fileNameOf(path));
+    std::string notes;
     if (withoutFile > 0)
-        report("The project was saved without " +
-               (withoutFile == 1 ? std::string("1 image") : std::to_string(withoutFile) + " images") +
-               " cut from an opened atlas: they have no file of their own. Unpack the atlas and add its "
-               "frames to keep them in the project.");
+        notes = "The project was saved without " +
+                (withoutFile == 1 ? std::string("1 image") : std::to_string(withoutFile) + " images") +
+                " cut from an opened atlas: they have no file of their own. Unpack the atlas and add its "
+                "frames to keep them in the project.";
+    if (!renamed.empty())
+        notes += (notes.empty() ? "" : "\n\n") + std::string("The images of a folder whose images were removed, moved or "
+                 "added to since it was added are kept one by one, and a pack of the project names them by "
+                 "their file names: ") +
+                 renamed + " becomes " + fileNameOf(renamed) + ". Add the folder again to keep the names.";
+    if (!notes.empty())
+        report(notes);
 }
 
 void Application::openRecentProject(std::size_t index)
