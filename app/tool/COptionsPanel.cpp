@@ -50,12 +50,12 @@ const std::vector<RowNames> layoutRows = {
     {{{"cboxPackDown", 0, 0}}, 20},
     {{{"cboxBestFit", 0, 0}}, 22},
     {{{"cboxPackCenter", 0, 0}}, 20},
-    {{{"cboxTightPack", 0, 0}}, 20},
-    {{{"cboxRotate", 0, 0}}, 22},
+    {{{"cboxTightPack", 0, 0}}, 22},
     {{{"labelSpacing", 0, 0}, {"fontSpaceValue", 100, 0}}, 18},
     {{{"spaceScroll", 0, 0}}, 20},
     {{{"labelBorder", 0, 0}, {"fontBorderValue", 100, 0}}, 18},
-    {{{"borderScroll", 0, 0}}, 20},
+    {{{"borderScroll", 0, 0}}, 22},
+    {{{"cboxRotate", 0, 0}}, 20},
     {{{"cboxPages", 0, 0}}, 20},
 };
 const std::vector<RowNames> spriteRows = {
