@@ -6,6 +6,7 @@
 #include "app/AtlasTestFiles.h"
 #include "app/display/ToolDisplaySupport.h"
 #include "framework/CScriptedFileDialog.h"
+#include "framework/CScriptedQuestionBox.h"
 #include "gui/CEdit.h"
 #include "gui/CList.h"
 #include "render/Screenshot.h"
@@ -174,38 +175,47 @@ TEST(WindowOptions, FoldersAreWalkedAndNamedAsThePackWalksThem)
 }
 
 // Scale variants are typed as "2 @2x, 1": a list --scale would refuse turns
-// the text orange, leaves the variants in force and, when the field is left,
-// says why and puts the text back; a good list is in force at once and marks
-// the project changed.
+// the text orange and leaves the variants in force; Escape leaves the field,
+// which says why and puts the text back (and quits nothing).
 TEST(WindowOptions, ABadScaleListIsRefused)
 {
     QuietPlatform quiet;
+    CScriptedQuestionBox questions;
     AtlasScratch scratch;
     const std::string a = solidPng(scratch, "a.png", 8, 8, 255, 0, 0);
-    OneStepTool tool;
-    tool.step = [&](OneStepTool& t) {
+    const std::vector<ScaleVariant> good{{2, "@2x"}, {1, ""}};
+    CEdit* scales = nullptr;
+    const auto type = [&](const char* text) {
+        String value(text);
+        scales->setText(value);
+        scales->onChange.emit(value);
+    };
+    ScriptedTool tool;
+    tool.then([&](ScriptedTool& t) {
         t.addPaths({a});
-        auto* scales = dynamic_cast<CEdit*>(t.getGui().find("editScales"));
+        scales = dynamic_cast<CEdit*>(t.getGui().find("editScales"));
         ASSERT_NE(scales, nullptr);
-        const auto type = [&](const char* text) {
-            String value(text);
-            scales->setText(value);
-            scales->onChange.emit(value);
-        };
-        scales->setFocus(true);
+        t.getOptionsPanel().showTab(1);
+        click(t, static_cast<int>(scales->getX() + 20), static_cast<int>(scales->getY() + 8));
+    });
+    tool.then([&](ScriptedTool& t) {
+        ASSERT_TRUE(scales->isActive());
         type("2 @2x, 1");
-        const std::vector<ScaleVariant> good{{2, "@2x"}, {1, ""}};
         EXPECT_EQ(t.getOptionsPanel().values().variants, good);
         for (const char* bad : {"2 @2x, 0", "2, 2", "2 a/b", "2,,1", "abc"}) {
             type(bad);
             EXPECT_EQ(t.getOptionsPanel().values().variants, good) << bad;
             EXPECT_GT(scales->getTextView().getMaterial().emission.x, 0.95f) << bad;
         }
-        scales->setFocus(false);
+        pushKey(t, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+    });
+    tool.then([&](ScriptedTool& t) {
+        EXPECT_FALSE(scales->isActive());
         EXPECT_EQ(toStdString(scales->getText()), "2, 1");
         EXPECT_EQ(t.packSettings().variants, good);
-    };
-    EXPECT_EQ(runTool(tool, scratch.file("config")), 0);
+    });
+    EXPECT_EQ(tool.start(scratch), 0);
+    EXPECT_TRUE(questions.asked.empty());
     ASSERT_EQ(quiet.boxes.size(), 1u);
     EXPECT_NE(quiet.boxes[0].find("\"abc\" is not a factor above 0 and up to 16"), std::string::npos) << quiet.boxes[0];
 }
