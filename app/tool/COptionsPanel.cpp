@@ -305,8 +305,20 @@ void COptionsPanel::show(const PackSettings& settings)
 
 void COptionsPanel::allowRotate(bool allowed)
 {
-    if (checks_.rotate != nullptr && checks_.rotate->isEnabled() != allowed)
-        checks_.rotate->setEnabled(allowed);
+    if (rotateAllowed_ == allowed)
+        return;
+    rotateAllowed_ = allowed;
+    showRotate();
+}
+
+void COptionsPanel::showRotate()
+{
+    // Outside best fit the box shows unchecked and disabled; the choice
+    // stays in values_ for when best fit comes back.
+    if (checks_.rotate == nullptr)
+        return;
+    checks_.rotate->setChecked(values_.rotate && rotateAllowed_);
+    checks_.rotate->setEnabled(rotateAllowed_);
 }
 
 void COptionsPanel::showValues()
@@ -338,7 +350,7 @@ void COptionsPanel::showValues()
     if (borderValue_ != nullptr)
         borderValue_->setText(values_.border ? String((std::to_string(*values_.border) + " px").c_str())
                                              : String("as spacing"));
-    set(checks_.rotate, values_.rotate);
+    showRotate();
     if (quality_ != nullptr)
         quality_->setValue(static_cast<float>(values_.quality < 0 ? qualityLossless : values_.quality));
     if (qualityValue_ != nullptr)
@@ -364,7 +376,8 @@ void COptionsPanel::readChecks()
     values_.pot = read(checks_.pot, values_.pot);
     values_.square = read(checks_.square, values_.square);
     values_.multipack = read(checks_.pages, values_.multipack);
-    values_.rotate = read(checks_.rotate, values_.rotate);
+    if (rotateAllowed_)
+        values_.rotate = read(checks_.rotate, values_.rotate);
 }
 
 void COptionsPanel::checkClicked()

@@ -115,6 +115,7 @@ private:
     void pivotFocus(bool focused) { fieldFocus(pivotField, focused); }
     void scalesFocus(bool focused) { fieldFocus(scalesField, focused); }
     void colourFocus(bool focused) { fieldFocus(colourField, focused); }
+    void showRotate();
     void fieldTyped(Field field);
     void fieldFocus(Field field, bool focused);
     // Reads `text` into values_ for `field`: "" or why it is refused.
@@ -158,6 +159,7 @@ private:
     CCombo* recent_ = nullptr;
     CButton* saveProject_ = nullptr;
     PackSettings values_;
+    bool rotateAllowed_ = true;
     bool stacked_ = false;
     int tab_ = 0;
     bool showing_ = false; // controls set from values_, not by the person
