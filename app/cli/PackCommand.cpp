@@ -18,6 +18,7 @@
 #include "app/cli/CInterruptCleanup.h"
 #include "app/cli/LoadInputs.h"
 #include "app/cli/CPackInputs.h"
+#include "app/pack/OptionValues.h"
 #include "app/cli/CliCommands.h"
 #include "app/cli/CliFiles.h"
 #include "core/CFolderLock.h"
@@ -63,8 +64,6 @@ struct PackOptions : PackSettings {
 // Largest accepted spacing; far more than any atlas needs, small enough
 // that sums with image sizes stay far from overflow.
 constexpr unsigned long maxSpacing = 4096;
-// A pivot lies in or near its sprite; far beyond that is a typing mistake.
-constexpr double maxPivot = 1000.0;
 
 // A whole decimal number from `least` to `most`.
 bool parseNumber(const char* text, unsigned long least, unsigned long most, std::uint32_t& number)
@@ -77,16 +76,6 @@ bool parseNumber(const char* text, unsigned long least, unsigned long most, std:
     if (errno != 0 || *end != '\0' || value < least || value > most)
         return false;
     number = static_cast<std::uint32_t>(value);
-    return true;
-}
-
-// "#RRGGBB" or "RRGGBB" as 0xRRGGBB.
-bool parseColour(const std::string& text, std::uint32_t& colour)
-{
-    const std::string digits = !text.empty() && text[0] == '#' ? text.substr(1) : text;
-    if (digits.size() != 6 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-        return false;
-    colour = static_cast<std::uint32_t>(std::strtoul(digits.c_str(), nullptr, 16));
     return true;
 }
 
@@ -125,14 +114,8 @@ bool parseScales(const std::string& text, std::vector<std::string>& factors, std
 {
     factors = commaList(text);
     for (const std::string& factor : factors) {
-        const std::size_t dot = factor.find('.');
-        const bool digits = !factor.empty() && factor.find_first_not_of("0123456789.") == std::string::npos &&
-                            factor.find('.', dot == std::string::npos ? 0 : dot + 1) == std::string::npos &&
-                            factor != "." && (dot == std::string::npos || factor.size() - dot - 1 <= 6);
-        if (!digits)
-            return false;
-        const double value = std::strtod(factor.c_str(), nullptr);
-        if (!(value > 0 && value <= 16) || scaleFractionOf(value).num == 0)
+        double value = 0.0;
+        if (!parseScaleFactor(factor, value))
             return false;
         values.push_back(value);
     }
@@ -156,32 +139,11 @@ std::string scaleVariantsOf(const std::string& scales, const std::optional<std::
     for (std::size_t i = 0; i < factors.size(); ++i) {
         ScaleVariant variant;
         variant.factor = values[i];
-        variant.suffix = suffixes ? names[i] : values[i] == 1.0 ? std::string() : "@" + factors[i] + "x";
-        if (variant.suffix.find_first_of("/\\") != std::string::npos)
-            return "the scale suffix \"" + variant.suffix + "\" holds a folder separator";
-        for (const ScaleVariant& earlier : variants) {
-            if (earlier.suffix == variant.suffix)
-                return "two scale variants would both be written with the suffix \"" + variant.suffix + "\"";
-        }
-        variants.push_back(variant);
+        variant.suffix = suffixes ? names[i] : defaultScaleSuffix(factors[i], values[i]);
+        if (const std::string problem = addScaleVariant(variants, variant); !problem.empty())
+            return problem;
     }
     return std::string();
-}
-
-// Reads "X,Y" (two decimal fractions) into `pivot`; false when it is not
-// that.
-bool parsePivot(const std::string& text, SpritePivot& pivot)
-{
-    const std::size_t comma = text.find(',');
-    if (comma == std::string::npos)
-        return false;
-    const auto number = [](const std::string& part, double& value) {
-        const char* end = part.data() + part.size();
-        const auto result = std::from_chars(part.data(), end, value);
-        return !part.empty() && result.ec == std::errc() && result.ptr == end && std::isfinite(value) &&
-               std::fabs(value) <= maxPivot;
-    };
-    return number(text.substr(0, comma), pivot.x) && number(text.substr(comma + 1), pivot.y);
 }
 
 // Parses the pack arguments; returns exitSuccess, or exitUsage after a

@@ -32,6 +32,7 @@ struct SpriteSettings {
 struct ScaleVariant {
     double factor = 1.0;
     std::string suffix;
+    bool operator==(const ScaleVariant&) const = default;
 };
 
 struct PackSettings {

@@ -14,6 +14,7 @@
 struct SpritePivot {
     double x = 0.5;
     double y = 0.5;
+    bool operator==(const SpritePivot&) const = default;
 };
 
 // Nine-slice borders in pixels of the original image: the stretchable

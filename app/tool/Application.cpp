@@ -409,7 +409,17 @@ void Application::quit()
 
 void Application::keyPressed(CInputMap& input)
 {
-    if (input.action != CInputMap::pressed || input.value != VirtualKey::escape)
+    if (input.action != CInputMap::pressed)
+        return;
+    // Escape or Enter in a text field leaves it (refused text is put back).
+    const CGUI* focus = gui.getFocus();
+    if ((input.value == VirtualKey::escape || input.value == VirtualKey::enter) && focus != nullptr &&
+        focus->getType() == CGUI::Edit) {
+        gui.clearFocus();
+        requestRedraw();
+        return;
+    }
+    if (input.value != VirtualKey::escape)
         return;
     // Escape closes an open drop-down first; only then does it quit.
     if (options.largest != nullptr && options.largest->isOpen()) {

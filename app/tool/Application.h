@@ -118,9 +118,10 @@ public:
     bool hasUnsavedChanges() const { return unsavedChanges; }
     // The settings in force (kept in toolSettingsPath()).
     const ToolSettings& getSettings() const { return settings; }
-    // Adds the images at these paths (folders add their image files in name
-    // order), under their file names as given, then relayouts once and
-    // reports every file that was not added in one message.
+    // Adds the images at these paths, then relayouts once and reports every
+    // file that was not added in one message. Folders add their image files
+    // as the command line and a project take them, with the folder options
+    // in force (subfolders, sort order, names by path below the folder).
     void addPaths(const std::vector<std::string>& paths);
 
     // The sprite options the options panel sets; a relayout applies them.
@@ -147,16 +148,20 @@ private:
     struct ImageFile {
         std::string path;
         String name;
+        std::string folder; // the folder input it was found in, "" for a file
     };
 
     bool loadScreen();
     bool findControls();
     void connectHandlers();
-    // Adds one image after the duplicate and decode checks; false with the
-    // reason in `problem` (empty when the image is in the list already).
-    bool addImage(const std::string& path, const String& name, std::string& problem);
-    // Adds a decoded image under `name`, read from `file`.
-    void addTexture(std::unique_ptr<CTexture> texture, const String& name, const std::string& file);
+    // Adds one image after the duplicate and decode checks (a nine-patch
+    // loses its guides, NinePatch.h); false with the reason in `problem`
+    // (empty when the image is in the list already).
+    bool addImage(const ImageFile& file, std::string& problem);
+    // Adds a decoded image under `name`, read from `file` (found in the
+    // folder input `folder`, with the nine-slice its guides gave).
+    void addTexture(std::unique_ptr<CTexture> texture, const String& name, const std::string& file,
+                    const std::string& folder = {}, const std::optional<NineSlice>& nineSlice = {});
     // Adds the files, relayouts once, reports the problems (with those
     // found before, such as folders without images).
     void addFiles(const std::vector<ImageFile>& files, std::vector<std::string> problems = {});

@@ -125,7 +125,11 @@ void Application::windowMessage(unsigned int message, int first, int)
             showPage(shownPage - 1);
         return;
     }
-    runCommand(shortcutFor(first, platform().keyModifiers()));
+    const ToolCommand command = shortcutFor(first, platform().keyModifiers());
+    // Delete in a text field is the field's, not the selected image's.
+    if (command == ToolCommand::removeImage && gui.getFocus() != nullptr && gui.getFocus()->getType() == CGUI::Edit)
+        return;
+    runCommand(command);
 }
 
 void Application::hoverButton(int index)
@@ -241,6 +245,12 @@ void Application::windowResized(int width, int height, CDisplay::SizeType type)
     loadModelView();
     camera.setTranslation(CVector(w, h, 0.0f));
     placeControls();
+    // The preview's new area may raise the least zoom (the whole-page fit):
+    // the canvas follows the view at once, so the images and the checker
+    // under them keep one scale.
+    view.moveTo(canvas->getX(), canvas->getY());
+    view.setArea(previewArea());
+    applyView();
     requestRedraw();
 }
 
@@ -297,6 +307,9 @@ void Application::applySettings()
     further.quality = settings.quality;
     further.jpegFlatten = settings.jpegFlatten;
     further.jpegFlattenColour = settings.jpegFlattenColour;
+    further.rotate = settings.rotate;
+    further.pivot = settings.pivot;
+    further.variants = settings.variants;
     optionsPanel.show(further);
     optionsPanel.showRecent(settings.recentProjects);
     spriteOptions.bleed = settings.bleed;
@@ -347,6 +360,9 @@ void Application::storeSettings()
     settings.quality = further.quality;
     settings.jpegFlatten = further.jpegFlatten;
     settings.jpegFlattenColour = further.jpegFlattenColour;
+    settings.rotate = further.rotate;
+    settings.pivot = further.pivot;
+    settings.variants = further.variants;
     // Settings are a convenience: a folder that cannot be written loses them
     // quietly rather than troubling the person at every turn.
     saveToolSettings(settingsPath, settings, nullptr);

@@ -243,8 +243,11 @@ bool Application::saveAtlasAs(const std::string& path)
     for (std::uint32_t i = 0; i < list->getRowCount(); ++i) {
         const String name = list->getCellText(i, 0);
         const auto found = pixels.find(toStdString(name));
-        if (found != pixels.end())
-            images.emplace_back(name, found->second);
+        if (found == pixels.end())
+            continue;
+        images.emplace_back(name, found->second);
+        if (const CImageIndex::Entry* entry = this->images.find(name))
+            images.back().meta.nineSlice = entry->nineSlice;
     }
     const PackedAtlas packed = packAtlas(images, settings);
     if (!packed.layout.fits()) {
@@ -537,7 +540,7 @@ bool Application::openProject(const std::string& path)
     std::vector<CProjectDocument::ImageFile> files = CProjectDocument::imageFiles(projectSettings);
     std::vector<ImageFile> adding;
     for (const CProjectDocument::ImageFile& file : files)
-        adding.push_back({file.path, String(file.name.c_str())});
+        adding.push_back({file.path, String(file.name.c_str()), file.folder});
     if (!projectSettings.frameOrder.empty()) {
         std::map<std::string, std::size_t> rank;
         for (std::size_t i = 0; i < projectSettings.frameOrder.size(); ++i)
@@ -597,13 +600,33 @@ void Application::saveProjectFile()
     }
     document.setSavedVersion(layoutVersion);
     rememberProject(path);
-    const std::size_t withoutFile = list->getRowCount() - settings.inputs.size();
+    // Images of a subfolder kept one by one (their folder changed since it
+    // was added) are named by their file name alone when the project packs.
+    const std::set<std::string> inputs(settings.inputs.begin(), settings.inputs.end());
+    std::size_t withoutFile = 0;
+    std::string renamed;
+    for (std::uint32_t i = 0; i < list->getRowCount(); ++i) {
+        const String name = list->getCellText(i, 0);
+        const CImageIndex::Entry* entry = images.find(name);
+        const std::string file = entry != nullptr ? toStdString(entry->texture->getFile()) : std::string();
+        withoutFile += file.empty() || file.find('#') != std::string::npos ? 1 : 0;
+        if (renamed.empty() && inputs.count(file) != 0 && toStdString(name).find('/') != std::string::npos)
+            renamed = toStdString(name);
+    }
     setStatusMessage("Saved the project " + fileNameOf(path));
+    std::string notes;
     if (withoutFile > 0)
-        report("The project was saved without " +
-               (withoutFile == 1 ? std::string("1 image") : std::to_string(withoutFile) + " images") +
-               " cut from an opened atlas: they have no file of their own. Unpack the atlas and add its "
-               "frames to keep them in the project.");
+        notes = "The project was saved without " +
+                (withoutFile == 1 ? std::string("1 image") : std::to_string(withoutFile) + " images") +
+                " cut from an opened atlas: they have no file of their own. Unpack the atlas and add its "
+                "frames to keep them in the project.";
+    if (!renamed.empty())
+        notes += (notes.empty() ? "" : "\n\n") + std::string("The images of a folder whose images were removed, moved or "
+                 "added to since it was added are kept one by one, and a pack of the project names them by "
+                 "their file names: ") +
+                 renamed + " becomes " + fileNameOf(renamed) + ". Add the folder again to keep the names.";
+    if (!notes.empty())
+        report(notes);
 }
 
 void Application::openRecentProject(std::size_t index)

@@ -6,6 +6,8 @@
 #include "app/pack/AtlasWriter.h"
 #include "app/pack/FrameDetails.h"
 #include "app/pack/NaturalOrder.h"
+#include "app/pack/NinePatch.h"
+#include "app/pack/SpriteNames.h"
 #include "app/tool/StatusLine.h"
 #include "app/tool/ToolText.h"
 #include "framework/CFileDialog.h"
@@ -29,27 +31,6 @@ ImageFileFormat readFormatOf(const std::string& path)
     return imageFormatByEnding(lower);
 }
 
-bool hasImageEnding(const std::string& path)
-{
-    return readFormatOf(path) != ImageFileFormat::None;
-}
-
-// The image files directly in a folder, in natural name order (frame2
-// before frame10), as the command line takes them.
-std::vector<std::string> imagesInFolder(const std::string& folder)
-{
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        const std::string name = entry.path().filename().string();
-        std::error_code typeError;
-        if (entry.is_regular_file(typeError) && hasImageEnding(name))
-            names.push_back(name);
-    }
-    sortNames(names, NameOrder::Natural);
-    return names;
-}
-
 std::size_t subfolderCount(const std::string& folder)
 {
     std::size_t count = 0;
@@ -66,7 +47,7 @@ std::size_t subfolderCount(const std::string& folder)
 const std::vector<CFileFilter>& atlasImageFilters()
 {
     static const std::vector<CFileFilter> filters{
-        {"All Files (*.bmp, *.jpg, *.jpeg, *.png, *.tga)", "*.bmp;*.jpg;*.jpeg;*.png;*.tga;"},
+        {"All Files (*.bmp, *.jpg, *.jpeg, *.png, *.tga, *.webp)", "*.bmp;*.jpg;*.jpeg;*.png;*.tga;*.webp;"},
         {"BMP Files (*.bmp)", "*.bmp"},
         {"JPG Files (*.jpg, *.jpeg)", "*.jpg;*.jpeg"},
         {"PNG Files (*.png)", "*.png"},
@@ -87,7 +68,7 @@ void Application::addImages()
     if (paths.size() == 1 && !std::filesystem::is_directory(paths.front(), error)) {
         // One file: its name is lower-cased as the tool has always named a
         // single choice, but the path keeps its case so that it can be read.
-        addFiles({{selection.path, String(lowerAscii(singleFileName(selection.path)).c_str())}});
+        addFiles({{selection.path, String(spriteName(lowerAscii(singleFileName(selection.path))).c_str()), {}}});
         return;
     }
     addPaths(paths);
@@ -97,17 +78,15 @@ void Application::addPaths(const std::vector<std::string>& paths)
 {
     std::vector<ImageFile> files;
     std::vector<std::string> problems;
+    PackSettings walk = optionsPanel.values();
     for (const std::string& path : paths) {
+        walk.inputs = {path};
+        const std::vector<CProjectDocument::ImageFile> found = CProjectDocument::imageFiles(walk);
+        for (const CProjectDocument::ImageFile& file : found)
+            files.push_back({file.path, String(file.name.c_str()), file.folder});
         std::error_code error;
-        if (std::filesystem::is_directory(path, error)) {
-            const std::vector<std::string> names = imagesInFolder(path);
-            for (const std::string& name : names)
-                files.push_back({joinPath(path, name), String(name.c_str())});
-            if (names.empty())
-                problems.push_back(emptyFolderProblem(path, subfolderCount(path)));
-        } else {
-            files.push_back({path, String(fileNameOf(path).c_str())});
-        }
+        if (found.empty() && std::filesystem::is_directory(path, error))
+            problems.push_back(emptyFolderProblem(path, walk.recursive ? 0 : subfolderCount(path)));
     }
     addFiles(files, problems);
 }
@@ -137,7 +116,7 @@ void Application::addFiles(const std::vector<ImageFile>& files, std::vector<std:
             repaint();
         }
         std::string problem;
-        if (addImage(file.path, file.name, problem))
+        if (addImage(file, problem))
             continue;
         if (problem.empty())
             passedOver.push_back(toStdString(file.name));
@@ -154,8 +133,10 @@ void Application::addFiles(const std::vector<ImageFile>& files, std::vector<std:
         report(text);
 }
 
-bool Application::addImage(const std::string& path, const String& name, std::string& problem)
+bool Application::addImage(const ImageFile& file, std::string& problem)
 {
+    const std::string& path = file.path;
+    const String& name = file.name;
     // Two rows of one name would share one texture and one preview element.
     if (images.nameOfFile(path) != nullptr) {
         problem.clear();  // the same file again: passed over
@@ -171,16 +152,28 @@ bool Application::addImage(const std::string& path, const String& name, std::str
     std::string reason;
     const ImageFileFormat format = readFormatOf(path);
     if (format == ImageFileFormat::None)
-        reason = "not a .bmp, .jpg, .jpeg, .png or .tga file";
+        reason = "not a .bmp, .jpg, .jpeg, .png, .tga or .webp file";
     if (format == ImageFileFormat::None || !loadImageFile(path.c_str(), format, *texture, &reason)) {
         problem = path + ": " + reason;
         return false;
     }
-    addTexture(std::move(texture), name, path);
+    // A nine-patch packs as the picture inside its guides, as on the
+    // command line; the borders go to the descriptions.
+    std::optional<NineSlice> nineSlice;
+    if (isNinePatchName(path)) {
+        NineSlice slice;
+        if (!takeNinePatch(*texture, slice, reason)) {
+            problem = path + ": nine-patch: " + reason;
+            return false;
+        }
+        nineSlice = slice;
+    }
+    addTexture(std::move(texture), name, path, file.folder, nineSlice);
     return true;
 }
 
-void Application::addTexture(std::unique_ptr<CTexture> texture, const String& name, const std::string& file)
+void Application::addTexture(std::unique_ptr<CTexture> texture, const String& name, const std::string& file,
+                             const std::string& folder, const std::optional<NineSlice>& nineSlice)
 {
     texture->setName(name);
     texture->setFile(String(file.c_str()));
@@ -190,7 +183,12 @@ void Application::addTexture(std::unique_ptr<CTexture> texture, const String& na
 
     list->addRow(list->getRowCount(), name);
     CGUI* element = preview.create(CGUI::Element, name);
-    images.add(name, file, loaded, element);
+    CImageIndex::Entry entry;
+    entry.texture = loaded;
+    entry.element = element;
+    entry.folder = folder;
+    entry.nineSlice = nineSlice;
+    images.add(name, file, entry);
     const float width = static_cast<float>(loaded->getWidth());
     const float height = static_cast<float>(loaded->getHeight());
     element->storeSize(width, height);  // no onResize
@@ -287,6 +285,7 @@ void Application::relayout()
     // The packer holds the options the controls set and, after the layout,
     // the images at their places for the preview and the save.
     const PackSettings chosen = layoutSettings();
+    optionsPanel.allowRotate(chosen.mode == PackBest);
     animationsFound =
         chosen.animations ? static_cast<std::uint32_t>(animationCount(sprites.images)) : 0;
     LayoutOptions layoutOptions = layoutOptionsFor(chosen);
@@ -346,7 +345,7 @@ void Application::showPage(std::uint32_t page)
     matrix.setElement(5, matrix.element(5) * (height / 64.0f));
     canvas->getMaterial().textureMatrix = matrix;
 
-    frames.build(sprites.images, packer);
+    frames.build(sprites.images, packer, optionsPanel.values().gdxAtlas);
     placePreviewElements();
     updateStatus();
     placePageControl();

@@ -70,6 +70,7 @@ void Application::setUpOptions()
     optionsPanel.onChange = [this](COptionsPanel::Change change) { optionsChanged(change); };
     optionsPanel.onSaveProject = [this] { saveProjectFile(); };
     optionsPanel.onOpenRecent = [this](std::size_t index) { openRecentProject(index); };
+    optionsPanel.onProblem = [this](const std::string& problem) { report(problem); };
 }
 
 void Application::chooseBestFit()
@@ -143,13 +144,9 @@ PackSettings Application::layoutSettings() const
     settings.sprites.trim = spriteOptions.trim;
     settings.sprites.alias = spriteOptions.alias;
     settings.sprites.extrude = spriteOptions.extrude;
-    // What the window does not offer yet comes from the open project as it
-    // was read, so saving it again keeps it.
-    const PackSettings& opened = document.project().settings;
-    settings.rotate = opened.rotate;
-    settings.variants = opened.variants;
-    settings.pivot = opened.pivot;
-    settings.perSprite = opened.perSprite;
+    // The per-sprite settings have no control: they come from the open
+    // project as it was read, so saving it again keeps them.
+    settings.perSprite = document.project().settings.perSprite;
     return settings;
 }
 
@@ -157,6 +154,8 @@ PackSettings Application::packSettings() const
 {
     PackSettings settings = layoutSettings();
     settings.atlasPath = document.project().settings.atlasPath;
+    // Turning is chosen in best fit only, as the command line takes it.
+    settings.rotate = settings.rotate && settings.mode == PackBest;
     // A set on more than one page is saved as pages, as --multipack does.
     settings.multipack = settings.multipack || atlasPages > 1;
     // Each image's file by its name, found in one pass.
@@ -166,7 +165,12 @@ PackSettings Application::packSettings() const
         const CResource* texture = allTextures.getResource(i);
         files.emplace(toStdString(texture->getName()), toStdString(texture->getFile()));
     }
-    std::vector<std::string> listOrder;
+    struct Row {
+        std::string name;
+        std::string file;
+        std::string folder;
+    };
+    std::vector<Row> rows;
     for (std::uint32_t i = 0; list != nullptr && i < list->getRowCount(); ++i) {
         const String name = list->getCellText(i, 0);
         const auto found = files.find(toStdString(name));
@@ -174,8 +178,39 @@ PackSettings Application::packSettings() const
         // Frames cut from an opened atlas have no file of their own.
         if (file.empty() || file.find('#') != std::string::npos)
             continue;
-        settings.inputs.push_back(file);
-        listOrder.push_back(toStdString(name));
+        const CImageIndex::Entry* entry = images.find(name);
+        rows.push_back({toStdString(name), file, entry != nullptr ? entry->folder : std::string()});
+    }
+    // A folder stays one input while the list holds exactly what walking it
+    // now gives, in that order (nothing removed, moved or added since, the
+    // folder options unchanged), so a pack takes up what is added to it
+    // later and names its files by their path below it. Otherwise its
+    // images are kept one by one.
+    std::vector<std::string> listOrder;
+    std::unordered_set<std::string> changedFolders;
+    for (std::size_t i = 0; i < rows.size();) {
+        const Row& row = rows[i];
+        if (!row.folder.empty() && changedFolders.count(row.folder) == 0) {
+            PackSettings walk = settings;
+            walk.inputs = {row.folder};
+            const std::vector<CProjectDocument::ImageFile> found = CProjectDocument::imageFiles(walk);
+            bool same = !found.empty() && i + found.size() <= rows.size();
+            for (std::size_t k = 0; same && k < found.size(); ++k) {
+                const Row& next = rows[i + k];
+                same = next.folder == row.folder && next.file == found[k].path && next.name == found[k].name;
+            }
+            if (same) {
+                settings.inputs.push_back(row.folder);
+                for (std::size_t k = 0; k < found.size(); ++k)
+                    listOrder.push_back(rows[i + k].name);
+                i += found.size();
+                continue;
+            }
+            changedFolders.insert(row.folder);
+        }
+        settings.inputs.push_back(row.file);
+        listOrder.push_back(row.name);
+        ++i;
     }
     const std::unordered_set<std::string> listed(listOrder.begin(), listOrder.end());
     std::vector<std::string> addOrder;
@@ -234,6 +269,15 @@ void Application::optionsChanged(COptionsPanel::Change change)
         relayout();
     } else {
         document.markOutputsChanged();
+        // A save that writes the .atlas description stores turned images
+        // the other way round; the preview shows them as stored.
+        const bool anyTurned = std::any_of(frames.all().begin(), frames.all().end(),
+                                           [](const PreviewFrame& frame) { return frame.turned != 0; });
+        if (anyTurned && layoutFits) {
+            frames.build(sprites.images, packer, optionsPanel.values().gdxAtlas);
+            placePreviewElements();
+            ++layoutVersion;
+        }
         requestRedraw();
     }
 }

@@ -90,8 +90,11 @@ bool Application::makeOverview(std::uint32_t width, std::uint32_t height)
                 const auto fx = static_cast<std::int64_t>((static_cast<float>(dx) + 0.5f) / zoom - x0);
                 if (fx < 0 || fx >= frame.w)
                     continue;
+                std::int32_t px = 0;
+                std::int32_t py = 0;
+                frame.pictureAt(static_cast<std::int32_t>(fx), static_cast<std::int32_t>(fy), px, py);
                 std::uint8_t texel[4];
-                sample(*image, static_cast<std::uint32_t>(fx + frame.sourceX), static_cast<std::uint32_t>(fy + frame.sourceY),
+                sample(*image, static_cast<std::uint32_t>(px + frame.sourceX), static_cast<std::uint32_t>(py + frame.sourceY),
                        texel);
                 if (texel[3] != 0)
                     std::copy(texel, texel + 4, row + dx * 4);

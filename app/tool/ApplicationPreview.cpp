@@ -94,7 +94,7 @@ void Application::updatePointerImage()
     std::string hovered;
     if (previewArea().contains(mouse.x, mouse.y) && layoutFits) {
         if (const PreviewFrame* frame = frames.at(view.atlasX(mouse.x), view.atlasY(mouse.y)))
-            hovered = StatusLine::imageAt(frame->name, frame->w, frame->h, frame->x, frame->y);
+            hovered = StatusLine::imageAt(frame->name, frame->w, frame->h, frame->x, frame->y, frame->turned != 0);
     }
     if (hovered == pointerImage)
         return;
@@ -186,6 +186,9 @@ void Application::previewMouse(CInputMap& input)
 void Application::previewKey(CInputMap& input)
 {
     if (input.action != CInputMap::pressed || input.keyDown || packer.count() == 0 || !layoutFits)
+        return;
+    // Characters typed into a text field are the field's.
+    if (gui.getFocus() != nullptr && gui.getFocus()->getType() == CGUI::Edit)
         return;
     // Keys zoom about the pointer when it is over the preview, else about
     // the area's centre.
@@ -345,8 +348,9 @@ void Application::placePageControl()
     }
     const bool several = layoutFits && atlasPages > 1;
     pageControl->setVisible(several);
-    // The status line gives the control room at its right end.
-    const float controlWidth = several ? 150.0f : 0.0f;
+    // The status line gives the control room at its right end, as much as
+    // "◀ Page 10 of 12 ▶" takes.
+    const float controlWidth = several ? 116.0f : 0.0f;
     const PreviewArea area = previewArea();
     statusLine->setPosition(statusLine->getX(), area.bottom());
     statusLine->setSize(area.width - statusLine->getX() - controlWidth - 4.0f, statusLine->getHeight());

@@ -5,8 +5,11 @@
 #include "app/tool/Application.h"
 
 #include "app/pack/AtlasFiles.h"
+#include "app/pack/FrameDetails.h"
 #include "gui/CList.h"
 #include "resources/CTexture.h"
+
+#include <array>
 
 
 std::vector<LayoutImage> Application::prepareLayoutImages()
@@ -19,7 +22,11 @@ std::vector<LayoutImage> Application::prepareLayoutImages()
         if (image == nullptr)
             continue;
         images.push_back({image->element->getName(), image->texture});
+        images.back().meta.nineSlice = image->nineSlice;
     }
+    // The details a save gives them first: a nine-slice picture is not
+    // trimmed, so the preview lays out what the save writes.
+    assignFrameDetails(images, layoutSettings());
     sprites = prepareSprites(images, spriteOptions);
     return sprites.pictures;
 }
@@ -43,12 +50,26 @@ void Application::placePreviewElements()
         if (side <= 0.0f)
             continue;
         // Texture rows run bottom-up and the image fills the top rows of
-        // its square texture: the kept part ends sourceY + h rows below
-        // the texture's top.
+        // its square texture: the kept part of pw x ph pixels ends
+        // sourceY + ph rows below the texture's top. The element's (u, v)
+        // run right and up over the stored rectangle; a turned frame reads
+        // the picture along the other axis, as the save stores it.
+        const float pw = static_cast<float>(frame.turned != 0 ? frame.h : frame.w) / side;
+        const float ph = static_cast<float>(frame.turned != 0 ? frame.w : frame.h) / side;
+        const float left = static_cast<float>(frame.sourceX) / side;
+        const float bottom = (side - static_cast<float>(frame.sourceY)) / side - ph;
         CMatrix& matrix = element->getMaterial().textureMatrix;
-        matrix.setElement(0, static_cast<float>(frame.w) / side);
-        matrix.setElement(5, static_cast<float>(frame.h) / side);
-        matrix.setElement(12, static_cast<float>(frame.sourceX) / side);
-        matrix.setElement(13, (side - static_cast<float>(frame.sourceY + frame.h)) / side);
+        // u' = m0 u + m4 v + m12, v' = m1 u + m5 v + m13.
+        std::array<float, 6> m{pw, 0.0f, 0.0f, ph, left, bottom};
+        if (frame.turned > 0)
+            m = {0.0f, ph, -pw, 0.0f, left + pw, bottom};
+        else if (frame.turned < 0)
+            m = {0.0f, -ph, pw, 0.0f, left, bottom + ph};
+        matrix.setElement(0, m[0]);
+        matrix.setElement(1, m[1]);
+        matrix.setElement(4, m[2]);
+        matrix.setElement(5, m[3]);
+        matrix.setElement(12, m[4]);
+        matrix.setElement(13, m[5]);
     }
 }

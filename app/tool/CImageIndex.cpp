@@ -12,9 +12,17 @@ std::string key(const String& name)
 
 void CImageIndex::add(const String& name, const std::string& file, CTexture* texture, CGUI* element)
 {
+    Entry entry;
+    entry.texture = texture;
+    entry.element = element;
+    add(name, file, entry);
+}
+
+void CImageIndex::add(const String& name, const std::string& file, const Entry& entry)
+{
     remove(name);
     const std::string k = key(name);
-    byName[k] = Stored{Entry{texture, element}, file};
+    byName[k] = Stored{entry, file};
     nameByFile[file] = k;
 }
 

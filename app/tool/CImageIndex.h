@@ -6,7 +6,10 @@
 // creates them and takes them out when it drops them.
 #pragma once
 
+#include "app/pack/SpriteMeta.h"
 #include "core/String.h"
+
+#include <optional>
 
 #include <string>
 #include <unordered_map>
@@ -20,11 +23,14 @@ public:
     struct Entry {
         CTexture* texture = nullptr;
         CGUI* element = nullptr;
+        std::string folder;                 // the folder input it was found in, "" for a file
+        std::optional<NineSlice> nineSlice; // read from its nine-patch guides
     };
 
     // Records an image under its name and file (a name or file already
     // recorded is replaced).
     void add(const String& name, const std::string& file, CTexture* texture, CGUI* element);
+    void add(const String& name, const std::string& file, const Entry& entry);
     void remove(const String& name);
     void clear();
 

@@ -3,15 +3,21 @@
 #include "app/tool/COptionsPanel.h"
 
 #include "app/pack/AtlasFiles.h"
+#include "app/pack/AtlasFrames.h"
+#include "app/pack/OptionValues.h"
+#include "app/tool/ToolText.h"
 #include "gui/CButton.h"
 #include "gui/CCheckBox.h"
 #include "gui/CCombo.h"
+#include "gui/CEdit.h"
 #include "gui/CFont.h"
 #include "gui/CGUIManager.h"
 #include "gui/CList.h"
 #include "gui/CScroll.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -23,6 +29,8 @@ constexpr float tabWidth = 60.0f;
 constexpr float tabGap = 4.0f;
 // The border scroll's leftmost step: no border of its own (the spacing).
 constexpr float borderAsSpacing = -1.0f;
+// The quality scroll's leftmost step: lossless.
+constexpr float qualityLossless = -1.0f;
 
 struct ItemName {
     const char* name;
@@ -46,7 +54,9 @@ const std::vector<RowNames> layoutRows = {
     {{{"labelSpacing", 0, 0}, {"fontSpaceValue", 100, 0}}, 18},
     {{{"spaceScroll", 0, 0}}, 20},
     {{{"labelBorder", 0, 0}, {"fontBorderValue", 100, 0}}, 18},
-    {{{"borderScroll", 0, 0}}, 18},
+    {{{"borderScroll", 0, 0}}, 22},
+    {{{"cboxRotate", 0, 0}}, 20},
+    {{{"cboxPages", 0, 0}}, 20},
 };
 const std::vector<RowNames> spriteRows = {
     {{{"cboxTrim", 0, 0}}, 20},
@@ -56,18 +66,19 @@ const std::vector<RowNames> spriteRows = {
     {{{"cboxAnimations", 0, 0}}, 22},
     {{{"labelExtrude", 0, 0}, {"fontExtrudeValue", 100, 0}}, 18},
     {{{"extrudeScroll", 0, 0}}, 20},
+    {{{"labelPivot", 0, 0}, {"editPivot", 100, 0}}, 24},
     {{{"headerFolders", 2, 0}}, 16},
     {{{"cboxRecursive", 0, 0}}, 20},
     {{{"cboxFlatten", 0, 0}}, 20},
-    {{{"cboxByteOrder", 0, 0}}, 20},
+    {{{"cboxByteOrder", 0, 0}}, 22},
+    {{{"headerScales", 2, 0}}, 16},
+    {{{"editScales", 0, 0}}, 22},
 };
 const std::vector<RowNames> outputRows = {
-    {{{"btnSaveProject", 0, 0}}, 28},
-    {{{"recentCombo", 0, 0}}, 24},
+    {{{"btnSaveProject", 0, 0}, {"recentCombo", 96, 2}}, 28},
     {{{"labelLargest", 0, 2}, {"largestCombo", 100, 0}}, 26},
     {{{"cboxPot", 0, 0}}, 20},
     {{{"cboxSquare", 0, 0}}, 20},
-    {{{"cboxPages", 0, 0}}, 22},
     {{{"headerFormats", 2, 0}}, 16},
     {{{"cboxJson", 0, 0}}, 20},
     {{{"cboxJsonArray", 0, 0}}, 20},
@@ -75,7 +86,13 @@ const std::vector<RowNames> outputRows = {
     {{{"cboxPhaser3", 0, 0}}, 20},
     {{{"headerCompression", 2, 0}}, 16},
     {{{"cboxCompressFast", 0, 0}, {"cboxCompressDefault", 58, 0}, {"cboxCompressBest", 134, 0}}, 20},
+    {{{"labelQuality", 0, 0}, {"fontQualityValue", 100, 0}}, 18},
+    {{{"qualityScroll", 0, 0}}, 18},
+    {{{"labelJpegColour", 0, 0}, {"editJpegColour", 120, 0}}, 20},
 };
+
+// Orange for a typed value that is refused, as the status line's warnings.
+const CVector refusedColour(1.0f, 0.62f, 0.3f, 1.0f);
 
 }
 
@@ -132,6 +149,33 @@ void COptionsPanel::setUp(CGUIManager& gui)
     for (int i = 0; i < 4; ++i) {
         if (formats[i] != nullptr)
             connectSlot(connections_, formats[i]->onClick, this, &COptionsPanel::formatClicked, i);
+    }
+    checks_.rotate = check("cboxRotate");
+    if (checks_.rotate != nullptr)
+        connectSlot(connections_, checks_.rotate->onClick, this, &COptionsPanel::checkClicked);
+    const char* fieldNames[] = {"editPivot", "editScales", "editJpegColour"};
+    for (int i = 0; i < fieldCount; ++i) {
+        fields_[i] = dynamic_cast<CEdit*>(gui.find(fieldNames[i]));
+        if (fields_[i] != nullptr)
+            fieldColour_[i] = fields_[i]->getTextView().getMaterial().emission;
+    }
+    if (CEdit* edit = fields_[pivotField]) {
+        connectSlot(connections_, edit->onChange, this, &COptionsPanel::pivotTyped);
+        connectSlot(connections_, edit->onFocus, this, &COptionsPanel::pivotFocus);
+    }
+    if (CEdit* edit = fields_[scalesField]) {
+        connectSlot(connections_, edit->onChange, this, &COptionsPanel::scalesTyped);
+        connectSlot(connections_, edit->onFocus, this, &COptionsPanel::scalesFocus);
+    }
+    if (CEdit* edit = fields_[colourField]) {
+        connectSlot(connections_, edit->onChange, this, &COptionsPanel::colourTyped);
+        connectSlot(connections_, edit->onFocus, this, &COptionsPanel::colourFocus);
+    }
+    quality_ = dynamic_cast<CScroll*>(gui.find("qualityScroll"));
+    qualityValue_ = dynamic_cast<CFont*>(gui.find("fontQualityValue"));
+    if (quality_ != nullptr) {
+        quality_->setMin(qualityLossless);
+        connectSlot(connections_, quality_->onChange, this, &COptionsPanel::qualityChanged);
     }
     checks_.compression[0] = check("cboxCompressFast");
     checks_.compression[1] = check("cboxCompressDefault");
@@ -253,7 +297,28 @@ void COptionsPanel::show(const PackSettings& settings)
     values_.quality = settings.quality;
     values_.jpegFlatten = settings.jpegFlatten;
     values_.jpegFlattenColour = settings.jpegFlattenColour;
+    values_.rotate = settings.rotate;
+    values_.pivot = settings.pivot;
+    values_.variants = settings.variants;
     showValues();
+}
+
+void COptionsPanel::allowRotate(bool allowed)
+{
+    if (rotateAllowed_ == allowed)
+        return;
+    rotateAllowed_ = allowed;
+    showRotate();
+}
+
+void COptionsPanel::showRotate()
+{
+    // Outside best fit the box shows unchecked and disabled; the choice
+    // stays in values_ for when best fit comes back.
+    if (checks_.rotate == nullptr)
+        return;
+    checks_.rotate->setChecked(values_.rotate && rotateAllowed_);
+    checks_.rotate->setEnabled(rotateAllowed_);
 }
 
 void COptionsPanel::showValues()
@@ -285,6 +350,17 @@ void COptionsPanel::showValues()
     if (borderValue_ != nullptr)
         borderValue_->setText(values_.border ? String((std::to_string(*values_.border) + " px").c_str())
                                              : String("as spacing"));
+    showRotate();
+    if (quality_ != nullptr)
+        quality_->setValue(static_cast<float>(values_.quality < 0 ? qualityLossless : values_.quality));
+    if (qualityValue_ != nullptr)
+        qualityValue_->setText(values_.quality < 0 ? String("lossless") : String(std::to_string(values_.quality).c_str()));
+    for (int i = 0; i < fieldCount; ++i) {
+        if (fields_[i] != nullptr && !fields_[i]->isActive()) {
+            fields_[i]->setText(String(fieldText(static_cast<Field>(i)).c_str()));
+            fields_[i]->getTextView().getMaterial().emission = fieldColour_[i];
+        }
+    }
     showing_ = false;
 }
 
@@ -300,6 +376,8 @@ void COptionsPanel::readChecks()
     values_.pot = read(checks_.pot, values_.pot);
     values_.square = read(checks_.square, values_.square);
     values_.multipack = read(checks_.pages, values_.multipack);
+    if (rotateAllowed_)
+        values_.rotate = read(checks_.rotate, values_.rotate);
 }
 
 void COptionsPanel::checkClicked()
@@ -315,7 +393,8 @@ void COptionsPanel::checkClicked()
     showValues();
     const bool layout = values_.pot != before.pot || values_.square != before.square ||
                         values_.multipack != before.multipack || values_.sprites.bleed != before.sprites.bleed ||
-                        values_.sprites.premultiply != before.sprites.premultiply;
+                        values_.sprites.premultiply != before.sprites.premultiply ||
+                        values_.rotate != before.rotate;
     if (onChange)
         onChange(layout ? Change::layout : Change::outputs);
 }
@@ -376,13 +455,13 @@ void COptionsPanel::showRecent(const std::vector<std::string>& paths)
         list.addColumn(0, recent_->getWidth(), "");
     for (std::size_t i = 0; i < paths.size(); ++i)
         list.addRow(static_cast<std::uint32_t>(i), String(fileNameOf(paths[i]).c_str()));
-    recent_->getEdit().setText(paths.empty() ? "No recent projects" : "Recent projects");
+    recent_->getEdit().setText(paths.empty() ? "No recent" : "Recent");
     recent_->setEnabled(!paths.empty());
 }
 
 void COptionsPanel::recentChosen(String&, std::int32_t row, std::int32_t)
 {
-    recent_->getEdit().setText("Recent projects");
+    recent_->getEdit().setText("Recent");
     if (row >= 0 && onOpenRecent)
         onOpenRecent(static_cast<std::size_t>(row));
 }
@@ -391,4 +470,106 @@ void COptionsPanel::saveProjectClicked()
 {
     if (onSaveProject)
         onSaveProject();
+}
+
+void COptionsPanel::qualityChanged(float value)
+{
+    if (showing_)
+        return;
+    const float rounded = std::round(value);
+    const int quality = rounded < 0.0f ? -1 : static_cast<int>(std::min(rounded, 100.0f));
+    if (quality == values_.quality)
+        return;
+    values_.quality = quality;
+    showValues();
+    if (onChange)
+        onChange(Change::outputs);
+}
+
+std::string COptionsPanel::fieldText(Field field) const
+{
+    switch (field) {
+    case pivotField:
+        return values_.pivot ? decimalText(values_.pivot->x) + "," + decimalText(values_.pivot->y) : std::string();
+    case scalesField:
+        return scaleListText(values_.variants);
+    case colourField: {
+        if (!values_.jpegFlatten)
+            return std::string();
+        char text[8];
+        std::snprintf(text, sizeof(text), "#%06X", static_cast<unsigned>(values_.jpegFlattenColour & 0xFFFFFFu));
+        return text;
+    }
+    case fieldCount:
+        break;
+    }
+    return std::string();
+}
+
+std::string COptionsPanel::readField(Field field, const std::string& text)
+{
+    switch (field) {
+    case pivotField: {
+        SpritePivot pivot;
+        if (text.find_first_not_of(' ') == std::string::npos) {
+            values_.pivot.reset();
+        } else if (parsePivot(text, pivot)) {
+            values_.pivot = pivot;
+        } else {
+            return "The default pivot \"" + text + "\" is not X,Y: two fractions of the sprite's size (0.5,1 is "
+                   "the middle of its bottom edge), each from -" + decimalText(largestPivot) + " to " +
+                   decimalText(largestPivot) + ". Leave it empty for none.";
+        }
+        return std::string();
+    }
+    case scalesField: {
+        std::vector<ScaleVariant> variants;
+        if (const std::string problem = parseScaleList(text, variants); !problem.empty())
+            return "The scales \"" + text + "\" were not taken: " + problem + ".";
+        values_.variants = variants;
+        return std::string();
+    }
+    case colourField:
+        // No colour: a transparent JPEG atlas is asked about when saved.
+        if (text.find_first_not_of(' ') == std::string::npos) {
+            values_.jpegFlatten = false;
+        } else if (parseColour(text, values_.jpegFlattenColour)) {
+            values_.jpegFlatten = true;
+        } else {
+            return "The JPEG background \"" + text + "\" is not a colour as #RRGGBB. Leave it empty to be asked "
+                   "when a JPEG atlas has transparent pixels.";
+        }
+        return std::string();
+    case fieldCount:
+        break;
+    }
+    return std::string();
+}
+
+void COptionsPanel::fieldTyped(Field field)
+{
+    CEdit* edit = fields_[field];
+    const PackSettings before = values_;
+    const bool taken = readField(field, toStdString(edit->getText())).empty();
+    edit->getTextView().getMaterial().emission = taken ? fieldColour_[field] : refusedColour;
+    const bool changed = before.pivot != values_.pivot || before.jpegFlattenColour != values_.jpegFlattenColour ||
+                         before.jpegFlatten != values_.jpegFlatten ||
+                         before.variants != values_.variants;
+    if (changed && onChange)
+        onChange(Change::outputs);
+}
+
+void COptionsPanel::fieldFocus(Field field, bool focused)
+{
+    if (focused)
+        return;
+    // Left: refused text is put back to the value in force, after saying why.
+    CEdit* edit = fields_[field];
+    PackSettings kept = values_;
+    const std::string problem = readField(field, toStdString(edit->getText()));
+    values_ = kept;
+    edit->setText(String(fieldText(field).c_str()));
+    edit->getTextView().getMaterial().emission = fieldColour_[field];
+    if (!problem.empty() && onProblem)
+        onProblem(problem);
 }

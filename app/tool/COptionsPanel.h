@@ -1,18 +1,27 @@
 // COptionsPanel: the packing options under the image list, in three groups:
-// Layout (mode, centring, tight pack, spacing, border), Sprites (trim,
-// duplicates, bleeding, premultiplied alpha, animations, extrusion, how
-// folders are read) and Output (largest side, power-of-two and square pages,
-// pages always, the descriptions written, the image compression, the
-// project).
+// Layout (mode, turning images, centring, tight pack, spacing, border, pages
+// always), Sprites (trim, duplicates, bleeding, premultiplied alpha,
+// animations, extrusion, the default pivot, how folders are read, the scale
+// variants) and Output (the project, largest side, power-of-two and square
+// pages, the descriptions written, the image compression, the WebP quality,
+// flattening a JPEG).
 //
 // When the room under the list holds all three groups they are stacked, each
 // under its heading; otherwise tabs show one group at a time. The controls
 // are the screen description's (data/Quiltforger/gui.xml); the panel only
 // places and shows them, and owns the options that Application does not:
 // bleed, premultiply, animations, the folder options, pot, square, pages,
-// border, the description formats and the image encoding (compression
-// shown; quality and JPEG flattening only carried), kept in values() as PackSettings
-// fields. Every control is optional: a missing one keeps its default.
+// border, turning, the default pivot, the scale variants, the description
+// formats and the image encoding, kept in values() as PackSettings fields.
+// Every control is optional: a missing one keeps its default.
+//
+// The pivot, the scale variants and the JPEG background are typed. They are
+// read as the command line reads --pivot, --scale with --scale-suffix and
+// --jpeg-flatten=#RRGGBB (OptionValues.h; an empty background: no
+// flattening, the save asks); the scale variants are written
+// "2 @2x, 1, 0.5" (scaleListText, ToolText.h). Text that reads is in force at
+// once; refused text turns orange, keeps the last value in force, and is put
+// back when the field is left, after onProblem says why.
 //
 // The layout options Application already handles (modes, centre, tight,
 // spacing, trim, alias, extrusion, largest side) keep their handlers there.
@@ -20,6 +29,7 @@
 
 #include "app/pack/PackSettings.h"
 #include "core/CSlotList.h"
+#include "core/CVector.h"
 
 #include <functional>
 #include <string>
@@ -28,6 +38,7 @@
 class CButton;
 class CCheckBox;
 class CCombo;
+class CEdit;
 class CFont;
 class CGUI;
 class CGUIManager;
@@ -61,6 +72,10 @@ public:
     // Sets them (and the controls) from `settings`; no change is reported.
     void show(const PackSettings& settings);
 
+    // Turning images is offered in best fit only (the other modes never
+    // turn them); the choice is kept while another mode is in force.
+    void allowRotate(bool allowed);
+
     // The recent projects' list (newest first) for the recent combo.
     void showRecent(const std::vector<std::string>& paths);
 
@@ -69,6 +84,8 @@ public:
     // The Save project button, and a recent project chosen (its index).
     std::function<void()> onSaveProject;
     std::function<void(std::size_t)> onOpenRecent;
+    // A typed value was refused as its field was left: why.
+    std::function<void(const std::string&)> onProblem;
 
 private:
     struct Item {
@@ -87,7 +104,23 @@ private:
         float height() const;
     };
 
+    // The typed fields.
+    enum Field { pivotField, scalesField, colourField, fieldCount };
+
     void checkClicked();
+    void qualityChanged(float value);
+    void pivotTyped(String&) { fieldTyped(pivotField); }
+    void scalesTyped(String&) { fieldTyped(scalesField); }
+    void colourTyped(String&) { fieldTyped(colourField); }
+    void pivotFocus(bool focused) { fieldFocus(pivotField, focused); }
+    void scalesFocus(bool focused) { fieldFocus(scalesField, focused); }
+    void colourFocus(bool focused) { fieldFocus(colourField, focused); }
+    void showRotate();
+    void fieldTyped(Field field);
+    void fieldFocus(Field field, bool focused);
+    // Reads `text` into values_ for `field`: "" or why it is refused.
+    std::string readField(Field field, const std::string& text);
+    std::string fieldText(Field field) const;
     void borderChanged(float value);
     void formatClicked(int which);
     void compressionClicked(int which);
@@ -115,12 +148,18 @@ private:
         CCheckBox* gdxAtlas = nullptr;
         CCheckBox* phaser3 = nullptr;
         CCheckBox* compression[3] = {}; // fast, default, best
+        CCheckBox* rotate = nullptr;
     } checks_;
+    CEdit* fields_[fieldCount] = {};
+    CVector fieldColour_[fieldCount]; // each field's text colour from the description
+    CScroll* quality_ = nullptr;
+    CFont* qualityValue_ = nullptr;
     CScroll* border_ = nullptr;
     CFont* borderValue_ = nullptr;
     CCombo* recent_ = nullptr;
     CButton* saveProject_ = nullptr;
     PackSettings values_;
+    bool rotateAllowed_ = true;
     bool stacked_ = false;
     int tab_ = 0;
     bool showing_ = false; // controls set from values_, not by the person

@@ -4,7 +4,7 @@
 
 #include "app/pack/AtlasFiles.h"
 
-void CPreviewFrames::build(const std::vector<AtlasImage>& images, const CPacker& pagePacker)
+void CPreviewFrames::build(const std::vector<AtlasImage>& images, const CPacker& pagePacker, bool counterClockwise)
 {
     clear();
     std::unordered_map<std::string, std::uint32_t> entries;
@@ -16,7 +16,8 @@ void CPreviewFrames::build(const std::vector<AtlasImage>& images, const CPacker&
         const auto entry = entries.find(toStdString(image.entryName()));
         if (entry == entries.end())
             continue;
-        const AtlasFrameRect rect = atlasFrameRect(pagePacker.entry(entry->second), image);
+        const PackEntry& packed = pagePacker.entry(entry->second);
+        const AtlasFrameRect rect = atlasFrameRect(packed, image);
         PreviewFrame frame;
         frame.name = toStdString(image.name);
         frame.x = rect.x;
@@ -25,6 +26,7 @@ void CPreviewFrames::build(const std::vector<AtlasImage>& images, const CPacker&
         frame.h = rect.h;
         frame.sourceX = image.trim ? image.trim->x : 0;
         frame.sourceY = image.trim ? image.trim->y : 0;
+        frame.turned = packed.rotated == 0 ? 0 : counterClockwise ? -1 : packed.rotated;
         frame.image = image.image;
         byName.emplace(frame.name, frames.size());
         frames.push_back(std::move(frame));

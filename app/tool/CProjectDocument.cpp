@@ -3,14 +3,18 @@
 
 #include "app/pack/AtlasFiles.h"
 #include "app/pack/NaturalOrder.h"
+#include "app/pack/SpriteNames.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
+#include <sys/stat.h>
+#include <utility>
 
 namespace {
 
-// A folder's image files by their ending in any letter case (".jpeg" too);
-// hidden entries are passed over, as the command line does.
+// A folder's image files by their ending in any letter case (".jpeg" too),
+// as the command line reads them.
 bool isImageName(const std::string& name)
 {
     const std::string lower = lowerAscii(name);
@@ -22,30 +26,37 @@ bool isImageName(const std::string& name)
 // Subfolders deeper than this are not walked (links that lead back).
 constexpr std::uint32_t deepestFolder = 64;
 
-void addFolder(const std::string& folder, const PackSettings& settings, std::uint32_t depth,
+// The command line's walk (CPackInputs): the folder's entries sorted
+// together, hidden ones passed over, a subfolder walked where it sorts
+// (with `recursive`), each file named by its path below the folder given
+// ("hero/walk_1.png") unless `flatten`; each folder once, however links
+// lead back to it.
+using FolderId = std::pair<dev_t, ino_t>;
+void addFolder(const std::string& input, const std::string& folder, const std::string& prefix,
+               const PackSettings& settings, std::uint32_t depth, std::set<FolderId>& visited,
                std::vector<CProjectDocument::ImageFile>& files)
 {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0 || !visited.insert({info.st_dev, info.st_ino}).second)
+        return;
     std::vector<std::string> names;
-    std::vector<std::string> folders;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         const std::string name = entry.path().filename().string();
-        if (name.empty() || name[0] == '.')
-            continue;
-        std::error_code typeError;
-        if (entry.is_regular_file(typeError) && isImageName(name))
+        if (!name.empty() && name[0] != '.')
             names.push_back(name);
-        else if (settings.recursive && entry.is_directory(typeError))
-            folders.push_back(name);
     }
     sortNames(names, settings.order);
-    for (const std::string& name : names)
-        files.push_back({joinPath(folder, name), name});
-    if (depth >= deepestFolder)
-        return;
-    sortNames(folders, settings.order);
-    for (const std::string& name : folders)
-        addFolder(joinPath(folder, name), settings, depth + 1, files);
+    for (const std::string& name : names) {
+        const std::string path = joinPath(folder, name);
+        std::error_code typeError;
+        if (std::filesystem::is_directory(path, typeError)) {
+            if (settings.recursive && depth < deepestFolder)
+                addFolder(input, path, prefix + name + "/", settings, depth + 1, visited, files);
+        } else if (std::filesystem::is_regular_file(path, typeError) && isImageName(name)) {
+            files.push_back({path, spriteName(settings.flatten ? name : prefix + name), input});
+        }
+    }
 }
 
 }
@@ -79,6 +90,10 @@ bool CProjectDocument::save(const std::string& path, const PackSettings& setting
             stem.resize(dot);
         project.settings.atlasPath = joinPath(folderOf(path), stem + ".png");
     }
+    // The quality makes a WebP atlas lossy and means nothing for the other
+    // formats, whose pack refuses it: it is kept in the window's settings.
+    if (imageFormatByEnding(project.settings.atlasPath) != ImageFileFormat::Webp)
+        project.settings.quality = -1;
     if (!project.save(path, error))
         return false;
     project_ = std::move(project);
@@ -110,12 +125,13 @@ void CProjectDocument::remember(std::vector<std::string>& recent, const std::str
 std::vector<CProjectDocument::ImageFile> CProjectDocument::imageFiles(const PackSettings& settings)
 {
     std::vector<ImageFile> files;
+    std::set<FolderId> visited;
     for (const std::string& input : settings.inputs) {
         std::error_code error;
         if (std::filesystem::is_directory(input, error))
-            addFolder(input, settings, 0, files);
+            addFolder(input, input, "", settings, 1, visited, files);
         else
-            files.push_back({input, fileNameOf(input)});
+            files.push_back({input, spriteName(fileNameOf(input)), std::string()});
     }
     return files;
 }

@@ -15,10 +15,12 @@
 
 class CProjectDocument {
 public:
-    // One image file to add: its path and the name the list shows.
+    // One image file to add: its path, the name the list shows and the
+    // folder input it was found in ("" for a file input).
     struct ImageFile {
         std::string path;
         std::string name;
+        std::string folder;
     };
 
     // The project file, empty before the first save or open.
@@ -51,9 +53,10 @@ public:
     // `path` moved to the front of `recent`, kept to `limit` entries.
     static void remember(std::vector<std::string>& recent, const std::string& path, std::size_t limit);
 
-    // The image files of the inputs in order: files as they are, folders'
-    // image files (their subfolders' too with `recursive`) in `order`, each
-    // named by its file name.
+    // The image files of the inputs in order, named as the command line
+    // names them (SpriteNames.h): files as they are, folders' image files
+    // (their subfolders' too with `recursive`) in `order`, a subfolder's
+    // files where its name sorts, as the command line walks them.
     static std::vector<ImageFile> imageFiles(const PackSettings& settings);
 
 private:

@@ -8,7 +8,9 @@ namespace StatusLine {
 namespace {
 
 const std::string times = " \xC3\x97 "; // " × "
-const std::string dot = "  \xC2\xB7  "; // "  ·  "
+// Single spaces around the dots, so the summary, the page control and the
+// coverage fit the smallest window's status line.
+const std::string dot = " \xC2\xB7 "; // " · "
 
 std::string size(std::uint32_t width, std::uint32_t height)
 {
@@ -114,8 +116,8 @@ std::string tooLarge(const std::vector<std::string>& names, std::uint32_t larges
 
 std::string pageControl(std::uint32_t page, std::uint32_t pages)
 {
-    // "◀  Page 2 of 3  ▶"
-    return "\xE2\x97\x80  Page " + std::to_string(page + 1) + " of " + std::to_string(pages) + "  \xE2\x96\xB6";
+    // "◀ Page 2 of 3 ▶"
+    return "\xE2\x97\x80 Page " + std::to_string(page + 1) + " of " + std::to_string(pages) + " \xE2\x96\xB6";
 }
 
 std::string savedPages(const std::string& firstName, const std::string& lastName, std::uint32_t pages,
@@ -135,10 +137,11 @@ std::string unpacked(std::size_t frames, const std::string& folder)
     return "Unpacked " + count(frames, "frame", "frames") + " into " + folder;
 }
 
-std::string imageAt(const std::string& name, std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y)
+std::string imageAt(const std::string& name, std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y,
+                    bool turned)
 {
     return shortName(name) + "  " + std::to_string(width) + times + std::to_string(height) + " at " + std::to_string(x) + ", " +
-           std::to_string(y);
+           std::to_string(y) + (turned ? ", turned" : "");
 }
 
 }

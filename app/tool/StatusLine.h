@@ -14,7 +14,8 @@ namespace StatusLine {
 constexpr std::uint32_t deviceSideLimit = 4096;
 
 std::string groupedNumber(std::uint64_t value);
-// "2048 × 772 · 1,000 images · 87.0 % covered", with ", 3 pages" after the
+// "2048 × 772 · 1,000 images · 87.0 % covered" (single spaces around the
+// dots), with ", 3 pages" after the
 // image count when more than one page is written and " · 3 animations"
 // after that when the frame names hold animation sequences. The coverage is the
 // images' pixels over the pages' pixels (`canvasPixels`; 0: one page of
@@ -22,7 +23,7 @@ std::string groupedNumber(std::uint64_t value);
 // Empty without images.
 std::string atlasSummary(std::uint32_t width, std::uint32_t height, std::uint32_t images, std::uint32_t pages,
                          std::uint64_t coveredPixels, std::uint64_t canvasPixels = 0, std::uint32_t animations = 0);
-// "◀  Page 2 of 3  ▶" for page 1 (from 0) of three.
+// "◀ Page 2 of 3 ▶" for page 1 (from 0) of three.
 std::string pageControl(std::uint32_t page, std::uint32_t pages);
 // Appended to the summary when a side passes deviceSideLimit.
 std::string sideWarning(std::uint32_t width, std::uint32_t height);
@@ -42,7 +43,9 @@ std::string savedPages(const std::string& firstName, const std::string& lastName
 std::string adding(std::size_t done, std::size_t total);
 // "Unpacked 36 frames into /path/to/folder".
 std::string unpacked(std::size_t frames, const std::string& folder);
-// "hero.png  64 × 48 at 128, 0".
-std::string imageAt(const std::string& name, std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y);
+// "hero.png  64 × 48 at 128, 0", with ", turned" when the frame is stored
+// turned (the size is then the stored rectangle's).
+std::string imageAt(const std::string& name, std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y,
+                    bool turned = false);
 
 }

@@ -1,6 +1,9 @@
 // ToolSettings: the per-user settings file (see the header).
 #include "app/tool/ToolSettings.h"
 
+#include "app/pack/AtlasFrames.h"
+#include "app/pack/OptionValues.h"
+#include "app/tool/ToolText.h"
 #include "core/CSafeWriter.h"
 #include "core/FileBytes.h"
 
@@ -148,6 +151,16 @@ ToolSettings parseToolSettings(const std::string& text)
             if (value.size() == 7 && value[0] == '#' &&
                 value.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos)
                 settings.jpegFlattenColour = static_cast<std::uint32_t>(std::stoul(value.substr(1), nullptr, 16));
+        } else if (key == "pivot") {
+            SpritePivot pivot;
+            if (value.empty())
+                settings.pivot.reset();
+            else if (parsePivot(value, pivot))
+                settings.pivot = pivot;
+        } else if (key == "scales") {
+            std::vector<ScaleVariant> variants;
+            if (parseScaleList(value, variants).empty())
+                settings.variants = variants;
         } else if (key == "recent") {
             if (!value.empty() && value[0] == '/' && settings.recentProjects.size() < ToolSettings::recentLimit)
                 settings.recentProjects.push_back(value);
@@ -205,6 +218,10 @@ std::string formatToolSettings(const ToolSettings& settings)
     char colour[8];
     std::snprintf(colour, sizeof colour, "#%06x", static_cast<unsigned>(settings.jpegFlattenColour & 0xFFFFFF));
     text += std::string("jpegFlattenColour=") + colour + "\n";
+    text += "pivot=" + (settings.pivot ? decimalText(settings.pivot->x) + "," + decimalText(settings.pivot->y) : "") +
+            "\n";
+    const std::string scales = scaleListText(settings.variants);
+    text += "scales=" + (scales.find_first_of("\r\n") == std::string::npos ? scales : std::string()) + "\n";
     for (std::size_t i = 0; i < settings.recentProjects.size() && i < ToolSettings::recentLimit; ++i) {
         const std::string& path = settings.recentProjects[i];
         if (!path.empty() && path[0] == '/' && path.find_first_of("\r\n") == std::string::npos)

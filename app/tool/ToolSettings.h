@@ -13,6 +13,7 @@
 //   sort=natural|bytes  animations=0|1
 //   compression=fast|default|best  quality=N|(empty: lossless)
 //   jpegFlatten=0|1  jpegFlattenColour=#RRGGBB
+//   pivot=X,Y|(empty: none)  scales=2 @2x, 1, 0.5|(empty: none)
 //   recent=PATH (one line per recent project, newest first)
 //
 // Reading is forgiving: a missing, unreadable or damaged file, an unknown
@@ -22,6 +23,7 @@
 #pragma once
 
 #include "app/pack/CPacker.h"
+#include "app/pack/PackSettings.h"
 #include "app/pack/NaturalOrder.h"
 #include "image/ImageWriteOptions.h"
 
@@ -67,6 +69,8 @@ struct ToolSettings {
     int quality = -1; // WebP quality 0 to 100; -1: lossless
     bool jpegFlatten = false;
     std::uint32_t jpegFlattenColour = 0x000000;
+    std::optional<SpritePivot> pivot;   // the default pivot
+    std::vector<ScaleVariant> variants; // as the options panel writes them
     // Projects opened or saved, newest first.
     static constexpr std::size_t recentLimit = 8;
     std::vector<std::string> recentProjects;

@@ -1,6 +1,10 @@
 // ToolText: names and texts of the window tool (see the header).
 #include "app/tool/ToolText.h"
 
+#include "app/pack/OptionValues.h"
+#include "app/pack/ScaleVariants.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -65,10 +69,56 @@ std::string addReport(const std::vector<std::string>& passedOver, const std::vec
 
 std::string emptyFolderProblem(const std::string& folder, std::size_t subfolders)
 {
-    std::string text = folder + " holds no .bmp, .jpg, .jpeg, .png or .tga files of its own";
+    std::string text = folder + " holds no .bmp, .jpg, .jpeg, .png, .tga or .webp files of its own";
     if (subfolders == 1)
-        text += "; its sub-folder is not searched (add it, or the images in it)";
+        text += "; its sub-folder is not searched (tick Include subfolders, or add it)";
     else if (subfolders > 1)
-        text += "; its " + std::to_string(subfolders) + " sub-folders are not searched (add them, or the images in them)";
+        text += "; its " + std::to_string(subfolders) + " sub-folders are not searched (tick Include subfolders, or add them)";
     return text;
+}
+
+std::string scaleListText(const std::vector<ScaleVariant>& variants)
+{
+    std::string text;
+    for (const ScaleVariant& variant : variants) {
+        const std::string factor = scaleText(variant.factor);
+        text += (text.empty() ? "" : ", ") + factor;
+        if (variant.suffix != defaultScaleSuffix(factor, variant.factor))
+            text += " " + (variant.suffix.empty() ? std::string("\"\"") : variant.suffix);
+    }
+    return text;
+}
+
+std::string parseScaleList(const std::string& text, std::vector<ScaleVariant>& variants)
+{
+    variants.clear();
+    const auto trimmed = [](const std::string& part) {
+        const std::size_t first = part.find_first_not_of(" \t");
+        const std::size_t last = part.find_last_not_of(" \t");
+        return first == std::string::npos ? std::string() : part.substr(first, last - first + 1);
+    };
+    if (trimmed(text).empty())
+        return std::string();
+    std::vector<ScaleVariant> read;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string item = trimmed(text.substr(start, comma - start));
+        start = comma + 1;
+        if (item.empty())
+            return "an item between commas is empty";
+        const std::size_t space = item.find_first_of(" \t");
+        const std::string factor = item.substr(0, space);
+        ScaleVariant variant;
+        if (!parseScaleFactor(factor, variant.factor))
+            return "\"" + factor + "\" is not a factor above 0 and up to 16 (at most six decimals)";
+        const std::string suffix = space == std::string::npos ? std::string() : trimmed(item.substr(space));
+        variant.suffix = space == std::string::npos ? defaultScaleSuffix(factor, variant.factor)
+                         : suffix == "\"\""          ? std::string()
+                                                     : suffix;
+        if (const std::string problem = addScaleVariant(read, variant); !problem.empty())
+            return problem;
+    }
+    variants = std::move(read);
+    return std::string();
 }

@@ -1,7 +1,10 @@
 // ToolText: the names and texts the window tool shows, as plain functions so
 // they are tested without a window: the name of a single chosen file, the
-// spacing's label, and the report after adding images.
+// spacing's label, the report after adding images, and the scale variants as
+// the options panel shows them.
 #pragma once
+
+#include "app/pack/PackSettings.h"
 
 #include <cstdint>
 #include <string>
@@ -23,8 +26,18 @@ std::string alreadyInListProblem(const std::string& path, const std::string& nam
 // What adding files reports: `passedOver` are the names already in the list
 // (said in one line, a few of them named), `problems` one line per other
 // file that was not added (the first dozen shown). Empty when both are.
-// Why a folder added nothing: "/art holds no .bmp, .jpg, .jpeg, .png or .tga
-// files of its own; its 3 sub-folders are not searched (add them, or the
-// images in them)".
+// Why a folder added nothing: "/art holds no .bmp, .jpg, .jpeg, .png, .tga or
+// .webp files of its own; its 3 sub-folders are not searched (tick Include
+// subfolders, or add them)".
 std::string emptyFolderProblem(const std::string& folder, std::size_t subfolders);
 std::string addReport(const std::vector<std::string>& passedOver, const std::vector<std::string>& problems);
+
+// The scale variants as one line: "2 @2x, 1, 0.5 @half". Each item is a
+// factor, then its suffix when it is not the one the factor gets by
+// default (OptionValues.h); an empty suffix where another is the default is
+// written "". No variants: "".
+std::string scaleListText(const std::vector<ScaleVariant>& variants);
+// Reads that line back: items between commas, each a factor (as --scale
+// takes it) and optionally, after spaces, its suffix. Blank text is no
+// variants. "" or why it is refused (the variants are then left empty).
+std::string parseScaleList(const std::string& text, std::vector<ScaleVariant>& variants);

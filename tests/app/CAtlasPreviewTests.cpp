@@ -1,9 +1,15 @@
 // The window tool's preview arithmetic (zoom steps, zooming about the
-// pointer, drag limits) and its status texts, without a window.
+// pointer, drag limits, turned frames) and its status texts, without a
+// window.
+#include "app/AtlasTestFiles.h"
+#include "app/pack/SpritePixels.h"
 #include "app/tool/CAtlasPreview.h"
+#include "app/tool/CPreviewFrames.h"
 #include "app/tool/StatusLine.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace {
 
@@ -79,9 +85,9 @@ TEST(StatusLine, TextsGroupNumbersAndWarnPastTheDeviceLimit)
     EXPECT_EQ(StatusLine::groupedNumber(1234567), "1,234,567");
     EXPECT_EQ(StatusLine::atlasSummary(100, 50, 0, 1, 0), "");
     EXPECT_EQ(StatusLine::atlasSummary(2048, 772, 1000, 1, 2048ull * 772 * 87 / 100),
-              "2048 \xC3\x97 772  \xC2\xB7  1,000 images  \xC2\xB7  87.0 % covered");
+              "2048 \xC3\x97 772 \xC2\xB7 1,000 images \xC2\xB7 87.0 % covered");
     EXPECT_EQ(StatusLine::atlasSummary(64, 64, 1, 3, 64),
-              "64 \xC3\x97 64  \xC2\xB7  1 image, 3 pages  \xC2\xB7  1.6 % covered");
+              "64 \xC3\x97 64 \xC2\xB7 1 image, 3 pages \xC2\xB7 1.6 % covered");
     EXPECT_FALSE(StatusLine::exceedsDeviceLimit(4096, 4096));
     EXPECT_TRUE(StatusLine::exceedsDeviceLimit(4097, 16));
     EXPECT_EQ(StatusLine::sideWarning(4096, 4096), "");
@@ -90,11 +96,11 @@ TEST(StatusLine, TextsGroupNumbersAndWarnPastTheDeviceLimit)
               "Saved atlas.png and atlas.xml: 2048 \xC3\x97 772, 1,000 images");
     EXPECT_EQ(StatusLine::unpacked(36, "/tmp/out"), "Unpacked 36 frames into /tmp/out");
     EXPECT_EQ(StatusLine::atlasSummary(64, 64, 2, 2, 2048, 64 * 64 * 2),
-              "64 \xC3\x97 64  \xC2\xB7  2 images, 2 pages  \xC2\xB7  25.0 % covered");
+              "64 \xC3\x97 64 \xC2\xB7 2 images, 2 pages \xC2\xB7 25.0 % covered");
     EXPECT_EQ(StatusLine::atlasSummary(64, 64, 6, 1, 2048, 0, 3),
-              "64 \xC3\x97 64  \xC2\xB7  6 images  \xC2\xB7  3 animations  \xC2\xB7  50.0 % covered");
+              "64 \xC3\x97 64 \xC2\xB7 6 images \xC2\xB7 3 animations \xC2\xB7 50.0 % covered");
     EXPECT_EQ(StatusLine::atlasSummary(64, 64, 2, 1, 2048, 0, 1),
-              "64 \xC3\x97 64  \xC2\xB7  2 images  \xC2\xB7  1 animation  \xC2\xB7  50.0 % covered");
+              "64 \xC3\x97 64 \xC2\xB7 2 images \xC2\xB7 1 animation \xC2\xB7 50.0 % covered");
 }
 
 TEST(StatusLine, ImagesTooLargeAreNamedAndLongNamesKeepTheirEnds)
@@ -114,5 +120,31 @@ TEST(StatusLine, ImagesTooLargeAreNamedAndLongNamesKeepTheirEnds)
     name += "frame_0001_\xC3\xA9\xC3\xA9.png";
     EXPECT_EQ(StatusLine::imageAt(name, 4, 2, 0, 0),
               std::string(32, 'x') + "\xE2\x80\xA6" + "ame_0001_\xC3\xA9\xC3\xA9.png  4 \xC3\x97 2 at 0, 0");
-    EXPECT_EQ(StatusLine::pageControl(1, 3), "\xE2\x97\x80  Page 2 of 3  \xE2\x96\xB6");
+    EXPECT_EQ(StatusLine::pageControl(1, 3), "\xE2\x97\x80 Page 2 of 3 \xE2\x96\xB6");
+}
+
+// A turned frame's stored pixel comes from the picture pixel the save's
+// turning puts there, either way round.
+TEST(CPreviewFrames, TurnedFramesReadThePictureAsTheSaveTurnsIt)
+{
+    const CImage picture = makePicture(3, 5, 4, 7);
+    for (const std::int8_t turn : {1, -1}) {
+        CImage stored;
+        turnPicture(picture, turn > 0, stored);
+        PreviewFrame frame;
+        frame.w = 5;
+        frame.h = 3;
+        frame.turned = turn;
+        for (std::int32_t fy = 0; fy < frame.h; ++fy) {
+            for (std::int32_t fx = 0; fx < frame.w; ++fx) {
+                std::int32_t px = -1;
+                std::int32_t py = -1;
+                frame.pictureAt(fx, fy, px, py);
+                ASSERT_TRUE(px >= 0 && px < 3 && py >= 0 && py < 5) << int(turn) << " " << fx << "," << fy;
+                EXPECT_EQ(0, std::memcmp(pixelAt(stored, std::uint32_t(fx), std::uint32_t(fy)),
+                                         pixelAt(picture, std::uint32_t(px), std::uint32_t(py)), 4))
+                    << int(turn) << " " << fx << "," << fy;
+            }
+        }
+    }
 }

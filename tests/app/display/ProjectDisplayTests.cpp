@@ -61,9 +61,18 @@ TEST(ToolProject, PackProjectWritesTheWindowsSaveByteForByteInEveryFormat)
     second.multipack = true;
     second.sprites = {false, false, 2, true, false};
     second.jsonArray = true;
-    const PackSettings* sets[] = {&first, &second};
+    // Turned frames, a default pivot and two resolutions.
+    PackSettings third;
+    third.mode = PackBest;
+    third.rotate = true;
+    third.spacing = 1;
+    third.sprites = {true, false, 1, false, false};
+    third.pivot = SpritePivot{0.5, 1};
+    third.variants = {{2, "@2x"}, {1, ""}};
+    third.json = true;
+    const PackSettings* sets[] = {&first, &second, &third};
 
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 3; ++i) {
         // Built piece by piece: GCC 12 warns falsely about "p" + string.
         const std::string project = scratch.file(std::string("p").append(std::to_string(i)).append(".qfproj"));
         const std::string atlas = scratch.file(std::string("tool").append(std::to_string(i)).append(".png"));
@@ -87,22 +96,28 @@ TEST(ToolProject, PackProjectWritesTheWindowsSaveByteForByteInEveryFormat)
         EXPECT_TRUE(quiet.boxes.empty()) << quiet.boxes.front();
     }
 
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 3; ++i) {
         const std::string n = std::to_string(i);
         const std::string command = std::string(QF_CLI_PATH) + " pack --project " + scratch.file("p" + n + ".qfproj") +
                                     " -o " + scratch.file("cli" + n + ".png") + " >/dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        const std::string page = sets[i]->multipack ? "-1" : "";
+        std::string page = sets[i]->multipack ? "-1" : "";
         std::vector<std::string> endings = {".png", ".xml", ".json"};
         if (sets[i]->gdxAtlas)
             endings.push_back(".atlas");
-        for (const std::string& ending : endings) {
-            const std::string toolFile = scratch.file("tool" + n + page + ending);
-            const std::string cliFile = scratch.file("cli" + n + page + ending);
-            ASSERT_TRUE(std::filesystem::exists(toolFile)) << toolFile;
-            EXPECT_EQ(renamed(readFile(toolFile), "tool" + n, "cli" + n), readFile(cliFile)) << cliFile;
+        std::vector<std::string> suffixes = {""};
+        for (const ScaleVariant& variant : sets[i]->variants)
+            suffixes.push_back(variant.suffix);
+        for (const std::string& suffix : suffixes) {
+            for (const std::string& ending : endings) {
+                const std::string toolFile = scratch.file("tool" + n + suffix + page + ending);
+                const std::string cliFile = scratch.file("cli" + n + suffix + page + ending);
+                ASSERT_TRUE(std::filesystem::exists(toolFile)) << toolFile;
+                EXPECT_EQ(renamed(readFile(toolFile), "tool" + n, "cli" + n), readFile(cliFile)) << cliFile;
+            }
         }
     }
+    EXPECT_NE(readFile(scratch.file("tool2@2x.xml")).find("rotated=\"1\""), std::string::npos);
     // The descriptions keep the order the images were added in, and list
     // the animation.
     const std::string xml = readFile(scratch.file("tool0.xml"));
