@@ -604,8 +604,8 @@ constexpr std::size_t skylineSweepImages = 5000;
 constexpr int compactRounds = 8;
 constexpr int compactTries = 40;
 constexpr std::size_t compactImages = 1024;
-constexpr i64 compactBand = 4;
-constexpr i64 compactWork = 6000000;
+constexpr i64 compactBand = 2;
+constexpr i64 compactWork = 3000000;
 
 // The bin widths of the canvas search: as many as keep the work near that
 // of `perImages` placements, from 8 to 64 (see bestSearchWidths).
