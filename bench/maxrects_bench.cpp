@@ -20,45 +20,46 @@
 // `--repeat=N` times the best-fit layout N times and reports the fastest.
 //
 // Measured (Debian 12, a busy two-core machine shared with other builds;
-// occupancy in %; best-fit processor time in ms, the fastest of 9 runs
-// (`--best-only --repeat=9`), which still varied by up to a third between
-// runs), without rotation:
+// occupancy in %; best-fit processor time in ms, the fastest of 5 to 7 runs
+// (`--best-only --repeat=N`, and Google Benchmark repetitions for 10,000
+// images), which still varied by up to half between runs), without
+// rotation:
 //   mix            images  maxrects%    best%    diff     ms
-//   uniform 8-64      100     94.600   95.817  +1.217   49.2
-//   uniform 8-64     1000     99.360   99.444  +0.084   35.7
-//   uniform 8-64     3000     99.847   99.835  -0.012   23.8
-//   uniform 8-64    10000     99.936   99.921  -0.015   25.3
-//   strips tall       100     94.519   96.141  +1.621   23.6
-//   strips tall      1000     97.449   98.751  +1.303   34.0
-//   strips tall      3000     99.001   99.202  +0.201   31.5
-//   strips tall     10000     99.715   99.725  +0.010   28.8
-//   strips wide       100     95.014   97.381  +2.367   32.0
-//   strips wide      1000     99.018   99.213  +0.195   37.4
-//   strips wide      3000     99.547   99.508  -0.040   27.5
-//   strips wide     10000     99.703   99.757  +0.054   23.3
-//   strips both       100     92.504   93.374  +0.870   38.9
-//   strips both      1000     97.646   97.745  +0.099   38.4
-//   strips both      3000     98.797   98.882  +0.084   34.0
-//   strips both     10000     99.458   99.458  +0.000   27.2
-//   powers of two     100     99.740   99.896  +0.156   12.1
-//   powers of two    1000     99.956   99.992  +0.036   18.2
-//   powers of two    3000     99.864   99.992  +0.128   20.2
-//   powers of two   10000     99.916   99.997  +0.081   25.3
-//   all equal         100    100.000  100.000  +0.000    7.6
-//   all equal        1000    100.000  100.000  +0.000   17.0
-//   all equal        3000     99.206  100.000  +0.794   15.2
-//   all equal       10000     99.950   99.950  +0.000   20.4
-//   giants+tiny       100     99.081   99.699  +0.618   32.7
-//   giants+tiny      1000     97.150   97.245  +0.095   31.3
-//   giants+tiny      3000     99.496   99.463  -0.033   31.1
-//   giants+tiny     10000     99.914   99.873  -0.041   23.9
-//   game-like         100     95.922   96.322  +0.400   40.9
-//   game-like        1000     98.083   98.055  -0.028   29.2
-//   game-like        3000     99.225   99.220  -0.005   40.3
-//   game-like       10000     99.637   99.621  -0.017   20.1
+//   uniform 8-64      100     94.600   95.817  +1.217   45.5
+//   uniform 8-64     1000     99.360   99.444  +0.084   40.2
+//   uniform 8-64     3000     99.847   99.882  +0.035   24.8
+//   uniform 8-64    10000     99.936   99.921  -0.015   29.6
+//   strips tall       100     94.519   96.141  +1.622   38.7
+//   strips tall      1000     97.449   98.751  +1.302   38.5
+//   strips tall      3000     99.001   99.202  +0.201   45.5
+//   strips tall     10000     99.715   99.725  +0.010   33.3
+//   strips wide       100     95.014   97.381  +2.367   43.6
+//   strips wide      1000     99.018   99.213  +0.195   46.7
+//   strips wide      3000     99.547   99.508  -0.039   33.4
+//   strips wide     10000     99.703   99.757  +0.054   26.4
+//   strips both       100     92.504   93.374  +0.870   25.3
+//   strips both      1000     97.646   97.745  +0.099   30.4
+//   strips both      3000     98.797   98.882  +0.085   33.8
+//   strips both     10000     99.458   99.458  +0.000   32.5
+//   powers of two     100     99.740   99.896  +0.156   12.5
+//   powers of two    1000     99.956   99.992  +0.036   19.1
+//   powers of two    3000     99.864   99.976  +0.112   21.0
+//   powers of two   10000     99.916   99.997  +0.081   27.1
+//   all equal         100    100.000  100.000  +0.000    0.1
+//   all equal        1000    100.000  100.000  +0.000    0.3
+//   all equal        3000     99.206  100.000  +0.794    3.8
+//   all equal       10000     99.950   99.950  +0.000   20.9
+//   giants+tiny       100     99.081   99.699  +0.618   35.4
+//   giants+tiny      1000     97.150   97.449  +0.299   46.3
+//   giants+tiny      3000     99.496   99.668  +0.172   34.7
+//   giants+tiny     10000     99.914   99.873  -0.041   27.5
+//   game-like         100     95.922   96.322  +0.400   44.5
+//   game-like        1000     98.083   98.098  +0.015   38.3
+//   game-like        3000     99.225   99.220  -0.005   29.7
+//   game-like       10000     99.637   99.621  -0.016   24.9
 // With rotation on both sides (up to 3,000 images):
 //   mix            images  maxrects%    best%    diff
-//   uniform 8-64      100     95.319   96.308  +0.989
+//   uniform 8-64      100     95.319   96.936  +1.617
 //   uniform 8-64     1000     97.188   99.442  +2.254
 //   uniform 8-64     3000     97.858   99.835  +1.977
 //   strips tall       100     95.484   96.141  +0.657
@@ -77,8 +78,8 @@
 //   all equal        1000    100.000  100.000  +0.000
 //   all equal        3000    100.000  100.000  +0.000
 //   giants+tiny       100     99.440   99.561  +0.121
-//   giants+tiny      1000     99.476   99.518  +0.042
-//   giants+tiny      3000     99.793   99.752  -0.041
+//   giants+tiny      1000     99.476   99.573  +0.097
+//   giants+tiny      3000     99.793   99.811  +0.018
 //   game-like         100     96.278   96.276  -0.002
 //   game-like        1000     97.113   98.867  +1.754
 //   game-like        3000     97.733   99.220  +1.487

@@ -22,25 +22,40 @@
 // high, the other placer, best short side fit in lower and lower bins
 // (small sets), the transposed skyline; the best width is refined by
 // halving steps; small sets try a wider range of widths, and the long-side
-// and area orders take what is left. Every bin stops once it passes the
-// work left, and when the free rectangles' first bin would take half the
-// budget (thousands of thin slivers) the skyline leads instead. With
-// `square` it grows a square bin until everything fits, with `pot` it tries
-// the powers of two (skyline plans only, as before). With `rotate` an image
-// may be stored turned 90 degrees clockwise: the plans then face every
-// image lying, standing or as given, or let each turn where it sits better.
+// and area orders take what is left. Below 5,000 images without rotation,
+// when the free rectangles lead, the skyline also sweeps every width and
+// its best one is refined too (at once when it ties the best canvas): its
+// canvases close up at other widths, often far from square. Every bin
+// stops once it passes the work left, and when the free rectangles' first
+// bin would take half the budget (thousands of thin slivers) the skyline
+// leads instead; a canvas without a gap ends the search. With `square` it
+// grows a square bin until everything fits, with `pot` it tries the powers
+// of two (skyline plans only, as before). With `rotate` an image may be
+// stored turned 90 degrees clockwise: the plans then face every image
+// lying, standing or as given, or let each turn where it sits better.
+//
+// Last, a tight canvas is compacted: the images reaching past a line near
+// its bottom edge (then its right edge) are placed again, by best short
+// side fit, into the free room of a band of the layout above a lower edge
+// (a free-rectangle bin seeded with the images around them), while that
+// shrinks the canvas and within its own cap of counted work (a sixth of it
+// from 2,000 images on, where the rows close up evenly and it rarely finds
+// room). It mends the ragged last rows of giants among tiny images.
 //
 // Measured with bench/maxrects_bench.cpp against a plain MaxRects packer
 // (the table is in the bench's header), without rotation: as dense or
-// denser on 24 of the 32 sets (8 mixes at 100 to 10,000 images), by up to
-// 2.4 points on small sets of strips; up to 0.04 point behind on the other
-// 8 (uniform sprites at 3,000-10,000, wide strips and giants among tiny
-// ones at 3,000, giants at 10,000, game-like sets at 1,000-10,000), where
-// the last, partly filled row decides. With rotation on both sides: ahead
-// or level on 22 of 24 sets up to 3,000 images, up to 0.04 point behind on
-// giants at 3,000 and game-like sets at 100. About 20 to 30 ms of
-// processor time for 10,000 images of those mixes (about 45 ms for 10,000
-// thin lines of both orientations), 8 to 50 ms for smaller sets.
+// denser on 27 of the 32 sets (8 mixes at 100 to 10,000 images), by up to
+// 2.4 points on small sets of strips; up to 0.041 point behind on the
+// other 5 (uniform sprites and giants among tiny ones at 10,000, wide
+// strips at 3,000, game-like sets at 3,000 and 10,000), where the canvas
+// width the budget reaches decides; never less dense than the skyline
+// search alone. With rotation on both sides: ahead or
+// level on 23 of 24 sets up to 3,000 images, 0.002 point behind on
+// game-like sets of 100; the skyline alone did better on giants among
+// 1,000 tiny images (99.74 against 99.57 %) and game-like sets of 3,000
+// (99.36 against 99.22 %). About 21 to 34 ms of processor time for 10,000
+// images of those mixes, up to 50 ms for smaller sets (all equal: under
+// 8 ms).
 //
 // Everything is integer arithmetic over indexes, and the budget counts work
 // rather than time, so the layout depends only on the sizes and rules: the
