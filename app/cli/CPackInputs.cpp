@@ -18,9 +18,6 @@ namespace {
 // Deeper folders than this are not walked: no real asset tree comes near it,
 // and it bounds the recursion.
 constexpr std::uint32_t maxFolderDepth = 64;
-// Larger XML files in an input folder are not read to learn which atlas
-// they describe (a description of 100,000 frames is about 6 MB).
-constexpr long long maxDescriptionBytes = 64ll * 1024 * 1024;
 // How many different skipped endings the summary names.
 constexpr std::size_t maxEndingsShown = 5;
 
@@ -183,20 +180,9 @@ bool CPackInputs::addFolderFile(const std::string& path, const std::string& name
 
 void CPackInputs::noteDescribedAtlases(const std::string& folder, const std::vector<std::string>& names)
 {
-    for (const std::string& name : names) {
-        if (lowerAscii(endingOf(name)) != ".xml")
-            continue;
-        const std::string path = joinPath(folder, name);
+    for (const std::string& atlas : atlasesDescribedIn(folder, names)) {
         struct stat info {};
-        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > maxDescriptionBytes)
-            continue;
-        CXMLDocument description;
-        if (!description.load(String(path.c_str())) || toStdString(description.name()) != "sprite")
-            continue;
-        const std::string named = toStdString(description.attributeValue(String("file")));
-        if (named.empty() || named[0] == '/' || named[0] == '\\')
-            continue;
-        if (::stat(joinPath(folder, named).c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        if (::stat(atlas.c_str(), &info) == 0)
             describedAtlases_.insert(FileId{info.st_dev, info.st_ino});
     }
 }

@@ -2,6 +2,9 @@
 #include "app/pack/AtlasFiles.h"
 
 #include "image/CImage.h"
+#include "xml/CXMLDocument.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -101,4 +104,29 @@ bool AtlasOutput::atlasFormat(std::uint32_t& channels, std::uint32_t& bitsPerPix
     channels = opaque ? 3 : 4;
     bitsPerPixel = channels * 8;
     return true;
+}
+
+std::vector<std::string> atlasesDescribedIn(const std::string& folder, const std::vector<std::string>& names)
+{
+    // A description of 100,000 frames is about 6 MB.
+    constexpr long long largestDescription = 64ll * 1024 * 1024;
+    std::vector<std::string> atlases;
+    for (const std::string& name : names) {
+        if (name.size() < 5 || lowerAscii(name.substr(name.size() - 4)) != ".xml")
+            continue;
+        const std::string path = joinPath(folder, name);
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > largestDescription)
+            continue;
+        CXMLDocument description;
+        if (!description.load(String(path.c_str())) || toStdString(description.name()) != "sprite")
+            continue;
+        const std::string named = toStdString(description.attributeValue(String("file")));
+        if (named.empty() || named[0] == '/' || named[0] == '\\')
+            continue;
+        const std::string atlas = joinPath(folder, named);
+        if (::stat(atlas.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            atlases.push_back(atlas);
+    }
+    return atlases;
 }

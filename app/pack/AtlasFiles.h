@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The text after the last "/" or "\" (the whole path when it has neither).
 std::string fileNameOf(const std::string& path);
@@ -57,3 +58,10 @@ struct AtlasOutput {
     // false when the path names no image format.
     bool atlasFormat(std::uint32_t& channels, std::uint32_t& bitsPerPixel) const;
 };
+
+// The image files of `folder` that an atlas description there names (an XML
+// file among `names` whose <sprite file="..."> is a file of the folder): an
+// earlier atlas, which a folder walk passes over rather than pack it into
+// the next one. Descriptions larger than 64 MiB or unreadable are not
+// consulted. Paths are folder + "/" + the name the description gives.
+std::vector<std::string> atlasesDescribedIn(const std::string& folder, const std::vector<std::string>& names);

@@ -28,7 +28,8 @@ constexpr std::uint32_t deepestFolder = 64;
 
 // The command line's walk (CPackInputs): the folder's entries sorted
 // together, hidden ones passed over, a subfolder walked where it sorts
-// (with `recursive`), each file named by its path below the folder given
+// (with `recursive`), an atlas a description there names passed over,
+// each file named by its path below the folder given
 // ("hero/walk_1.png") unless `flatten`; each folder once, however links
 // lead back to it.
 using FolderId = std::pair<dev_t, ino_t>;
@@ -47,8 +48,14 @@ void addFolder(const std::string& input, const std::string& folder, const std::s
             names.push_back(name);
     }
     sortNames(names, settings.order);
+    const std::vector<std::string> earlierAtlases = atlasesDescribedIn(folder, names);
     for (const std::string& name : names) {
         const std::string path = joinPath(folder, name);
+        std::error_code sameError;
+        if (std::any_of(earlierAtlases.begin(), earlierAtlases.end(), [&](const std::string& atlas) {
+                return std::filesystem::equivalent(atlas, path, sameError);
+            }))
+            continue;
         std::error_code typeError;
         if (std::filesystem::is_directory(path, typeError)) {
             if (settings.recursive && depth < deepestFolder)

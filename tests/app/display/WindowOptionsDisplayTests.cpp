@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 namespace {
 
@@ -109,7 +110,7 @@ TEST(WindowOptions, TurnedFramesAreDrawnAsStored)
 
 // A folder added with "Include subfolders" gives the files a recursive pack
 // gives, in its order and under its names (the subfolder's path, the ".9"
-// of a nine-patch dropped); the atlas saved is the command line's, and a
+// of a nine-patch dropped, an earlier atlas passed over); the atlas saved is the command line's, and a
 // project keeps the folder as one input.
 TEST(WindowOptions, FoldersAreWalkedAndNamedAsThePackWalksThem)
 {
@@ -139,6 +140,9 @@ TEST(WindowOptions, FoldersAreWalkedAndNamedAsThePackWalksThem)
         paint(0, 3 + i, 0, 255);
     }
     writePicture(scratch.file("in/btn.9.png"), patch);
+    // An earlier atlas with its description is passed over, not packed.
+    marginPng(scratch.file("in/old.png"), 0, 0, 4, 4, 200);
+    std::ofstream(scratch.file("in/old.xml")) << "<sprite file=\"old.png\" w=\"4\" h=\"4\" />\n";
 
     OneStepTool tool;
     tool.step = [&](OneStepTool& t) {
