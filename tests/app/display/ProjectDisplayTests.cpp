@@ -66,7 +66,7 @@ TEST(ToolProject, PackProjectWritesTheWindowsSaveByteForByteInEveryFormat)
     third.mode = PackBest;
     third.rotate = true;
     third.spacing = 1;
-    third.sprites = {true, false, 1, false, false};
+    third.sprites = {true, false, 2, false, false}; // extrusion 2 makes turning pay here
     third.pivot = SpritePivot{0.5, 1};
     third.variants = {{2, "@2x"}, {1, ""}};
     third.json = true;

@@ -45,7 +45,7 @@ std::vector<int> windowPixel(const CImage& frame, std::uint32_t height, int x, i
 
 }
 
-// Best fit turns the tall strips; the preview at 1:1 shows every opaque
+// Best fit turns the wide strip; the preview at 1:1 shows every opaque
 // pixel where the saved atlas has it, turned either way (the .atlas
 // description stores them turned the other way), and the hover text and a
 // click take the stored rectangle.
@@ -97,12 +97,12 @@ TEST(WindowOptions, TurnedFramesAreDrawnAsStored)
     }
     tool.then([&](ScriptedTool& t) {
         t.applyPackSettings(turned); // the status line leaves what the save wrote
-        // tall0 is stored turned at the top left of the strips (0, 40).
-        click(t, static_cast<int>(t.getView().getOriginX()) + 20, static_cast<int>(t.getView().getOriginY()) + 42);
+        // wide is stored turned at the right of the standing strips (58, 0).
+        click(t, static_cast<int>(t.getView().getOriginX()) + 60, static_cast<int>(t.getView().getOriginY()) + 20);
     });
     tool.then([&](ScriptedTool& t) {
-        EXPECT_EQ(t.getStatusText(), "tall0.png  40 \xC3\x97 6 at 0, 40, turned");
-        EXPECT_EQ(toStdString(t.getList()->getCellText(std::uint32_t(t.getList()->getSelected()), 0)), "tall0.png");
+        EXPECT_EQ(t.getStatusText(), "wide.png  6 \xC3\x97 40 at 58, 0, turned");
+        EXPECT_EQ(toStdString(t.getList()->getCellText(std::uint32_t(t.getList()->getSelected()), 0)), "wide.png");
     });
     EXPECT_EQ(tool.start(scratch), 0);
     EXPECT_TRUE(quiet.boxes.empty()) << quiet.boxes.front();
