@@ -2,6 +2,7 @@
 #include "app/pack/CProject.h"
 
 #include "app/pack/AtlasFiles.h"
+#include "app/pack/OptionValues.h"
 #include "core/CSafeWriter.h"
 #include "xml/CXMLDocument.h"
 #include "xml/CXMLWriter.h"
@@ -248,9 +249,13 @@ bool readSettings(const CXMLNode& root, const std::string& folder, PackSettings&
                 if (toStdString(variantNode.name()) != "variant")
                     continue;
                 ScaleVariant variant;
-                CReader(variantNode, error).real("factor", 0.0, maxFactor, false, variant.factor);
+                CReader variantReader(variantNode, error);
+                variantReader.real("factor", 0.0, maxFactor, false, variant.factor);
                 variant.suffix = value(variantNode, "suffix");
-                settings.variants.push_back(variant);
+                // Suffixes become file names: the command line's checks.
+                if (const std::string problem = addScaleVariant(settings.variants, variant);
+                    !problem.empty() && variantReader.ok())
+                    variantReader.fail("suffix", variant.suffix, problem);
             }
         } else if (name == "sprite") {
             const std::string frame = value(node, "name");

@@ -3,6 +3,7 @@
 
 #include "app/pack/ScaleVariants.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -31,6 +32,11 @@ std::string addScaleVariant(std::vector<ScaleVariant>& variants, const ScaleVari
 {
     if (variant.suffix.find_first_of("/\\") != std::string::npos)
         return "the scale suffix \"" + variant.suffix + "\" holds a folder separator";
+    // A control character (a line break, a NUL that would cut the path
+    // short) has no place in a file name.
+    if (std::any_of(variant.suffix.begin(), variant.suffix.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
+        return "the scale suffix holds a control character";
     for (const ScaleVariant& earlier : variants) {
         if (earlier.suffix == variant.suffix)
             return "two scale variants would both be written with the suffix \"" + variant.suffix + "\"";

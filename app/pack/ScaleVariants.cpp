@@ -108,7 +108,9 @@ std::string scaleText(double factor)
     if (rest == 0)
         return text;
     text += ".";
-    for (i64 den = f.den; rest != 0 && den > 1; den /= 10) {
+    // The denominator divides 10^6 (it may be 4 or 8 after reducing), so
+    // six digits end the expansion.
+    for (int digits = 0; rest != 0 && digits < 6; ++digits) {
         rest *= 10;
         text += static_cast<char>('0' + rest / f.den);
         rest %= f.den;

@@ -148,6 +148,8 @@ TEST(ScaleVariants, FactorsReadAsFractionsAndNames)
     EXPECT_EQ(scaleText(2), "2");
     EXPECT_EQ(scaleText(0.5), "0.5");
     EXPECT_EQ(scaleText(0.333333), "0.333333");
+    EXPECT_EQ(scaleText(0.25), "0.25"); // reduced to 1/4, not a power of ten
+    EXPECT_EQ(scaleText(1.875), "1.875");
     EXPECT_EQ(scaleFractionOf(0).num, 0);
     EXPECT_EQ(scaleFractionOf(16.5).num, 0);
     EXPECT_EQ(variantAtlasPath("out/atlas.png", "@2x"), "out/atlas@2x.png");

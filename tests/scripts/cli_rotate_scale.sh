@@ -79,4 +79,6 @@ grep -q 'could hold' out.txt && fail "best fit hinted: $(cat out.txt)"
 
 "$cli" pack --scale 1,1 -o bad.png in 2>err.txt && fail "two variants of one name accepted"
 grep -q 'suffix ""' err.txt || fail "message: $(cat err.txt)"
+"$cli" pack --scale 2 --scale-suffix $'@2\nx' -o bad.png in 2>err.txt && fail "a line break in a suffix accepted"
+grep -q 'control character' err.txt || fail "message: $(cat err.txt)"
 exit 0

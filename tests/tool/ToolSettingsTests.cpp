@@ -81,7 +81,7 @@ TEST(ToolSettings, DamagedValuesGiveTheirDefaults)
         {"spacing=99999999999999\nspacing=4097\nfolder.add=relative/path\n=x\n", ToolSettings{}},
         {"mode=right\r\ncentre=1\r\nspacing=4096\r\n", layoutSettings(PackRight, true, true, 4096)},
         {"compression=max\nquality=101\nquality=-2\njpegFlatten=yes\njpegFlattenColour=#12345\n", ToolSettings{}},
-        {"pivot=0.5\npivot=a,1\nscales=2,0\nscales=2 @x, 1 @x\n", ToolSettings{}},
+        {"pivot=0.5\npivot=a,1\nscales=2,0\nscales=2 @x, 1 @x\nscales=2 @a\x01" "b\n", ToolSettings{}},
         // A side not among the choices keeps the one read before it.
         {"mode=best\nlargest=2048\nlargest=3000\nlargest=02048\nmode=fifth\n",
          layoutSettings(PackBest, false, true, 0, 2048)},
