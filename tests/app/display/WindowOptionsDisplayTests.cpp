@@ -178,10 +178,12 @@ TEST(WindowOptions, FoldersAreWalkedAndNamedAsThePackWalksThem)
     EXPECT_EQ(project.find("a9.png"), std::string::npos) << project;
 }
 
-// Scale variants are typed as "2 @2x, 1": a list --scale would refuse turns
-// the text orange and leaves the variants in force; Escape leaves the field,
-// which says why and puts the text back (and quits nothing).
-TEST(WindowOptions, ABadScaleListIsRefused)
+// Typed options read as the command line reads them: a pivot, a JPEG colour
+// and scale variants ("2 @2x, 1"); text the command line would refuse turns
+// orange and leaves the last good value in force; Escape leaves the field,
+// which says why and puts the text back (and quits nothing). Turning is
+// kept but not packed outside best fit.
+TEST(WindowOptions, TypedValuesReadAsTheCommandLineReadsThem)
 {
     QuietPlatform quiet;
     CScriptedQuestionBox questions;
@@ -189,11 +191,12 @@ TEST(WindowOptions, ABadScaleListIsRefused)
     const std::string a = solidPng(scratch, "a.png", 8, 8, 255, 0, 0);
     const std::vector<ScaleVariant> good{{2, "@2x"}, {1, ""}};
     CEdit* scales = nullptr;
-    const auto type = [&](const char* text) {
+    const auto typeInto = [](CEdit* edit, const char* text) {
         String value(text);
-        scales->setText(value);
-        scales->onChange.emit(value);
+        edit->setText(value);
+        edit->onChange.emit(value);
     };
+    const auto type = [&](const char* text) { typeInto(scales, text); };
     ScriptedTool tool;
     tool.then([&](ScriptedTool& t) {
         t.addPaths({a});
@@ -204,6 +207,26 @@ TEST(WindowOptions, ABadScaleListIsRefused)
     });
     tool.then([&](ScriptedTool& t) {
         ASSERT_TRUE(scales->isActive());
+        auto* pivot = dynamic_cast<CEdit*>(t.getGui().find("editPivot"));
+        auto* colour = dynamic_cast<CEdit*>(t.getGui().find("editJpegColour"));
+        ASSERT_TRUE(pivot != nullptr && colour != nullptr);
+        for (const char* text : {"0.25,1", "2000,1", "0.25", "a,b"})
+            typeInto(pivot, text);
+        EXPECT_EQ(t.packSettings().pivot, (SpritePivot{0.25, 1}));
+        for (const char* text : {"#204080", "#12345", "204080"})
+            typeInto(colour, text);
+        EXPECT_TRUE(t.packSettings().jpegFlatten);
+        EXPECT_EQ(t.packSettings().jpegFlattenColour, 0x204080u);
+        typeInto(pivot, "0.25,1");
+        typeInto(colour, "#204080");
+        PackSettings turned = t.packSettings();
+        turned.rotate = true;
+        turned.mode = PackAuto;
+        t.applyPackSettings(turned);
+        EXPECT_FALSE(t.packSettings().rotate);
+        turned.mode = PackBest;
+        t.applyPackSettings(turned);
+        EXPECT_TRUE(t.packSettings().rotate);
         type("2 @2x, 1");
         EXPECT_EQ(t.getOptionsPanel().values().variants, good);
         for (const char* bad : {"2 @2x, 0", "2, 2", "2 a/b", "2,,1", "abc"}) {
