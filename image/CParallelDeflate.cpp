@@ -276,38 +276,38 @@ void libdeflatePiece(libdeflate_compressor* compressor, const std::uint8_t* sour
     piece.ok = true;
 }
 
-}  // namespace
+using OneCall = bool (*)(const std::uint8_t* source, std::size_t length, int level, std::vector<std::uint8_t>& out);
+// Makes the worker of one thread, which deflates piece i of the pieces cut.
+using WorkerMaker = std::function<std::function<void(std::size_t)>(std::vector<Piece>& pieces)>;
 
-bool CParallelDeflate::compress(const std::uint8_t* source, std::size_t length, int level,
-                                std::vector<std::uint8_t>& out, const Progress& progress, unsigned threads)
+// The flow both compressors share: data of one piece goes through one call;
+// larger data is cut, its pieces deflated on the workers and joined. With
+// `preferSmallerSingle`, data that deflates to almost nothing (a nearly empty
+// atlas), where the cuts would make the stream more than 0.5 % larger, is
+// deflated again in one call and that kept when smaller: it is quick.
+bool deflateInPieces(const std::uint8_t* source, std::size_t length, int level, std::vector<std::uint8_t>& out,
+                     const CParallelDeflate::Progress& progress, unsigned threads, OneCall oneCall,
+                     const WorkerMaker& makeWorker, bool preferSmallerSingle)
 {
-    const std::size_t count = pieceCount(length);
+    const std::size_t count = CParallelDeflate::pieceCount(length);
     if (count == 1) {
-        const bool ok = compressInOneCall(source, length, level, out);
+        const bool ok = oneCall(source, length, level, out);
         if (ok && progress)
             progress(1, 1);
         return ok;
     }
-    // NOTE: zlib counts piece sizes in 32 bits; the largest picture the image
-    // limit admits (1 GiB) makes pieces of 64 MiB.
     std::vector<Piece> pieces;
     if (!cutPieces(length, count, pieces))
         return false;
-    runPieces(count, threads, progress, [&]() -> std::function<void(std::size_t)> {
-        auto scratch = std::make_shared<std::vector<std::uint8_t>>();
-        return [&, scratch](std::size_t i) { deflatePiece(source, pieces[i], level, i + 1 == count, *scratch); };
-    });
+    runPieces(count, threads, progress, [&] { return makeWorker(pieces); });
 
     std::uint32_t adler = 1;
     const std::size_t total = joinedSize(pieces, adler);
     if (total == 0)
         return false;
-    // On data that deflates to almost nothing (a nearly empty atlas) the
-    // cuts would make the stream more than 0.5 % larger than one call would.
-    // Such data deflates quickly, so one call is tried and kept if smaller.
-    if (total < (count - 1) * cutCost * 200) {
+    if (preferSmallerSingle && total < (count - 1) * cutCost * 200) {
         std::vector<std::uint8_t> single;
-        if (compressInOneCall(source, length, level, single) && single.size() <= total) {
+        if (oneCall(source, length, level, single) && single.size() <= total) {
             try {
                 out.insert(out.end(), single.begin(), single.end());
             } catch (const std::bad_alloc&) {
@@ -319,31 +319,37 @@ bool CParallelDeflate::compress(const std::uint8_t* source, std::size_t length, 
     return appendJoined(pieces, level, total, adler, out);
 }
 
+}  // namespace
+
+bool CParallelDeflate::compress(const std::uint8_t* source, std::size_t length, int level,
+                                std::vector<std::uint8_t>& out, const Progress& progress, unsigned threads)
+{
+    // NOTE: zlib counts piece sizes in 32 bits; the largest picture the image
+    // limit admits (1 GiB) makes pieces of 64 MiB.
+    const std::size_t count = pieceCount(length);
+    return deflateInPieces(
+        source, length, level, out, progress, threads, compressInOneCall,
+        [&](std::vector<Piece>& pieces) -> std::function<void(std::size_t)> {
+            auto scratch = std::make_shared<std::vector<std::uint8_t>>();
+            return [&, scratch](std::size_t i) { deflatePiece(source, pieces[i], level, i + 1 == count, *scratch); };
+        },
+        true);
+}
+
 bool CParallelDeflate::compressWithLibdeflate(const std::uint8_t* source, std::size_t length, int level,
                                               std::vector<std::uint8_t>& out, const Progress& progress,
                                               unsigned threads)
 {
     const std::size_t count = pieceCount(length);
-    if (count == 1) {
-        const bool ok = libdeflateInOneCall(source, length, level, out);
-        if (ok && progress)
-            progress(1, 1);
-        return ok;
-    }
-    std::vector<Piece> pieces;
-    if (!cutPieces(length, count, pieces))
-        return false;
-    runPieces(count, threads, progress, [&]() -> std::function<void(std::size_t)> {
-        auto compressor = std::make_shared<Compressor>(libdeflate_alloc_compressor(level));
-        auto scratch = std::make_shared<std::vector<std::uint8_t>>();
-        return [&, compressor, scratch](std::size_t i) {
-            if (*compressor)
-                libdeflatePiece(compressor->get(), source, pieces[i], i + 1 == count, *scratch);
-        };
-    });
-    std::uint32_t adler = 1;
-    const std::size_t total = joinedSize(pieces, adler);
-    if (total == 0)
-        return false;
-    return appendJoined(pieces, level, total, adler, out);
+    return deflateInPieces(
+        source, length, level, out, progress, threads, libdeflateInOneCall,
+        [&](std::vector<Piece>& pieces) -> std::function<void(std::size_t)> {
+            auto compressor = std::make_shared<Compressor>(libdeflate_alloc_compressor(level));
+            auto scratch = std::make_shared<std::vector<std::uint8_t>>();
+            return [&, compressor, scratch](std::size_t i) {
+                if (*compressor)
+                    libdeflatePiece(compressor->get(), source, pieces[i], i + 1 == count, *scratch);
+            };
+        },
+        false);
 }
