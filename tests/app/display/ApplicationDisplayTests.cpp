@@ -35,6 +35,21 @@ void drag(const CApp& app, int fromX, int fromY, const std::vector<std::pair<int
     pushMouse(app, SDL_MOUSEBUTTONUP, path.back().first, path.back().second);
 }
 
+// A folder or file dropped on the window, as the desktop sends it.
+void dropOnWindow(const CApp& app, const std::string& path)
+{
+    SDL_Event event{};
+    event.drop.windowID = SDL_GetWindowID(sdlWindow(app));
+    event.type = SDL_DROPBEGIN;
+    SDL_PushEvent(&event);
+    event.type = SDL_DROPFILE;
+    event.drop.file = SDL_strdup(path.c_str());
+    SDL_PushEvent(&event);
+    event.type = SDL_DROPCOMPLETE;
+    event.drop.file = nullptr;
+    SDL_PushEvent(&event);
+}
+
 // Where the screen description puts the controls (window pixels).
 struct Spot {
     int x;
@@ -307,18 +322,7 @@ TEST(ToolDisplay, DroppedFolderSaveAndUnpackReportFailures)
 
     ScriptedTool tool;
     tool.then([&](ScriptedTool& t) {
-        static std::string folder;
-        folder = (scratch.path / "drop").string();
-        SDL_Event event{};
-        event.drop.windowID = SDL_GetWindowID(sdlWindow(t));
-        event.type = SDL_DROPBEGIN;
-        SDL_PushEvent(&event);
-        event.type = SDL_DROPFILE;
-        event.drop.file = SDL_strdup(folder.c_str());
-        SDL_PushEvent(&event);
-        event.type = SDL_DROPCOMPLETE;
-        event.drop.file = nullptr;
-        SDL_PushEvent(&event);
+        dropOnWindow(t, (scratch.path / "drop").string());
     });
     tool.then([&](ScriptedTool& t) {
         EXPECT_EQ(listNames(t), (std::vector<std::string>{"A.PNG", "b.png"}));
@@ -368,18 +372,7 @@ TEST(ToolDisplay, TransparentJpegAtlasIsFlattenedOnlyWhenAsked)
 
     ScriptedTool tool;
     tool.then([&](ScriptedTool& t) {
-        static std::string folder;
-        folder = (scratch.path / "drop").string();
-        SDL_Event event{};
-        event.drop.windowID = SDL_GetWindowID(sdlWindow(t));
-        event.type = SDL_DROPBEGIN;
-        SDL_PushEvent(&event);
-        event.type = SDL_DROPFILE;
-        event.drop.file = SDL_strdup(folder.c_str());
-        SDL_PushEvent(&event);
-        event.type = SDL_DROPCOMPLETE;
-        event.drop.file = nullptr;
-        SDL_PushEvent(&event);
+        dropOnWindow(t, (scratch.path / "drop").string());
     });
     tool.then([&](ScriptedTool& t) {
         ASSERT_EQ(listNames(t), (std::vector<std::string>{"ghost.png"}));
