@@ -14,24 +14,13 @@ Only the standard library is used.
 import math
 import os
 import random
-import struct
 import sys
-import zlib
+
+from gen_sprites import png_bytes  # the same minimal RGBA PNG writer
 
 PALETTE = [(20, 12, 28), (68, 36, 52), (48, 52, 109), (78, 74, 78), (133, 76, 48), (52, 101, 36),
            (208, 70, 72), (117, 113, 97), (89, 125, 206), (210, 125, 44), (133, 149, 161),
            (109, 170, 44), (210, 170, 153), (222, 238, 214)]
-
-
-def png_bytes(width, height, rows):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    raw = b"".join(b"\x00" + bytes(row) for row in rows)
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 6))
-            + chunk(b"IEND", b""))
 
 
 def pixel_sprite(rng, width, height):
